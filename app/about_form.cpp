@@ -1,0 +1,78 @@
+// Layout and frame of the About box.
+#include "about_form.h"
+
+#include <QFrame>
+#include <QIcon>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+
+namespace tarnwick {
+
+TAboutForm::TAboutForm(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+    setObjectName(QStringLiteral("AboutForm"));
+    setWindowTitle(QStringLiteral("About"));
+    setFixedSize(407, 179);
+    setModal(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::WindowText, Qt::black);
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameShape(QFrame::NoFrame);
+    panel->setGeometry(8, 8, 377, 129);
+
+    auto* image = new QLabel(panel);
+    image->setObjectName(QStringLiteral("Image1"));
+    image->setGeometry(8, 8, 209, 159);
+    image->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    image->setPixmap(QIcon(QStringLiteral(":/icons/tarnwick-editor.svg")).pixmap(QSize(112, 112)));
+
+    auto* label1 = new QLabel(QStringLiteral("Tarnwick"), panel);
+    label1->setObjectName(QStringLiteral("Label1"));
+    QFont bold = label1->font();
+    bold.setBold(true);
+    bold.setPixelSize(13);
+    label1->setFont(bold);
+    label1->setGeometry(228, 12, 140, 18);
+    auto* label2 = new QLabel(QStringLiteral("Editor/Librarian"), panel);
+    label2->setObjectName(QStringLiteral("Label2"));
+    label2->setGeometry(228, 32, 140, 18);
+    auto* label3 = new QLabel(QStringLiteral("Version 2.79"), panel);
+    label3->setObjectName(QStringLiteral("Label3"));
+    label3->setGeometry(228, 96, 140, 18);
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("OK"));
+    ok->setDefault(true);
+    ok->setGeometry((width() - 75) / 2, 144, 75, 25);
+    connect(ok, &QPushButton::clicked, this, &TAboutForm::OKClick);
+}
+
+void TAboutForm::OKClick() {
+    accept();
+}
+
+void TAboutForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (const QScreen* screen = this->screen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
+void TAboutForm::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    QPainter painter(this);
+    // Outlines cover the pixels from their first to their last coordinate.
+    painter.setPen(Qt::white);
+    painter.drawRect(0, 0, width() - 1, height() - 1);
+    painter.setPen(Qt::black);
+    painter.drawRect(1, 1, width() - 3, height() - 3);
+}
+
+} // namespace tarnwick

@@ -1,0 +1,22 @@
+// The About box: borderless, white, with a thin black frame and the version.
+#pragma once
+
+#include <QDialog>
+
+namespace tarnwick {
+
+class TAboutForm final : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAboutForm(QWidget* parent = nullptr);
+
+protected:
+    // FormPaint: the thin black border one pixel inside the window's edge.
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void OKClick();
+};
+
+} // namespace tarnwick

@@ -1,0 +1,32 @@
+// Tarnwick Editor: names the application, creates its windows and runs the event loop
+// until the main window closes.
+#include "application_title.h"
+#include "desktop_services.h"
+#include "error_box.h"
+#include "main_form.h"
+#include "qt_user_interaction.h"
+#include "startup.h"
+#include "tarnwick_application.h"
+
+#include <QIcon>
+
+#include <exception>
+
+int main(int argc, char** argv) {
+    using namespace tarnwick;
+    TarnwickApplication app(argc, argv);
+    QtUserInteraction interaction;
+    QtDesktopServices desktop;
+    app.setInteraction(&interaction);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tarnwick-editor.svg")));
+    try {
+        AppWindows windows(interaction, desktop, QCoreApplication::applicationDirPath());
+        windows.MainForm()->show();
+        return QApplication::exec();
+    } catch (const std::exception& error) {
+        ShowStandardError(interaction, QString::fromUtf8(error.what()));
+    } catch (...) {
+        ShowStandardError(interaction, QStringLiteral("Unknown error"));
+    }
+    return 1;
+}

@@ -1,0 +1,46 @@
+// The start-up order of the windows.
+#include "startup.h"
+
+#include "about_form.h"
+#include "interface_form.h"
+#include "main_form.h"
+#include "manual_command.h"
+#include "midi_events_form.h"
+#include "preset_list_form.h"
+#include "preset_number_dialog.h"
+#include "progress_form.h"
+#include "user_interaction.h"
+
+namespace tarnwick {
+
+template <typename Window> Window* AppWindows::created(Window* window) {
+    m_creationOrder << QString::fromLatin1(window->metaObject()->className())
+                           .section(QStringLiteral("::"), -1);
+    return window;
+}
+
+AppWindows::AppWindows(UserInteraction& interaction, DesktopServices& desktop,
+                       QString executableDir) {
+    // The main window comes first: it fills the bank, and closing it ends the program.
+    m_mainForm.reset(created(new TMainForm(interaction, desktop)));
+    TMainForm* main = m_mainForm.get();
+    m_saveForm = created(new TSaveForm(main));
+    m_loadForm = created(new TLoadForm(main));
+    m_midiEventsForm = created(new TMidiEventsForm(main));
+    m_aboutForm = created(new TAboutForm(main));
+    m_presetListForm = created(new TPresetListForm(main));
+    m_interfaceForm = created(new TInterfaceForm(main));
+    m_frmProgress = created(new TfrmProgress(main));
+
+    main->setPresetListForm(m_presetListForm);
+    QObject::connect(main, &TMainForm::aboutRequested, main,
+                     [&interaction, about = m_aboutForm] { interaction.runModal(*about); });
+    QObject::connect(main, &TMainForm::manualRequested, main,
+                     [&interaction, &desktop, dir = std::move(executableDir)] {
+                         OpenUserManual(dir, desktop, interaction);
+                     });
+}
+
+AppWindows::~AppWindows() = default;
+
+} // namespace tarnwick

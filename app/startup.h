@@ -1,0 +1,59 @@
+// Creates the program's eight windows once, in their fixed order, and wires the shell's
+// commands (About, user manual) to the main window.
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace tarnwick {
+
+class DesktopServices;
+class TAboutForm;
+class TInterfaceForm;
+class TLoadForm;
+class TMainForm;
+class TMidiEventsForm;
+class TPresetListForm;
+class TSaveForm;
+class TfrmProgress;
+class UserInteraction;
+
+class AppWindows {
+public:
+    // `executableDir` is where the user manual is looked for.
+    AppWindows(UserInteraction& interaction, DesktopServices& desktop, QString executableDir);
+    ~AppWindows();
+    AppWindows(const AppWindows&) = delete;
+    AppWindows& operator=(const AppWindows&) = delete;
+
+    TMainForm* MainForm() const { return m_mainForm.get(); }
+    TSaveForm* SaveForm() const { return m_saveForm; }
+    TLoadForm* LoadForm() const { return m_loadForm; }
+    TMidiEventsForm* MidiEventsForm() const { return m_midiEventsForm; }
+    TAboutForm* AboutForm() const { return m_aboutForm; }
+    TPresetListForm* PresetListForm() const { return m_presetListForm; }
+    TInterfaceForm* InterfaceForm() const { return m_interfaceForm; }
+    TfrmProgress* frmProgress() const { return m_frmProgress; }
+
+    // Class names of the windows in the order they were created.
+    const QStringList& creationOrder() const { return m_creationOrder; }
+
+private:
+    template <typename Window> Window* created(Window* window);
+
+    std::unique_ptr<TMainForm> m_mainForm;
+    // The other windows belong to the main window and go with it.
+    TSaveForm* m_saveForm = nullptr;
+    TLoadForm* m_loadForm = nullptr;
+    TMidiEventsForm* m_midiEventsForm = nullptr;
+    TAboutForm* m_aboutForm = nullptr;
+    TPresetListForm* m_presetListForm = nullptr;
+    TInterfaceForm* m_interfaceForm = nullptr;
+    TfrmProgress* m_frmProgress = nullptr;
+    QStringList m_creationOrder;
+};
+
+} // namespace tarnwick

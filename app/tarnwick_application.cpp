@@ -1,0 +1,33 @@
+// Catching errors at the event loop.
+#include "tarnwick_application.h"
+
+#include "error_box.h"
+#include "user_interaction.h"
+
+#include <exception>
+
+namespace tarnwick {
+
+TarnwickApplication::TarnwickApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("tarnwick-editor"));
+    setApplicationVersion(QStringLiteral("2.79"));
+    setDesktopFileName(QStringLiteral("tarnwick-editor"));
+}
+
+bool TarnwickApplication::notify(QObject* receiver, QEvent* event) {
+    QString message;
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        message = QString::fromUtf8(error.what());
+    } catch (...) {
+        message = QStringLiteral("Unknown error");
+    }
+    // Shown outside the handler, so the box's own events cannot re-enter it.
+    if (m_interaction) {
+        ShowStandardError(*m_interaction, message);
+    }
+    return false;
+}
+
+} // namespace tarnwick

@@ -1,0 +1,20 @@
+// The borderless progress window shown while firmware is sent to the keypad.
+#pragma once
+
+#include <QWidget>
+
+class QProgressBar;
+
+namespace tarnwick {
+
+class TfrmProgress final : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfrmProgress(QWidget* parent = nullptr);
+    QProgressBar* progressBar() const { return m_progressBar; }
+
+private:
+    QProgressBar* m_progressBar = nullptr;
+};
+
+} // namespace tarnwick

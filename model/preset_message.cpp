@@ -1,0 +1,224 @@
+// Preset message layout: F0 7D 22 24, preset index, 13 name bytes, then every other
+// record byte as a high/low nibble pair so all data stays below 0x80, and F7.
+#include "preset_message.h"
+
+#include "notifier.h"
+
+namespace tarnwick {
+
+namespace {
+
+constexpr std::uint8_t kDisabledHigh = 0x08;
+constexpr std::uint8_t kDisabledLow = 0x00;
+
+class MessageBuilder {
+public:
+    void byte(std::uint8_t value) { m_message[m_size++] = value; }
+    void nibblePair(std::uint8_t value) {
+        byte(static_cast<std::uint8_t>(value >> 4));
+        byte(static_cast<std::uint8_t>(value & 0x0F));
+    }
+    const PresetMessage& message() const { return m_message; }
+    std::size_t size() const { return m_size; }
+
+private:
+    PresetMessage m_message{};
+    std::size_t m_size = 0;
+};
+
+// Reads one byte; nothing at the end of the input.
+std::optional<std::uint8_t> next(std::istream& in) {
+    const auto value = in.get();
+    if (value == std::istream::traits_type::eof()) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint8_t>(value);
+}
+
+struct NibblePair {
+    std::uint8_t high;
+    std::uint8_t low;
+    bool valid() const { return high < 0x10 && low < 0x10; }
+    std::uint8_t value() const { return static_cast<std::uint8_t>(high * 16 + low); }
+};
+
+std::optional<NibblePair> nextPair(std::istream& in) {
+    const auto high = next(in);
+    const auto low = next(in);
+    if (!high || !low) {
+        return std::nullopt;
+    }
+    return NibblePair{*high, *low};
+}
+
+DecodeOutcome failure(DecodeError error, std::optional<std::uint8_t> presetByte = std::nullopt) {
+    return DecodeOutcome{std::nullopt, error, presetByte};
+}
+
+} // namespace
+
+PresetMessage EncodePresetMessage(const PresetRecord& record, PresetIndex presetNumber) {
+    MessageBuilder out;
+    out.byte(kSysExStart);
+    out.byte(kManufacturerId);
+    out.byte(kKeypadDeviceId);
+    out.byte(kPresetCommand);
+    out.byte(static_cast<std::uint8_t>(presetNumber.zeroBased()));
+
+    const std::string name = PresetName(record);
+    for (std::size_t i = 0; i < kNameLength; ++i) {
+        out.byte(i < name.size() ? static_cast<std::uint8_t>(name[i]) : ' ');
+    }
+    for (const ChannelSlot& slot : record.channels) {
+        for (std::uint8_t slotByte : slot.bytes) {
+            // A switched-off slot never carries its kept value to the keypad.
+            if (SlotEnabled(slotByte)) {
+                out.nibblePair(slotByte);
+            } else {
+                out.byte(kDisabledHigh);
+                out.byte(kDisabledLow);
+            }
+        }
+    }
+    for (std::uint8_t dataByte : record.data) {
+        out.nibblePair(dataByte);
+    }
+    out.nibblePair(record.placement);
+    out.nibblePair(record.reservedA);
+    out.nibblePair(record.reservedB);
+    out.byte(kSysExEnd);
+    return out.message();
+}
+
+bool WritePresetMessage(const std::string& fileName, bool append, const PresetRecord& record,
+                        PresetIndex presetNumber, Notifier& notifier) {
+    std::ofstream file(fileName, std::ios::binary | (append ? std::ios::app : std::ios::trunc));
+    if (!file) {
+        notifier.showMessage("Error", "Error opening output file.");
+        return false;
+    }
+    const PresetMessage message = EncodePresetMessage(record, presetNumber);
+    file.write(reinterpret_cast<const char*>(message.data()),
+               static_cast<std::streamsize>(message.size()));
+    file.close();
+    if (!file) {
+        notifier.showMessage("Error", "Error opening output file.");
+        return false;
+    }
+    return true;
+}
+
+const char* DecodeErrorText(DecodeError error) {
+    switch (error) {
+    case DecodeError::None:
+        return "";
+    case DecodeError::NoStart:
+        return "File does not start with 0xF0.";
+    case DecodeError::WrongManufacturer:
+        return "Manufacturer ID not 0x7D.";
+    case DecodeError::WrongDevice:
+        return "Device ID not 0x22. Wrong file type selected?";
+    case DecodeError::WrongCommand:
+        return "Invalid command byte.";
+    case DecodeError::PresetOutOfRange:
+        return "Preset # beyond 100 (0x63).";
+    case DecodeError::UnexpectedEnd:
+        return "Unexpected End-of-File.";
+    }
+    return "";
+}
+
+DecodeOutcome DecodePresetMessage(std::istream& in) {
+    // The end of the input in the header reads as a value that fails that byte's check.
+    if (next(in) != kSysExStart) {
+        return failure(DecodeError::NoStart);
+    }
+    if (next(in) != kManufacturerId) {
+        return failure(DecodeError::WrongManufacturer);
+    }
+    if (next(in) != kKeypadDeviceId) {
+        return failure(DecodeError::WrongDevice);
+    }
+    const auto command = next(in);
+    if (command != kPresetCommand && command != kPresetCommandAlternate) {
+        return failure(DecodeError::WrongCommand);
+    }
+    const auto presetByte = next(in);
+    if (!presetByte || *presetByte >= kPresetCount) {
+        return failure(DecodeError::PresetOutOfRange, presetByte);
+    }
+
+    PresetRecord record = DefaultPresetRecord();
+    for (std::size_t i = 0; i < kNameLength; ++i) {
+        const auto character = next(in);
+        if (!character) {
+            return failure(DecodeError::UnexpectedEnd, presetByte);
+        }
+        record.name[i] = *character;
+    }
+    record.name[kNameLength] = 0;
+
+    // Pairs with a byte of 0x10 or more are not nibbles: the field keeps its default.
+    for (ChannelSlot& slot : record.channels) {
+        for (std::uint8_t& slotByte : slot.bytes) {
+            const auto pair = nextPair(in);
+            if (!pair) {
+                return failure(DecodeError::UnexpectedEnd, presetByte);
+            }
+            if (pair->valid()) {
+                slotByte = pair->value();
+            }
+        }
+    }
+    for (std::uint8_t& dataByte : record.data) {
+        const auto pair = nextPair(in);
+        if (!pair) {
+            return failure(DecodeError::UnexpectedEnd, presetByte);
+        }
+        if (pair->valid()) {
+            dataByte = pair->value();
+        }
+    }
+    for (std::uint8_t* trailing : {&record.placement, &record.reservedA, &record.reservedB}) {
+        const auto pair = nextPair(in);
+        if (!pair) {
+            return failure(DecodeError::UnexpectedEnd, presetByte);
+        }
+        *trailing = pair->value();
+    }
+    // The terminator must be there, but its value is not checked.
+    if (!next(in)) {
+        return failure(DecodeError::UnexpectedEnd, presetByte);
+    }
+    return DecodeOutcome{record, DecodeError::None, presetByte};
+}
+
+std::optional<PresetRecord> ReadPresetMessage(PresetStream& stream, const std::string& fileName,
+                                              bool openFirst, bool closeAfter, Notifier& notifier) {
+    if (openFirst) {
+        if (stream.m_file.is_open()) {
+            stream.m_file.close();
+        }
+        stream.m_file.clear();
+        stream.m_file.open(fileName, std::ios::binary);
+    }
+    if (!stream.m_file.is_open()) {
+        return std::nullopt;
+    }
+
+    DecodeOutcome outcome = DecodePresetMessage(stream.m_file);
+    if (outcome.presetByte) {
+        stream.lastReadPresetNumber = *outcome.presetByte;
+    }
+    if (outcome.error != DecodeError::None) {
+        stream.m_file.close();
+        notifier.showMessage("File Open Error!", DecodeErrorText(outcome.error));
+        return std::nullopt;
+    }
+    if (closeAfter) {
+        stream.m_file.close();
+    }
+    return outcome.record;
+}
+
+} // namespace tarnwick

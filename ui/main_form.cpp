@@ -1,0 +1,504 @@
+// Layout of the main window, the transfer of a preset between bank and window, and the
+// change tracking that decides when the window's contents go back into the bank.
+#include "main_form.h"
+
+#include "application_title.h"
+#include "channel_grid.h"
+#include "channel_spin_edit.h"
+#include "desktop_services.h"
+#include "preset_list_form.h"
+#include "up_down_control.h"
+#include "user_interaction.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace tarnwick {
+
+namespace {
+
+constexpr QSize kClientSize(515, 704);
+constexpr int kToolBarHeight = 41;
+constexpr QSize kToolButtonSize(55, 36);
+constexpr int kStatusBarHeight = 19;
+
+// Sets a flag for the lifetime of the guard. Changes made meanwhile still raise their
+// change signals; the handlers look at the flag.
+class FlagGuard {
+public:
+    explicit FlagGuard(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~FlagGuard() { m_flag = false; }
+    FlagGuard(const FlagGuard&) = delete;
+    FlagGuard& operator=(const FlagGuard&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
+    auto* group = new QGroupBox(caption, parent);
+    group->setObjectName(QLatin1String(name));
+    group->setGeometry(geometry);
+    return group;
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& text, QRect geometry) {
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+    return label;
+}
+
+// A group caption drawn in grey, for groups that only display.
+void greyCaption(QGroupBox* group) {
+    QPalette palette = group->palette();
+    palette.setColor(QPalette::WindowText, palette.color(QPalette::Disabled, QPalette::WindowText));
+    group->setPalette(palette);
+}
+
+} // namespace
+
+TMainForm::TMainForm(UserInteraction& interaction, DesktopServices& desktop, QWidget* parent)
+    : QMainWindow(parent), m_interaction(interaction), m_desktop(desktop) {
+    setObjectName(QStringLiteral("MainForm"));
+    setFixedSize(kClientSize);
+    // The layout is laid out in pixels for a compact 8-point face.
+    QFont compact = font();
+    compact.setPointSize(8);
+    setFont(compact);
+
+    buildToolBar();
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("ClientArea"));
+    setCentralWidget(central);
+    buildPresetGroups(central);
+    buildDataGroups(central);
+    buildStatusBar();
+    setTabOrder();
+
+    // The bank already holds its 100 defaults with preset 1 current.
+    m_presetEdited = false;
+    setWindowTitle(ApplicationTitle());
+}
+
+TMainForm::~TMainForm() = default;
+
+QToolButton* TMainForm::addToolButton(const QString& name, const QString& caption,
+                                      const QString& hint, const QString& icon, QMenu* menu) {
+    auto* button = new QToolButton(this);
+    button->setObjectName(name);
+    button->setText(caption);
+    button->setToolTip(hint);
+    button->setStatusTip(hint);
+    button->setIcon(QIcon(QStringLiteral(":/icons/") + icon + QStringLiteral(".svg")));
+    button->setIconSize(QSize(16, 16));
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setFixedSize(kToolButtonSize);
+    QFont small = button->font();
+    small.setPointSizeF(7);
+    button->setFont(small);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setAutoRaise(true);
+    if (menu) {
+        button->setMenu(menu);
+        button->setPopupMode(QToolButton::InstantPopup);
+    }
+    findChild<QToolBar*>(QStringLiteral("ToolBar1"))->addWidget(button);
+    return button;
+}
+
+QAction* TMainForm::addMenuItem(QMenu* menu, const QString& name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+void TMainForm::buildToolBar() {
+    auto* bar = new QToolBar(this);
+    bar->setObjectName(QStringLiteral("ToolBar1"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setFixedHeight(kToolBarHeight);
+    bar->setContextMenuPolicy(Qt::PreventContextMenu);
+    bar->setStyleSheet(QStringLiteral(
+        "QToolBar#ToolBar1 { border: none; border-bottom: 1px solid palette(mid); spacing: 0px; }"
+        "QToolBar#ToolBar1 QToolButton { padding: 0px; padding-top: -4px; margin: 0px;"
+        " border: 1px solid transparent;"
+        " border-radius: 3px; }"
+        "QToolBar#ToolBar1 QToolButton:hover { border-color: palette(mid); }"
+        "QToolBar#ToolBar1 QToolButton:pressed { background: palette(midlight); }"
+        "QToolBar#ToolBar1 QToolButton#btnAutoSend { background: palette(highlight);"
+        " color: palette(highlighted-text); }"
+        "QToolBar#ToolBar1 QToolButton::menu-indicator { image: none; width: 0px; }"));
+    addToolBar(Qt::TopToolBarArea, bar);
+
+    auto* midiMenu = new QMenu(this);
+    midiMenu->setObjectName(QStringLiteral("MidiMenu"));
+    QAction* pick = addMenuItem(midiMenu, QStringLiteral("mnuPickConnection"),
+                                QStringLiteral("Choose a MIDI file/interface option"));
+    pick->setCheckable(true);
+    pick->setChecked(true);
+    midiMenu->addSeparator();
+    for (auto [name, caption] : {std::pair{"mnuFileMode", "None (save to file only)"},
+                                 std::pair{"mnuDirectMIDI", "Direct MIDI (TWK-5, USB, etc) ..."},
+                                 std::pair{"mnuExternalApp",
+                                           "External File Application (MIDIOX, etc)"}}) {
+        addMenuItem(midiMenu, QLatin1String(name), QLatin1String(caption))->setCheckable(true);
+    }
+    QToolButton* midi =
+        addToolButton(QStringLiteral("btnAutoSend"), QStringLiteral("MIDI"),
+                      QStringLiteral("Select MIDI connection"), QStringLiteral("midi"), midiMenu);
+    // Drawn highlighted (see the tool bar's style): the connection is the first choice.
+    Q_UNUSED(midi);
+    bar->addSeparator();
+
+    QToolButton* newButton =
+        addToolButton(QStringLiteral("bntNew"), QStringLiteral("New"),
+                      QStringLiteral("Clear all presets"), QStringLiteral("new"));
+    connect(newButton, &QToolButton::clicked, this, &TMainForm::mnuNewClick);
+
+    auto* openMenu = new QMenu(this);
+    openMenu->setObjectName(QStringLiteral("OpenMenu"));
+    addMenuItem(openMenu, QStringLiteral("OpenSinglePreset1"), QStringLiteral("Open One"));
+    addMenuItem(openMenu, QStringLiteral("OpenAll1001"), QStringLiteral("Open All (100)"));
+    addToolButton(QStringLiteral("btnOpenFile"), QStringLiteral("Open"),
+                  QStringLiteral("Open 1 or 100 presets"), QStringLiteral("open"), openMenu);
+
+    auto* saveMenu = new QMenu(this);
+    saveMenu->setObjectName(QStringLiteral("SaveMenu"));
+    addMenuItem(saveMenu, QStringLiteral("SaveOne1"), QStringLiteral("Save One"));
+    addMenuItem(saveMenu, QStringLiteral("SaveAll1"), QStringLiteral("Save All (100)"));
+    addToolButton(QStringLiteral("btnSaveFile"), QStringLiteral("Save"),
+                  QStringLiteral("Save preset(s) as"), QStringLiteral("save"), saveMenu);
+
+    auto* downloadMenu = new QMenu(this);
+    downloadMenu->setObjectName(QStringLiteral("DownloadMenu"));
+    addMenuItem(downloadMenu, QStringLiteral("mnuDownloadCurrent"),
+                QStringLiteral("Download Current"));
+    addMenuItem(downloadMenu, QStringLiteral("mnuDownloadAll"), QStringLiteral("Download All (100)"));
+    QToolButton* download = addToolButton(QStringLiteral("btnDownload"), QStringLiteral("Download"),
+                                          QString(), QStringLiteral("download"), downloadMenu);
+    download->setAccessibleDescription(QStringLiteral("Send presets to the keypad"));
+    bar->addSeparator();
+
+    addToolButton(QStringLiteral("btnUpgrade"), QStringLiteral("Upgrade"),
+                  QStringLiteral("Re-flash keypad firmware"), QStringLiteral("upgrade"));
+    bar->addSeparator();
+
+    auto* helpMenu = new QMenu(this);
+    helpMenu->setObjectName(QStringLiteral("HelpMenu"));
+    connect(addMenuItem(helpMenu, QStringLiteral("About1"), QStringLiteral("About")),
+            &QAction::triggered, this, &TMainForm::About1Click);
+    connect(addMenuItem(helpMenu, QStringLiteral("PDFManual1"), QStringLiteral("PDF User Manual")),
+            &QAction::triggered, this, &TMainForm::PDFManual1Click);
+    addToolButton(QStringLiteral("btnHelp"), QStringLiteral("Help"),
+                  QStringLiteral("PDF manual and links"), QStringLiteral("help"), helpMenu);
+
+    QToolButton* exitButton = addToolButton(QStringLiteral("btnExit"), QStringLiteral("Exit"),
+                                            QString(), QStringLiteral("exit"));
+    exitButton->setAccessibleDescription(QStringLiteral("Close the editor"));
+    connect(exitButton, &QToolButton::clicked, this, &TMainForm::btnExitClick);
+}
+
+void TMainForm::buildPresetGroups(QWidget* central) {
+    // Positions are given in the window's client area; the central widget starts below
+    // the tool bar.
+    const auto at = [](int x, int y, int w, int h) { return QRect(x, y - kToolBarHeight, w, h); };
+
+    QGroupBox* mfg =
+        makeGroup(central, "GroupBox1", QStringLiteral(" Keypad Sys Ex Mfg ID "), at(8, 48, 137, 57));
+    greyCaption(mfg);
+    auto* spinMfgID = new QSpinBox(mfg);
+    spinMfgID->setObjectName(QStringLiteral("spinMfgID"));
+    spinMfgID->setAccessibleName(QStringLiteral("Manufacturer ID"));
+    spinMfgID->setRange(0, 125);
+    spinMfgID->setValue(125);
+    spinMfgID->setEnabled(false);
+    spinMfgID->setGeometry(8, 22, 50, 22);
+    auto* edMfgID = new QLineEdit(QStringLiteral("0x7D (hex)"), mfg);
+    edMfgID->setObjectName(QStringLiteral("edMfgID"));
+    edMfgID->setAccessibleName(QStringLiteral("Manufacturer ID text"));
+    edMfgID->setReadOnly(true);
+    edMfgID->setEnabled(false);
+    edMfgID->setGeometry(62, 22, 68, 22);
+
+    QGroupBox* thisPreset =
+        makeGroup(central, "GroupBox2", QStringLiteral(" This Preset "), at(160, 48, 297, 57));
+    QLabel* numberLabel = makeLabel(thisPreset, QStringLiteral("Number: "), QRect(8, 25, 52, 16));
+    m_edPreset = new QLineEdit(QStringLiteral("1"), thisPreset);
+    m_edPreset->setObjectName(QStringLiteral("edPreset"));
+    m_edPreset->setAccessibleName(QStringLiteral("Preset number"));
+    m_edPreset->setGeometry(60, 22, 30, 22);
+    numberLabel->setBuddy(m_edPreset);
+    m_presetUpDown = new UpDownControl(thisPreset);
+    m_presetUpDown->setObjectName(QStringLiteral("PresetUpDown"));
+    m_presetUpDown->setAccessibleName(QStringLiteral("Preset number arrows"));
+    m_presetUpDown->setGeometry(90, 22, 16, 22);
+    QLabel* nameLabel = makeLabel(thisPreset, QStringLiteral("Name: "), QRect(122, 25, 40, 16));
+    m_edPresetName = new QLineEdit(thisPreset);
+    m_edPresetName->setObjectName(QStringLiteral("edPresetName"));
+    m_edPresetName->setAccessibleName(QStringLiteral("Preset name"));
+    m_edPresetName->setGeometry(166, 22, 121, 22);
+    m_edPresetName->setMaxLength(static_cast<int>(kNameLength));
+    // Printable ASCII only, typed or pasted, so every message stays valid SysEx data.
+    m_edPresetName->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[\\x20-\\x7E]{0,13}")), m_edPresetName));
+    nameLabel->setBuddy(m_edPresetName);
+
+    m_btnShowPresets = new QToolButton(central);
+    m_btnShowPresets->setObjectName(QStringLiteral("btnShowPresets"));
+    m_btnShowPresets->setText(QStringLiteral(">>>"));
+    m_btnShowPresets->setIcon(QIcon(QStringLiteral(":/icons/list.svg")));
+    m_btnShowPresets->setIconSize(QSize(16, 16));
+    m_btnShowPresets->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_btnShowPresets->setToolTip(QStringLiteral("Show/Hide preset list"));
+    m_btnShowPresets->setAccessibleName(QStringLiteral("Preset list"));
+    m_btnShowPresets->setFocusPolicy(Qt::StrongFocus);
+    m_btnShowPresets->setGeometry(at(465, 58, 43, 41));
+
+    m_grid = new ChannelGrid(central);
+    m_grid->setGeometry(at(8, 118, 497, 493));
+
+    connect(m_edPreset, &QLineEdit::textChanged, this, &TMainForm::edPresetChange);
+    connect(m_presetUpDown, &UpDownControl::stepped, this, &TMainForm::presetUpDownStep);
+    connect(m_edPresetName, &QLineEdit::textChanged, this, &TMainForm::SomethingChanged);
+    connect(m_grid, &ChannelGrid::changed, this, &TMainForm::SomethingChanged);
+    connect(m_btnShowPresets, &QToolButton::clicked, this, &TMainForm::btnShowPresetsClick);
+}
+
+void TMainForm::buildDataGroups(QWidget* central) {
+    const auto at = [](int x, int y, int w, int h) { return QRect(x, y - kToolBarHeight, w, h); };
+
+    QGroupBox* dataGroup = makeGroup(central, "GroupBox5", QStringLiteral(" Arbitrary MIDI Data "),
+                                at(8, 624, 321, 57));
+    m_cboxPrePost = new QComboBox(dataGroup);
+    m_cboxPrePost->setObjectName(QStringLiteral("cboxPrePost"));
+    m_cboxPrePost->setAccessibleName(QStringLiteral("MIDI data placement"));
+    m_cboxPrePost->addItems({QStringLiteral("Pre"), QStringLiteral("Post")});
+    m_cboxPrePost->setGeometry(7, 21, 49, 24);
+    m_edArbMidiData = new QLineEdit(dataGroup);
+    m_edArbMidiData->setObjectName(QStringLiteral("edArbMidiData"));
+    m_edArbMidiData->setAccessibleName(QStringLiteral("MIDI data"));
+    m_edArbMidiData->setReadOnly(true);
+    m_edArbMidiData->setFocusPolicy(Qt::NoFocus);
+    QPalette grey = m_edArbMidiData->palette();
+    grey.setColor(QPalette::Base, grey.color(QPalette::Button));
+    m_edArbMidiData->setPalette(grey);
+    m_edArbMidiData->setGeometry(60, 21, 214, 24);
+    auto* edit = new QPushButton(QStringLiteral("Edit..."), dataGroup);
+    edit->setObjectName(QStringLiteral("btnArbMidiData"));
+    edit->setGeometry(279, 21, 35, 24);
+    m_btnArbMidiData = edit;
+    connect(m_cboxPrePost, &QComboBox::currentIndexChanged, this, &TMainForm::SomethingChanged);
+
+    // Shown for the keypad's layout only: nothing stands behind the chain settings.
+    QGroupBox* chain = makeGroup(central, "GroupBox4", QStringLiteral(" Next Preset (Chain) "),
+                                 at(336, 624, 169, 57));
+    auto* enable = new QCheckBox(QStringLiteral("Enable"), chain);
+    enable->setGeometry(8, 23, 60, 20);
+    QLabel* presetLabel = makeLabel(chain, QStringLiteral("Preset:"), QRect(72, 25, 42, 16));
+    auto* next = new QSpinBox(chain);
+    next->setRange(1, 100);
+    next->setValue(1);
+    next->setAccessibleName(QStringLiteral("Next preset"));
+    next->setGeometry(114, 21, 49, 22);
+    presetLabel->setBuddy(next);
+    chain->setEnabled(false);
+}
+
+void TMainForm::buildStatusBar() {
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    bar->setFixedHeight(kStatusBarHeight);
+    const int widths[2] = {300, 50};
+    for (int i = 0; i < 2; ++i) {
+        auto* panel = new QLabel(bar);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->setFixedWidth(widths[i]);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setAutoFillBackground(true);
+        bar->addWidget(panel);
+        m_statusPanels[i] = panel;
+    }
+    m_statusPanels[0]->setText(QStringLiteral("MIDI: None (save to file only)"));
+    setStatusBar(bar);
+}
+
+void TMainForm::setTabOrder() {
+    QList<QWidget*> order{m_edPreset, m_edPresetName};
+    for (int channel = 1; channel <= kChannelCount; ++channel) {
+        for (SlotKind kind : kSlotKinds) {
+            order << m_grid->checkBox(channel, kind) << m_grid->spinEdit(channel, kind);
+        }
+    }
+    order << m_cboxPrePost << m_btnArbMidiData << m_btnShowPresets;
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    }
+}
+
+QLabel* TMainForm::statusPanel(int index) const {
+    return m_statusPanels[index];
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_shownOnce) {
+        return;
+    }
+    m_shownOnce = true;
+    if (const QScreen* screen = this->screen()) {
+        move(screen->availableGeometry().center() - frameGeometry().center() + pos());
+    }
+    LoadPresetFromBank();
+    UpdatePresetsList();
+    m_edPreset->setFocus(Qt::OtherFocusReason);
+}
+
+void TMainForm::SomethingChanged() {
+    if (m_loadingPreset || m_paddingName) {
+        return;
+    }
+    m_presetEdited = true;
+}
+
+void TMainForm::StorePresetToBank() {
+    PresetRecord& record = m_bank.current();
+
+    if (m_edPresetName->text().size() < static_cast<qsizetype>(kNameLength)) {
+        FlagGuard padding(m_paddingName);
+        m_edPresetName->setText(
+            m_edPresetName->text().leftJustified(static_cast<qsizetype>(kNameLength), u' '));
+    }
+    const QByteArray name = m_edPresetName->text().left(kNameLength).toLatin1();
+    for (std::size_t i = 0; i < kNameLength; ++i) {
+        record.name[i] = static_cast<std::uint8_t>(name[static_cast<qsizetype>(i)]);
+    }
+
+    for (int channel = 1; channel <= kChannelCount; ++channel) {
+        for (SlotKind kind : kSlotKinds) {
+            record.channel(channel)[kind] = m_grid->slotByte(channel, kind);
+        }
+    }
+
+    if (m_cboxPrePost->currentIndex() == 0) {
+        record.placement = static_cast<std::uint8_t>(record.placement & ~kPlacementPost);
+    } else {
+        record.placement = static_cast<std::uint8_t>(record.placement | kPlacementPost);
+    }
+}
+
+void TMainForm::LoadPresetFromBank() {
+    if (m_loadingPreset) {
+        return;
+    }
+    FlagGuard loading(m_loadingPreset);
+    const PresetRecord& record = m_bank.current();
+
+    const std::string name = PresetName(record);
+    m_edPresetName->setText(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+    for (int channel = 1; channel <= kChannelCount; ++channel) {
+        for (SlotKind kind : kSlotKinds) {
+            m_grid->showSlot(channel, kind, record.channel(channel)[kind]);
+        }
+    }
+    m_cboxPrePost->setCurrentIndex((record.placement & kPlacementPost) ? 1 : 0);
+    m_edArbMidiData->setText(QString::fromLatin1(MidiDataText(record)));
+}
+
+void TMainForm::flushEdits() {
+    if (!m_presetEdited) {
+        return;
+    }
+    m_presetEdited = false;
+    StorePresetToBank();
+}
+
+void TMainForm::goToPreset(int number) {
+    flushEdits();
+    m_bank.setCurrentPresetIndex(PresetIndex::fromOneBase(number));
+    LoadPresetFromBank();
+}
+
+void TMainForm::NewBank() {
+    m_bank.reset();
+    m_presetEdited = false;
+    setWindowTitle(ApplicationTitle());
+    m_edPreset->setText(QStringLiteral("1"));
+    LoadPresetFromBank();
+    UpdatePresetsList();
+}
+
+void TMainForm::UpdatePresetsList() {
+    if (m_presetListForm) {
+        m_presetListForm->UpdatePresetsList(m_bank);
+    }
+}
+
+void TMainForm::edPresetChange() {
+    if (m_loadingPreset) {
+        return;
+    }
+    bool ok = false;
+    const int number = m_edPreset->text().toInt(&ok);
+    if (ok && PresetIndex::isValidNumber(number)) {
+        goToPreset(number);
+    }
+}
+
+void TMainForm::presetUpDownStep(int delta) {
+    bool ok = false;
+    int number = m_edPreset->text().toInt(&ok);
+    if (!ok) {
+        number = m_bank.currentPresetIndex().oneBased();
+    }
+    const int next = std::clamp(number + delta, 1, kPresetCount);
+    if (next != number || !ok) {
+        m_edPreset->setText(QString::number(next));
+    }
+}
+
+void TMainForm::mnuNewClick() {
+    NewBank();
+}
+
+void TMainForm::btnShowPresetsClick() {
+    if (!m_presetListForm) {
+        return;
+    }
+    if (m_presetListForm->isVisible()) {
+        m_presetListForm->hide();
+        m_btnShowPresets->setText(QStringLiteral(">>>"));
+    } else {
+        m_presetListForm->show();
+        m_btnShowPresets->setText(QStringLiteral("<<<"));
+    }
+}
+
+void TMainForm::btnExitClick() {
+    close();
+}
+
+void TMainForm::About1Click() {
+    emit aboutRequested();
+}
+
+void TMainForm::PDFManual1Click() {
+    emit manualRequested();
+}
+
+} // namespace tarnwick

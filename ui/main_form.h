@@ -1,0 +1,110 @@
+// The main editor window: shows and edits one preset of the bank at a time, and carries
+// the tool bar through which every other function is reached.
+#pragma once
+
+#include "connection_mode.h"
+#include "preset_record.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QComboBox;
+class QDialog;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QToolButton;
+
+namespace tarnwick {
+
+class ChannelGrid;
+class DesktopServices;
+class TPresetListForm;
+class UpDownControl;
+class UserInteraction;
+
+class TMainForm final : public QMainWindow {
+    Q_OBJECT
+public:
+    TMainForm(UserInteraction& interaction, DesktopServices& desktop, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    PresetBank& bank() { return m_bank; }
+    const PresetBank& bank() const { return m_bank; }
+    bool presetEdited() const { return m_presetEdited; }
+    bool loadingPreset() const { return m_loadingPreset; }
+    ConnectionMode connectionMode() const { return m_connectionMode; }
+
+    // Windows created after this one that it works with.
+    void setPresetListForm(TPresetListForm* form) { m_presetListForm = form; }
+
+    // Window to record and record to window, for the preset at currentPresetIndex.
+    void StorePresetToBank();
+    void LoadPresetFromBank();
+    // Stores the window into the current preset when it holds user edits.
+    void flushEdits();
+    // Stores pending edits, then shows preset `number` (1 to 100).
+    void goToPreset(int number);
+    // Every preset back to its default; preset 1 shown.
+    void NewBank();
+    // Rebuilds the preset list's lines from the bank.
+    void UpdatePresetsList();
+
+    ChannelGrid* channelGrid() const { return m_grid; }
+    QLabel* statusPanel(int index) const;
+
+signals:
+    // The Help menu's two commands, carried out by the application shell.
+    void aboutRequested();
+    void manualRequested();
+
+public slots:
+    // A user change to the shown preset's contents.
+    void SomethingChanged();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildToolBar();
+    void buildPresetGroups(QWidget* central);
+    void buildDataGroups(QWidget* central);
+    void buildStatusBar();
+    void setTabOrder();
+
+    QToolButton* addToolButton(const QString& name, const QString& caption, const QString& hint,
+                               const QString& icon, QMenu* menu = nullptr);
+    QAction* addMenuItem(QMenu* menu, const QString& name, const QString& caption);
+
+    // Handlers of the window's own controls.
+    void edPresetChange();
+    void presetUpDownStep(int delta);
+    void mnuNewClick();
+    void btnShowPresetsClick();
+    void btnExitClick();
+    void About1Click();
+    void PDFManual1Click();
+
+    UserInteraction& m_interaction;
+    DesktopServices& m_desktop;
+    PresetBank m_bank;
+    bool m_presetEdited = false;
+    bool m_loadingPreset = false;
+    bool m_paddingName = false; // the name padding of a store is no user edit
+    bool m_shownOnce = false;
+    ConnectionMode m_connectionMode = ConnectionMode::NotChosen;
+
+    TPresetListForm* m_presetListForm = nullptr;
+
+    QLineEdit* m_edPreset = nullptr;
+    UpDownControl* m_presetUpDown = nullptr;
+    QLineEdit* m_edPresetName = nullptr;
+    ChannelGrid* m_grid = nullptr;
+    QComboBox* m_cboxPrePost = nullptr;
+    QLineEdit* m_edArbMidiData = nullptr;
+    QWidget* m_btnArbMidiData = nullptr;
+    QToolButton* m_btnShowPresets = nullptr;
+    QLabel* m_statusPanels[2] = {nullptr, nullptr};
+};
+
+} // namespace tarnwick
