@@ -14,8 +14,8 @@
 namespace tarnwick {
 
 template <typename Window> Window* AppWindows::created(Window* window) {
-    m_creationOrder << QString::fromLatin1(window->metaObject()->className())
-                           .section(QStringLiteral("::"), -1);
+    m_creationOrder
+        << QString::fromLatin1(window->metaObject()->className()).section(QStringLiteral("::"), -1);
     return window;
 }
 

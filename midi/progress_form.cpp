@@ -6,8 +6,7 @@
 
 namespace tarnwick {
 
-TfrmProgress::TfrmProgress(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint) {
+TfrmProgress::TfrmProgress(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("frmProgress"));
     setFixedSize(408, 27);
     m_progressBar = new QProgressBar(this);

@@ -33,7 +33,9 @@ public:
     static constexpr PresetIndex fromOneBase(int number) { return PresetIndex(number - 1); }
     constexpr int zeroBased() const { return m_index; }
     constexpr int oneBased() const { return m_index + 1; }
-    static constexpr bool isValidNumber(int number) { return number >= 1 && number <= kPresetCount; }
+    static constexpr bool isValidNumber(int number) {
+        return number >= 1 && number <= kPresetCount;
+    }
     constexpr bool operator==(const PresetIndex&) const = default;
 
 private:
@@ -42,13 +44,16 @@ private:
 };
 
 // Program numbers are shown 1 to 128 and stored 0 to 127.
-constexpr int ProgramNumberFromStored(std::uint8_t stored) { return (stored & kSlotValueMask) + 1; }
+constexpr int ProgramNumberFromStored(std::uint8_t stored) {
+    return (stored & kSlotValueMask) + 1;
+}
 constexpr std::uint8_t StoredFromProgramNumber(int program) {
     return static_cast<std::uint8_t>(program - 1);
 }
 
 enum class SlotKind { Msb = 0, Lsb = 1, Program = 2 };
-inline constexpr std::array<SlotKind, 3> kSlotKinds{SlotKind::Msb, SlotKind::Lsb, SlotKind::Program};
+inline constexpr std::array<SlotKind, 3> kSlotKinds{SlotKind::Msb, SlotKind::Lsb,
+                                                    SlotKind::Program};
 
 // One MIDI channel's bank select MSB, bank select LSB and program change.
 struct ChannelSlot {
@@ -59,7 +64,9 @@ struct ChannelSlot {
     bool operator==(const ChannelSlot&) const = default;
 };
 
-constexpr bool SlotEnabled(std::uint8_t slotByte) { return (slotByte & kSlotDisabled) == 0; }
+constexpr bool SlotEnabled(std::uint8_t slotByte) {
+    return (slotByte & kSlotDisabled) == 0;
+}
 
 struct PresetRecord {
     std::array<std::uint8_t, kNameLength + 1> name{}; // 13 characters and a terminator
@@ -69,7 +76,9 @@ struct PresetRecord {
     std::uint8_t reservedA = 0;
     std::uint8_t reservedB = 0;
 
-    ChannelSlot& channel(int channelNumber) { return channels[static_cast<std::size_t>(channelNumber - 1)]; }
+    ChannelSlot& channel(int channelNumber) {
+        return channels[static_cast<std::size_t>(channelNumber - 1)];
+    }
     const ChannelSlot& channel(int channelNumber) const {
         return channels[static_cast<std::size_t>(channelNumber - 1)];
     }

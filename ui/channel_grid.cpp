@@ -105,7 +105,8 @@ ChannelGrid::ChannelGrid(QWidget* parent) : QGroupBox(QStringLiteral(" Preset Da
 
             m_rows[static_cast<std::size_t>(channel - 1)][k] = Pair{box, spin};
 
-            connect(box, &QCheckBox::clicked, this, [this, channel, kind] { cboxClick(channel, kind); });
+            connect(box, &QCheckBox::clicked, this,
+                    [this, channel, kind] { cboxClick(channel, kind); });
             connect(spin, &QSpinBox::valueChanged, this, &ChannelGrid::changed);
         }
     }
@@ -129,8 +130,8 @@ ChannelSpinEdit* ChannelGrid::spinEdit(int channel, SlotKind kind) const {
 
 void ChannelGrid::showSlot(int channel, SlotKind kind, std::uint8_t slotByte) {
     const Pair& p = pair(channel, kind);
-    const int value = kind == SlotKind::Program ? ProgramNumberFromStored(slotByte)
-                                                : (slotByte & kSlotValueMask);
+    const int value =
+        kind == SlotKind::Program ? ProgramNumberFromStored(slotByte) : (slotByte & kSlotValueMask);
     p.spinEdit->setValue(value);
     const bool enabled = SlotEnabled(slotByte);
     p.checkBox->setChecked(enabled);

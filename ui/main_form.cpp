@@ -93,7 +93,13 @@ TMainForm::TMainForm(UserInteraction& interaction, DesktopServices& desktop, QWi
     setWindowTitle(ApplicationTitle());
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+    // Controls tearing down (a spin edit fixing up its text as it loses the focus) must
+    // not report changes to a window that is half destroyed.
+    for (QObject* control : findChildren<QObject*>()) {
+        QObject::disconnect(control, nullptr, this, nullptr);
+    }
+}
 
 QToolButton* TMainForm::addToolButton(const QString& name, const QString& caption,
                                       const QString& hint, const QString& icon, QMenu* menu) {
@@ -151,10 +157,10 @@ void TMainForm::buildToolBar() {
     pick->setCheckable(true);
     pick->setChecked(true);
     midiMenu->addSeparator();
-    for (auto [name, caption] : {std::pair{"mnuFileMode", "None (save to file only)"},
-                                 std::pair{"mnuDirectMIDI", "Direct MIDI (TWK-5, USB, etc) ..."},
-                                 std::pair{"mnuExternalApp",
-                                           "External File Application (MIDIOX, etc)"}}) {
+    for (auto [name, caption] :
+         {std::pair{"mnuFileMode", "None (save to file only)"},
+          std::pair{"mnuDirectMIDI", "Direct MIDI (TWK-5, USB, etc) ..."},
+          std::pair{"mnuExternalApp", "External File Application (MIDIOX, etc)"}}) {
         addMenuItem(midiMenu, QLatin1String(name), QLatin1String(caption))->setCheckable(true);
     }
     QToolButton* midi =
@@ -187,7 +193,8 @@ void TMainForm::buildToolBar() {
     downloadMenu->setObjectName(QStringLiteral("DownloadMenu"));
     addMenuItem(downloadMenu, QStringLiteral("mnuDownloadCurrent"),
                 QStringLiteral("Download Current"));
-    addMenuItem(downloadMenu, QStringLiteral("mnuDownloadAll"), QStringLiteral("Download All (100)"));
+    addMenuItem(downloadMenu, QStringLiteral("mnuDownloadAll"),
+                QStringLiteral("Download All (100)"));
     QToolButton* download = addToolButton(QStringLiteral("btnDownload"), QStringLiteral("Download"),
                                           QString(), QStringLiteral("download"), downloadMenu);
     download->setAccessibleDescription(QStringLiteral("Send presets to the keypad"));
@@ -215,10 +222,12 @@ void TMainForm::buildToolBar() {
 void TMainForm::buildPresetGroups(QWidget* central) {
     // Positions are given in the window's client area; the central widget starts below
     // the tool bar.
-    const auto at = [](int x, int y, int w, int h) { return QRect(x, y - kToolBarHeight, w, h); };
+    const auto at = [](int x, int y, int w, int h) {
+        return QRect(x, y - kToolBarHeight, w, h);
+    };
 
-    QGroupBox* mfg =
-        makeGroup(central, "GroupBox1", QStringLiteral(" Keypad Sys Ex Mfg ID "), at(8, 48, 137, 57));
+    QGroupBox* mfg = makeGroup(central, "GroupBox1", QStringLiteral(" Keypad Sys Ex Mfg ID "),
+                               at(8, 48, 137, 57));
     greyCaption(mfg);
     auto* spinMfgID = new QSpinBox(mfg);
     spinMfgID->setObjectName(QStringLiteral("spinMfgID"));
@@ -279,10 +288,12 @@ void TMainForm::buildPresetGroups(QWidget* central) {
 }
 
 void TMainForm::buildDataGroups(QWidget* central) {
-    const auto at = [](int x, int y, int w, int h) { return QRect(x, y - kToolBarHeight, w, h); };
+    const auto at = [](int x, int y, int w, int h) {
+        return QRect(x, y - kToolBarHeight, w, h);
+    };
 
     QGroupBox* dataGroup = makeGroup(central, "GroupBox5", QStringLiteral(" Arbitrary MIDI Data "),
-                                at(8, 624, 321, 57));
+                                     at(8, 624, 321, 57));
     m_cboxPrePost = new QComboBox(dataGroup);
     m_cboxPrePost->setObjectName(QStringLiteral("cboxPrePost"));
     m_cboxPrePost->setAccessibleName(QStringLiteral("MIDI data placement"));

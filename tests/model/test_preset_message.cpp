@@ -87,7 +87,8 @@ class PresetMessageTest : public QObject {
     Q_OBJECT
 private slots:
     void encodesDefaultPresetOneAsStored() {
-        const QByteArray stored = readFile(QStringLiteral(TARNWICK_TEST_DATA "/default_preset_1.syx"));
+        const QByteArray stored =
+            readFile(QStringLiteral(TARNWICK_TEST_DATA "/default_preset_1.syx"));
         QCOMPARE(stored.size(), 153);
         QCOMPARE(encode(NewBankPreset(PresetIndex::fromOneBase(1)), 1), stored);
     }
@@ -104,7 +105,8 @@ private slots:
         QTest::newRow("enabled program 1") << r << 22 << QByteArray::fromHex("0000");
         r = DefaultPresetRecord();
         r.channel(16)[SlotKind::Program] = StoredFromProgramNumber(128);
-        QTest::newRow("program 128, channel 16") << r << 18 + 6 * 15 + 4 << QByteArray::fromHex("070F");
+        QTest::newRow("program 128, channel 16")
+            << r << 18 + 6 * 15 + 4 << QByteArray::fromHex("070F");
         r = DefaultPresetRecord();
         r.channel(2)[SlotKind::Program] = std::uint8_t(0x80 | StoredFromProgramNumber(12));
         QTest::newRow("disabled program keeps no value") << r << 28 << QByteArray::fromHex("0800");
@@ -192,8 +194,8 @@ private slots:
         QTest::newRow("no F0") << with(0, 0x00) << noStart << -1;
         QTest::newRow("manufacturer") << with(1, 0x7E) << "Manufacturer ID not 0x7D." << -1;
         QTest::newRow("ends after F0") << valid.left(1) << "Manufacturer ID not 0x7D." << -1;
-        QTest::newRow("device")
-            << with(2, 0x21) << "Device ID not 0x22. Wrong file type selected?" << -1;
+        QTest::newRow("device") << with(2, 0x21) << "Device ID not 0x22. Wrong file type selected?"
+                                << -1;
         QTest::newRow("command") << with(3, 0x25) << "Invalid command byte." << -1;
         QTest::newRow("command 23 accepted") << with(3, 0x23) << QString() << 5;
         QTest::newRow("only the four header bytes") << valid.left(4) << beyond << -1;
@@ -261,7 +263,8 @@ private slots:
         RecordingNotifier notifier;
         PresetStream stream;
         for (int n = 1; n <= 3; ++n) {
-            const auto record = ReadPresetMessage(stream, path.toStdString(), n == 1, n == 3, notifier);
+            const auto record =
+                ReadPresetMessage(stream, path.toStdString(), n == 1, n == 3, notifier);
             QVERIFY(record);
             QCOMPARE(PresetName(*record), std::string("New Name ") + std::to_string(n) +
                                               std::string(n < 10 ? 3 : 2, ' '));
@@ -305,8 +308,10 @@ private slots:
         QVERIFY(writeFile(path, QByteArray(500, 'x')));
         RecordingNotifier notifier;
         const PresetRecord record = busyRecord();
-        QVERIFY(WritePresetMessage(path.toStdString(), false, record, PresetIndex::fromOneBase(3), notifier));
-        QVERIFY(WritePresetMessage(path.toStdString(), true, record, PresetIndex::fromOneBase(4), notifier));
+        QVERIFY(WritePresetMessage(path.toStdString(), false, record, PresetIndex::fromOneBase(3),
+                                   notifier));
+        QVERIFY(WritePresetMessage(path.toStdString(), true, record, PresetIndex::fromOneBase(4),
+                                   notifier));
         QCOMPARE(readFile(path), encode(record, 3) + encode(record, 4));
         QVERIFY(notifier.texts.isEmpty());
     }
@@ -315,7 +320,8 @@ private slots:
         QTemporaryDir dir;
         RecordingNotifier notifier;
         const std::string path = dir.filePath(QStringLiteral("missing/out.syx")).toStdString();
-        QVERIFY(!WritePresetMessage(path, false, DefaultPresetRecord(), PresetIndex::fromOneBase(1), notifier));
+        QVERIFY(!WritePresetMessage(path, false, DefaultPresetRecord(), PresetIndex::fromOneBase(1),
+                                    notifier));
         QCOMPARE(notifier.titles, QStringList{QStringLiteral("Error")});
         QCOMPARE(notifier.texts, QStringList{QStringLiteral("Error opening output file.")});
     }

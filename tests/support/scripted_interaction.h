@@ -28,8 +28,8 @@ public:
     QList<FileDialogRequest> saveRequests;
     QList<std::optional<QString>> fileAnswers; // cancel when empty
 
-    QStringList modalRuns; // object names of the dialogs run
-    QList<int> modalAnswers; // Rejected when empty
+    QStringList modalRuns;                // object names of the dialogs run
+    QList<int> modalAnswers;              // Rejected when empty
     std::function<int(QDialog&)> onModal; // overrides modalAnswers when set
 
     int busyDepth = 0;
