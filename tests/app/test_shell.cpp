@@ -1,0 +1,221 @@
+// The application shell: start-up order and state, the standard error box, the About
+// box and the user manual command.
+#include "about_form.h"
+#include "error_box.h"
+#include "fake_desktop.h"
+#include "interface_form.h"
+#include "main_form.h"
+#include "manual_command.h"
+#include "midi_events_form.h"
+#include "preset_list_form.h"
+#include "preset_number_dialog.h"
+#include "progress_form.h"
+#include "qt_user_interaction.h"
+#include "scripted_interaction.h"
+#include "startup.h"
+#include "tarnwick_application.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <stdexcept>
+
+using namespace tarnwick;
+using testing::FakeDesktop;
+using testing::ScriptedInteraction;
+
+namespace {
+
+// An object whose event handler fails, as a user action can.
+class FailingHandler final : public QObject {
+public:
+    QString error;
+    int handled = 0;
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::User) {
+            ++handled;
+            if (!error.isNull()) {
+                throw std::runtime_error(error.toStdString());
+            }
+            return true;
+        }
+        return QObject::event(event);
+    }
+};
+
+} // namespace
+
+class ShellTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startUpCreatesEveryWindowOnceInOrder() {
+        ScriptedInteraction interaction;
+        FakeDesktop desktop;
+        AppWindows windows(interaction, desktop, QDir::tempPath());
+        QCOMPARE(windows.creationOrder(),
+                 QStringList({"TMainForm", "TSaveForm", "TLoadForm", "TMidiEventsForm",
+                              "TAboutForm", "TPresetListForm", "TInterfaceForm", "TfrmProgress"}));
+        windows.MainForm()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(windows.MainForm()));
+        QCOMPARE(windows.MainForm()->windowTitle(), QStringLiteral("Tarnwick Editor"));
+        QCOMPARE(windows.MainForm()->findChild<QLineEdit*>("edPresetName")->text(),
+                 QStringLiteral("New Name 1"));
+        QCOMPARE(windows.MainForm()->bank().currentPresetIndex().oneBased(), 1);
+        QVERIFY(!windows.MainForm()->presetEdited());
+        const QList<QWidget*> others{windows.SaveForm(),       windows.LoadForm(),
+                                     windows.MidiEventsForm(), windows.AboutForm(),
+                                     windows.PresetListForm(), windows.InterfaceForm(),
+                                     windows.frmProgress()};
+        for (QWidget* window : others) {
+            QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+        }
+        QCOMPARE(windows.PresetListForm()->windowTitle(), QStringLiteral("Preset List"));
+        QCOMPARE(windows.SaveForm()->windowTitle(), QStringLiteral("Save To Which Preset?"));
+        QCOMPARE(windows.LoadForm()->windowTitle(), QStringLiteral("Load into which Preset?"));
+        QCOMPARE(windows.MidiEventsForm()->windowTitle(), QStringLiteral("Edit MIDI Data"));
+        QCOMPARE(windows.InterfaceForm()->windowTitle(), QStringLiteral("Choose MIDI Interface"));
+        QVERIFY(interaction.messages.isEmpty());
+    }
+
+    void standardErrorText_data() {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("plain") << "Out of memory"
+                               << "Out of memory.";
+        QTest::newRow("full stop already") << "Disk full."
+                                           << "Disk full.";
+        QTest::newRow("exclamation mark") << "Stop!"
+                                          << "Stop!";
+        QTest::newRow("trailing blank") << "Odd "
+                                        << "Odd ";
+        QTest::newRow("comma is below the stop") << "a,"
+                                                 << "a,";
+        QTest::newRow("hyphen is below the stop") << "a-"
+                                                  << "a-";
+        QTest::newRow("slash is above the stop") << "a/b/"
+                                                 << "a/b/.";
+        QTest::newRow("quote") << "'x' is not a valid integer value"
+                               << "'x' is not a valid integer value.";
+        QTest::newRow("closing quote is below the stop") << "name \"x\""
+                                                         << "name \"x\"";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void standardErrorText() {
+        QFETCH(QString, message);
+        QFETCH(QString, shown);
+        QCOMPARE(StandardErrorText(message), shown);
+    }
+
+    void errorInAHandlerIsShownAndTheProgramCarriesOn() {
+        auto* app = qobject_cast<TarnwickApplication*>(QCoreApplication::instance());
+        QVERIFY(app);
+        ScriptedInteraction interaction;
+        app->setInteraction(&interaction);
+        FailingHandler handler;
+        handler.error = QStringLiteral("Value out of range");
+        QEvent failing(QEvent::User);
+        QCoreApplication::sendEvent(&handler, &failing);
+        QCOMPARE(interaction.messages.size(), 1);
+        QCOMPARE(interaction.messages[0].title, QStringLiteral("Tarnwick Editor"));
+        QCOMPARE(interaction.messages[0].text, QStringLiteral("Value out of range."));
+        QCOMPARE(interaction.messages[0].icon, QMessageBox::Critical);
+        QCOMPARE(interaction.messages[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+
+        // The next event is handled as usual, posted ones included.
+        handler.error = QString();
+        QCoreApplication::postEvent(&handler, new QEvent(QEvent::User));
+        QCoreApplication::processEvents();
+        QCOMPARE(handler.handled, 2);
+        QCOMPARE(interaction.messages.size(), 1);
+        app->setInteraction(nullptr);
+    }
+
+    void manualOpensBesideTheExecutable() {
+        ScriptedInteraction interaction;
+        FakeDesktop desktop;
+        AppWindows windows(interaction, desktop, QStringLiteral("/opt/tarnwick/bin"));
+        windows.MainForm()->findChild<QAction*>("PDFManual1")->trigger();
+        QCOMPARE(desktop.opened, QStringList{QStringLiteral("/opt/tarnwick/bin/Tarnwick.pdf")});
+        QVERIFY(interaction.messages.isEmpty());
+    }
+
+    void manualThatCannotBeOpenedSaysSo_data() {
+        QTest::addColumn<bool>("fileThere");
+        QTest::newRow("missing file") << false;
+        QTest::newRow("no viewer") << true;
+    }
+    void manualThatCannotBeOpenedSaysSo() {
+        QFETCH(bool, fileThere);
+        QTemporaryDir dir;
+        ScriptedInteraction interaction;
+        QtDesktopServices realDesktop;
+        FakeDesktop refusingDesktop;
+        refusingDesktop.accepts = false;
+        DesktopServices& desktop = fileThere ? static_cast<DesktopServices&>(refusingDesktop)
+                                             : static_cast<DesktopServices&>(realDesktop);
+        if (fileThere) {
+            QFile pdf(UserManualPath(dir.path()));
+            QVERIFY(pdf.open(QIODevice::WriteOnly));
+        }
+        AppWindows windows(interaction, desktop, dir.path());
+        windows.MainForm()->findChild<QAction*>("PDFManual1")->trigger();
+        QCOMPARE(interaction.messages.size(), 1);
+        QCOMPARE(interaction.messages[0].title, QStringLiteral("Help"));
+        QCOMPARE(interaction.messages[0].text,
+                 QStringLiteral("ERROR: Could not find the file \"Tarnwick.pdf\"."));
+        QCOMPARE(interaction.messages[0].icon, QMessageBox::NoIcon);
+        QCOMPARE(windows.MainForm()->bank().currentPresetIndex().oneBased(), 1);
+    }
+
+    void aboutBoxShowsTheVersionAndClosesWithOk() {
+        ScriptedInteraction interaction;
+        FakeDesktop desktop;
+        AppWindows windows(interaction, desktop, QDir::tempPath());
+        TAboutForm* about = windows.AboutForm();
+        interaction.onModal = [](QDialog& dialog) {
+            dialog.show();
+            QTest::mouseClick(dialog.findChild<QPushButton*>("OK"), Qt::LeftButton);
+            return dialog.result();
+        };
+        windows.MainForm()->findChild<QAction*>("About1")->trigger();
+        QCOMPARE(interaction.modalRuns, QStringList{QStringLiteral("AboutForm")});
+        QVERIFY(!about->isVisible());
+        QCOMPARE(about->result(), int(QDialog::Accepted));
+
+        QCOMPARE(about->size(), QSize(407, 179));
+        QVERIFY(about->windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(about->findChild<QLabel*>("Label1")->text(), QStringLiteral("Tarnwick"));
+        QVERIFY(about->findChild<QLabel*>("Label1")->font().bold());
+        QCOMPARE(about->findChild<QLabel*>("Label2")->text(), QStringLiteral("Editor/Librarian"));
+        QCOMPARE(about->findChild<QLabel*>("Label3")->text(), QStringLiteral("Version 2.79"));
+    }
+
+    void aboutBoxHasAThinBlackFrame() {
+        TAboutForm about;
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        const QImage image = about.grab().toImage();
+        const int w = image.width();
+        const int h = image.height();
+        QCOMPARE(QColor(image.pixel(0, 0)), QColor(Qt::white));
+        QCOMPARE(QColor(image.pixel(w - 1, h - 1)), QColor(Qt::white));
+        QCOMPARE(QColor(image.pixel(1, 1)), QColor(Qt::black));
+        QCOMPARE(QColor(image.pixel(w / 2, 1)), QColor(Qt::black));
+        QCOMPARE(QColor(image.pixel(w - 2, h - 2)), QColor(Qt::black));
+        QCOMPARE(QColor(image.pixel(2, h / 2)), QColor(Qt::white));
+        const QRect screen = about.screen()->availableGeometry();
+        QVERIFY(qAbs(about.geometry().center().x() - screen.center().x()) <= 1);
+    }
+};
+
+int main(int argc, char** argv) {
+    TarnwickApplication app(argc, argv);
+    ShellTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_shell.moc"
