@@ -90,6 +90,20 @@ PresetMessage EncodePresetMessage(const PresetRecord& record, PresetIndex preset
     return out.message();
 }
 
+PresetRecord CarriedByMessage(PresetRecord record) {
+    for (ChannelSlot& slot : record.channels) {
+        for (std::uint8_t& slotByte : slot.bytes) {
+            if (!SlotEnabled(slotByte)) {
+                slotByte = kSlotDisabled;
+            }
+        }
+    }
+    std::string name = PresetName(record);
+    name.resize(kNameLength, ' ');
+    SetPresetName(record, name);
+    return record;
+}
+
 bool WritePresetMessage(const std::string& fileName, bool append, const PresetRecord& record,
                         PresetIndex presetNumber, Notifier& notifier) {
     std::ofstream file(fileName, std::ios::binary | (append ? std::ios::app : std::ios::trunc));

@@ -27,6 +27,10 @@ using PresetMessage = std::array<std::uint8_t, kPresetMessageSize>;
 
 PresetMessage EncodePresetMessage(const PresetRecord& record, PresetIndex presetNumber);
 
+// The record as it comes back from its own message: switched-off slots lose the value
+// they keep, and the name is padded with blanks to 13 characters.
+PresetRecord CarriedByMessage(PresetRecord record);
+
 // Writes the message of `record` as preset `presetNumber` to `fileName`, truncating the
 // file or appending to it. On failure shows "Error opening output file." and returns false.
 bool WritePresetMessage(const std::string& fileName, bool append, const PresetRecord& record,
