@@ -1,6 +1,7 @@
 // Tarnwick Editor: names the application, creates its windows and runs the event loop
 // until the main window closes.
 #include "application_title.h"
+#include "clock.h"
 #include "desktop_services.h"
 #include "error_box.h"
 #include "main_form.h"
@@ -17,10 +18,11 @@ int main(int argc, char** argv) {
     TarnwickApplication app(argc, argv);
     QtUserInteraction interaction;
     QtDesktopServices desktop;
+    SystemClock clock;
     app.setInteraction(&interaction);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tarnwick-editor.svg")));
     try {
-        AppWindows windows(interaction, desktop, QCoreApplication::applicationDirPath());
+        AppWindows windows(interaction, desktop, clock, QCoreApplication::applicationDirPath());
         windows.MainForm()->show();
         return QApplication::exec();
     } catch (const std::exception& error) {

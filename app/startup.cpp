@@ -2,6 +2,7 @@
 #include "startup.h"
 
 #include "about_form.h"
+#include "file_commands.h"
 #include "interface_form.h"
 #include "main_form.h"
 #include "manual_command.h"
@@ -19,7 +20,7 @@ template <typename Window> Window* AppWindows::created(Window* window) {
     return window;
 }
 
-AppWindows::AppWindows(UserInteraction& interaction, DesktopServices& desktop,
+AppWindows::AppWindows(UserInteraction& interaction, DesktopServices& desktop, Clock& clock,
                        QString executableDir) {
     // The main window comes first: it fills the bank, and closing it ends the program.
     m_mainForm.reset(created(new TMainForm(interaction, desktop)));
@@ -33,6 +34,9 @@ AppWindows::AppWindows(UserInteraction& interaction, DesktopServices& desktop,
     m_frmProgress = created(new TfrmProgress(main));
 
     main->setPresetListForm(m_presetListForm);
+    m_fileCommands =
+        std::make_unique<PresetFileCommands>(*main, *m_saveForm, *m_loadForm, interaction, clock);
+    main->setFileCommands(m_fileCommands.get());
     QObject::connect(main, &TMainForm::aboutRequested, main,
                      [&interaction, about = m_aboutForm] { interaction.runModal(*about); });
     QObject::connect(main, &TMainForm::manualRequested, main,
@@ -41,6 +45,9 @@ AppWindows::AppWindows(UserInteraction& interaction, DesktopServices& desktop,
                      });
 }
 
-AppWindows::~AppWindows() = default;
+AppWindows::~AppWindows() {
+    // The main window goes first: it still points at the commands.
+    m_mainForm.reset();
+}
 
 } // namespace tarnwick

@@ -10,7 +10,9 @@
 
 namespace tarnwick {
 
+class Clock;
 class DesktopServices;
+class PresetFileCommands;
 class TAboutForm;
 class TInterfaceForm;
 class TLoadForm;
@@ -24,7 +26,8 @@ class UserInteraction;
 class AppWindows {
 public:
     // `executableDir` is where the user manual is looked for.
-    AppWindows(UserInteraction& interaction, DesktopServices& desktop, QString executableDir);
+    AppWindows(UserInteraction& interaction, DesktopServices& desktop, Clock& clock,
+               QString executableDir);
     ~AppWindows();
     AppWindows(const AppWindows&) = delete;
     AppWindows& operator=(const AppWindows&) = delete;
@@ -54,6 +57,7 @@ private:
     TInterfaceForm* m_interfaceForm = nullptr;
     TfrmProgress* m_frmProgress = nullptr;
     QStringList m_creationOrder;
+    std::unique_ptr<PresetFileCommands> m_fileCommands;
 };
 
 } // namespace tarnwick

@@ -3,6 +3,7 @@
 //   tarnwick-startup-bench [ROUNDS]
 // Each round starts both programs as fresh processes (alternating which goes first) and
 // reports the median times, their ratio and the editor's resident memory at first paint.
+#include "clock.h"
 #include "desktop_services.h"
 #include "main_form.h"
 #include "qt_user_interaction.h"
@@ -59,7 +60,9 @@ int runEditor(int argc, char** argv) {
     tarnwick::TarnwickApplication app(argc, argv);
     tarnwick::QtUserInteraction interaction;
     tarnwick::QtDesktopServices desktop;
-    tarnwick::AppWindows windows(interaction, desktop, QCoreApplication::applicationDirPath());
+    tarnwick::SystemClock clock;
+    tarnwick::AppWindows windows(interaction, desktop, clock,
+                                 QCoreApplication::applicationDirPath());
     FirstPaint watcher;
     windows.MainForm()->installEventFilter(&watcher);
     windows.MainForm()->show();

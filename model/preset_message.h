@@ -62,6 +62,7 @@ DecodeOutcome DecodePresetMessage(std::istream& in);
 class PresetStream {
 public:
     bool isOpen() const { return m_file.is_open(); }
+    void close() { m_file.close(); }
     // The preset-number byte of the message read most recently.
     std::uint8_t lastReadPresetNumber = 0;
 

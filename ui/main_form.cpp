@@ -6,6 +6,7 @@
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
 #include "desktop_services.h"
+#include "file_commands.h"
 #include "preset_list_form.h"
 #include "up_down_control.h"
 #include "user_interaction.h"
@@ -15,6 +16,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -25,6 +27,9 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <algorithm>
+#include <optional>
 
 namespace tarnwick {
 
@@ -59,6 +64,15 @@ QLabel* makeLabel(QWidget* parent, const QString& text, QRect geometry) {
     auto* label = new QLabel(text, parent);
     label->setGeometry(geometry);
     return label;
+}
+
+// The number in the preset-number field: decimal digits only, as the field takes them.
+std::optional<int> presetNumberIn(const QString& text) {
+    if (text.isEmpty() || text.size() > 3 ||
+        !std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+        return std::nullopt;
+    }
+    return text.toInt();
 }
 
 // A group caption drawn in grey, for groups that only display.
@@ -177,15 +191,19 @@ void TMainForm::buildToolBar() {
 
     auto* openMenu = new QMenu(this);
     openMenu->setObjectName(QStringLiteral("OpenMenu"));
-    addMenuItem(openMenu, QStringLiteral("OpenSinglePreset1"), QStringLiteral("Open One"));
-    addMenuItem(openMenu, QStringLiteral("OpenAll1001"), QStringLiteral("Open All (100)"));
+    connect(addMenuItem(openMenu, QStringLiteral("OpenSinglePreset1"), QStringLiteral("Open One")),
+            &QAction::triggered, this, &TMainForm::mnuOpenSingleClick);
+    connect(addMenuItem(openMenu, QStringLiteral("OpenAll1001"), QStringLiteral("Open All (100)")),
+            &QAction::triggered, this, &TMainForm::btnOpenAllClick);
     addToolButton(QStringLiteral("btnOpenFile"), QStringLiteral("Open"),
                   QStringLiteral("Open 1 or 100 presets"), QStringLiteral("open"), openMenu);
 
     auto* saveMenu = new QMenu(this);
     saveMenu->setObjectName(QStringLiteral("SaveMenu"));
-    addMenuItem(saveMenu, QStringLiteral("SaveOne1"), QStringLiteral("Save One"));
-    addMenuItem(saveMenu, QStringLiteral("SaveAll1"), QStringLiteral("Save All (100)"));
+    connect(addMenuItem(saveMenu, QStringLiteral("SaveOne1"), QStringLiteral("Save One")),
+            &QAction::triggered, this, &TMainForm::mnuSaveSingleAsClick);
+    connect(addMenuItem(saveMenu, QStringLiteral("SaveAll1"), QStringLiteral("Save All (100)")),
+            &QAction::triggered, this, &TMainForm::mnuSaveAllAsClick);
     addToolButton(QStringLiteral("btnSaveFile"), QStringLiteral("Save"),
                   QStringLiteral("Save preset(s) as"), QStringLiteral("save"), saveMenu);
 
@@ -281,6 +299,7 @@ void TMainForm::buildPresetGroups(QWidget* central) {
     m_grid->setGeometry(at(8, 118, 497, 493));
 
     connect(m_edPreset, &QLineEdit::textChanged, this, &TMainForm::edPresetChange);
+    m_edPreset->installEventFilter(this);
     connect(m_presetUpDown, &UpDownControl::stepped, this, &TMainForm::presetUpDownStep);
     connect(m_edPresetName, &QLineEdit::textChanged, this, &TMainForm::SomethingChanged);
     connect(m_grid, &ChannelGrid::changed, this, &TMainForm::SomethingChanged);
@@ -449,9 +468,19 @@ void TMainForm::NewBank() {
     m_bank.reset();
     m_presetEdited = false;
     setWindowTitle(ApplicationTitle());
-    m_edPreset->setText(QStringLiteral("1"));
+    showPresetNumber(1);
     LoadPresetFromBank();
     UpdatePresetsList();
+}
+
+void TMainForm::showPresetNumber(int number) {
+    m_edPreset->setText(QString::number(number));
+}
+
+void TMainForm::setPresetListForm(TPresetListForm* form) {
+    m_presetListForm = form;
+    connect(form, &TPresetListForm::lineChosen, this, &TMainForm::presetListChoose);
+    connect(form, &TPresetListForm::tabReleased, this, &TMainForm::presetListTab);
 }
 
 void TMainForm::UpdatePresetsList() {
@@ -464,22 +493,125 @@ void TMainForm::edPresetChange() {
     if (m_loadingPreset) {
         return;
     }
-    bool ok = false;
-    const int number = m_edPreset->text().toInt(&ok);
-    if (ok && PresetIndex::isValidNumber(number)) {
-        goToPreset(number);
+    const auto number = presetNumberIn(m_edPreset->text());
+    if (number && PresetIndex::isValidNumber(*number)) {
+        goToPreset(*number);
+    }
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_edPreset) {
+        if (event->type() == QEvent::KeyPress) {
+            return edPresetKeyPress(static_cast<QKeyEvent*>(event));
+        }
+        if (event->type() == QEvent::FocusOut) {
+            // Leaving the field for another control of this window runs the check;
+            // switching windows or opening a menu does not leave it.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+                edPresetExit();
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TMainForm::edPresetKeyPress(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Backspace:
+        return m_edPreset->text().isEmpty();
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (edPresetExit()) {
+            m_edPresetName->setFocus(Qt::TabFocusReason);
+        }
+        return true;
+    case Qt::Key_Up:
+        presetUpDownStep(+1);
+        return true;
+    case Qt::Key_Down:
+        presetUpDownStep(-1);
+        return true;
+    default:
+        break;
+    }
+    const QString typed = event->text();
+    if (typed.size() != 1 || !typed[0].isPrint() ||
+        (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        return false; // editing and moving keys, shortcuts: as usual
+    }
+    const QChar c = typed[0];
+    if (c < u'0' || c > u'9') {
+        return true;
+    }
+    QString text = m_edPreset->hasSelectedText() ? QString() : m_edPreset->text();
+    if (text.size() >= 3) {
+        return true;
+    }
+    text += c;
+    m_edPreset->setText(text);
+    m_edPreset->setCursorPosition(int(text.size()));
+    return true;
+}
+
+bool TMainForm::edPresetExit() {
+    if (m_loadingPreset || m_checkingPresetNumber) {
+        return false;
+    }
+    const auto number = presetNumberIn(m_edPreset->text());
+    if (!number || !PresetIndex::isValidNumber(*number)) {
+        FlagGuard checking(m_checkingPresetNumber);
+        m_interaction.message(QStringLiteral("Error"),
+                              QStringLiteral("Preset Number must be 1 to 100"), QMessageBox::NoIcon,
+                              QMessageBox::Ok);
+        m_edPreset->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    goToPreset(*number);
+    return true;
+}
+
+void TMainForm::presetListChoose(int number) {
+    showPresetNumber(number);
+    edPresetChange();
+}
+
+void TMainForm::presetListTab() {
+    activateWindow();
+    m_edPreset->setFocus(Qt::TabFocusReason);
+}
+
+void TMainForm::mnuSaveSingleAsClick() {
+    if (m_fileCommands) {
+        m_fileCommands->SaveOnePreset();
+    }
+}
+
+void TMainForm::mnuSaveAllAsClick() {
+    if (m_fileCommands) {
+        m_fileCommands->SaveAllPresets();
+    }
+}
+
+void TMainForm::mnuOpenSingleClick() {
+    if (m_fileCommands) {
+        m_fileCommands->OpenOnePreset();
+    }
+}
+
+void TMainForm::btnOpenAllClick() {
+    if (m_fileCommands) {
+        m_fileCommands->OpenAllPresets();
     }
 }
 
 void TMainForm::presetUpDownStep(int delta) {
-    bool ok = false;
-    int number = m_edPreset->text().toInt(&ok);
-    if (!ok) {
-        number = m_bank.currentPresetIndex().oneBased();
-    }
-    const int next = std::clamp(number + delta, 1, kPresetCount);
-    if (next != number || !ok) {
-        m_edPreset->setText(QString::number(next));
+    // Each step starts from the number the field holds; the arrows keep to 1..100.
+    const auto typed = presetNumberIn(m_edPreset->text());
+    const int from = typed ? *typed : m_bank.currentPresetIndex().oneBased();
+    const int next = std::clamp(from + delta, 1, kPresetCount);
+    if (!typed || next != *typed) {
+        showPresetNumber(next);
     }
 }
 

@@ -19,6 +19,7 @@ namespace tarnwick {
 
 class ChannelGrid;
 class DesktopServices;
+class PresetFileCommands;
 class TPresetListForm;
 class UpDownControl;
 class UserInteraction;
@@ -36,7 +37,8 @@ public:
     ConnectionMode connectionMode() const { return m_connectionMode; }
 
     // Windows created after this one that it works with.
-    void setPresetListForm(TPresetListForm* form) { m_presetListForm = form; }
+    void setPresetListForm(TPresetListForm* form);
+    void setFileCommands(PresetFileCommands* commands) { m_fileCommands = commands; }
 
     // Window to record and record to window, for the preset at currentPresetIndex.
     void StorePresetToBank();
@@ -49,6 +51,9 @@ public:
     void NewBank();
     // Rebuilds the preset list's lines from the bank.
     void UpdatePresetsList();
+    // Shows `number` in the preset-number field; the field's change reaction moves the
+    // window there unless it already shows that preset.
+    void showPresetNumber(int number);
 
     ChannelGrid* channelGrid() const { return m_grid; }
     QLabel* statusPanel(int index) const;
@@ -64,6 +69,7 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildToolBar();
@@ -77,8 +83,16 @@ private:
     QAction* addMenuItem(QMenu* menu, const QString& name, const QString& caption);
 
     // Handlers of the window's own controls.
+    bool edPresetKeyPress(QKeyEvent* event); // true when the key was taken
     void edPresetChange();
+    bool edPresetExit(); // true when it moved to the number in the field
     void presetUpDownStep(int delta);
+    void presetListChoose(int number);
+    void presetListTab();
+    void mnuSaveSingleAsClick();
+    void mnuSaveAllAsClick();
+    void mnuOpenSingleClick();
+    void btnOpenAllClick();
     void mnuNewClick();
     void btnShowPresetsClick();
     void btnExitClick();
@@ -92,9 +106,11 @@ private:
     bool m_loadingPreset = false;
     bool m_paddingName = false; // the name padding of a store is no user edit
     bool m_shownOnce = false;
+    bool m_checkingPresetNumber = false; // the leave check's message is up
     ConnectionMode m_connectionMode = ConnectionMode::NotChosen;
 
     TPresetListForm* m_presetListForm = nullptr;
+    PresetFileCommands* m_fileCommands = nullptr;
 
     QLineEdit* m_edPreset = nullptr;
     UpDownControl* m_presetUpDown = nullptr;

@@ -1,13 +1,15 @@
 // The preset list window's layout and lines.
 #include "preset_list_form.h"
 
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QVBoxLayout>
 
 namespace tarnwick {
 
 TPresetListForm::TPresetListForm(QWidget* parent)
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("PresetListForm"));
     setWindowTitle(QStringLiteral("Preset List"));
     setFixedSize(186, 696);
@@ -24,9 +26,47 @@ TPresetListForm::TPresetListForm(QWidget* parent)
     m_listBox->setPalette(palette);
     m_listBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
+    m_listBox->installEventFilter(this);
+    m_listBox->viewport()->installEventFilter(this);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_listBox);
+}
+
+void TPresetListForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (const QWidget* main = parentWidget()) {
+        const QRect frame = main->window()->frameGeometry();
+        move(frame.x() + frame.width(), frame.y());
+    }
+}
+
+void TPresetListForm::closeEvent(QCloseEvent* event) {
+    event->ignore();
+}
+
+bool TPresetListForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_listBox->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        // The double click has selected the line under the pointer by now.
+        chooseSelectedLine();
+    } else if (watched == m_listBox && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            chooseSelectedLine(); // the key goes on to the list as well
+        }
+    } else if (watched == m_listBox && event->type() == QEvent::KeyRelease) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+            emit tabReleased();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TPresetListForm::chooseSelectedLine() {
+    const QList<QListWidgetItem*> selected = m_listBox->selectedItems();
+    emit lineChosen(selected.isEmpty() ? 0 : m_listBox->row(selected.first()) + 1);
 }
 
 QString TPresetListForm::lineText(PresetIndex index, const PresetRecord& record) {

@@ -3,13 +3,13 @@
 
 #include "preset_record.h"
 
-#include <QDialog>
+#include <QWidget>
 
 class QListWidget;
 
 namespace tarnwick {
 
-class TPresetListForm final : public QDialog {
+class TPresetListForm final : public QWidget {
     Q_OBJECT
 public:
     explicit TPresetListForm(QWidget* parent = nullptr);
@@ -20,7 +20,22 @@ public:
 
     static QString lineText(PresetIndex index, const PresetRecord& record);
 
+signals:
+    // The user chose a line (double click or Enter): its number, 0 with none selected.
+    void lineChosen(int number);
+    // Tab was released in the list: the main window's number field takes the focus.
+    void tabReleased();
+
+protected:
+    // FormShow: stands against the main window's right edge each time it is shown.
+    void showEvent(QShowEvent* event) override;
+    // Only the main window's button shows and hides the list.
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void chooseSelectedLine(); // ListBox1DblClick, and ListBox1KeyPress with Enter
+
     QListWidget* m_listBox = nullptr;
 };
 

@@ -2,6 +2,7 @@
 // box and the user manual command.
 #include "about_form.h"
 #include "error_box.h"
+#include "fake_clock.h"
 #include "fake_desktop.h"
 #include "interface_form.h"
 #include "main_form.h"
@@ -24,6 +25,7 @@
 #include <stdexcept>
 
 using namespace tarnwick;
+using testing::FakeClock;
 using testing::FakeDesktop;
 using testing::ScriptedInteraction;
 
@@ -54,7 +56,8 @@ private slots:
     void startUpCreatesEveryWindowOnceInOrder() {
         ScriptedInteraction interaction;
         FakeDesktop desktop;
-        AppWindows windows(interaction, desktop, QDir::tempPath());
+        FakeClock clock;
+        AppWindows windows(interaction, desktop, clock, QDir::tempPath());
         QCOMPARE(windows.creationOrder(),
                  QStringList({"TMainForm", "TSaveForm", "TLoadForm", "TMidiEventsForm",
                               "TAboutForm", "TPresetListForm", "TInterfaceForm", "TfrmProgress"}));
@@ -137,7 +140,8 @@ private slots:
     void manualOpensBesideTheExecutable() {
         ScriptedInteraction interaction;
         FakeDesktop desktop;
-        AppWindows windows(interaction, desktop, QStringLiteral("/opt/tarnwick/bin"));
+        FakeClock clock;
+        AppWindows windows(interaction, desktop, clock, QStringLiteral("/opt/tarnwick/bin"));
         windows.MainForm()->findChild<QAction*>("PDFManual1")->trigger();
         QCOMPARE(desktop.opened, QStringList{QStringLiteral("/opt/tarnwick/bin/Tarnwick.pdf")});
         QVERIFY(interaction.messages.isEmpty());
@@ -161,7 +165,8 @@ private slots:
             QFile pdf(UserManualPath(dir.path()));
             QVERIFY(pdf.open(QIODevice::WriteOnly));
         }
-        AppWindows windows(interaction, desktop, dir.path());
+        FakeClock clock;
+        AppWindows windows(interaction, desktop, clock, dir.path());
         windows.MainForm()->findChild<QAction*>("PDFManual1")->trigger();
         QCOMPARE(interaction.messages.size(), 1);
         QCOMPARE(interaction.messages[0].title, QStringLiteral("Help"));
@@ -174,7 +179,8 @@ private slots:
     void aboutBoxShowsTheVersionAndClosesWithOk() {
         ScriptedInteraction interaction;
         FakeDesktop desktop;
-        AppWindows windows(interaction, desktop, QDir::tempPath());
+        FakeClock clock;
+        AppWindows windows(interaction, desktop, clock, QDir::tempPath());
         TAboutForm* about = windows.AboutForm();
         interaction.onModal = [](QDialog& dialog) {
             dialog.show();

@@ -279,13 +279,13 @@ private slots:
         preset(2).channel(5)[SlotKind::Lsb] = 9;
         auto* name = nameField();
         name->setFocus();
-        m_form->goToPreset(2);
+        m_form->showPresetNumber(2);
         QVERIFY(box(5, SlotKind::Lsb)->isChecked());
         QVERIFY(spin(5, SlotKind::Lsb)->isEnabled());
         QCOMPARE(spin(5, SlotKind::Lsb)->value(), 9);
         QCOMPARE(QApplication::focusWidget(), name);
         QVERIFY(!m_form->presetEdited());
-        m_form->goToPreset(1);
+        m_form->showPresetNumber(1);
         QVERIFY(!box(5, SlotKind::Lsb)->isChecked());
         QVERIFY(!spin(5, SlotKind::Lsb)->isEnabled());
     }
@@ -316,8 +316,8 @@ private slots:
         m_form->flushEdits();
         QCOMPARE(int(preset(1).channel(channel)[kind]), stored);
 
-        m_form->goToPreset(2);
-        m_form->goToPreset(1);
+        m_form->showPresetNumber(2);
+        m_form->showPresetNumber(1);
         QCOMPARE(spin(channel, kind)->value(), shown);
         QCOMPARE(spin(channel, kind)->isEnabled(), on);
         QCOMPARE(box(channel, kind)->isChecked(), on);
@@ -340,6 +340,7 @@ private slots:
     void nameIsPaddedWithoutMarkingAnEdit() {
         QFETCH(QString, typed);
         QFETCH(QString, stored);
+        nameField()->setFocus();
         nameField()->selectAll();
         QTest::keyClick(nameField(), Qt::Key_Delete);
         typeInto(nameField(), typed);
@@ -352,8 +353,8 @@ private slots:
     }
 
     void nameTakesPrintableAsciiOnly() {
-        nameField()->clear();
         nameField()->setFocus();
+        nameField()->clear();
         // Characters as a keyboard would deliver them, printable ASCII or not.
         for (const QString& typed :
              {QStringLiteral("P"), QStringLiteral("\u00E9"), QStringLiteral("~"),
@@ -374,7 +375,7 @@ private slots:
         QCOMPARE(nameField()->text().size(), 13);
         // A name from a file keeps its bytes.
         SetPresetName(preset(3), "Caf\xE9\x01");
-        m_form->goToPreset(3);
+        m_form->showPresetNumber(3);
         QCOMPARE(nameField()->text(), QStringLiteral("Caf\u00E9\u0001"));
         nameField()->setFocus();
         QTest::keyClick(nameField(), Qt::Key_End);
@@ -385,7 +386,7 @@ private slots:
 
     void nameWithoutTerminatorShowsAllThirteen() {
         SetPresetName(preset(5), "ABCDEFGHIJKLMNOP");
-        m_form->goToPreset(5);
+        m_form->showPresetNumber(5);
         QCOMPARE(nameField()->text(), QStringLiteral("ABCDEFGHIJKLM"));
     }
 
@@ -393,12 +394,12 @@ private slots:
         preset(6).placement = 0xA4; // Pre, with bits 1 to 7 from a file
         preset(6).reservedA = 0x12;
         preset(6).reservedB = 0xFE;
-        m_form->goToPreset(6);
+        m_form->showPresetNumber(6);
         QCOMPARE(prePost()->currentText(), QStringLiteral("Pre"));
         for (int round = 0; round < 3; ++round) {
             nameField()->setText(QStringLiteral("Edited"));
-            m_form->goToPreset(7);
-            m_form->goToPreset(6);
+            m_form->showPresetNumber(7);
+            m_form->showPresetNumber(6);
         }
         QCOMPARE(preset(6).placement, std::uint8_t{0xA4});
         QCOMPARE(preset(6).reservedA, std::uint8_t{0x12});
@@ -406,9 +407,9 @@ private slots:
 
         prePost()->setCurrentIndex(1); // changing only Pre/Post is an edit
         QVERIFY(m_form->presetEdited());
-        m_form->goToPreset(7);
+        m_form->showPresetNumber(7);
         QCOMPARE(preset(6).placement, std::uint8_t{0xA5});
-        m_form->goToPreset(6);
+        m_form->showPresetNumber(6);
         QCOMPARE(prePost()->currentText(), QStringLiteral("Post"));
     }
 
@@ -426,7 +427,7 @@ private slots:
         QFETCH(QByteArray, data);
         QFETCH(QString, text);
         std::copy(data.begin(), data.end(), preset(8).data.begin());
-        m_form->goToPreset(8);
+        m_form->showPresetNumber(8);
         QCOMPARE(child<QLineEdit>(QStringLiteral("edArbMidiData"))->text(), text);
         QVERIFY(!m_form->presetEdited());
     }
@@ -447,7 +448,7 @@ private slots:
         QTest::keyClick(msb, Qt::Key_Delete);
         QTest::keyClick(msb, Qt::Key_Tab);
         QCOMPARE(msb->value(), 0);
-        m_form->goToPreset(2);
+        m_form->showPresetNumber(2);
         QCOMPARE(int(preset(1).channel(7)[SlotKind::Msb]), 0);
         QCOMPARE(int(preset(1).channel(2)[SlotKind::Program]), 127);
     }
@@ -537,7 +538,7 @@ private slots:
     void newResetsTheBankWithoutAsking() {
         preset(1).channel(1)[SlotKind::Msb] = 3;
         SetPresetName(preset(50), "Kept?");
-        m_form->goToPreset(50);
+        m_form->showPresetNumber(50);
         nameField()->setText(QStringLiteral("Unsaved"));
         QVERIFY(m_form->presetEdited());
 
@@ -554,14 +555,14 @@ private slots:
     }
 
     void editsAreStoredIntoThePresetTheyWereMadeOn() {
-        m_form->goToPreset(4);
+        m_form->showPresetNumber(4);
         QTest::mouseClick(box(1, SlotKind::Msb), Qt::LeftButton);
         spin(1, SlotKind::Msb)->setValue(42);
-        m_form->goToPreset(7);
+        m_form->showPresetNumber(7);
         QVERIFY(!m_form->presetEdited());
         QCOMPARE(int(preset(4).channel(1)[SlotKind::Msb]), 42);
         QCOMPARE(preset(7), NewBankPreset(PresetIndex::fromOneBase(7)));
-        m_form->goToPreset(4);
+        m_form->showPresetNumber(4);
         QCOMPARE(spin(1, SlotKind::Msb)->value(), 42);
         QVERIFY(box(1, SlotKind::Msb)->isChecked());
     }

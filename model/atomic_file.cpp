@@ -1,0 +1,96 @@
+// Temporary file beside the destination, renamed over it on success.
+#include "atomic_file.h"
+
+#include <random>
+#include <system_error>
+
+namespace tarnwick {
+
+namespace {
+
+std::filesystem::path temporaryBeside(const std::filesystem::path& destination) {
+    static std::mt19937 generator{std::random_device{}()};
+    std::filesystem::path temporary = destination;
+    temporary += ".tmp" + std::to_string(generator() % 1000000);
+    return temporary;
+}
+
+} // namespace
+
+AtomicFile::AtomicFile(std::filesystem::path destination) : m_destination(std::move(destination)) {}
+
+AtomicFile::~AtomicFile() {
+    abandon();
+}
+
+bool AtomicFile::open() {
+    abandon();
+    m_failed = false;
+    std::error_code error;
+    if (std::filesystem::is_directory(m_destination, error)) {
+        m_failed = true;
+        return false;
+    }
+    for (int attempt = 0; attempt < 8 && !m_out.is_open(); ++attempt) {
+        m_temporary = temporaryBeside(m_destination);
+        if (std::filesystem::exists(m_temporary, error)) {
+            continue;
+        }
+        m_out.clear();
+        m_out.open(m_temporary, std::ios::binary | std::ios::trunc);
+    }
+    if (!m_out.is_open()) {
+        m_temporary.clear();
+        m_failed = true;
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFile::write(const std::uint8_t* data, std::size_t size) {
+    if (!m_out.is_open() || m_failed) {
+        return false;
+    }
+    m_out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    m_failed = !m_out;
+    return !m_failed;
+}
+
+bool AtomicFile::commit() {
+    if (!m_out.is_open() || m_failed) {
+        abandon();
+        return false;
+    }
+    m_out.close();
+    std::error_code error;
+    if (!m_out) {
+        abandon();
+        return false;
+    }
+    // A replaced file keeps its permissions.
+    const auto existing = std::filesystem::status(m_destination, error);
+    if (!error && std::filesystem::exists(existing)) {
+        std::filesystem::permissions(m_temporary, existing.permissions(),
+                                     std::filesystem::perm_options::replace, error);
+    }
+    std::filesystem::rename(m_temporary, m_destination, error);
+    if (error) {
+        abandon();
+        return false;
+    }
+    m_temporary.clear();
+    return true;
+}
+
+void AtomicFile::abandon() {
+    if (m_out.is_open()) {
+        m_out.close();
+    }
+    if (!m_temporary.empty()) {
+        std::error_code error;
+        std::filesystem::remove(m_temporary, error);
+        m_temporary.clear();
+    }
+}
+
+} // namespace tarnwick

@@ -1,0 +1,36 @@
+// Writes a file so that it is either replaced whole or not at all: the bytes go to a
+// temporary file beside the destination, which takes the destination's place only when
+// everything has been written. A failed or abandoned write leaves an existing file as it was.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+
+namespace tarnwick {
+
+class AtomicFile {
+public:
+    explicit AtomicFile(std::filesystem::path destination);
+    ~AtomicFile(); // abandons an uncommitted write
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    // Creates the temporary file; false when the destination's folder cannot take it.
+    bool open();
+    bool write(const std::uint8_t* data, std::size_t size);
+    // Puts the written bytes in the destination's place; false (and nothing replaced) on
+    // any error since open().
+    bool commit();
+    // Drops the temporary file; the destination is untouched.
+    void abandon();
+
+private:
+    std::filesystem::path m_destination;
+    std::filesystem::path m_temporary;
+    std::ofstream m_out;
+    bool m_failed = false;
+};
+
+} // namespace tarnwick

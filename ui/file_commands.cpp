@@ -1,0 +1,185 @@
+// Saving and opening presets as .syx files.
+#include "file_commands.h"
+
+#include "atomic_file.h"
+#include "clock.h"
+#include "main_form.h"
+#include "preset_number_dialog.h"
+#include "user_interaction.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tarnwick {
+
+namespace {
+
+constexpr qint64 kBankFileSize = qint64(kPresetMessageSize) * kPresetCount; // 15,300
+const QString kSyxFilter = QStringLiteral("(*.syx) Sys Ex Files (*.syx);;(*.*) All Files (*)");
+
+FileDialogRequest dialog(const QString& title, const QString& suffix, const QString& name) {
+    return FileDialogRequest{title, kSyxFilter, suffix, PresetFileCommands::startFolder(), name};
+}
+
+std::filesystem::path localPath(const QString& path) {
+    return std::filesystem::path(path.toStdU16String());
+}
+
+} // namespace
+
+PresetFileCommands::PresetFileCommands(TMainForm& main, TSaveForm& saveForm, TLoadForm& loadForm,
+                                       UserInteraction& interaction, Clock& clock)
+    : m_main(main), m_saveForm(saveForm), m_loadForm(loadForm), m_interaction(interaction),
+      m_clock(clock) {}
+
+QString PresetFileCommands::startFolder() {
+    const QDir syx(QStringLiteral("Syx"));
+    return syx.exists() ? syx.absolutePath() : QDir::currentPath();
+}
+
+FileDialogRequest PresetFileCommands::SaveOneDialog(const QString& proposedName) {
+    return dialog(QStringLiteral("Save Current Preset As"), QStringLiteral("syx"), proposedName);
+}
+
+FileDialogRequest PresetFileCommands::SaveAllDialog() {
+    return dialog(QStringLiteral("Save ALL As"), QStringLiteral("syx"),
+                  QStringLiteral("My100Presets.syx"));
+}
+
+FileDialogRequest PresetFileCommands::OpenSingleDialog() {
+    return dialog(QStringLiteral("Open Single Preset"), QString(), QString());
+}
+
+FileDialogRequest PresetFileCommands::OpenAllDialog() {
+    return dialog(QStringLiteral("Open 100 Presets"), QString(), QString());
+}
+
+bool PresetFileCommands::reportWriteFailure() {
+    m_interaction.message(QStringLiteral("Error"), QStringLiteral("Error opening output file."),
+                          QMessageBox::NoIcon, QMessageBox::Ok);
+    return false;
+}
+
+void PresetFileCommands::SaveOnePreset() {
+    m_main.flushEdits();
+    PresetBank& bank = m_main.bank();
+    m_saveForm.setPresetNumber(bank.currentPresetIndex().oneBased());
+    if (m_interaction.runModal(m_saveForm) != QDialog::Accepted) {
+        return;
+    }
+    const int number = m_saveForm.presetNumber();
+    const std::string name = PresetName(bank.current());
+    const auto path = m_interaction.saveFileName(
+        SaveOneDialog(QString::fromLatin1(name.data(), qsizetype(name.size()))));
+    if (!path) {
+        return;
+    }
+    // The chosen number goes into the file only; the bank keeps the preset where it is.
+    const PresetMessage message =
+        EncodePresetMessage(bank.current(), PresetIndex::fromOneBase(number));
+    AtomicFile file(localPath(*path));
+    if (!file.open() || !file.write(message.data(), message.size()) || !file.commit()) {
+        reportWriteFailure();
+    }
+}
+
+void PresetFileCommands::SaveAllPresets() {
+    if (const auto path = m_interaction.saveFileName(SaveAllDialog())) {
+        BusyCursor busy(m_interaction);
+        m_main.flushEdits();
+        PresetBank& bank = m_main.bank();
+        // The file takes the old one's place only once all 100 messages are written.
+        AtomicFile file(localPath(*path));
+        bool written = file.open();
+        for (int i = 0; written && i < kPresetCount; ++i) {
+            const auto index = PresetIndex::fromZeroBase(i);
+            bank.setCurrentPresetIndex(index);
+            m_main.LoadPresetFromBank();
+            m_main.repaint();
+            const PresetMessage message = EncodePresetMessage(bank[index], index);
+            written = file.write(message.data(), message.size());
+            m_clock.pause(std::chrono::milliseconds(1));
+        }
+        if (!written || !file.commit()) {
+            reportWriteFailure();
+        }
+    }
+    m_main.goToPreset(1);
+    m_main.showPresetNumber(1);
+}
+
+void PresetFileCommands::showReplacedPreset(int number, const PresetRecord& record) {
+    PresetBank& bank = m_main.bank();
+    bank.setCurrentPresetIndex(PresetIndex::fromOneBase(number));
+    bank.current() = record;
+    m_main.LoadPresetFromBank();
+    m_main.showPresetNumber(number);
+}
+
+void PresetFileCommands::OpenOnePreset() {
+    const auto path = m_interaction.openFileName(OpenSingleDialog());
+    if (!path || !QFileInfo(*path).isFile()) {
+        return;
+    }
+    if (QFileInfo(*path).size() > qint64(kPresetMessageSize)) {
+        m_interaction.message(QStringLiteral("File Open Error!"),
+                              QStringLiteral("This file is too big to be a single Preset file."),
+                              QMessageBox::NoIcon, QMessageBox::Ok);
+        return;
+    }
+    InteractionNotifier notifier(m_interaction);
+    const auto record =
+        ReadPresetMessage(m_stream, localPath(*path).string(), true, true, notifier);
+    if (!record) {
+        return;
+    }
+    m_loadForm.setPresetNumber(m_stream.lastReadPresetNumber + 1);
+    if (m_interaction.runModal(m_loadForm) != QDialog::Accepted) {
+        return;
+    }
+    // Edits on the shown preset are kept in it before anything is replaced.
+    m_main.flushEdits();
+    showReplacedPreset(m_loadForm.presetNumber(), *record);
+    m_main.UpdatePresetsList();
+}
+
+void PresetFileCommands::OpenAllPresets() {
+    const auto path = m_interaction.openFileName(OpenAllDialog());
+    if (!path || !QFileInfo(*path).isFile()) {
+        return;
+    }
+    if (QFileInfo(*path).size() < kBankFileSize) {
+        m_interaction.message(
+            QStringLiteral("File Open Error!"),
+            QStringLiteral("This file is not big enough to be a 100 Preset file."),
+            QMessageBox::NoIcon, QMessageBox::Ok);
+        return;
+    }
+    m_main.flushEdits();
+    {
+        BusyCursor busy(m_interaction);
+        InteractionNotifier notifier(m_interaction);
+        const std::string file = localPath(*path).string();
+        // Each message goes to the preset its own number byte names; reading goes on
+        // from the preset after it.
+        bool first = true;
+        for (int n = 0; n < kPresetCount; ++n) {
+            const auto record =
+                ReadPresetMessage(m_stream, file, first, n == kPresetCount - 1, notifier);
+            first = false;
+            if (!record) {
+                break;
+            }
+            n = m_stream.lastReadPresetNumber;
+            showReplacedPreset(n + 1, *record);
+            m_main.repaint();
+            m_clock.pause(std::chrono::milliseconds(10));
+        }
+        m_stream.close();
+        m_main.goToPreset(1);
+        m_main.showPresetNumber(1);
+    }
+    m_main.UpdatePresetsList();
+}
+
+} // namespace tarnwick

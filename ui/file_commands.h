@@ -1,0 +1,51 @@
+// The four preset file commands: Save One, Save All (100), Open One, Open All (100).
+// They move presets between the bank and .syx files, asking the user through the
+// interaction seam and showing each preset they touch in the main window.
+#pragma once
+
+#include "preset_message.h"
+
+#include <QString>
+
+namespace tarnwick {
+
+class Clock;
+class TLoadForm;
+class TMainForm;
+class TSaveForm;
+class UserInteraction;
+struct FileDialogRequest;
+
+class PresetFileCommands {
+public:
+    PresetFileCommands(TMainForm& main, TSaveForm& saveForm, TLoadForm& loadForm,
+                       UserInteraction& interaction, Clock& clock);
+
+    void SaveOnePreset();
+    void SaveAllPresets();
+    void OpenOnePreset();
+    void OpenAllPresets();
+
+    // Where the file dialogs start: the folder "Syx" when there is one, else the
+    // current folder.
+    static QString startFolder();
+    static FileDialogRequest SaveOneDialog(const QString& proposedName);
+    static FileDialogRequest SaveAllDialog();
+    static FileDialogRequest OpenSingleDialog();
+    static FileDialogRequest OpenAllDialog();
+
+private:
+    // Replaces preset `number` with `record` and shows it.
+    void showReplacedPreset(int number, const PresetRecord& record);
+    // Shows the save failure and returns false.
+    bool reportWriteFailure();
+
+    TMainForm& m_main;
+    TSaveForm& m_saveForm;
+    TLoadForm& m_loadForm;
+    UserInteraction& m_interaction;
+    Clock& m_clock;
+    PresetStream m_stream;
+};
+
+} // namespace tarnwick
