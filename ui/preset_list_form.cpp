@@ -3,6 +3,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QListWidget>
 #include <QVBoxLayout>
 
@@ -48,7 +49,11 @@ void TPresetListForm::closeEvent(QCloseEvent* event) {
 
 bool TPresetListForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_listBox->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-        // The double click has selected the line under the pointer by now.
+        // The double click chooses the line under the pointer, selecting it first.
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        if (QListWidgetItem* line = m_listBox->itemAt(at)) {
+            m_listBox->setCurrentItem(line);
+        }
         chooseSelectedLine();
     } else if (watched == m_listBox && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
