@@ -3,8 +3,8 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QVBoxLayout>
 
 namespace tarnwick {

@@ -86,11 +86,11 @@ private slots:
     void cleanup() { m_form.reset(); }
 
     void typingRules_data() {
-        QTest::addColumn<int>("start");       // preset shown first, 0: field emptied
-        QTest::addColumn<int>("selectFrom");  // -1: no selection
+        QTest::addColumn<int>("start");      // preset shown first, 0: field emptied
+        QTest::addColumn<int>("selectFrom"); // -1: no selection
         QTest::addColumn<int>("selectLength");
-        QTest::addColumn<int>("caret");       // -1: at the end
-        QTest::addColumn<QString>("keys");    // '<' is Backspace
+        QTest::addColumn<int>("caret");    // -1: at the end
+        QTest::addColumn<QString>("keys"); // '<' is Backspace
         QTest::addColumn<QStringList>("texts");
         QTest::addColumn<QList<int>>("presets");
         QTest::newRow("1, 0, 0") << 0 << -1 << 0 << -1 << "100" << QStringList{"1", "10", "100"}
@@ -101,8 +101,8 @@ private slots:
             << 25 << -1 << 0 << 0 << "7" << QStringList{"257"} << QList<int>{25};
         QTest::newRow("a selection clears the whole text")
             << 25 << 1 << 1 << -1 << "3" << QStringList{"3"} << QList<int>{3};
-        QTest::newRow("0 moves nothing") << 0 << -1 << 0 << -1 << "0" << QStringList{"0"}
-                                         << QList<int>{1};
+        QTest::newRow("0 moves nothing")
+            << 0 << -1 << 0 << -1 << "0" << QStringList{"0"} << QList<int>{1};
         QTest::newRow("other characters are swallowed")
             << 2 << -1 << 0 << -1 << "a-+ ." << QStringList{"2", "2", "2", "2", "2"}
             << QList<int>{2, 2, 2, 2, 2};
@@ -162,7 +162,9 @@ private slots:
         typeNumber(text); // the window follows the digits on the way
         const int before = shown();
         // A real message box takes the focus while it is up.
-        m_interaction->onMessage = [this](const auto&) { name()->setFocus(); };
+        m_interaction->onMessage = [this](const auto&) {
+            name()->setFocus();
+        };
         QTest::keyClick(number(), byEnter ? Qt::Key_Return : Qt::Key_Tab);
         QCOMPARE(messageTexts(), QStringList{"Error|Preset Number must be 1 to 100"});
         QCOMPARE(m_interaction->messages[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));

@@ -1,0 +1,457 @@
+// Save One, Save All, Open One and Open All with a scripted user: bytes written, what
+// each file does to the bank and the window, every message, cancel paths, and that a
+// failed save never damages the file it was to replace.
+#include "channel_grid.h"
+#include "channel_spin_edit.h"
+#include "fake_clock.h"
+#include "fake_desktop.h"
+#include "file_commands.h"
+#include "main_form.h"
+#include "preset_list_form.h"
+#include "preset_number_dialog.h"
+#include "scripted_interaction.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSpinBox>
+#include <QtTest>
+
+#include <memory>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+using namespace tarnwick;
+using namespace std::chrono_literals;
+using testing::FakeClock;
+using testing::FakeDesktop;
+using testing::ScriptedInteraction;
+
+namespace {
+
+QByteArray message(const PresetRecord& record, int number) {
+    const PresetMessage m = EncodePresetMessage(record, PresetIndex::fromOneBase(number));
+    return QByteArray(reinterpret_cast<const char*>(m.data()), qsizetype(m.size()));
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(data), data.size());
+}
+
+// A preset with something in every field, named after its number.
+PresetRecord sample(int number) {
+    PresetRecord record = NewBankPreset(PresetIndex::fromOneBase(number));
+    SetPresetName(record, "Sample " + std::to_string(number));
+    record.channel(1)[SlotKind::Msb] = std::uint8_t(number);
+    record.channel(2)[SlotKind::Lsb] = std::uint8_t(0x80 | 9); // switched off, keeps 9
+    record.channel(16)[SlotKind::Program] = std::uint8_t(number % 128);
+    record.data[0] = 0xC0;
+    record.data[1] = std::uint8_t(number % 128);
+    record.placement = std::uint8_t(number % 2);
+    record.reservedA = std::uint8_t(number);
+    return record;
+}
+
+} // namespace
+
+class FileCommandsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ScriptedInteraction> m_interaction;
+    std::unique_ptr<FakeDesktop> m_desktop;
+    std::unique_ptr<FakeClock> m_clock;
+    std::unique_ptr<TMainForm> m_form;
+    TSaveForm* m_saveForm = nullptr;
+    TLoadForm* m_loadForm = nullptr;
+    TPresetListForm* m_list = nullptr;
+    std::unique_ptr<PresetFileCommands> m_commands;
+
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    PresetRecord& preset(int n) { return m_form->bank()[PresetIndex::fromOneBase(n)]; }
+    int shown() const { return m_form->bank().currentPresetIndex().oneBased(); }
+    QLineEdit* name() const { return m_form->findChild<QLineEdit*>("edPresetName"); }
+    QLineEdit* number() const { return m_form->findChild<QLineEdit*>("edPreset"); }
+    void trigger(const char* item) { m_form->findChild<QAction*>(item)->trigger(); }
+    void goTo(int n) { m_form->showPresetNumber(n); }
+    QStringList messages() const {
+        QStringList texts;
+        for (const auto& m : m_interaction->messages) {
+            texts << m.title + "|" + m.text;
+        }
+        return texts;
+    }
+    // Answers the next preset-number dialog with `number` (0: cancel) and records the
+    // number it offered.
+    void answerNumberDialog(int number, int* offered = nullptr) {
+        m_interaction->onModal = [number, offered](QDialog& dialog) {
+            auto& form = static_cast<PresetNumberDialog&>(dialog);
+            if (offered) {
+                *offered = form.presetNumber();
+            }
+            if (number == 0) {
+                return int(QDialog::Rejected);
+            }
+            form.setPresetNumber(number);
+            return int(QDialog::Accepted);
+        };
+    }
+    QByteArray bankFile(const std::function<PresetRecord(int)>& make) {
+        QByteArray file;
+        for (int n = 1; n <= 100; ++n) {
+            file += message(make(n), n);
+        }
+        return file;
+    }
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_interaction = std::make_unique<ScriptedInteraction>();
+        m_desktop = std::make_unique<FakeDesktop>();
+        m_clock = std::make_unique<FakeClock>();
+        m_form = std::make_unique<TMainForm>(*m_interaction, *m_desktop);
+        m_saveForm = new TSaveForm(m_form.get());
+        m_loadForm = new TLoadForm(m_form.get());
+        m_list = new TPresetListForm(m_form.get());
+        m_form->setPresetListForm(m_list);
+        m_commands = std::make_unique<PresetFileCommands>(*m_form, *m_saveForm, *m_loadForm,
+                                                          *m_interaction, *m_clock);
+        m_form->setFileCommands(m_commands.get());
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    }
+    void cleanup() {
+        m_form.reset();
+        m_commands.reset();
+    }
+
+    void saveAllAfterStartUpWritesTheDefaultBank() {
+        m_interaction->fileAnswers = {path("bank.syx")};
+        goTo(5);
+        trigger("SaveAll1");
+        const QByteArray written = readFile(path("bank.syx"));
+        QCOMPARE(written.size(), 15300);
+        QCOMPARE(written.left(153),
+                 readFile(QStringLiteral(TARNWICK_TEST_DATA "/default_preset_1.syx")));
+        for (int n = 1; n <= 100; ++n) {
+            const QByteArray m = written.mid((n - 1) * 153, 153);
+            QCOMPARE(int(quint8(m[4])), n - 1);
+            QCOMPARE(m.mid(5, 13),
+                     QByteArray("New Name " + QByteArray::number(n)).leftJustified(13, ' '));
+        }
+        QCOMPARE(m_interaction->saveRequests.size(), 1);
+        const FileDialogRequest& request = m_interaction->saveRequests[0];
+        QCOMPARE(request.title, QStringLiteral("Save ALL As"));
+        QCOMPARE(request.proposedName, QStringLiteral("My100Presets.syx"));
+        QVERIFY(request.filter.startsWith(QStringLiteral("(*.syx) Sys Ex Files (*.syx)")));
+        QVERIFY(messages().isEmpty());
+        QCOMPARE(m_clock->pauses.size(), std::size_t(100));
+        QCOMPARE(m_clock->totalPaused(), std::chrono::microseconds(100ms));
+        QCOMPARE(m_interaction->busyDepth, 0);
+        QCOMPARE(m_interaction->busyCalls, 2);
+        QCOMPARE(shown(), 1);
+        QCOMPARE(number()->text(), QStringLiteral("1"));
+        QVERIFY(QDir(m_dir->path()).entryList(QDir::Files) == QStringList{"bank.syx"});
+    }
+
+    void saveAllThenOpenAllGivesTheBankBack() {
+        for (int n = 1; n <= 100; ++n) {
+            preset(n) = sample(n);
+        }
+        PresetBank saved = m_form->bank();
+        m_interaction->fileAnswers = {path("bank.syx")};
+        trigger("SaveAll1");
+        m_form->NewBank();
+        m_clock->pauses.clear();
+
+        m_interaction->fileAnswers = {path("bank.syx")};
+        trigger("OpenAll1001");
+        QVERIFY(messages().isEmpty());
+        for (int n = 1; n <= 100; ++n) {
+            QVERIFY2(preset(n) == CarriedByMessage(saved[PresetIndex::fromOneBase(n)]),
+                     qPrintable(QString::number(n)));
+        }
+        QCOMPARE(PresetName(preset(7)), std::string("Sample 7     "));     // padded
+        QCOMPARE(preset(7).channel(2)[SlotKind::Lsb], std::uint8_t{0x80}); // value not carried
+        QCOMPARE(m_clock->totalPaused(), std::chrono::microseconds(1000ms));
+        QCOMPARE(shown(), 1);
+        QCOMPARE(number()->text(), QStringLiteral("1"));
+        QCOMPARE(name()->text(), QStringLiteral("Sample 1     "));
+        QCOMPARE(m_list->listBox()->item(41)->text(), QStringLiteral("42.  Sample 42    "));
+        QCOMPARE(m_interaction->busyDepth, 0);
+        QCOMPARE(m_interaction->openRequests[0].title, QStringLiteral("Open 100 Presets"));
+    }
+
+    void saveOneAsAnotherNumber() {
+        goTo(3);
+        name()->setText("Three");
+        int offered = 0;
+        answerNumberDialog(7, &offered);
+        m_interaction->fileAnswers = {path("one.syx")};
+        trigger("SaveOne1");
+        QCOMPARE(offered, 3);
+        QCOMPARE(m_interaction->modalRuns, QStringList{"SaveForm"});
+        QCOMPARE(m_interaction->saveRequests[0].title, QStringLiteral("Save Current Preset As"));
+        QCOMPARE(m_interaction->saveRequests[0].proposedName, QStringLiteral("Three        "));
+        const QByteArray written = readFile(path("one.syx"));
+        QCOMPARE(written, message(preset(3), 7));
+        QCOMPARE(int(quint8(written[4])), 6);
+        QCOMPARE(shown(), 3);
+        QCOMPARE(preset(7), NewBankPreset(PresetIndex::fromOneBase(7)));
+
+        // Opening it proposes preset 7.
+        answerNumberDialog(7, &offered);
+        m_interaction->fileAnswers = {path("one.syx")};
+        trigger("OpenSinglePreset1");
+        QCOMPARE(offered, 7);
+        QCOMPARE(shown(), 7);
+        QCOMPARE(number()->text(), QStringLiteral("7"));
+        QCOMPARE(PresetName(preset(7)), std::string("Three        "));
+    }
+
+    void openOneSizeLimits_data() {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QString>("shownMessage");
+        QTest::newRow("153 bytes") << 153 << QString();
+        QTest::newRow("154 bytes")
+            << 154 << "File Open Error!|This file is too big to be a single Preset file.";
+        QTest::newRow("a bank")
+            << 15300 << "File Open Error!|This file is too big to be a single Preset file.";
+    }
+    void openOneSizeLimits() {
+        QFETCH(int, size);
+        QFETCH(QString, shownMessage);
+        QByteArray file;
+        while (file.size() < size) {
+            file += message(sample(12), 12);
+        }
+        file.resize(size, char(0xF7));
+        writeFile(path("in.syx"), file);
+        answerNumberDialog(12);
+        m_interaction->fileAnswers = {path("in.syx")};
+        trigger("OpenSinglePreset1");
+        if (shownMessage.isEmpty()) {
+            QVERIFY(messages().isEmpty());
+            QCOMPARE(preset(12), CarriedByMessage(sample(12)));
+            QCOMPARE(shown(), 12);
+            QCOMPARE(m_list->listBox()->item(11)->text(), QStringLiteral("12.  Sample 12    "));
+        } else {
+            QCOMPARE(messages(), QStringList{shownMessage});
+            QVERIFY(m_interaction->modalRuns.isEmpty());
+            QCOMPARE(preset(12), NewBankPreset(PresetIndex::fromOneBase(12)));
+        }
+    }
+
+    void openOneOfABadMessageChangesNothing() {
+        QByteArray file = message(sample(2), 2);
+        file[2] = 0x21;
+        writeFile(path("bad.syx"), file);
+        m_interaction->fileAnswers = {path("bad.syx")};
+        trigger("OpenSinglePreset1");
+        QCOMPARE(messages(),
+                 QStringList{"File Open Error!|Device ID not 0x22. Wrong file type selected?"});
+        QVERIFY(m_interaction->modalRuns.isEmpty());
+        QCOMPARE(preset(2), NewBankPreset(PresetIndex::fromOneBase(2)));
+    }
+
+    void openAllOfAShortFile() {
+        writeFile(path("short.syx"), message(sample(1), 1));
+        m_interaction->fileAnswers = {path("short.syx")};
+        trigger("OpenAll1001");
+        QCOMPARE(
+            messages(),
+            QStringList{"File Open Error!|This file is not big enough to be a 100 Preset file."});
+        QCOMPARE(preset(1), NewBankPreset(PresetIndex::fromOneBase(1)));
+        QCOMPARE(m_interaction->busyCalls, 0);
+    }
+
+    void openAllStopsAtAFailingMessage() {
+        QByteArray file = bankFile(sample);
+        file[2 * 153 + 1] = 0x41; // third message: manufacturer
+        writeFile(path("bank.syx"), file);
+        goTo(50);
+        m_interaction->fileAnswers = {path("bank.syx")};
+        trigger("OpenAll1001");
+        QCOMPARE(messages(), QStringList{"File Open Error!|Manufacturer ID not 0x7D."});
+        QCOMPARE(preset(1), CarriedByMessage(sample(1)));
+        QCOMPARE(preset(2), CarriedByMessage(sample(2)));
+        for (int n = 3; n <= 100; ++n) {
+            QCOMPARE(preset(n), NewBankPreset(PresetIndex::fromOneBase(n)));
+        }
+        QCOMPARE(shown(), 1);
+        QCOMPARE(m_interaction->busyDepth, 0);
+    }
+
+    void openAllOfMessagesAllNumberedZero() {
+        QByteArray file;
+        for (int n = 1; n <= 100; ++n) {
+            file += message(sample(n), 1);
+        }
+        writeFile(path("zeros.syx"), file);
+        m_interaction->fileAnswers = {path("zeros.syx")};
+        trigger("OpenAll1001");
+        // Every message replaced preset 1; the read after the last found the file's end.
+        QCOMPARE(preset(1), CarriedByMessage(sample(100)));
+        QCOMPARE(messages(), QStringList{"File Open Error!|File does not start with 0xF0."});
+        QCOMPARE(preset(2), NewBankPreset(PresetIndex::fromOneBase(2)));
+        QCOMPARE(m_clock->pauses.size(), std::size_t(100));
+    }
+
+    void openAllOfAFileStartingAt98() {
+        QByteArray file = message(sample(99), 99) + message(sample(100), 100);
+        for (int n = 1; n <= 98; ++n) {
+            file += message(sample(n), n);
+        }
+        writeFile(path("late.syx"), file);
+        m_interaction->fileAnswers = {path("late.syx")};
+        trigger("OpenAll1001");
+        QVERIFY(messages().isEmpty());
+        QCOMPARE(preset(99), CarriedByMessage(sample(99)));
+        QCOMPARE(preset(100), CarriedByMessage(sample(100)));
+        for (int n = 1; n <= 98; ++n) {
+            QCOMPARE(preset(n), NewBankPreset(PresetIndex::fromOneBase(n)));
+        }
+        QCOMPARE(m_clock->pauses.size(), std::size_t(2));
+        QCOMPARE(shown(), 1);
+    }
+
+    void missingFilesAreIgnoredQuietly_data() {
+        QTest::addColumn<QString>("item");
+        QTest::newRow("Open One") << "OpenSinglePreset1";
+        QTest::newRow("Open All") << "OpenAll1001";
+    }
+    void missingFilesAreIgnoredQuietly() {
+        QFETCH(QString, item);
+        m_interaction->fileAnswers = {path("none.syx")};
+        trigger(item.toLatin1().constData());
+        QVERIFY(messages().isEmpty());
+        QVERIFY(m_interaction->modalRuns.isEmpty());
+        QCOMPARE(m_form->bank()[PresetIndex::fromOneBase(1)],
+                 NewBankPreset(PresetIndex::fromOneBase(1)));
+    }
+
+    void cancelPaths() {
+        writeFile(path("one.syx"), message(sample(4), 4));
+        // Save One: the number dialog, then the file dialog.
+        answerNumberDialog(0);
+        trigger("SaveOne1");
+        QVERIFY(m_interaction->saveRequests.isEmpty());
+        answerNumberDialog(2);
+        trigger("SaveOne1");
+        QCOMPARE(m_interaction->saveRequests.size(), 1);
+        // Open One: the file dialog, then the number dialog.
+        trigger("OpenSinglePreset1");
+        QVERIFY(m_interaction->modalRuns.size() == 2);
+        answerNumberDialog(0);
+        m_interaction->fileAnswers = {path("one.syx")};
+        trigger("OpenSinglePreset1");
+        QCOMPARE(preset(4), NewBankPreset(PresetIndex::fromOneBase(4)));
+        // Open All.
+        trigger("OpenAll1001");
+        QVERIFY(messages().isEmpty());
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"one.syx"});
+        QCOMPARE(shown(), 1);
+    }
+
+    void cancelledSaveAllStillStoresAndReturnsToPresetOne() {
+        goTo(5);
+        name()->setText("Five");
+        trigger("SaveAll1");
+        QCOMPARE(PresetName(preset(5)), std::string("Five         "));
+        QCOMPARE(preset(1), NewBankPreset(PresetIndex::fromOneBase(1)));
+        QCOMPARE(shown(), 1);
+        QCOMPARE(name()->text(), QStringLiteral("New Name 1"));
+        QVERIFY(m_clock->pauses.empty());
+    }
+
+    void openKeepsUnstoredEditsOfTheShownPreset_data() {
+        QTest::addColumn<bool>("all");
+        QTest::newRow("Open One") << false;
+        QTest::newRow("Open All") << true;
+    }
+    void openKeepsUnstoredEditsOfTheShownPreset() {
+        QFETCH(bool, all);
+        if (all) {
+            QByteArray file = message(sample(99), 99) + message(sample(100), 100);
+            file += QByteArray(15300 - file.size(), '\0');
+            writeFile(path("in.syx"), file);
+        } else {
+            writeFile(path("in.syx"), message(sample(9), 9));
+            answerNumberDialog(9);
+        }
+        goTo(5);
+        name()->setText("Unstored");
+        m_interaction->fileAnswers = {path("in.syx")};
+        trigger(all ? "OpenAll1001" : "OpenSinglePreset1");
+        QCOMPARE(PresetName(preset(5)), std::string("Unstored     "));
+        QCOMPARE(preset(all ? 99 : 9), CarriedByMessage(sample(all ? 99 : 9)));
+        QVERIFY(!m_form->presetEdited());
+    }
+
+    void failedSaveLeavesTheOldFileAsItWas_data() {
+        QTest::addColumn<QString>("item");
+        QTest::newRow("Save All") << "SaveAll1";
+        QTest::newRow("Save One") << "SaveOne1";
+    }
+    void failedSaveLeavesTheOldFileAsItWas() {
+#ifndef Q_OS_UNIX
+        QSKIP("needs a file size limit to make the disk fill up");
+#else
+        QFETCH(QString, item);
+        const QByteArray old = bankFile(sample);
+        writeFile(path("keep.syx"), old);
+        answerNumberDialog(1);
+        m_interaction->fileAnswers = {path("keep.syx")};
+        // No file of this process may grow past 100 bytes: the write fails as on a
+        // full disk.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit tiny = saved;
+        tiny.rlim_cur = 100;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+        trigger(item.toLatin1().constData());
+        setrlimit(RLIMIT_FSIZE, &saved);
+
+        QCOMPARE(messages(), QStringList{"Error|Error opening output file."});
+        QCOMPARE(readFile(path("keep.syx")), old);
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"keep.syx"});
+#endif
+    }
+
+    void saveIntoAMissingFolderSaysSo() {
+        answerNumberDialog(1);
+        m_interaction->fileAnswers = {path("missing/one.syx")};
+        trigger("SaveOne1");
+        QCOMPARE(messages(), QStringList{"Error|Error opening output file."});
+        m_interaction->messages.clear();
+        m_interaction->fileAnswers = {path("missing/all.syx")};
+        trigger("SaveAll1");
+        QCOMPARE(messages(), QStringList{"Error|Error opening output file."});
+        QCOMPARE(shown(), 1);
+    }
+
+    void dialogsStartInTheSyxFolder() {
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+        QCOMPARE(PresetFileCommands::startFolder(), QDir(m_dir->path()).absolutePath());
+        QVERIFY(QDir(m_dir->path()).mkdir("Syx"));
+        QCOMPARE(PresetFileCommands::startFolder(), QDir(m_dir->path()).absoluteFilePath("Syx"));
+        QVERIFY(QDir::setCurrent(before));
+    }
+};
+
+QTEST_MAIN(FileCommandsTest)
+#include "test_file_commands.moc"
