@@ -54,6 +54,16 @@ FileDialogRequest PresetFileCommands::OpenAllDialog() {
     return dialog(QStringLiteral("Open 100 Presets"), QString(), QString());
 }
 
+bool PresetFileCommands::frameDue() {
+    constexpr auto kFrame = std::chrono::milliseconds(40); // 25 pictures a second
+    const auto now = m_clock.now();
+    if (!m_lastRepaint || now - *m_lastRepaint >= kFrame) {
+        m_lastRepaint = now;
+        return true;
+    }
+    return false;
+}
+
 bool PresetFileCommands::reportWriteFailure() {
     m_interaction.message(QStringLiteral("Error"), QStringLiteral("Error opening output file."),
                           QMessageBox::NoIcon, QMessageBox::Ok);
@@ -91,11 +101,14 @@ void PresetFileCommands::SaveAllPresets() {
         // The file takes the old one's place only once all 100 messages are written.
         AtomicFile file(localPath(*path));
         bool written = file.open();
+        m_lastRepaint.reset();
         for (int i = 0; written && i < kPresetCount; ++i) {
             const auto index = PresetIndex::fromZeroBase(i);
             bank.setCurrentPresetIndex(index);
-            m_main.LoadPresetFromBank();
-            m_main.repaint();
+            if (frameDue()) {
+                m_main.LoadPresetFromBank();
+                m_main.repaint();
+            }
             const PresetMessage message = EncodePresetMessage(bank[index], index);
             written = file.write(message.data(), message.size());
             m_clock.pause(std::chrono::milliseconds(1));
@@ -108,12 +121,10 @@ void PresetFileCommands::SaveAllPresets() {
     m_main.showPresetNumber(1);
 }
 
-void PresetFileCommands::showReplacedPreset(int number, const PresetRecord& record) {
+void PresetFileCommands::replacePreset(int number, const PresetRecord& record) {
     PresetBank& bank = m_main.bank();
     bank.setCurrentPresetIndex(PresetIndex::fromOneBase(number));
     bank.current() = record;
-    m_main.LoadPresetFromBank();
-    m_main.showPresetNumber(number);
 }
 
 void PresetFileCommands::OpenOnePreset() {
@@ -139,7 +150,8 @@ void PresetFileCommands::OpenOnePreset() {
     }
     // Edits on the shown preset are kept in it before anything is replaced.
     m_main.flushEdits();
-    showReplacedPreset(m_loadForm.presetNumber(), *record);
+    replacePreset(m_loadForm.presetNumber(), *record);
+    m_main.showCurrentPreset();
     m_main.UpdatePresetsList();
 }
 
@@ -163,6 +175,7 @@ void PresetFileCommands::OpenAllPresets() {
         // Each message goes to the preset its own number byte names; reading goes on
         // from the preset after it.
         bool first = true;
+        m_lastRepaint.reset();
         for (int n = 0; n < kPresetCount; ++n) {
             const auto record =
                 ReadPresetMessage(m_stream, file, first, n == kPresetCount - 1, notifier);
@@ -171,8 +184,11 @@ void PresetFileCommands::OpenAllPresets() {
                 break;
             }
             n = m_stream.lastReadPresetNumber;
-            showReplacedPreset(n + 1, *record);
-            m_main.repaint();
+            replacePreset(n + 1, *record);
+            if (frameDue()) {
+                m_main.showCurrentPreset();
+                m_main.repaint();
+            }
             m_clock.pause(std::chrono::milliseconds(10));
         }
         m_stream.close();

@@ -477,6 +477,15 @@ void TMainForm::showPresetNumber(int number) {
     m_edPreset->setText(QString::number(number));
 }
 
+void TMainForm::showCurrentPreset() {
+    const int number = m_bank.currentPresetIndex().oneBased();
+    if (presetNumberIn(m_edPreset->text()) == number) {
+        LoadPresetFromBank();
+    } else {
+        showPresetNumber(number);
+    }
+}
+
 void TMainForm::setPresetListForm(TPresetListForm* form) {
     m_presetListForm = form;
     connect(form, &TPresetListForm::lineChosen, this, &TMainForm::presetListChoose);

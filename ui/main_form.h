@@ -54,6 +54,9 @@ public:
     // Shows `number` in the preset-number field; the field's change reaction moves the
     // window there unless it already shows that preset.
     void showPresetNumber(int number);
+    // Loads the current preset and shows its number in the field; the field's change
+    // reaction does the loading when the number changes, so it is done once.
+    void showCurrentPreset();
 
     ChannelGrid* channelGrid() const { return m_grid; }
     QLabel* statusPanel(int index) const;
