@@ -9,6 +9,10 @@
 
 namespace tarnwick {
 
+namespace {
+constexpr int kLineHeight = 16;
+}
+
 TPresetListForm::TPresetListForm(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("PresetListForm"));
@@ -26,6 +30,7 @@ TPresetListForm::TPresetListForm(QWidget* parent)
     palette.setColor(QPalette::Text, Qt::black);
     m_listBox->setPalette(palette);
     m_listBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_listBox->setUniformItemSizes(true);
 
     m_listBox->installEventFilter(this);
     m_listBox->viewport()->installEventFilter(this);
@@ -85,7 +90,8 @@ void TPresetListForm::UpdatePresetsList(const PresetBank& bank) {
     m_listBox->clear();
     for (int i = 0; i < kPresetCount; ++i) {
         const auto index = PresetIndex::fromZeroBase(i);
-        m_listBox->addItem(lineText(index, bank[index]));
+        auto* line = new QListWidgetItem(lineText(index, bank[index]), m_listBox);
+        line->setSizeHint(QSize(0, kLineHeight));
     }
 }
 

@@ -51,6 +51,13 @@ PresetNumberDialog::PresetNumberDialog(const char* objectName, const QString& ti
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+void PresetNumberDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (const QScreen* screen = this->screen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
 int PresetNumberDialog::presetNumber() const {
     return m_spinPreset->value();
 }

@@ -20,6 +20,7 @@ public:
     QSpinBox* spinPreset() const { return m_spinPreset; }
 
 protected:
+    void showEvent(QShowEvent* event) override; // centred on the screen
     PresetNumberDialog(const char* objectName, const QString& title, const QString& question,
                        QWidget* parent);
 

@@ -30,6 +30,8 @@ std::optional<QString> runFileDialog(const FileDialogRequest& request,
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    // The filter names carry their patterns already: "(*.syx) Sys Ex Files".
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     if (!request.proposedName.isEmpty()) {
         dialog.selectFile(request.proposedName);
     }
