@@ -1,0 +1,44 @@
+// The MIDI system as the port layer sees it: numbered output and input devices with
+// names, one output and one input open at a time, SysEx out, SysEx in on a callback.
+// The real one runs on RtMidi; tests use an in-process keypad.
+#pragma once
+
+#include "clock.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class MidiBackend {
+public:
+    // Called on the MIDI system's own thread with each complete SysEx message.
+    using SysExHandler = std::function<void(const std::uint8_t* data, std::size_t size)>;
+
+    virtual ~MidiBackend() = default;
+
+    virtual int outputCount() = 0;
+    virtual int inputCount() = 0;
+    // The device's name, or nothing when it cannot be described.
+    virtual std::optional<std::string> outputName(int index) = 0;
+    virtual std::optional<std::string> inputName(int index) = 0;
+
+    virtual bool openOutput(int index) = 0;
+    // Input starts at once; `handler` receives SysEx until closeInput() returns.
+    virtual bool openInput(int index, SysExHandler handler) = 0;
+    // Hands one whole message to the output; false when the output refuses it.
+    virtual bool send(const std::uint8_t* data, std::size_t size, Clock::TimePoint now) = 0;
+    // Whether the output is still busy with the message handed over last.
+    virtual bool outputBusy(Clock::TimePoint now) = 0;
+    virtual void closeOutput() = 0;
+    // False while the input refuses to close; the caller tries again.
+    virtual bool closeInput() = 0;
+};
+
+} // namespace tarnwick

@@ -1,0 +1,243 @@
+// Port pairs, the send-and-wait cycle, and the preset transfers.
+#include "port_layer.h"
+
+#include "clock.h"
+
+#include <algorithm>
+#include <fstream>
+
+namespace tarnwick {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::uint8_t kSysExStart = 0xF0;
+constexpr std::uint8_t kSysExEnd = 0xF7;
+constexpr auto kReplyWait = 100ms;
+constexpr auto kPoll = 1ms;
+
+struct DeviceEntry {
+    int index;
+    std::string name;
+};
+
+// Up to ten devices, in the MIDI system's order; the first one that cannot be
+// described ends the list.
+template <typename CountFn, typename NameFn>
+std::vector<DeviceEntry> listDevices(CountFn count, NameFn name) {
+    std::vector<DeviceEntry> devices;
+    const int total = count();
+    for (int index = 0; index < total && index < MidiPortLayer::kMaxDevices; ++index) {
+        std::optional<std::string> description = name(index);
+        if (!description) {
+            break;
+        }
+        devices.push_back({index, std::move(*description)});
+    }
+    return devices;
+}
+
+enum class ReadOutcome { Read, CannotOpen, ReadFailed };
+
+// Reads up to `capacity` bytes of `path` into `buffer`; `count` gets how many.
+ReadOutcome readFile(const std::string& path, std::uint8_t* buffer, std::size_t capacity,
+                     std::size_t& count) {
+    count = 0;
+    std::ifstream file(path, std::ios::binary);
+    if (!file.is_open()) {
+        return ReadOutcome::CannotOpen;
+    }
+    file.read(reinterpret_cast<char*>(buffer), static_cast<std::streamsize>(capacity));
+    if (file.bad()) {
+        return ReadOutcome::ReadFailed;
+    }
+    count = static_cast<std::size_t>(file.gcount());
+    return ReadOutcome::Read;
+}
+
+} // namespace
+
+MidiPortLayer::MidiPortLayer(MidiBackend& backend, Clock& clock)
+    : m_backend(backend), m_clock(clock), m_bankBuffer(kBankBytes, 0) {}
+
+MidiPortLayer::~MidiPortLayer() {
+    ClosePortPair();
+}
+
+int MidiPortLayer::RefreshInterfaces() {
+    m_interfaces.clear();
+    const auto outputs = listDevices([this] { return m_backend.outputCount(); },
+                                     [this](int i) { return m_backend.outputName(i); });
+    const auto inputs = listDevices([this] { return m_backend.inputCount(); },
+                                    [this](int i) { return m_backend.inputName(i); });
+    // Only devices under the same name on both sides are interfaces; a name that
+    // matches several devices gives one entry per match.
+    for (const DeviceEntry& output : outputs) {
+        for (const DeviceEntry& input : inputs) {
+            if (output.name == input.name && m_interfaces.size() < std::size_t(kMaxInterfaces)) {
+                m_interfaces.push_back({output.index, input.index, output.name});
+            }
+        }
+    }
+    m_selectedInterface = -1;
+    return static_cast<int>(m_interfaces.size());
+}
+
+bool MidiPortLayer::OpenPortPair(int index) {
+    m_outputOpen = false;
+    m_inputOpen = false;
+    m_cycleFailed = false;
+    if (index < 0 || index >= static_cast<int>(m_interfaces.size())) {
+        return false;
+    }
+    const MidiPortPair& pair = m_interfaces[std::size_t(index)];
+    // Devices come and go: open only when both indexes still name this interface.
+    if (pair.outputIndex >= m_backend.outputCount() || pair.inputIndex >= m_backend.inputCount() ||
+        m_backend.outputName(pair.outputIndex) != pair.name ||
+        m_backend.inputName(pair.inputIndex) != pair.name) {
+        return false;
+    }
+    if (!m_backend.openOutput(pair.outputIndex)) {
+        return false;
+    }
+    m_outputOpen = true;
+    if (!m_backend.openInput(pair.inputIndex, [this](const std::uint8_t* data, std::size_t size) {
+            m_capture.onSysEx(data, size);
+        })) {
+        m_backend.closeOutput();
+        m_outputOpen = false;
+        return false;
+    }
+    m_inputOpen = true;
+    return true;
+}
+
+bool MidiPortLayer::ClosePortPair() {
+    if (m_outputOpen) {
+        m_backend.closeOutput();
+        m_outputOpen = false;
+    }
+    if (m_inputOpen) {
+        const auto giveUp = m_clock.now() + kInputCloseLimit;
+        bool closed = m_backend.closeInput();
+        while (!closed && m_clock.now() < giveUp) {
+            m_clock.pause(kPoll);
+            closed = m_backend.closeInput();
+        }
+        m_inputOpen = false;
+        if (!closed) {
+            m_cycleFailed = true;
+            return false;
+        }
+    }
+    return true;
+}
+
+void MidiPortLayer::handOver(const std::uint8_t* data, std::size_t size) {
+    // Only System Exclusive goes out this way; anything else is refused.
+    if (data[0] != kSysExStart || !m_backend.send(data, size, m_clock.now())) {
+        m_clock.pause(kPoll);
+        return;
+    }
+    m_clock.pause(kReplyWait);
+    const auto giveUp = m_clock.now() + kOutputReleaseLimit;
+    while (m_backend.outputBusy(m_clock.now())) {
+        if (m_clock.now() >= giveUp) {
+            m_cycleFailed = true;
+            return;
+        }
+        m_clock.pause(kPoll);
+    }
+}
+
+void MidiPortLayer::SendSysEx(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return;
+    }
+    m_capture.arm(std::vector<std::uint8_t>(data, data + size));
+    handOver(data, size);
+}
+
+void MidiPortLayer::ProbeIdentity() {
+    static constexpr std::uint8_t kIdentityRequest[] = {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
+    // The whole buffer is cleared, so nothing of an earlier reply can pass for an identity.
+    m_capture.arm(
+        std::vector<std::uint8_t>(std::begin(kIdentityRequest), std::end(kIdentityRequest)));
+    m_capture.clearIdentityText();
+    handOver(kIdentityRequest, sizeof kIdentityRequest);
+}
+
+void MidiPortLayer::SendPostDownloadPreset(int presetIndex) {
+    if (presetIndex < 0 || presetIndex >= 100) {
+        return;
+    }
+    const std::uint8_t message[] = {0xF0, 0x7D, 0x22, 0x07, std::uint8_t(presetIndex), 0xF7};
+    OpenPortPair(m_selectedInterface);
+    if (m_outputOpen) {
+        handOver(message, sizeof message);
+    }
+    ClosePortPair();
+}
+
+TransferResult MidiPortLayer::SendAcknowledged(const std::uint8_t* data, std::size_t size,
+                                               std::size_t ackPosition) {
+    if (m_selectedInterface < 0) {
+        return TransferResult::NoInterface;
+    }
+    if (!OpenPortPair(m_selectedInterface)) {
+        return TransferResult::PortsUnavailable;
+    }
+    SendSysEx(data, size);
+    const bool closed = ClosePortPair();
+    return closed && !m_cycleFailed && m_capture.acknowledged(ackPosition)
+               ? TransferResult::Acknowledged
+               : TransferResult::NoAcknowledge;
+}
+
+TransferResult MidiPortLayer::sendPresetMessage(const std::uint8_t* message) {
+    if (message[0] != kSysExStart || message[kPresetMessageBytes - 1] != kSysExEnd) {
+        return TransferResult::NotSysEx;
+    }
+    return SendAcknowledged(message, kPresetMessageBytes, kPresetAckPosition);
+}
+
+TransferResult MidiPortLayer::DownloadPresetFile(const std::string& path) {
+    m_presetBuffer.fill(0);
+    std::size_t count = 0;
+    switch (readFile(path, m_presetBuffer.data(), m_presetBuffer.size(), count)) {
+    case ReadOutcome::CannotOpen:
+        return TransferResult::CannotOpenFile;
+    case ReadOutcome::ReadFailed:
+        return TransferResult::ReadFailed;
+    case ReadOutcome::Read:
+        break;
+    }
+    if (count < kPresetMessageBytes) {
+        return TransferResult::WrongSize;
+    }
+    return sendPresetMessage(m_presetBuffer.data());
+}
+
+TransferResult MidiPortLayer::ReadBankFile(const std::string& path) {
+    std::fill(m_bankBuffer.begin(), m_bankBuffer.end(), 0);
+    std::size_t count = 0;
+    switch (readFile(path, m_bankBuffer.data(), m_bankBuffer.size(), count)) {
+    case ReadOutcome::CannotOpen:
+        return TransferResult::CannotOpenFile;
+    case ReadOutcome::ReadFailed:
+        return TransferResult::ReadFailed;
+    case ReadOutcome::Read:
+        break;
+    }
+    return count < kBankBytes ? TransferResult::WrongSize : TransferResult::Acknowledged;
+}
+
+TransferResult MidiPortLayer::SendBankPreset(int presetIndex) {
+    if (presetIndex < 0 || presetIndex >= 100) {
+        return TransferResult::NotSysEx;
+    }
+    return sendPresetMessage(m_bankBuffer.data() + std::size_t(presetIndex) * kPresetMessageBytes);
+}
+
+} // namespace tarnwick

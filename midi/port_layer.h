@@ -1,0 +1,86 @@
+// The MIDI port layer: lists the machine's MIDI interfaces (an output and an input of
+// the same name), opens one pair at a time, sends SysEx through it, captures the
+// keypad's reply and judges it. Every message goes in its own cycle: open the pair,
+// send, wait, close, look at the reply. It shows nothing; transfers return codes.
+#pragma once
+
+#include "midi_backend.h"
+#include "reply_capture.h"
+#include "transfer_result.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+
+class Clock;
+
+struct MidiPortPair {
+    int outputIndex = 0;
+    int inputIndex = 0;
+    std::string name;
+    bool operator==(const MidiPortPair&) const = default;
+};
+
+class MidiPortLayer {
+public:
+    static constexpr int kMaxDevices = 10;
+    static constexpr int kMaxInterfaces = 10;
+    static constexpr std::size_t kPresetMessageBytes = 153;
+    static constexpr std::size_t kBankBytes = kPresetMessageBytes * 100;
+    // Where the keypad puts its "A": in replies to presets and to firmware messages.
+    static constexpr std::size_t kPresetAckPosition = 5;
+    static constexpr std::size_t kFirmwareAckPosition = 4;
+
+    MidiPortLayer(MidiBackend& backend, Clock& clock);
+    ~MidiPortLayer();
+    MidiPortLayer(const MidiPortLayer&) = delete;
+    MidiPortLayer& operator=(const MidiPortLayer&) = delete;
+
+    // Rebuilds the interface list; leaves no interface selected. Returns the count.
+    int RefreshInterfaces();
+    const std::vector<MidiPortPair>& InterfaceList() const { return m_interfaces; }
+    int selectedInterface() const { return m_selectedInterface; }
+    void setSelectedInterface(int index) { m_selectedInterface = index; }
+
+    bool OpenPortPair(int index);
+    // False when the input would not close in time; the cycle then counts as failed.
+    bool ClosePortPair();
+    void SendSysEx(const std::uint8_t* data, std::size_t size);
+    void ProbeIdentity();
+    void SendPostDownloadPreset(int presetIndex);
+
+    TransferResult DownloadPresetFile(const std::string& path);
+    TransferResult ReadBankFile(const std::string& path);
+    TransferResult SendBankPreset(int presetIndex);
+    // One acknowledged message through the selected interface: open, send, close, and
+    // "A" at `ackPosition` of the reply. Checks nothing about the message itself.
+    TransferResult SendAcknowledged(const std::uint8_t* data, std::size_t size,
+                                    std::size_t ackPosition);
+
+    std::string IdentityText() const { return m_capture.identityText(); }
+    ReplyCapture::Buffer captureBuffer() const { return m_capture.buffer(); }
+
+    // Bounds on the waits for the output to finish and the input to close.
+    static constexpr auto kOutputReleaseLimit = std::chrono::seconds(5);
+    static constexpr auto kInputCloseLimit = std::chrono::seconds(1);
+
+private:
+    // Steps shared by every send: hand over, pause 100 ms, wait for the output.
+    void handOver(const std::uint8_t* data, std::size_t size);
+    TransferResult sendPresetMessage(const std::uint8_t* message);
+
+    MidiBackend& m_backend;
+    Clock& m_clock;
+    std::vector<MidiPortPair> m_interfaces;
+    int m_selectedInterface = -1;
+    bool m_outputOpen = false;
+    bool m_inputOpen = false;
+    bool m_cycleFailed = false;
+    ReplyCapture m_capture;
+    std::array<std::uint8_t, kPresetMessageBytes> m_presetBuffer{};
+    std::vector<std::uint8_t> m_bankBuffer;
+};
+
+} // namespace tarnwick

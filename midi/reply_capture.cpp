@@ -1,0 +1,61 @@
+// Capturing replies and reading the identity text out of them.
+#include "reply_capture.h"
+
+#include <algorithm>
+
+namespace tarnwick {
+
+namespace {
+// A keypad identity reply: F0, 6 header bytes, 16 characters of text, F7.
+constexpr std::size_t kIdentityReplySize = 24;
+constexpr std::size_t kIdentityTextStart = 7;
+constexpr std::size_t kIdentityTextLength = 16;
+} // namespace
+
+void ReplyCapture::arm(std::vector<std::uint8_t> sent) {
+    std::lock_guard lock(m_mutex);
+    m_buffer.fill(0);
+    m_captured = false;
+    m_sent = std::move(sent);
+}
+
+void ReplyCapture::onSysEx(const std::uint8_t* data, std::size_t size) {
+    std::lock_guard lock(m_mutex);
+    if (m_captured || size == 0) {
+        return;
+    }
+    if (size == m_sent.size() && std::equal(data, data + size, m_sent.begin())) {
+        return; // our own message echoed back
+    }
+    m_captured = true;
+    const std::size_t kept = std::min(size, kCaptureSize);
+    std::copy(data, data + kept, m_buffer.begin());
+    if (size == kIdentityReplySize && m_buffer[0] == 0xF0 &&
+        m_buffer[kIdentityReplySize - 1] == 0xF7) {
+        const auto* text = m_buffer.data() + kIdentityTextStart;
+        const auto* end = std::find(text, text + kIdentityTextLength, 0);
+        m_identityText.assign(text, end);
+    }
+}
+
+ReplyCapture::Buffer ReplyCapture::buffer() const {
+    std::lock_guard lock(m_mutex);
+    return m_buffer;
+}
+
+bool ReplyCapture::acknowledged(std::size_t position) const {
+    std::lock_guard lock(m_mutex);
+    return position < kCaptureSize && m_buffer[position] == kAcknowledge;
+}
+
+std::string ReplyCapture::identityText() const {
+    std::lock_guard lock(m_mutex);
+    return m_identityText;
+}
+
+void ReplyCapture::clearIdentityText() {
+    std::lock_guard lock(m_mutex);
+    m_identityText.clear();
+}
+
+} // namespace tarnwick

@@ -1,0 +1,43 @@
+// The capture of the keypad's reply: the first SysEx message that arrives while a port
+// pair is open, written on the MIDI system's thread and read on the user-interface
+// thread after the pair has closed. Also recognises the keypad's identity reply.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+
+inline constexpr std::size_t kCaptureSize = 1024;
+inline constexpr std::uint8_t kAcknowledge = 0x41; // "A"
+
+class ReplyCapture {
+public:
+    using Buffer = std::array<std::uint8_t, kCaptureSize>;
+
+    // Zeroes the buffer and waits for the next reply. A message equal to `sent` byte for
+    // byte is our own message coming back through a MIDI thru or loop, not a reply.
+    void arm(std::vector<std::uint8_t> sent);
+    // Input notification: the first reply fills the buffer; later ones are ignored.
+    void onSysEx(const std::uint8_t* data, std::size_t size);
+
+    Buffer buffer() const;
+    // "A" at `position` of the captured reply.
+    bool acknowledged(std::size_t position) const;
+
+    std::string identityText() const;
+    void clearIdentityText();
+
+private:
+    mutable std::mutex m_mutex;
+    Buffer m_buffer{};
+    bool m_captured = false;
+    std::vector<std::uint8_t> m_sent;
+    std::string m_identityText;
+};
+
+} // namespace tarnwick

@@ -1,0 +1,243 @@
+// RtMidi objects are built once and reused; every RtMidi error is caught, so a broken
+// or missing MIDI system shows as no devices or as a port that will not open.
+#include "rtmidi_backend.h"
+
+#include <RtMidi.h>
+
+#include <cctype>
+#include <filesystem>
+
+namespace tarnwick {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// RtMidi reports no end of sending: a message counts as gone when it would have left a
+// 31,250-baud MIDI line, and the keypad gets 50 ms more to answer.
+constexpr auto kWireTimePerByte = 320us;
+constexpr auto kReplyAllowance = 50ms;
+
+// Collects whether RtMidi complained, instead of letting it print to the console.
+void quietErrors(RtMidiError::Type type, const std::string& /*text*/, void* failed) {
+    if (type != RtMidiError::WARNING && type != RtMidiError::DEBUG_WARNING) {
+        *static_cast<bool*>(failed) = true;
+    }
+}
+
+bool jackRunning(const std::string& clientName) {
+    // RtMidi never starts a JACK server; with none running it warns and lists nothing.
+    struct Probe {
+        bool noServer = false;
+        static void callback(RtMidiError::Type, const std::string& text, void* self) {
+            if (text.find("JACK server not running") != std::string::npos) {
+                static_cast<Probe*>(self)->noServer = true;
+            }
+        }
+    } probe;
+    try {
+        RtMidiOut out(RtMidi::UNIX_JACK, clientName + " probe");
+        out.setErrorCallback(&Probe::callback, &probe);
+        out.getPortCount();
+    } catch (const RtMidiError&) {
+        return false;
+    }
+    return !probe.noServer;
+}
+
+template <typename Port> std::unique_ptr<Port> makePort(RtMidi::Api api, const std::string& name) {
+    try {
+        auto port = std::make_unique<Port>(api, name);
+        static bool ignored = false;
+        port->setErrorCallback(&quietErrors, &ignored);
+        return port;
+    } catch (const RtMidiError&) {
+        return nullptr;
+    }
+}
+
+} // namespace
+
+Clock::Duration MessageOutputTime(std::size_t bytes) {
+    return kWireTimePerByte * static_cast<long>(bytes) + kReplyAllowance;
+}
+
+std::string JackInterfaceName(const std::string& portName) {
+    std::string client = portName.substr(0, portName.find(':'));
+    const std::size_t dash = client.rfind('-');
+    if (dash != std::string::npos && dash + 3 == client.size() &&
+        std::isdigit(static_cast<unsigned char>(client[dash + 1])) &&
+        std::isdigit(static_cast<unsigned char>(client[dash + 2]))) {
+        client.erase(dash);
+    }
+    return client;
+}
+
+RtMidiBackend::RtMidiBackend(std::string clientName) : m_clientName(std::move(clientName)) {
+    RtMidi::Api api = RtMidi::UNSPECIFIED;
+#ifdef __linux__
+    if (std::filesystem::exists("/dev/snd/seq")) {
+        api = RtMidi::LINUX_ALSA;
+    } else if (jackRunning(m_clientName)) {
+        api = RtMidi::UNIX_JACK;
+    } else {
+        return; // no MIDI system: no devices
+    }
+#endif
+    m_out = makePort<RtMidiOut>(api, m_clientName);
+    m_in = makePort<RtMidiIn>(api, m_clientName);
+    if (!m_out || !m_in) {
+        m_out.reset();
+        m_in.reset();
+        return;
+    }
+    m_api = m_out->getCurrentApi();
+    m_in->ignoreTypes(false, true, true); // SysEx in; timing and active sensing out
+}
+
+RtMidiBackend::~RtMidiBackend() {
+    closeOutput();
+    closeInput();
+}
+
+std::string RtMidiBackend::systemName() const {
+    if (!m_out) {
+        return "none";
+    }
+    return RtMidi::getApiDisplayName(static_cast<RtMidi::Api>(m_api));
+}
+
+std::string RtMidiBackend::displayName(const std::string& portName) const {
+    return m_api == RtMidi::UNIX_JACK ? JackInterfaceName(portName) : portName;
+}
+
+int RtMidiBackend::outputCount() {
+    try {
+        return m_out ? static_cast<int>(m_out->getPortCount()) : 0;
+    } catch (const RtMidiError&) {
+        return 0;
+    }
+}
+
+int RtMidiBackend::inputCount() {
+    try {
+        return m_in ? static_cast<int>(m_in->getPortCount()) : 0;
+    } catch (const RtMidiError&) {
+        return 0;
+    }
+}
+
+std::optional<std::string> RtMidiBackend::outputName(int index) {
+    try {
+        if (m_out && index >= 0) {
+            const std::string name = m_out->getPortName(static_cast<unsigned>(index));
+            if (!name.empty()) {
+                return displayName(name);
+            }
+        }
+    } catch (const RtMidiError&) {
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> RtMidiBackend::inputName(int index) {
+    try {
+        if (m_in && index >= 0) {
+            const std::string name = m_in->getPortName(static_cast<unsigned>(index));
+            if (!name.empty()) {
+                return displayName(name);
+            }
+        }
+    } catch (const RtMidiError&) {
+    }
+    return std::nullopt;
+}
+
+bool RtMidiBackend::openOutput(int index) {
+    if (!m_out || index < 0) {
+        return false;
+    }
+    try {
+        m_out->openPort(static_cast<unsigned>(index), "out");
+    } catch (const RtMidiError&) {
+        return false;
+    }
+    return m_out->isPortOpen();
+}
+
+bool RtMidiBackend::openInput(int index, SysExHandler handler) {
+    if (!m_in || index < 0) {
+        return false;
+    }
+    {
+        std::lock_guard lock(m_handlerMutex);
+        m_handler = std::move(handler);
+    }
+    try {
+        m_in->setCallback(&RtMidiBackend::onMessage, this);
+        m_in->openPort(static_cast<unsigned>(index), "in");
+    } catch (const RtMidiError&) {
+        closeInput();
+        return false;
+    }
+    if (!m_in->isPortOpen()) {
+        closeInput();
+        return false;
+    }
+    return true;
+}
+
+void RtMidiBackend::onMessage(double /*timeStamp*/, std::vector<unsigned char>* message,
+                              void* self) {
+    auto* backend = static_cast<RtMidiBackend*>(self);
+    if (message == nullptr || message->empty() || message->front() != 0xF0) {
+        return;
+    }
+    std::lock_guard lock(backend->m_handlerMutex);
+    if (backend->m_handler) {
+        backend->m_handler(message->data(), message->size());
+    }
+}
+
+bool RtMidiBackend::send(const std::uint8_t* data, std::size_t size, Clock::TimePoint now) {
+    if (!m_out || !m_out->isPortOpen() || size == 0) {
+        return false;
+    }
+    try {
+        m_out->sendMessage(data, size);
+    } catch (const RtMidiError&) {
+        return false;
+    }
+    m_finishedAt = now + MessageOutputTime(size);
+    return true;
+}
+
+bool RtMidiBackend::outputBusy(Clock::TimePoint now) {
+    return now < m_finishedAt;
+}
+
+void RtMidiBackend::closeOutput() {
+    if (m_out && m_out->isPortOpen()) {
+        try {
+            m_out->closePort();
+        } catch (const RtMidiError&) {
+        }
+    }
+}
+
+bool RtMidiBackend::closeInput() {
+    if (m_in) {
+        try {
+            if (m_in->isPortOpen()) {
+                m_in->closePort();
+            }
+            m_in->cancelCallback();
+        } catch (const RtMidiError&) {
+        }
+    }
+    std::lock_guard lock(m_handlerMutex);
+    m_handler = nullptr;
+    return true;
+}
+
+} // namespace tarnwick

@@ -1,0 +1,57 @@
+// The real MIDI system through RtMidi: the ALSA sequencer on Linux where there is one,
+// else a running JACK server; WinMM and CoreMIDI elsewhere. A machine with no MIDI
+// system at all simply has no devices.
+#pragma once
+
+#include "midi_backend.h"
+
+#include <memory>
+#include <mutex>
+
+class RtMidiIn;
+class RtMidiOut;
+
+namespace tarnwick {
+
+// On JACK a device's input and output are ports of its client ("Keypad:in",
+// "Keypad:out"); a program with two clients gets "-01" appended to the second one's
+// name. The interface name is the client name without that suffix.
+std::string JackInterfaceName(const std::string& portName);
+
+// How long the output counts as busy with a message of `bytes` bytes: the time it takes
+// on a 31,250-baud MIDI line (320 us a byte), plus 50 ms for the keypad to answer.
+Clock::Duration MessageOutputTime(std::size_t bytes);
+
+class RtMidiBackend final : public MidiBackend {
+public:
+    explicit RtMidiBackend(std::string clientName = "Tarnwick Editor");
+    ~RtMidiBackend() override;
+
+    // Which MIDI system is in use ("ALSA", "JACK", ...), or "none".
+    std::string systemName() const;
+
+    int outputCount() override;
+    int inputCount() override;
+    std::optional<std::string> outputName(int index) override;
+    std::optional<std::string> inputName(int index) override;
+    bool openOutput(int index) override;
+    bool openInput(int index, SysExHandler handler) override;
+    bool send(const std::uint8_t* data, std::size_t size, Clock::TimePoint now) override;
+    bool outputBusy(Clock::TimePoint now) override;
+    void closeOutput() override;
+    bool closeInput() override;
+
+private:
+    static void onMessage(double timeStamp, std::vector<unsigned char>* message, void* self);
+    std::string displayName(const std::string& portName) const;
+
+    std::string m_clientName;
+    int m_api = 0;
+    std::unique_ptr<RtMidiOut> m_out;
+    std::unique_ptr<RtMidiIn> m_in;
+    std::mutex m_handlerMutex;
+    SysExHandler m_handler;
+    Clock::TimePoint m_finishedAt{};
+};
+
+} // namespace tarnwick

@@ -1,0 +1,430 @@
+// The port layer against an in-process keypad on virtual time: pairing, the order of the
+// transfer checks, reply positions, identity replies, waits and their bounds, and the
+// mends (echo guard, no wrong device, bounded waits, cleared buffer, SysEx only).
+#include "fake_clock.h"
+#include "fake_midi_backend.h"
+#include "port_layer.h"
+#include "preset_message.h"
+#include "rtmidi_backend.h"
+
+#include <QtTest>
+
+using namespace tarnwick;
+using namespace std::chrono_literals;
+using testing::FakeClock;
+using testing::FakeMidiBackend;
+
+using Names = std::vector<std::optional<std::string>>;
+Q_DECLARE_METATYPE(Names)
+Q_DECLARE_METATYPE(std::vector<MidiPortPair>)
+Q_DECLARE_METATYPE(tarnwick::TransferResult)
+
+namespace {
+
+Bytes presetMessage(const std::string& name = "Piano", int number = 1) {
+    PresetRecord record = NewBankPreset(PresetIndex::fromOneBase(number));
+    SetPresetName(record, name);
+    const PresetMessage m = EncodePresetMessage(record, PresetIndex::fromOneBase(number));
+    return Bytes(m.begin(), m.end());
+}
+
+QString writeTemp(QTemporaryDir& dir, const QString& name, const Bytes& data) {
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(reinterpret_cast<const char*>(data.data()), qsizetype(data.size()));
+    }
+    return path;
+}
+
+std::vector<std::optional<std::string>> numbered(const std::string& stem, int count) {
+    std::vector<std::optional<std::string>> names;
+    for (int i = 0; i < count; ++i) {
+        names.push_back(stem + std::to_string(i));
+    }
+    return names;
+}
+
+} // namespace
+
+class PortLayerTest : public QObject {
+    Q_OBJECT
+
+    FakeMidiBackend backend;
+    FakeClock clock;
+    std::unique_ptr<MidiPortLayer> layer;
+    QTemporaryDir dir;
+
+    void select() {
+        QCOMPARE(layer->RefreshInterfaces(), 1);
+        layer->setSelectedInterface(0);
+        backend.log.clear();
+    }
+    TransferResult download(const Bytes& file) {
+        return layer->DownloadPresetFile(writeTemp(dir, "one.syx", file).toStdString());
+    }
+
+private slots:
+    void init() {
+        backend = FakeMidiBackend();
+        clock = FakeClock();
+        layer = std::make_unique<MidiPortLayer>(backend, clock);
+    }
+
+    void pairing_data() {
+        QTest::addColumn<Names>("outputs");
+        QTest::addColumn<Names>("inputs");
+        QTest::addColumn<std::vector<MidiPortPair>>("pairs");
+        QTest::newRow("same name") << Names{"Synth", "Keypad"} << Names{"Keypad"}
+                                   << std::vector<MidiPortPair>{{1, 0, "Keypad"}};
+        QTest::newRow("letter case differs")
+            << Names{"keypad"} << Names{"Keypad"} << std::vector<MidiPortPair>{};
+        QTest::newRow("one name, several inputs")
+            << Names{"Keypad"} << Names{"Keypad", "Other", "Keypad"}
+            << std::vector<MidiPortPair>{{0, 0, "Keypad"}, {0, 2, "Keypad"}};
+        QTest::newRow("no inputs") << Names{"Keypad"} << Names{} << std::vector<MidiPortPair>{};
+        QTest::newRow("description fails: later devices not offered")
+            << Names{"A", std::nullopt, "Keypad"} << Names{"Keypad", "A"}
+            << std::vector<MidiPortPair>{{0, 1, "A"}};
+        Names twelve = numbered("Port ", 12);
+        QTest::newRow("only the first ten of twelve")
+            << twelve << Names{"Port 11", "Port 9"} << std::vector<MidiPortPair>{{9, 1, "Port 9"}};
+        std::vector<MidiPortPair> ten;
+        for (int i = 0; i < 10; ++i) {
+            ten.push_back({0, i, "Same"});
+        }
+        QTest::newRow("at most ten pairs")
+            << Names{"Same"} << Names(10, std::string("Same")) << ten;
+    }
+    void pairing() {
+        QFETCH(Names, outputs);
+        QFETCH(Names, inputs);
+        QFETCH(std::vector<MidiPortPair>, pairs);
+        backend.outputs = outputs;
+        backend.inputs = inputs;
+        layer->setSelectedInterface(3);
+        QCOMPARE(layer->RefreshInterfaces(), int(pairs.size()));
+        QVERIFY(layer->InterfaceList() == pairs);
+        QCOMPARE(layer->selectedInterface(), -1);
+    }
+
+    void transferChecksInOrder_data() {
+        QTest::addColumn<QByteArray>("file"); // "missing" / "directory" for those cases
+        QTest::addColumn<bool>("selected");
+        QTest::addColumn<TransferResult>("result");
+        QTest::addColumn<bool>("portsOpened");
+        const QByteArray good =
+            QByteArray(reinterpret_cast<const char*>(presetMessage().data()), 153);
+        QByteArray badEnd = good;
+        badEnd[152] = 0x00;
+        QByteArray badStart = good;
+        badStart[0] = 0x00;
+        QTest::newRow("missing file")
+            << QByteArray("missing") << true << TransferResult::CannotOpenFile << false;
+        QTest::newRow("a folder") << QByteArray("directory") << true << TransferResult::ReadFailed
+                                  << false;
+        QTest::newRow("152 bytes") << good.left(152) << true << TransferResult::WrongSize << false;
+        QTest::newRow("no F7") << badEnd << true << TransferResult::NotSysEx << false;
+        QTest::newRow("no F0") << badStart << true << TransferResult::NotSysEx << false;
+        QTest::newRow("no interface") << good << false << TransferResult::NoInterface << false;
+        QTest::newRow("acknowledged") << good << true << TransferResult::Acknowledged << true;
+        QTest::newRow("200 bytes: the first 153 go")
+            << good + QByteArray(47, 0x11) << true << TransferResult::Acknowledged << true;
+    }
+    void transferChecksInOrder() {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, selected);
+        QFETCH(TransferResult, result);
+        QFETCH(bool, portsOpened);
+        layer->RefreshInterfaces();
+        layer->setSelectedInterface(selected ? 0 : -1);
+        QString path;
+        if (file == "missing") {
+            path = dir.filePath("nothing.syx");
+        } else if (file == "directory") {
+            path = dir.path();
+        } else {
+            path = writeTemp(dir, "in.syx", Bytes(file.begin(), file.end()));
+        }
+        QCOMPARE(layer->DownloadPresetFile(path.toStdString()), result);
+        QCOMPARE(!backend.log.empty(), portsOpened);
+        if (portsOpened) {
+            QCOMPARE(backend.sent.size(), std::size_t(1));
+            QVERIFY(backend.sent[0] == presetMessage());
+            QCOMPARE(backend.log,
+                     (std::vector<std::string>{"open output 0", "open input 0", "send 153",
+                                               "close output", "close input"}));
+        }
+    }
+
+    void portsThatWillNotOpen_data() {
+        QTest::addColumn<bool>("output");
+        QTest::addColumn<std::vector<std::string>>("log");
+        QTest::newRow("output") << true << std::vector<std::string>{"open output 0"};
+        QTest::newRow("input: the output is closed again")
+            << false << std::vector<std::string>{"open output 0", "open input 0", "close output"};
+    }
+    void portsThatWillNotOpen() {
+        QFETCH(bool, output);
+        QFETCH(std::vector<std::string>, log);
+        select();
+        (output ? backend.refuseOutput : backend.refuseInput) = true;
+        QCOMPARE(download(presetMessage()), TransferResult::PortsUnavailable);
+        QCOMPARE(backend.log, log);
+        QVERIFY(backend.sent.empty());
+    }
+
+    void replyPositions_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<TransferResult>("result");
+        QTest::newRow("A at 5") << QByteArray::fromHex("F07D2224004100F7") << 5
+                                << TransferResult::Acknowledged;
+        QTest::newRow("A at 5, anything around it")
+            << QByteArray::fromHex("F0010203044199") << 5 << TransferResult::Acknowledged;
+        QTest::newRow("A only at 4")
+            << QByteArray::fromHex("F07D22244100F7") << 5 << TransferResult::NoAcknowledge;
+        QTest::newRow("no reply") << QByteArray() << 5 << TransferResult::NoAcknowledge;
+        QTest::newRow("firmware: A at 4")
+            << QByteArray::fromHex("F07D210141F7") << 4 << TransferResult::Acknowledged;
+        QTest::newRow("firmware: A at 5")
+            << QByteArray::fromHex("F07D21010041F7") << 4 << TransferResult::NoAcknowledge;
+    }
+    void replyPositions() {
+        QFETCH(QByteArray, reply);
+        QFETCH(int, position);
+        QFETCH(TransferResult, result);
+        select();
+        backend.replies = [reply](const Bytes&) {
+            return reply.isEmpty() ? std::vector<Bytes>{}
+                                   : std::vector<Bytes>{Bytes(reply.begin(), reply.end())};
+        };
+        const Bytes message = presetMessage();
+        QCOMPARE(layer->SendAcknowledged(message.data(), message.size(), std::size_t(position)),
+                 result);
+    }
+
+    void onlyTheFirstReplyCounts() {
+        select();
+        backend.replies = [](const Bytes&) {
+            return std::vector<Bytes>{{0xF0, 0x01, 0x02, 0x03, 0x04, 0x05, 0xF7},
+                                      {0xF0, 0x7D, 0x22, 0x24, 0x00, 0x41, 0xF7}};
+        };
+        QCOMPARE(download(presetMessage()), TransferResult::NoAcknowledge);
+    }
+
+    void identityReplies_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("identity");
+        const auto keypad = KeypadProtocol::identityReply("TWK-5 v2.79     ");
+        QTest::newRow("24-byte keypad reply")
+            << QByteArray(reinterpret_cast<const char*>(keypad.data()), 24) << "TWK-5 v2.79     ";
+        const auto standard = KeypadProtocol::standardIdentityReply();
+        QTest::newRow("standard 15-byte reply")
+            << QByteArray(reinterpret_cast<const char*>(standard.data()), 15) << "";
+        QByteArray shortText = QByteArray(reinterpret_cast<const char*>(keypad.data()), 24);
+        shortText[12] = 0;
+        QTest::newRow("text ends at a zero byte") << shortText << "TWK-5";
+        QByteArray noEnd = QByteArray(reinterpret_cast<const char*>(keypad.data()), 24);
+        noEnd[23] = 0x00;
+        QTest::newRow("24 bytes without F7") << noEnd << "";
+        QTest::newRow("no reply") << QByteArray() << "";
+    }
+    void identityReplies() {
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, identity);
+        select();
+        backend.replies = [reply](const Bytes& sent) {
+            if (sent != Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7} || reply.isEmpty()) {
+                return std::vector<Bytes>{};
+            }
+            return std::vector<Bytes>{Bytes(reply.begin(), reply.end())};
+        };
+        QVERIFY(layer->OpenPortPair(0));
+        layer->ProbeIdentity();
+        QVERIFY(layer->ClosePortPair());
+        QCOMPARE(QString::fromStdString(layer->IdentityText()), identity);
+        QCOMPARE(backend.sent.size(), std::size_t(1));
+    }
+
+    void probeClearsTheWholeBuffer() {
+        select();
+        backend.replies = [](const Bytes& sent) {
+            // The first message gets a long reply that would look like an identity
+            // reply's tail if only byte 0 were cleared.
+            if (sent.size() == 153) {
+                return std::vector<Bytes>{KeypadProtocol::identityReply("Stale text here!")};
+            }
+            return std::vector<Bytes>{};
+        };
+        QCOMPARE(download(presetMessage()), TransferResult::NoAcknowledge);
+        QCOMPARE(layer->IdentityText(), std::string("Stale text here!"));
+        QVERIFY(layer->OpenPortPair(0));
+        layer->ProbeIdentity();
+        layer->ClosePortPair();
+        QCOMPARE(layer->IdentityText(), std::string());
+        const auto buffer = layer->captureBuffer();
+        QVERIFY(std::all_of(buffer.begin(), buffer.end(), [](std::uint8_t b) { return b == 0; }));
+    }
+
+    void echoIsNoReply_data() {
+        QTest::addColumn<int>("stopAckAt");
+        QTest::addColumn<TransferResult>("result");
+        QTest::newRow("echo only: a name starting with A") << 1 << TransferResult::NoAcknowledge;
+        QTest::newRow("echo, then the acknowledgement") << 0 << TransferResult::Acknowledged;
+    }
+    void echoIsNoReply() {
+        QFETCH(int, stopAckAt);
+        QFETCH(TransferResult, result);
+        backend.keypad = KeypadProtocol({.stopAcknowledgingAt = stopAckAt, .echo = true});
+        select();
+        const Bytes alpha = presetMessage("Alpha");
+        QCOMPARE(alpha[5], std::uint8_t('A'));
+        QCOMPARE(download(alpha), result);
+    }
+
+    void neverTheWrongDevice_data() {
+        QTest::addColumn<Names>("outputsNow");
+        QTest::addColumn<Names>("inputsNow");
+        QTest::newRow("output gone") << Names{} << Names{"Keypad"};
+        QTest::newRow("input index names another device") << Names{"Keypad"} << Names{"Mixer"};
+        QTest::newRow("output index names another device")
+            << Names{"Mixer", "Keypad"} << Names{"Keypad"};
+    }
+    void neverTheWrongDevice() {
+        QFETCH(Names, outputsNow);
+        QFETCH(Names, inputsNow);
+        select();
+        backend.outputs = outputsNow;
+        backend.inputs = inputsNow;
+        QCOMPARE(download(presetMessage()), TransferResult::PortsUnavailable);
+        QVERIFY(backend.log.empty());
+        QVERIFY(backend.sent.empty());
+    }
+
+    void waitsAfterEachMessage_data() {
+        QTest::addColumn<int>("busyMs");
+        QTest::addColumn<int>("polls");
+        QTest::addColumn<TransferResult>("result");
+        QTest::newRow("finished within the 100 ms") << 99 << 0 << TransferResult::Acknowledged;
+        QTest::newRow("a firmware-sized message keeps it open")
+            << int(std::chrono::duration_cast<std::chrono::milliseconds>(MessageOutputTime(2048))
+                       .count())
+            << 605 << TransferResult::Acknowledged;
+        QTest::newRow("output never finishes: give up after 5 s")
+            << 1000000 << 5000 << TransferResult::NoAcknowledge;
+    }
+    void waitsAfterEachMessage() {
+        QFETCH(int, busyMs);
+        QFETCH(int, polls);
+        QFETCH(TransferResult, result);
+        select();
+        backend.busyFor = std::chrono::milliseconds(busyMs);
+        QCOMPARE(download(presetMessage()), result);
+        QCOMPARE(clock.pauses.front(), Clock::Duration(100ms));
+        QCOMPARE(int(clock.pauses.size()) - 1, polls);
+        for (std::size_t i = 1; i < clock.pauses.size(); ++i) {
+            QCOMPARE(clock.pauses[i], Clock::Duration(1ms));
+        }
+    }
+
+    void inputCloseIsRetriedWithinOneSecond_data() {
+        QTest::addColumn<int>("refusals");
+        QTest::addColumn<TransferResult>("result");
+        QTest::newRow("closes on the fourth try") << 3 << TransferResult::Acknowledged;
+        QTest::newRow("never closes: give up") << -1 << TransferResult::NoAcknowledge;
+    }
+    void inputCloseIsRetriedWithinOneSecond() {
+        QFETCH(int, refusals);
+        QFETCH(TransferResult, result);
+        select();
+        backend.closeRefusals = refusals;
+        QCOMPARE(download(presetMessage()), result);
+        const auto waited = clock.totalPaused() - Clock::Duration(100ms);
+        QVERIFY(waited <= Clock::Duration(1000ms));
+        if (refusals < 0) {
+            QCOMPARE(waited, Clock::Duration(1000ms));
+        } else {
+            QCOMPARE(waited, Clock::Duration(std::chrono::milliseconds(refusals)));
+        }
+    }
+
+    void refusedHandOversSendNothing_data() {
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<bool>("outputRefuses");
+        QTest::newRow("not System Exclusive") << QByteArray::fromHex("903C7F") << false;
+        QTest::newRow("output refuses") << QByteArray::fromHex("F07D22F7") << true;
+    }
+    void refusedHandOversSendNothing() {
+        QFETCH(QByteArray, message);
+        QFETCH(bool, outputRefuses);
+        select();
+        backend.refuseSend = outputRefuses;
+        QCOMPARE(layer->SendAcknowledged(reinterpret_cast<const std::uint8_t*>(message.data()),
+                                         std::size_t(message.size()), 5),
+                 TransferResult::NoAcknowledge);
+        QVERIFY(backend.sent.empty());
+        QCOMPARE(clock.pauses, std::vector<Clock::Duration>{Clock::Duration(1ms)});
+    }
+
+    void postDownloadMessage() {
+        select();
+        layer->SendPostDownloadPreset(100);
+        QVERIFY(backend.log.empty());
+        layer->SendPostDownloadPreset(6);
+        QCOMPARE(backend.sent.size(), std::size_t(1));
+        QVERIFY(backend.sent[0] == (Bytes{0xF0, 0x7D, 0x22, 0x07, 0x06, 0xF7}));
+        QCOMPARE(backend.keypad.selectedPreset(), 6);
+        QCOMPARE(backend.log.back(), std::string("close input"));
+    }
+
+    void bankTransfers() {
+        select();
+        Bytes bank;
+        for (int n = 1; n <= 100; ++n) {
+            const Bytes m = presetMessage("Bank " + std::to_string(n), n);
+            bank.insert(bank.end(), m.begin(), m.end());
+        }
+        const QString shortPath = writeTemp(dir, "short.syx", Bytes(bank.begin(), bank.end() - 1));
+        QCOMPARE(layer->ReadBankFile(shortPath.toStdString()), TransferResult::WrongSize);
+        QCOMPARE(layer->ReadBankFile(dir.filePath("none.syx").toStdString()),
+                 TransferResult::CannotOpenFile);
+        QCOMPARE(layer->ReadBankFile(writeTemp(dir, "bank.syx", bank).toStdString()),
+                 TransferResult::Acknowledged);
+        QCOMPARE(layer->SendBankPreset(41), TransferResult::Acknowledged);
+        QVERIFY(backend.sent[0] == presetMessage("Bank 42", 42));
+        QCOMPARE(layer->SendBankPreset(99), TransferResult::Acknowledged);
+        QVERIFY(backend.sent[1] == presetMessage("Bank 100", 100));
+        QCOMPARE(backend.keypad.presetsStored(), 2);
+    }
+
+    void jackInterfaceNames_data() {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("input port") << "Tarnwick Keypad:in"
+                                    << "Tarnwick Keypad";
+        QTest::newRow("second client") << "Sim-01:out"
+                                       << "Sim";
+        QTest::newRow("dash in the name") << "a-b:x"
+                                          << "a-b";
+        QTest::newRow("one digit is no suffix") << "Keypad-1:x"
+                                                << "Keypad-1";
+        QTest::newRow("three digits are no suffix") << "X-123:y"
+                                                    << "X-123";
+        QTest::newRow("no colon") << "Lonely"
+                                  << "Lonely";
+    }
+    void jackInterfaceNames() {
+        QFETCH(QString, port);
+        QFETCH(QString, name);
+        QCOMPARE(QString::fromStdString(JackInterfaceName(port.toStdString())), name);
+    }
+
+    void outputTimeOfAMessage() {
+        QCOMPARE(MessageOutputTime(153), Clock::Duration(153 * 320us + 50ms));
+        QCOMPARE(MessageOutputTime(2048), Clock::Duration(705360us));
+    }
+};
+
+QTEST_GUILESS_MAIN(PortLayerTest)
+#include "test_port_layer.moc"

@@ -1,0 +1,84 @@
+// An in-process MIDI system with one keypad behind it: devices by name, a log of what
+// was opened, sent and closed, and switches for every way a port can misbehave. Replies
+// arrive during the send, as they would during the wait that follows it.
+#pragma once
+
+#include "keypad_protocol.h"
+#include "midi_backend.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tarnwick::testing {
+
+class FakeMidiBackend final : public MidiBackend {
+public:
+    std::vector<std::optional<std::string>> outputs{std::string("Keypad")};
+    std::vector<std::optional<std::string>> inputs{std::string("Keypad")};
+    KeypadProtocol keypad;
+    // Replaces the keypad when set: the replies to each message sent.
+    std::function<std::vector<Bytes>(const Bytes&)> replies;
+
+    bool refuseOutput = false;
+    bool refuseInput = false;
+    bool refuseSend = false;
+    Clock::Duration busyFor{}; // how long the output stays busy after a hand-over
+    int closeRefusals = 0;     // times closeInput refuses before closing; -1: always
+
+    std::vector<std::string> log;
+    std::vector<Bytes> sent;
+
+    int outputCount() override { return int(outputs.size()); }
+    int inputCount() override { return int(inputs.size()); }
+    std::optional<std::string> outputName(int i) override { return outputs.at(std::size_t(i)); }
+    std::optional<std::string> inputName(int i) override { return inputs.at(std::size_t(i)); }
+
+    bool openOutput(int index) override {
+        log.push_back("open output " + std::to_string(index));
+        return !refuseOutput;
+    }
+    bool openInput(int index, SysExHandler handler) override {
+        log.push_back("open input " + std::to_string(index));
+        if (refuseInput) {
+            return false;
+        }
+        m_handler = std::move(handler);
+        return true;
+    }
+    bool send(const std::uint8_t* data, std::size_t size, Clock::TimePoint now) override {
+        log.push_back("send " + std::to_string(size));
+        if (refuseSend) {
+            return false;
+        }
+        Bytes message(data, data + size);
+        sent.push_back(message);
+        m_busyUntil = now + busyFor;
+        for (const Bytes& reply : replies ? replies(message) : keypad.receive(message)) {
+            if (m_handler) {
+                m_handler(reply.data(), reply.size());
+            }
+        }
+        return true;
+    }
+    bool outputBusy(Clock::TimePoint now) override { return now < m_busyUntil; }
+    void closeOutput() override { log.push_back("close output"); }
+    bool closeInput() override {
+        if (closeRefusals != 0) {
+            if (closeRefusals > 0) {
+                --closeRefusals;
+            }
+            log.push_back("close input refused");
+            return false;
+        }
+        log.push_back("close input");
+        m_handler = nullptr;
+        return true;
+    }
+
+private:
+    SysExHandler m_handler;
+    Clock::TimePoint m_busyUntil{};
+};
+
+} // namespace tarnwick::testing
