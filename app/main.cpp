@@ -5,7 +5,9 @@
 #include "desktop_services.h"
 #include "error_box.h"
 #include "main_form.h"
+#include "port_layer.h"
 #include "qt_user_interaction.h"
+#include "rtmidi_backend.h"
 #include "startup.h"
 #include "tarnwick_application.h"
 
@@ -19,10 +21,13 @@ int main(int argc, char** argv) {
     QtUserInteraction interaction;
     QtDesktopServices desktop;
     SystemClock clock;
+    RtMidiBackend midi;
+    MidiPortLayer ports(midi, clock);
     app.setInteraction(&interaction);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tarnwick-editor.svg")));
     try {
-        AppWindows windows(interaction, desktop, clock, QCoreApplication::applicationDirPath());
+        AppWindows windows(
+            {interaction, desktop, clock, ports, QCoreApplication::applicationDirPath()});
         windows.MainForm()->show();
         return QApplication::exec();
     } catch (const std::exception& error) {

@@ -20,8 +20,9 @@ template <typename Window> Window* AppWindows::created(Window* window) {
     return window;
 }
 
-AppWindows::AppWindows(UserInteraction& interaction, DesktopServices& desktop, Clock& clock,
-                       QString executableDir) {
+AppWindows::AppWindows(const AppServices& services) {
+    UserInteraction& interaction = services.interaction;
+    DesktopServices& desktop = services.desktop;
     // The main window comes first: it fills the bank, and closing it ends the program.
     m_mainForm.reset(created(new TMainForm(interaction, desktop)));
     TMainForm* main = m_mainForm.get();
@@ -30,17 +31,18 @@ AppWindows::AppWindows(UserInteraction& interaction, DesktopServices& desktop, C
     m_midiEventsForm = created(new TMidiEventsForm(main));
     m_aboutForm = created(new TAboutForm(main));
     m_presetListForm = created(new TPresetListForm(main));
-    m_interfaceForm = created(new TInterfaceForm(main));
+    m_interfaceForm = created(new TInterfaceForm(services.ports, main));
     m_frmProgress = created(new TfrmProgress(main));
 
     main->setPresetListForm(m_presetListForm);
-    m_fileCommands =
-        std::make_unique<PresetFileCommands>(*main, *m_saveForm, *m_loadForm, interaction, clock);
+    m_fileCommands = std::make_unique<PresetFileCommands>(*main, *m_saveForm, *m_loadForm,
+                                                          interaction, services.clock);
     main->setFileCommands(m_fileCommands.get());
+    main->setInterfaceForm(m_interfaceForm);
     QObject::connect(main, &TMainForm::aboutRequested, main,
                      [&interaction, about = m_aboutForm] { interaction.runModal(*about); });
     QObject::connect(main, &TMainForm::manualRequested, main,
-                     [&interaction, &desktop, dir = std::move(executableDir)] {
+                     [&interaction, &desktop, dir = services.executableDir] {
                          OpenUserManual(dir, desktop, interaction);
                      });
 }

@@ -12,6 +12,7 @@ namespace tarnwick {
 
 class Clock;
 class DesktopServices;
+class MidiPortLayer;
 class PresetFileCommands;
 class TAboutForm;
 class TInterfaceForm;
@@ -23,11 +24,18 @@ class TSaveForm;
 class TfrmProgress;
 class UserInteraction;
 
+// What the windows work through: the user, the desktop, time and the MIDI system.
+struct AppServices {
+    UserInteraction& interaction;
+    DesktopServices& desktop;
+    Clock& clock;
+    MidiPortLayer& ports;
+    QString executableDir; // where the user manual is looked for
+};
+
 class AppWindows {
 public:
-    // `executableDir` is where the user manual is looked for.
-    AppWindows(UserInteraction& interaction, DesktopServices& desktop, Clock& clock,
-               QString executableDir);
+    explicit AppWindows(const AppServices& services);
     ~AppWindows();
     AppWindows(const AppWindows&) = delete;
     AppWindows& operator=(const AppWindows&) = delete;

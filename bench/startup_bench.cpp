@@ -6,7 +6,9 @@
 #include "clock.h"
 #include "desktop_services.h"
 #include "main_form.h"
+#include "port_layer.h"
 #include "qt_user_interaction.h"
+#include "rtmidi_backend.h"
 #include "startup.h"
 #include "tarnwick_application.h"
 
@@ -61,8 +63,10 @@ int runEditor(int argc, char** argv) {
     tarnwick::QtUserInteraction interaction;
     tarnwick::QtDesktopServices desktop;
     tarnwick::SystemClock clock;
-    tarnwick::AppWindows windows(interaction, desktop, clock,
-                                 QCoreApplication::applicationDirPath());
+    tarnwick::RtMidiBackend midi;
+    tarnwick::MidiPortLayer ports(midi, clock);
+    tarnwick::AppWindows windows(
+        {interaction, desktop, clock, ports, QCoreApplication::applicationDirPath()});
     FirstPaint watcher;
     windows.MainForm()->installEventFilter(&watcher);
     windows.MainForm()->show();

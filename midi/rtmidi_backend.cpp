@@ -4,6 +4,10 @@
 
 #include <RtMidi.h>
 
+#ifdef TARNWICK_HAVE_JACK
+#include <jack/jack.h>
+#endif
+
 #include <cctype>
 #include <filesystem>
 
@@ -26,6 +30,19 @@ void quietErrors(RtMidiError::Type type, const std::string& /*text*/, void* fail
 }
 
 bool jackRunning(const std::string& clientName) {
+#ifdef TARNWICK_HAVE_JACK
+    // Asked of libjack directly, quietly: it would otherwise report a missing server on
+    // the console, and so would RtMidi.
+    jack_set_error_function([](const char*) {});
+    jack_set_info_function([](const char*) {});
+    jack_client_t* client =
+        jack_client_open((clientName + " probe").c_str(), JackNoStartServer, nullptr);
+    if (client == nullptr) {
+        return false;
+    }
+    jack_client_close(client);
+    return true;
+#else
     // RtMidi never starts a JACK server; with none running it warns and lists nothing.
     struct Probe {
         bool noServer = false;
@@ -43,6 +60,7 @@ bool jackRunning(const std::string& clientName) {
         return false;
     }
     return !probe.noServer;
+#endif
 }
 
 template <typename Port> std::unique_ptr<Port> makePort(RtMidi::Api api, const std::string& name) {
@@ -73,7 +91,12 @@ std::string JackInterfaceName(const std::string& portName) {
     return client;
 }
 
-RtMidiBackend::RtMidiBackend(std::string clientName) : m_clientName(std::move(clientName)) {
+RtMidiBackend::RtMidiBackend(std::string clientName) : m_clientName(std::move(clientName)) {}
+
+bool RtMidiBackend::ensureSystem() {
+    if (m_out && m_in) {
+        return true;
+    }
     RtMidi::Api api = RtMidi::UNSPECIFIED;
 #ifdef __linux__
     if (std::filesystem::exists("/dev/snd/seq")) {
@@ -81,7 +104,7 @@ RtMidiBackend::RtMidiBackend(std::string clientName) : m_clientName(std::move(cl
     } else if (jackRunning(m_clientName)) {
         api = RtMidi::UNIX_JACK;
     } else {
-        return; // no MIDI system: no devices
+        return false; // no MIDI system: no devices
     }
 #endif
     m_out = makePort<RtMidiOut>(api, m_clientName);
@@ -89,10 +112,11 @@ RtMidiBackend::RtMidiBackend(std::string clientName) : m_clientName(std::move(cl
     if (!m_out || !m_in) {
         m_out.reset();
         m_in.reset();
-        return;
+        return false;
     }
     m_api = m_out->getCurrentApi();
     m_in->ignoreTypes(false, true, true); // SysEx in; timing and active sensing out
+    return true;
 }
 
 RtMidiBackend::~RtMidiBackend() {
@@ -100,8 +124,8 @@ RtMidiBackend::~RtMidiBackend() {
     closeInput();
 }
 
-std::string RtMidiBackend::systemName() const {
-    if (!m_out) {
+std::string RtMidiBackend::systemName() {
+    if (!ensureSystem()) {
         return "none";
     }
     return RtMidi::getApiDisplayName(static_cast<RtMidi::Api>(m_api));
@@ -113,7 +137,7 @@ std::string RtMidiBackend::displayName(const std::string& portName) const {
 
 int RtMidiBackend::outputCount() {
     try {
-        return m_out ? static_cast<int>(m_out->getPortCount()) : 0;
+        return ensureSystem() ? static_cast<int>(m_out->getPortCount()) : 0;
     } catch (const RtMidiError&) {
         return 0;
     }
@@ -121,7 +145,7 @@ int RtMidiBackend::outputCount() {
 
 int RtMidiBackend::inputCount() {
     try {
-        return m_in ? static_cast<int>(m_in->getPortCount()) : 0;
+        return ensureSystem() ? static_cast<int>(m_in->getPortCount()) : 0;
     } catch (const RtMidiError&) {
         return 0;
     }

@@ -24,11 +24,12 @@ Clock::Duration MessageOutputTime(std::size_t bytes);
 
 class RtMidiBackend final : public MidiBackend {
 public:
+    // Touches no MIDI system until a device is first asked for.
     explicit RtMidiBackend(std::string clientName = "Tarnwick Editor");
     ~RtMidiBackend() override;
 
     // Which MIDI system is in use ("ALSA", "JACK", ...), or "none".
-    std::string systemName() const;
+    std::string systemName();
 
     int outputCount() override;
     int inputCount() override;
@@ -42,6 +43,9 @@ public:
     bool closeInput() override;
 
 private:
+    // Finds the MIDI system the first time it is needed, and again while there is none,
+    // so that a JACK server started after the editor is found.
+    bool ensureSystem();
     static void onMessage(double timeStamp, std::vector<unsigned char>* message, void* self);
     std::string displayName(const std::string& portName) const;
 

@@ -7,6 +7,8 @@
 #include "channel_spin_edit.h"
 #include "desktop_services.h"
 #include "file_commands.h"
+#include "interface_form.h"
+#include "port_layer.h"
 #include "preset_list_form.h"
 #include "up_down_control.h"
 #include "user_interaction.h"
@@ -588,6 +590,49 @@ void TMainForm::presetListChoose(int number) {
 void TMainForm::presetListTab() {
     activateWindow();
     m_edPreset->setFocus(Qt::TabFocusReason);
+}
+
+void TMainForm::setConnectionMode(ConnectionMode mode) {
+    m_connectionMode = mode;
+    const std::pair<const char*, ConnectionMode> items[] = {
+        {"mnuPickConnection", ConnectionMode::NotChosen},
+        {"mnuFileMode", ConnectionMode::FileOnly},
+        {"mnuExternalApp", ConnectionMode::ExternalApplication},
+        {"mnuDirectMIDI", ConnectionMode::DirectMidi}};
+    for (const auto& [name, itemMode] : items) {
+        findChild<QAction*>(QLatin1String(name))->setChecked(itemMode == mode);
+    }
+}
+
+void TMainForm::mnuFileModeClick() {
+    setConnectionMode(ConnectionMode::FileOnly);
+    m_statusPanels[0]->setText(QStringLiteral("MIDI: None (save to file only)"));
+}
+
+void TMainForm::mnuExternalAppClick() {
+    setConnectionMode(ConnectionMode::ExternalApplication);
+    m_statusPanels[0]->setText(
+        QStringLiteral("MIDI: External App (MIDIOX, SendSX, SyxLoader, etc)"));
+}
+
+void TMainForm::mnuDirectMIDIClick() {
+    // The menu toggled this item's mark; it shows the mode until one is chosen.
+    setConnectionMode(m_connectionMode);
+    if (!m_interfaceForm || m_interaction.runModal(*m_interfaceForm) != QDialog::Accepted) {
+        return;
+    }
+    const MidiPortLayer& ports = m_interfaceForm->portLayer();
+    if (ports.selectedInterface() < 0) {
+        m_interaction.message(QStringLiteral("MIDI Error!"),
+                              QStringLiteral("Interface did not respond. Deselecting."),
+                              QMessageBox::Warning, QMessageBox::Ok);
+        return;
+    }
+    setConnectionMode(ConnectionMode::DirectMidi);
+    const QString identity = QString::fromStdString(ports.IdentityText());
+    m_statusPanels[0]->setText(
+        QStringLiteral("MIDI: ") + m_interfaceForm->selectedName() +
+        (identity.isEmpty() ? QStringLiteral(" [ ]") : QStringLiteral(" [") + identity + u']'));
 }
 
 void TMainForm::mnuSaveSingleAsClick() {

@@ -20,6 +20,7 @@ namespace tarnwick {
 class ChannelGrid;
 class DesktopServices;
 class PresetFileCommands;
+class TInterfaceForm;
 class TPresetListForm;
 class UpDownControl;
 class UserInteraction;
@@ -39,6 +40,7 @@ public:
     // Windows created after this one that it works with.
     void setPresetListForm(TPresetListForm* form);
     void setFileCommands(PresetFileCommands* commands) { m_fileCommands = commands; }
+    void setInterfaceForm(TInterfaceForm* form) { m_interfaceForm = form; }
 
     // Window to record and record to window, for the preset at currentPresetIndex.
     void StorePresetToBank();
@@ -92,6 +94,10 @@ private:
     void presetUpDownStep(int delta);
     void presetListChoose(int number);
     void presetListTab();
+    void mnuFileModeClick();
+    void mnuExternalAppClick();
+    void mnuDirectMIDIClick();
+    void setConnectionMode(ConnectionMode mode); // the mode and its check mark
     void mnuSaveSingleAsClick();
     void mnuSaveAllAsClick();
     void mnuOpenSingleClick();
@@ -114,6 +120,7 @@ private:
 
     TPresetListForm* m_presetListForm = nullptr;
     PresetFileCommands* m_fileCommands = nullptr;
+    TInterfaceForm* m_interfaceForm = nullptr;
 
     QLineEdit* m_edPreset = nullptr;
     UpDownControl* m_presetUpDown = nullptr;

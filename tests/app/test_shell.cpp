@@ -4,10 +4,12 @@
 #include "error_box.h"
 #include "fake_clock.h"
 #include "fake_desktop.h"
+#include "fake_midi_backend.h"
 #include "interface_form.h"
 #include "main_form.h"
 #include "manual_command.h"
 #include "midi_events_form.h"
+#include "port_layer.h"
 #include "preset_list_form.h"
 #include "preset_number_dialog.h"
 #include "progress_form.h"
@@ -57,7 +59,9 @@ private slots:
         ScriptedInteraction interaction;
         FakeDesktop desktop;
         FakeClock clock;
-        AppWindows windows(interaction, desktop, clock, QDir::tempPath());
+        testing::FakeMidiBackend midi;
+        MidiPortLayer ports(midi, clock);
+        AppWindows windows({interaction, desktop, clock, ports, QDir::tempPath()});
         QCOMPARE(windows.creationOrder(),
                  QStringList({"TMainForm", "TSaveForm", "TLoadForm", "TMidiEventsForm",
                               "TAboutForm", "TPresetListForm", "TInterfaceForm", "TfrmProgress"}));
@@ -141,7 +145,10 @@ private slots:
         ScriptedInteraction interaction;
         FakeDesktop desktop;
         FakeClock clock;
-        AppWindows windows(interaction, desktop, clock, QStringLiteral("/opt/tarnwick/bin"));
+        testing::FakeMidiBackend midi;
+        MidiPortLayer ports(midi, clock);
+        AppWindows windows(
+            {interaction, desktop, clock, ports, QStringLiteral("/opt/tarnwick/bin")});
         windows.MainForm()->findChild<QAction*>("PDFManual1")->trigger();
         QCOMPARE(desktop.opened, QStringList{QStringLiteral("/opt/tarnwick/bin/Tarnwick.pdf")});
         QVERIFY(interaction.messages.isEmpty());
@@ -166,7 +173,9 @@ private slots:
             QVERIFY(pdf.open(QIODevice::WriteOnly));
         }
         FakeClock clock;
-        AppWindows windows(interaction, desktop, clock, dir.path());
+        testing::FakeMidiBackend midi;
+        MidiPortLayer ports(midi, clock);
+        AppWindows windows({interaction, desktop, clock, ports, dir.path()});
         windows.MainForm()->findChild<QAction*>("PDFManual1")->trigger();
         QCOMPARE(interaction.messages.size(), 1);
         QCOMPARE(interaction.messages[0].title, QStringLiteral("Help"));
@@ -180,7 +189,9 @@ private slots:
         ScriptedInteraction interaction;
         FakeDesktop desktop;
         FakeClock clock;
-        AppWindows windows(interaction, desktop, clock, QDir::tempPath());
+        testing::FakeMidiBackend midi;
+        MidiPortLayer ports(midi, clock);
+        AppWindows windows({interaction, desktop, clock, ports, QDir::tempPath()});
         TAboutForm* about = windows.AboutForm();
         interaction.onModal = [](QDialog& dialog) {
             dialog.show();
