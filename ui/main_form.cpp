@@ -172,12 +172,23 @@ void TMainForm::buildToolBar() {
                                 QStringLiteral("Choose a MIDI file/interface option"));
     pick->setCheckable(true);
     pick->setChecked(true);
+    // A title line: choosing it changes nothing, its check mark included.
+    connect(pick, &QAction::triggered, this, [this] { setConnectionMode(m_connectionMode); });
     midiMenu->addSeparator();
-    for (auto [name, caption] :
-         {std::pair{"mnuFileMode", "None (save to file only)"},
-          std::pair{"mnuDirectMIDI", "Direct MIDI (TWK-5, USB, etc) ..."},
-          std::pair{"mnuExternalApp", "External File Application (MIDIOX, etc)"}}) {
-        addMenuItem(midiMenu, QLatin1String(name), QLatin1String(caption))->setCheckable(true);
+    struct ModeItem {
+        const char* name;
+        const char* caption;
+        void (TMainForm::*handler)();
+    };
+    for (const ModeItem& mode :
+         {ModeItem{"mnuFileMode", "None (save to file only)", &TMainForm::mnuFileModeClick},
+          ModeItem{"mnuDirectMIDI", "Direct MIDI (TWK-5, USB, etc) ...",
+                   &TMainForm::mnuDirectMIDIClick},
+          ModeItem{"mnuExternalApp", "External File Application (MIDIOX, etc)",
+                   &TMainForm::mnuExternalAppClick}}) {
+        QAction* item = addMenuItem(midiMenu, QLatin1String(mode.name), QLatin1String(mode.caption));
+        item->setCheckable(true);
+        connect(item, &QAction::triggered, this, mode.handler);
     }
     QToolButton* midi =
         addToolButton(QStringLiteral("btnAutoSend"), QStringLiteral("MIDI"),
