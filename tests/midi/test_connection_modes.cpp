@@ -37,7 +37,8 @@ class ConnectionModesTest : public QObject {
     QString status() const { return m_form->statusPanel(0)->text(); }
     QStringList checked() const {
         QStringList names;
-        for (const char* name : {"mnuPickConnection", "mnuFileMode", "mnuDirectMIDI", "mnuExternalApp"}) {
+        for (const char* name :
+             {"mnuPickConnection", "mnuFileMode", "mnuDirectMIDI", "mnuExternalApp"}) {
             if (m_form->findChild<QAction*>(name)->isChecked()) {
                 names << name;
             }
@@ -119,7 +120,8 @@ private slots:
         QTest::addColumn<bool>("answer");
         QTest::addColumn<bool>("standard");
         QTest::addColumn<QString>("text");
-        QTest::newRow("keypad identity") << true << false << "MIDI: Tarnwick Keypad [TWK-5 v2.79     ]";
+        QTest::newRow("keypad identity")
+            << true << false << "MIDI: Tarnwick Keypad [TWK-5 v2.79     ]";
         QTest::newRow("standard identity reply") << true << true << "MIDI: Tarnwick Keypad [ ]";
         QTest::newRow("no identity reply") << false << false << "MIDI: Tarnwick Keypad [ ]";
     }
@@ -153,7 +155,8 @@ private slots:
         trigger("mnuDirectMIDI");
         QCOMPARE(listed, (QStringList{"No MIDI interfaces found", "current -1"}));
         QVERIFY(!okEnabled);
-        QCOMPARE(m_chooser->interfaceList()->placeholderText(), QStringLiteral("No MIDI interfaces found"));
+        QCOMPARE(m_chooser->interfaceList()->placeholderText(),
+                 QStringLiteral("No MIDI interfaces found"));
         QCOMPARE(checked(), QStringList{"mnuExternalApp"});
         QCOMPARE(status(), QStringLiteral("MIDI: External App (MIDIOX, SendSX, SyxLoader, etc)"));
         QVERIFY(m_interaction->messages.isEmpty());
@@ -166,7 +169,8 @@ private slots:
         trigger("mnuDirectMIDI");
         QCOMPARE(m_interaction->messages.size(), 1);
         QCOMPARE(m_interaction->messages[0].title, QStringLiteral("MIDI Error!"));
-        QCOMPARE(m_interaction->messages[0].text, QStringLiteral("Interface did not respond. Deselecting."));
+        QCOMPARE(m_interaction->messages[0].text,
+                 QStringLiteral("Interface did not respond. Deselecting."));
         QCOMPARE(m_interaction->messages[0].icon, QMessageBox::Warning);
         QCOMPARE(checked(), QStringList{"mnuFileMode"});
         QCOMPARE(m_form->connectionMode(), ConnectionMode::FileOnly);

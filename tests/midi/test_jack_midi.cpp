@@ -1,0 +1,361 @@
+// The MIDI path end to end: the editor's port layer on RtMidi against a private JACK
+// server (dummy driver) and the keypad simulator running as its own process. The bytes
+// on the wire are read back with jack_midi_dump.
+#include "fake_desktop.h"
+#include "interface_form.h"
+#include "main_form.h"
+#include "port_layer.h"
+#include "preset_message.h"
+#include "rtmidi_backend.h"
+#include "scripted_interaction.h"
+
+#include <jack/jack.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+
+using namespace tarnwick;
+
+namespace {
+
+const char* const kEditorClient = "Tarnwick Editor Test";
+
+// One keypad simulator process.
+class Simulator {
+public:
+    Simulator(const QString& name, const QStringList& options, const QString& dumpPath = {}) {
+        QStringList args{"--name", name};
+        if (!dumpPath.isEmpty()) {
+            args << "--dump" << dumpPath;
+        }
+        m_process.start(QStringLiteral(TARNWICK_KEYPAD_SIM), args + options);
+        m_ready = waitFor("ready");
+    }
+    ~Simulator() {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) {
+            m_process.kill();
+            m_process.waitForFinished(1000);
+        }
+    }
+    bool ready() const { return m_ready; }
+    // Asks for the memory dump and waits until it is written.
+    bool dump() {
+        ::kill(pid_t(m_process.processId()), SIGUSR1);
+        return waitFor("dumped");
+    }
+
+private:
+    bool waitFor(const QByteArray& word) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 10000) {
+            while (m_process.canReadLine()) {
+                if (m_process.readLine().startsWith(word)) {
+                    return true;
+                }
+            }
+            m_process.waitForReadyRead(100);
+        }
+        qWarning() << "simulator:" << m_process.readAllStandardError();
+        return false;
+    }
+
+    QProcess m_process;
+    bool m_ready = false;
+};
+
+// The real backend, with every output it opens also connected to a monitor port, so
+// that what goes on the wire can be read back.
+class MonitoredBackend final : public MidiBackend {
+public:
+    explicit MonitoredBackend(QString monitorPort) : m_monitor(std::move(monitorPort)) {
+        m_client = jack_client_open("tarnwick-test-patchbay", JackNoStartServer, nullptr);
+    }
+    ~MonitoredBackend() override {
+        if (m_client) {
+            jack_client_close(m_client);
+        }
+    }
+    int outputCount() override { return m_real.outputCount(); }
+    int inputCount() override { return m_real.inputCount(); }
+    std::optional<std::string> outputName(int i) override { return m_real.outputName(i); }
+    std::optional<std::string> inputName(int i) override { return m_real.inputName(i); }
+    bool openOutput(int index) override {
+        if (!m_real.openOutput(index)) {
+            return false;
+        }
+        const char** ports =
+            jack_get_ports(m_client, kEditorClient, JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput);
+        for (const char** port = ports; port && *port; ++port) {
+            jack_connect(m_client, *port, m_monitor.toLatin1().constData());
+        }
+        jack_free(ports);
+        return true;
+    }
+    bool openInput(int index, SysExHandler handler) override {
+        return m_real.openInput(index, std::move(handler));
+    }
+    bool send(const std::uint8_t* data, std::size_t size, Clock::TimePoint now) override {
+        return m_real.send(data, size, now);
+    }
+    bool outputBusy(Clock::TimePoint now) override { return m_real.outputBusy(now); }
+    void closeOutput() override { m_real.closeOutput(); }
+    bool closeInput() override { return m_real.closeInput(); }
+
+private:
+    RtMidiBackend m_real{kEditorClient};
+    QString m_monitor;
+    jack_client_t* m_client = nullptr;
+};
+
+Bytes bankOf(const std::function<PresetRecord(int)>& make) {
+    Bytes bank;
+    for (int n = 1; n <= 100; ++n) {
+        const PresetMessage m = EncodePresetMessage(make(n), PresetIndex::fromOneBase(n));
+        bank.insert(bank.end(), m.begin(), m.end());
+    }
+    return bank;
+}
+
+PresetRecord named(int n, const std::string& name) {
+    PresetRecord record = NewBankPreset(PresetIndex::fromOneBase(n));
+    SetPresetName(record, name);
+    record.channel(1 + n % 16)[SlotKind::Program] = std::uint8_t(n);
+    record.data[0] = 0xC0;
+    record.data[1] = std::uint8_t(n);
+    return record;
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString writeAll(const QString& path, const Bytes& data) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(reinterpret_cast<const char*>(data.data()), qsizetype(data.size()));
+    }
+    return path;
+}
+
+int indexOf(const MidiPortLayer& ports, const std::string& name) {
+    const auto& list = ports.InterfaceList();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (list[i].name == name) {
+            return int(i);
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+class JackMidiTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase() {
+        QProcess lsp;
+        lsp.start("jack_lsp", {});
+        QVERIFY2(lsp.waitForFinished(5000) && lsp.exitCode() == 0,
+                 "the JACK test server is not running");
+    }
+
+    void listsAndPairsTheSimulators() {
+        Simulator a("Keypad A", {});
+        Simulator b("Keypad B", {});
+        QVERIFY(a.ready() && b.ready());
+        RtMidiBackend backend(kEditorClient);
+        SystemClock clock;
+        MidiPortLayer ports(backend, clock);
+        QCOMPARE(QString::fromStdString(backend.systemName()), QStringLiteral("Jack"));
+        QVERIFY(ports.RefreshInterfaces() >= 2);
+        const int ia = indexOf(ports, "Keypad A");
+        const int ib = indexOf(ports, "Keypad B");
+        QVERIFY(ia >= 0 && ib >= 0);
+        QCOMPARE(backend.outputName(ports.InterfaceList()[std::size_t(ia)].outputIndex),
+                 std::optional<std::string>("Keypad A"));
+        QCOMPARE(ports.selectedInterface(), -1);
+    }
+
+    void chooserShowsTheKeypadsIdentity() {
+        Simulator keypad("Keypad C", {"--identity", "TWK-5 Simulated"});
+        QVERIFY(keypad.ready());
+        RtMidiBackend backend(kEditorClient);
+        SystemClock clock;
+        MidiPortLayer ports(backend, clock);
+        testing::ScriptedInteraction interaction;
+        testing::FakeDesktop desktop;
+        TMainForm main(interaction, desktop);
+        auto* chooser = new TInterfaceForm(ports, &main);
+        main.setInterfaceForm(chooser);
+        interaction.onModal = [](QDialog& dialog) {
+            dialog.show();
+            auto* list = dialog.findChild<QComboBox*>("ComboBox1");
+            list->setCurrentIndex(list->findText("Keypad C"));
+            QTest::mouseClick(dialog.findChild<QPushButton*>("btnOK"), Qt::LeftButton);
+            dialog.hide();
+            return dialog.result();
+        };
+        main.findChild<QAction*>("mnuDirectMIDI")->trigger();
+        QCOMPARE(main.statusPanel(0)->text(), QStringLiteral("MIDI: Keypad C [TWK-5 Simulated ]"));
+        QCOMPARE(main.connectionMode(), ConnectionMode::DirectMidi);
+        QVERIFY(interaction.messages.isEmpty());
+    }
+
+    void onePresetWithAcknowledgement() {
+        const QString dump = m_dir.filePath("one-dump.syx");
+        Simulator keypad("Keypad D", {}, dump);
+        QVERIFY(keypad.ready());
+        RtMidiBackend backend(kEditorClient);
+        SystemClock clock;
+        MidiPortLayer ports(backend, clock);
+        ports.RefreshInterfaces();
+        ports.setSelectedInterface(indexOf(ports, "Keypad D"));
+        QVERIFY(ports.selectedInterface() >= 0);
+
+        const PresetMessage message =
+            EncodePresetMessage(named(7, "Strings"), PresetIndex::fromOneBase(7));
+        const QString file =
+            writeAll(m_dir.filePath("one.syx"), Bytes(message.begin(), message.end()));
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(ports.DownloadPresetFile(file.toStdString()), TransferResult::Acknowledged);
+        QVERIFY(timer.elapsed() >= 100);
+        ports.SendPostDownloadPreset(6);
+        QVERIFY(keypad.dump());
+        const QByteArray memory = readAll(dump);
+        QCOMPARE(memory.size(), 15300);
+        QCOMPARE(memory.mid(6 * 153, 153),
+                 QByteArray(reinterpret_cast<const char*>(message.data()), 153));
+    }
+
+    void wholeBankWithAcknowledgements() {
+        const QString dump = m_dir.filePath("bank-dump.syx");
+        Simulator keypad("Keypad E", {}, dump);
+        QVERIFY(keypad.ready());
+        RtMidiBackend backend(kEditorClient);
+        SystemClock clock;
+        MidiPortLayer ports(backend, clock);
+        ports.RefreshInterfaces();
+        ports.setSelectedInterface(indexOf(ports, "Keypad E"));
+        const Bytes bank = bankOf([](int n) { return named(n, "Bank " + std::to_string(n)); });
+        QCOMPARE(ports.ReadBankFile(writeAll(m_dir.filePath("bank.syx"), bank).toStdString()),
+                 TransferResult::Acknowledged);
+        for (int i = 0; i < 100; ++i) {
+            QCOMPARE(ports.SendBankPreset(i), TransferResult::Acknowledged);
+        }
+        QVERIFY(keypad.dump());
+        QVERIFY(readAll(dump) == QByteArray(reinterpret_cast<const char*>(bank.data()), 15300));
+    }
+
+    void acknowledgementsStopWhereTheKeypadStops() {
+        Simulator keypad("Keypad F", {"--stop-ack-at", "3"});
+        QVERIFY(keypad.ready());
+        RtMidiBackend backend(kEditorClient);
+        SystemClock clock;
+        MidiPortLayer ports(backend, clock);
+        ports.RefreshInterfaces();
+        ports.setSelectedInterface(indexOf(ports, "Keypad F"));
+        const Bytes bank = bankOf([](int n) { return named(n, "P"); });
+        QCOMPARE(ports.ReadBankFile(writeAll(m_dir.filePath("stop.syx"), bank).toStdString()),
+                 TransferResult::Acknowledged);
+        QCOMPARE(ports.SendBankPreset(0), TransferResult::Acknowledged);
+        QCOMPARE(ports.SendBankPreset(1), TransferResult::Acknowledged);
+        QCOMPARE(ports.SendBankPreset(2), TransferResult::NoAcknowledge);
+    }
+
+    void echoedMessagesAreNoReply_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<TransferResult>("result");
+        QTest::newRow("echo only")
+            << QStringList{"--echo", "--stop-ack-at", "1"} << TransferResult::NoAcknowledge;
+        QTest::newRow("echo and acknowledgement")
+            << QStringList{"--echo"} << TransferResult::Acknowledged;
+    }
+    void echoedMessagesAreNoReply() {
+        QFETCH(QStringList, options);
+        QFETCH(TransferResult, result);
+        Simulator keypad("Keypad G", options);
+        QVERIFY(keypad.ready());
+        RtMidiBackend backend(kEditorClient);
+        SystemClock clock;
+        MidiPortLayer ports(backend, clock);
+        ports.RefreshInterfaces();
+        ports.setSelectedInterface(indexOf(ports, "Keypad G"));
+        const PresetMessage alpha =
+            EncodePresetMessage(named(1, "Alpha"), PresetIndex::fromOneBase(1));
+        QCOMPARE(alpha[5], std::uint8_t('A'));
+        const QString file =
+            writeAll(m_dir.filePath("alpha.syx"), Bytes(alpha.begin(), alpha.end()));
+        QCOMPARE(ports.DownloadPresetFile(file.toStdString()), result);
+    }
+
+    void bytesOnTheWire() {
+        Simulator keypad("Keypad H", {});
+        QVERIFY(keypad.ready());
+        QProcess monitor;
+        monitor.start("stdbuf", {"-oL", "jack_midi_dump", "tarnwick-monitor"});
+        QVERIFY(monitor.waitForStarted());
+        QElapsedTimer timer;
+        timer.start();
+        QProcess lsp;
+        do {
+            lsp.start("jack_lsp", {});
+            lsp.waitForFinished();
+        } while (!lsp.readAll().contains("tarnwick-monitor:input") && timer.elapsed() < 5000);
+
+        MonitoredBackend backend("tarnwick-monitor:input");
+        SystemClock clock;
+        MidiPortLayer ports(backend, clock);
+        ports.RefreshInterfaces();
+        ports.setSelectedInterface(indexOf(ports, "Keypad H"));
+        const PresetMessage message =
+            EncodePresetMessage(named(42, "On The Wire"), PresetIndex::fromOneBase(42));
+        QCOMPARE(ports.SendAcknowledged(message.data(), message.size(), 5),
+                 TransferResult::Acknowledged);
+        ports.SendPostDownloadPreset(41);
+
+        QByteArray dumped;
+        timer.restart();
+        while (dumped.count('\n') < 2 && timer.elapsed() < 5000) {
+            monitor.waitForReadyRead(100);
+            dumped += monitor.readAllStandardOutput();
+        }
+        monitor.terminate();
+        monitor.waitForFinished();
+        QStringList lines;
+        for (const QByteArray& line : dumped.split('\n')) {
+            if (line.contains(':')) {
+                lines << QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
+            }
+        }
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[0],
+                 QString::fromLatin1(
+                     QByteArray(reinterpret_cast<const char*>(message.data()), 153).toHex(' ')));
+        QCOMPARE(lines[1], QStringLiteral("f0 7d 22 07 29 f7"));
+    }
+};
+
+int main(int argc, char** argv) {
+    if (QStandardPaths::findExecutable("jackd").isEmpty()) {
+        std::puts("jackd is not installed: skipping the JACK MIDI tests");
+        return 77;
+    }
+    QApplication app(argc, argv);
+    JackMidiTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_jack_midi.moc"
