@@ -94,7 +94,7 @@ std::string JackInterfaceName(const std::string& portName) {
 RtMidiBackend::RtMidiBackend(std::string clientName) : m_clientName(std::move(clientName)) {}
 
 bool RtMidiBackend::ensureSystem() {
-    if (m_out && m_in) {
+    if (m_lister && m_in) {
         return true;
     }
     RtMidi::Api api = RtMidi::UNSPECIFIED;
@@ -107,21 +107,39 @@ bool RtMidiBackend::ensureSystem() {
         return false; // no MIDI system: no devices
     }
 #endif
-    m_out = makePort<RtMidiOut>(api, m_clientName);
+    m_lister = makePort<RtMidiOut>(api, m_clientName);
     m_in = makePort<RtMidiIn>(api, m_clientName);
-    if (!m_out || !m_in) {
-        m_out.reset();
+    for (Output& output : m_outputs) {
+        output.port = makePort<RtMidiOut>(api, m_clientName);
+    }
+    if (!m_lister || !m_in || !m_outputs[0].port || !m_outputs[1].port) {
+        m_lister.reset();
         m_in.reset();
+        for (Output& output : m_outputs) {
+            output.port.reset();
+        }
         return false;
     }
-    m_api = m_out->getCurrentApi();
+    m_api = m_lister->getCurrentApi();
     m_in->ignoreTypes(false, true, true); // SysEx in; timing and active sensing out
     return true;
+}
+
+RtMidiBackend::Output& RtMidiBackend::waitForOutput(std::size_t which) {
+    Output& output = m_outputs[which];
+    if (output.closing.valid()) {
+        output.closing.wait();
+        output.closing = {};
+    }
+    return output;
 }
 
 RtMidiBackend::~RtMidiBackend() {
     closeOutput();
     closeInput();
+    for (std::size_t i = 0; i < m_outputs.size(); ++i) {
+        waitForOutput(i);
+    }
 }
 
 std::string RtMidiBackend::systemName() {
@@ -137,7 +155,7 @@ std::string RtMidiBackend::displayName(const std::string& portName) const {
 
 int RtMidiBackend::outputCount() {
     try {
-        return ensureSystem() ? static_cast<int>(m_out->getPortCount()) : 0;
+        return ensureSystem() ? static_cast<int>(m_lister->getPortCount()) : 0;
     } catch (const RtMidiError&) {
         return 0;
     }
@@ -153,8 +171,8 @@ int RtMidiBackend::inputCount() {
 
 std::optional<std::string> RtMidiBackend::outputName(int index) {
     try {
-        if (m_out && index >= 0) {
-            const std::string name = m_out->getPortName(static_cast<unsigned>(index));
+        if (m_lister && index >= 0) {
+            const std::string name = m_lister->getPortName(static_cast<unsigned>(index));
             if (!name.empty()) {
                 return displayName(name);
             }
@@ -178,19 +196,23 @@ std::optional<std::string> RtMidiBackend::inputName(int index) {
 }
 
 bool RtMidiBackend::openOutput(int index) {
-    if (!m_out || index < 0) {
+    if (!ensureSystem() || index < 0) {
         return false;
     }
+    closeOutput();
+    m_current = (m_current + 1) % m_outputs.size();
+    RtMidiOut& out = *waitForOutput(m_current).port;
     try {
-        m_out->openPort(static_cast<unsigned>(index), "out");
+        out.openPort(static_cast<unsigned>(index), "out");
     } catch (const RtMidiError&) {
         return false;
     }
-    return m_out->isPortOpen();
+    m_outputOpen = out.isPortOpen();
+    return m_outputOpen;
 }
 
 bool RtMidiBackend::openInput(int index, SysExHandler handler) {
-    if (!m_in || index < 0) {
+    if (!ensureSystem() || index < 0) {
         return false;
     }
     {
@@ -224,11 +246,11 @@ void RtMidiBackend::onMessage(double /*timeStamp*/, std::vector<unsigned char>* 
 }
 
 bool RtMidiBackend::send(const std::uint8_t* data, std::size_t size, Clock::TimePoint now) {
-    if (!m_out || !m_out->isPortOpen() || size == 0) {
+    if (!m_outputOpen || size == 0) {
         return false;
     }
     try {
-        m_out->sendMessage(data, size);
+        m_outputs[m_current].port->sendMessage(data, size);
     } catch (const RtMidiError&) {
         return false;
     }
@@ -241,12 +263,17 @@ bool RtMidiBackend::outputBusy(Clock::TimePoint now) {
 }
 
 void RtMidiBackend::closeOutput() {
-    if (m_out && m_out->isPortOpen()) {
+    if (!m_outputOpen) {
+        return;
+    }
+    m_outputOpen = false;
+    RtMidiOut* out = m_outputs[m_current].port.get();
+    m_outputs[m_current].closing = std::async(std::launch::async, [out] {
         try {
-            m_out->closePort();
+            out->closePort();
         } catch (const RtMidiError&) {
         }
-    }
+    });
 }
 
 bool RtMidiBackend::closeInput() {

@@ -5,6 +5,8 @@
 
 #include "midi_backend.h"
 
+#include <array>
+#include <future>
 #include <memory>
 #include <mutex>
 
@@ -49,9 +51,21 @@ private:
     static void onMessage(double timeStamp, std::vector<unsigned char>* message, void* self);
     std::string displayName(const std::string& portName) const;
 
+    // Closing an output on JACK waits for the server's next cycle (a few milliseconds).
+    // Outputs therefore close in the background and take turns: while one closes, the
+    // next message goes out through the other. Listing uses an output of its own.
+    struct Output {
+        std::unique_ptr<RtMidiOut> port;
+        std::future<void> closing;
+    };
+    Output& waitForOutput(std::size_t which);
+
     std::string m_clientName;
     int m_api = 0;
-    std::unique_ptr<RtMidiOut> m_out;
+    std::unique_ptr<RtMidiOut> m_lister;
+    std::array<Output, 2> m_outputs;
+    std::size_t m_current = 0;
+    bool m_outputOpen = false;
     std::unique_ptr<RtMidiIn> m_in;
     std::mutex m_handlerMutex;
     SysExHandler m_handler;

@@ -1,0 +1,83 @@
+// Per-message cycle over a real MIDI system: open the pair, send a 153-byte preset,
+// wait, close, judge the reply. Reports the time above the fixed 100 ms wait, and what
+// opening and closing the pair cost on their own.
+//   tarnwick-midi-cycle-bench INTERFACE-NAME [MESSAGES]
+// Run it through scripts/bench-midi, which starts a private JACK server and the keypad
+// simulator.
+#include "clock.h"
+#include "port_layer.h"
+#include "preset_message.h"
+#include "rtmidi_backend.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using namespace tarnwick;
+
+namespace {
+
+double msSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+double percentile(std::vector<double> values, double p) {
+    std::sort(values.begin(), values.end());
+    return values[std::size_t(p * double(values.size() - 1))];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: tarnwick-midi-cycle-bench INTERFACE-NAME [MESSAGES]\n");
+        return 2;
+    }
+    const std::string name = argv[1];
+    const int messages = argc > 2 ? std::max(5, std::atoi(argv[2])) : 100;
+
+    RtMidiBackend backend;
+    SystemClock clock;
+    MidiPortLayer ports(backend, clock);
+    ports.RefreshInterfaces();
+    const auto& list = ports.InterfaceList();
+    const auto found = std::find_if(list.begin(), list.end(),
+                                    [&](const MidiPortPair& p) { return p.name == name; });
+    if (found == list.end()) {
+        std::fprintf(stderr, "no interface named %s on %s\n", name.c_str(),
+                     backend.systemName().c_str());
+        return 1;
+    }
+    ports.setSelectedInterface(int(found - list.begin()));
+
+    std::vector<double> above, open, close;
+    int acknowledged = 0;
+    for (int i = 0; i < messages; ++i) {
+        const auto index = PresetIndex::fromZeroBase(i % 100);
+        const PresetMessage message = EncodePresetMessage(NewBankPreset(index), index);
+        const auto start = std::chrono::steady_clock::now();
+        acknowledged += ports.SendAcknowledged(message.data(), message.size(), 5) ==
+                        TransferResult::Acknowledged;
+        above.push_back(msSince(start) - 100.0);
+    }
+    // Opening and closing alone, spaced as the messages of a download are.
+    for (int i = 0; i < 20; ++i) {
+        clock.pause(std::chrono::milliseconds(100));
+        auto t = std::chrono::steady_clock::now();
+        ports.OpenPortPair(ports.selectedInterface());
+        open.push_back(msSince(t));
+        t = std::chrono::steady_clock::now();
+        ports.ClosePortPair();
+        close.push_back(msSince(t));
+    }
+    std::printf("%s, %d messages of 153 bytes, %d acknowledged\n", backend.systemName().c_str(),
+                messages, acknowledged);
+    std::printf("time above the 100 ms wait: median %.2f ms, p95 %.2f ms, max %.2f ms\n",
+                percentile(above, 0.5), percentile(above, 0.95), percentile(above, 1.0));
+    std::printf("open pair alone: median %.2f ms; close pair alone: median %.2f ms\n",
+                percentile(open, 0.5), percentile(close, 0.5));
+    return acknowledged == messages ? 0 : 1;
+}
