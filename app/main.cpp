@@ -1,9 +1,9 @@
 // Tarnwick Editor: names the application, creates its windows and runs the event loop
 // until the main window closes.
 #include "application_title.h"
-#include "clock.h"
 #include "desktop_services.h"
 #include "error_box.h"
+#include "event_pumping_clock.h"
 #include "main_form.h"
 #include "port_layer.h"
 #include "qt_user_interaction.h"
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     TarnwickApplication app(argc, argv);
     QtUserInteraction interaction;
     QtDesktopServices desktop;
-    SystemClock clock;
+    EventPumpingClock clock; // pauses keep the windows painting
     RtMidiBackend midi;
     MidiPortLayer ports(midi, clock);
     app.setInteraction(&interaction);

@@ -2,6 +2,7 @@
 #include "startup.h"
 
 #include "about_form.h"
+#include "download_commands.h"
 #include "file_commands.h"
 #include "interface_form.h"
 #include "main_form.h"
@@ -10,6 +11,7 @@
 #include "preset_list_form.h"
 #include "preset_number_dialog.h"
 #include "progress_form.h"
+#include "upgrade_command.h"
 #include "user_interaction.h"
 
 namespace tarnwick {
@@ -39,6 +41,12 @@ AppWindows::AppWindows(const AppServices& services) {
                                                           interaction, services.clock);
     main->setFileCommands(m_fileCommands.get());
     main->setInterfaceForm(m_interfaceForm);
+    m_downloads = std::make_unique<PresetDownloads>(*main, *m_saveForm, interaction, desktop,
+                                                    services.ports, services.clock);
+    main->setDownloads(m_downloads.get());
+    m_upgrade = std::make_unique<FirmwareUpgradeCommand>(*main, *m_frmProgress, interaction,
+                                                         services.ports);
+    main->setUpgrade(m_upgrade.get());
     QObject::connect(main, &TMainForm::aboutRequested, main,
                      [&interaction, about = m_aboutForm] { interaction.runModal(*about); });
     QObject::connect(main, &TMainForm::manualRequested, main,

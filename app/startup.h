@@ -12,6 +12,8 @@ namespace tarnwick {
 
 class Clock;
 class DesktopServices;
+class FirmwareUpgradeCommand;
+class PresetDownloads;
 class MidiPortLayer;
 class PresetFileCommands;
 class TAboutForm;
@@ -66,6 +68,8 @@ private:
     TfrmProgress* m_frmProgress = nullptr;
     QStringList m_creationOrder;
     std::unique_ptr<PresetFileCommands> m_fileCommands;
+    std::unique_ptr<PresetDownloads> m_downloads;
+    std::unique_ptr<FirmwareUpgradeCommand> m_upgrade;
 };
 
 } // namespace tarnwick

@@ -60,6 +60,8 @@ public:
                                     std::size_t ackPosition);
 
     std::string IdentityText() const { return m_capture.identityText(); }
+    // False when the last cycle gave up waiting for the output or the input.
+    bool lastCycleSucceeded() const { return !m_cycleFailed; }
     ReplyCapture::Buffer captureBuffer() const { return m_capture.buffer(); }
 
     // Bounds on the waits for the output to finish and the input to close.

@@ -20,4 +20,19 @@ TfrmProgress::TfrmProgress(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Fra
     layout->addWidget(m_progressBar);
 }
 
+void TfrmProgress::StepIt() {
+    const int range = m_progressBar->maximum() - m_progressBar->minimum();
+    int next = m_progressBar->value() + 1;
+    if (next > m_progressBar->maximum()) {
+        next = m_progressBar->minimum() + (next - m_progressBar->minimum()) % range;
+    }
+    m_progressBar->setValue(next);
+}
+
+void TfrmProgress::showCentredOn(const QWidget& window) {
+    const QRect frame = window.frameGeometry();
+    move(frame.center() - rect().center());
+    show();
+}
+
 } // namespace tarnwick

@@ -13,6 +13,10 @@ public:
     explicit TfrmProgress(QWidget* parent = nullptr);
     QProgressBar* progressBar() const { return m_progressBar; }
 
+    // One step on; a step past the end starts the bar again from the beginning.
+    void StepIt();
+    void showCentredOn(const QWidget& window);
+
 private:
     QProgressBar* m_progressBar = nullptr;
 };

@@ -3,6 +3,7 @@
 
 #include "atomic_file.h"
 #include "clock.h"
+#include "frame_throttle.h"
 #include "main_form.h"
 #include "preset_number_dialog.h"
 #include "user_interaction.h"
@@ -54,16 +55,6 @@ FileDialogRequest PresetFileCommands::OpenAllDialog() {
     return dialog(QStringLiteral("Open 100 Presets"), QString(), QString());
 }
 
-bool PresetFileCommands::frameDue() {
-    constexpr auto kFrame = std::chrono::milliseconds(40); // 25 pictures a second
-    const auto now = m_clock.now();
-    if (!m_lastRepaint || now - *m_lastRepaint >= kFrame) {
-        m_lastRepaint = now;
-        return true;
-    }
-    return false;
-}
-
 bool PresetFileCommands::reportWriteFailure() {
     m_interaction.message(QStringLiteral("Error"), QStringLiteral("Error opening output file."),
                           QMessageBox::NoIcon, QMessageBox::Ok);
@@ -101,11 +92,11 @@ void PresetFileCommands::SaveAllPresets() {
         // The file takes the old one's place only once all 100 messages are written.
         AtomicFile file(localPath(*path));
         bool written = file.open();
-        m_lastRepaint.reset();
+        FrameThrottle frames(m_clock);
         for (int i = 0; written && i < kPresetCount; ++i) {
             const auto index = PresetIndex::fromZeroBase(i);
             bank.setCurrentPresetIndex(index);
-            if (frameDue()) {
+            if (frames.frameDue()) {
                 m_main.LoadPresetFromBank();
                 m_main.repaint();
             }
@@ -175,7 +166,7 @@ void PresetFileCommands::OpenAllPresets() {
         // Each message goes to the preset its own number byte names; reading goes on
         // from the preset after it.
         bool first = true;
-        m_lastRepaint.reset();
+        FrameThrottle frames(m_clock);
         for (int n = 0; n < kPresetCount; ++n) {
             const auto record =
                 ReadPresetMessage(m_stream, file, first, n == kPresetCount - 1, notifier);
@@ -185,7 +176,7 @@ void PresetFileCommands::OpenAllPresets() {
             }
             n = m_stream.lastReadPresetNumber;
             replacePreset(n + 1, *record);
-            if (frameDue()) {
+            if (frames.frameDue()) {
                 m_main.showCurrentPreset();
                 m_main.repaint();
             }

@@ -7,9 +7,6 @@
 
 #include <QString>
 
-#include <chrono>
-#include <optional>
-
 namespace tarnwick {
 
 class Clock;
@@ -42,10 +39,6 @@ private:
     void replacePreset(int number, const PresetRecord& record);
     // Shows the save failure and returns false.
     bool reportWriteFailure();
-    // Whether the window is due to show the step's preset: the loops show their presets
-    // in turn, but at most at an animation's frame rate, as faster steps cannot be seen
-    // and the loops would otherwise spend most of their time loading and painting.
-    bool frameDue();
 
     TMainForm& m_main;
     TSaveForm& m_saveForm;
@@ -53,7 +46,6 @@ private:
     UserInteraction& m_interaction;
     Clock& m_clock;
     PresetStream m_stream;
-    std::optional<std::chrono::steady_clock::time_point> m_lastRepaint;
 };
 
 } // namespace tarnwick

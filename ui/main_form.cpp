@@ -6,15 +6,18 @@
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
 #include "desktop_services.h"
+#include "download_commands.h"
 #include "file_commands.h"
 #include "interface_form.h"
 #include "port_layer.h"
 #include "preset_list_form.h"
 #include "up_down_control.h"
+#include "upgrade_command.h"
 #include "user_interaction.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -186,7 +189,8 @@ void TMainForm::buildToolBar() {
                    &TMainForm::mnuDirectMIDIClick},
           ModeItem{"mnuExternalApp", "External File Application (MIDIOX, etc)",
                    &TMainForm::mnuExternalAppClick}}) {
-        QAction* item = addMenuItem(midiMenu, QLatin1String(mode.name), QLatin1String(mode.caption));
+        QAction* item =
+            addMenuItem(midiMenu, QLatin1String(mode.name), QLatin1String(mode.caption));
         item->setCheckable(true);
         connect(item, &QAction::triggered, this, mode.handler);
     }
@@ -222,17 +226,20 @@ void TMainForm::buildToolBar() {
 
     auto* downloadMenu = new QMenu(this);
     downloadMenu->setObjectName(QStringLiteral("DownloadMenu"));
-    addMenuItem(downloadMenu, QStringLiteral("mnuDownloadCurrent"),
-                QStringLiteral("Download Current"));
-    addMenuItem(downloadMenu, QStringLiteral("mnuDownloadAll"),
-                QStringLiteral("Download All (100)"));
+    connect(addMenuItem(downloadMenu, QStringLiteral("mnuDownloadCurrent"),
+                        QStringLiteral("Download Current")),
+            &QAction::triggered, this, &TMainForm::mnuDownloadCurrentClick);
+    connect(addMenuItem(downloadMenu, QStringLiteral("mnuDownloadAll"),
+                        QStringLiteral("Download All (100)")),
+            &QAction::triggered, this, &TMainForm::mnuDownloadAllClick);
     QToolButton* download = addToolButton(QStringLiteral("btnDownload"), QStringLiteral("Download"),
                                           QString(), QStringLiteral("download"), downloadMenu);
     download->setAccessibleDescription(QStringLiteral("Send presets to the keypad"));
     bar->addSeparator();
 
-    addToolButton(QStringLiteral("btnUpgrade"), QStringLiteral("Upgrade"),
-                  QStringLiteral("Re-flash keypad firmware"), QStringLiteral("upgrade"));
+    connect(addToolButton(QStringLiteral("btnUpgrade"), QStringLiteral("Upgrade"),
+                          QStringLiteral("Re-flash keypad firmware"), QStringLiteral("upgrade")),
+            &QToolButton::clicked, this, &TMainForm::btnUpgradeClick);
     bar->addSeparator();
 
     auto* helpMenu = new QMenu(this);
@@ -629,7 +636,8 @@ void TMainForm::mnuExternalAppClick() {
 void TMainForm::mnuDirectMIDIClick() {
     // The menu toggled this item's mark; it shows the mode until one is chosen.
     setConnectionMode(m_connectionMode);
-    if (!m_interfaceForm || m_interaction.runModal(*m_interfaceForm) != QDialog::Accepted) {
+    if (m_transferRunning || !m_interfaceForm ||
+        m_interaction.runModal(*m_interfaceForm) != QDialog::Accepted) {
         return;
     }
     const MidiPortLayer& ports = m_interfaceForm->portLayer();
@@ -644,6 +652,59 @@ void TMainForm::mnuDirectMIDIClick() {
     m_statusPanels[0]->setText(
         QStringLiteral("MIDI: ") + m_interfaceForm->selectedName() +
         (identity.isEmpty() ? QStringLiteral(" [ ]") : QStringLiteral(" [") + identity + u']'));
+}
+
+void TMainForm::runTransfer(const std::function<void()>& command) {
+    if (m_transferRunning) {
+        return;
+    }
+    FlagGuard running(m_transferRunning);
+    command();
+}
+
+void TMainForm::mnuDownloadCurrentClick() {
+    if (m_downloads) {
+        runTransfer([this] { m_downloads->DownloadCurrent(); });
+    }
+}
+
+void TMainForm::mnuDownloadAllClick() {
+    if (m_downloads) {
+        runTransfer([this] { m_downloads->DownloadAll(); });
+    }
+}
+
+void TMainForm::btnUpgradeClick() {
+    if (m_upgrade) {
+        runTransfer([this] { m_upgrade->btnUpgradeClick(); });
+    }
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (m_transferRunning) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void TMainForm::showDownloadProgress(int presetNumber) {
+    QStatusBar* bar = statusBar();
+    QPalette lime = bar->palette();
+    lime.setColor(QPalette::Window, QColor(0, 255, 0));
+    bar->setPalette(lime);
+    bar->setAutoFillBackground(true);
+    m_statusPanels[1]->setText(QStringLiteral("Downloading Preset # %1").arg(presetNumber));
+    bar->repaint();
+}
+
+void TMainForm::clearDownloadProgress() {
+    QStatusBar* bar = statusBar();
+    QPalette normal = bar->palette();
+    normal.setColor(QPalette::Window, QPalette().color(QPalette::Button));
+    bar->setPalette(normal);
+    m_statusPanels[1]->clear();
+    bar->repaint();
 }
 
 void TMainForm::mnuSaveSingleAsClick() {

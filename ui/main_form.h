@@ -7,6 +7,8 @@
 
 #include <QMainWindow>
 
+#include <functional>
+
 class QAction;
 class QComboBox;
 class QDialog;
@@ -19,6 +21,8 @@ namespace tarnwick {
 
 class ChannelGrid;
 class DesktopServices;
+class FirmwareUpgradeCommand;
+class PresetDownloads;
 class PresetFileCommands;
 class TInterfaceForm;
 class TPresetListForm;
@@ -41,6 +45,14 @@ public:
     void setPresetListForm(TPresetListForm* form);
     void setFileCommands(PresetFileCommands* commands) { m_fileCommands = commands; }
     void setInterfaceForm(TInterfaceForm* form) { m_interfaceForm = form; }
+    void setDownloads(PresetDownloads* downloads) { m_downloads = downloads; }
+    void setUpgrade(FirmwareUpgradeCommand* upgrade) { m_upgrade = upgrade; }
+
+    // Download All's progress: the status bar turns lime and names the preset being sent.
+    void showDownloadProgress(int presetNumber);
+    void clearDownloadProgress();
+    // True while a download or upgrade talks to the keypad.
+    bool transferRunning() const { return m_transferRunning; }
 
     // Window to record and record to window, for the preset at currentPresetIndex.
     void StorePresetToBank();
@@ -74,6 +86,8 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // The window stays while a transfer runs; otherwise closing it ends the program.
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -98,6 +112,11 @@ private:
     void mnuExternalAppClick();
     void mnuDirectMIDIClick();
     void setConnectionMode(ConnectionMode mode); // the mode and its check mark
+    void mnuDownloadCurrentClick();
+    void mnuDownloadAllClick();
+    void btnUpgradeClick();
+    // Runs a command that talks to the keypad, unless one already does.
+    void runTransfer(const std::function<void()>& command);
     void mnuSaveSingleAsClick();
     void mnuSaveAllAsClick();
     void mnuOpenSingleClick();
@@ -121,6 +140,9 @@ private:
     TPresetListForm* m_presetListForm = nullptr;
     PresetFileCommands* m_fileCommands = nullptr;
     TInterfaceForm* m_interfaceForm = nullptr;
+    PresetDownloads* m_downloads = nullptr;
+    FirmwareUpgradeCommand* m_upgrade = nullptr;
+    bool m_transferRunning = false;
 
     QLineEdit* m_edPreset = nullptr;
     UpDownControl* m_presetUpDown = nullptr;

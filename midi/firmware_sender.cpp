@@ -1,0 +1,34 @@
+// The firmware send loop.
+#include "firmware_sender.h"
+
+#include "port_layer.h"
+
+namespace tarnwick {
+
+TransferResult SendFirmware(MidiPortLayer& ports, const FirmwareImage& image,
+                            const std::function<void()>& stepped) {
+    for (std::size_t i = 0; i < image.size(); ++i) {
+        const FirmwareBlock& block = image[i];
+        if (ports.selectedInterface() < 0) {
+            return TransferResult::NoInterface;
+        }
+        if (!ports.OpenPortPair(ports.selectedInterface())) {
+            return TransferResult::PortsUnavailable;
+        }
+        // The empty block after a file's last F7 is no SysEx: the port layer refuses it,
+        // so it counts as a send and a step without putting 2048 zero bytes on the wire.
+        ports.SendSysEx(block.data.data(), block.messageLength());
+        if (stepped) {
+            stepped();
+        }
+        const bool closed = ports.ClosePortPair();
+        const bool last = i + 1 == image.size();
+        if (!last && (!closed || !ports.lastCycleSucceeded() ||
+                      ports.captureBuffer()[MidiPortLayer::kFirmwareAckPosition] != kAcknowledge)) {
+            return TransferResult::NoAcknowledge;
+        }
+    }
+    return TransferResult::Acknowledged;
+}
+
+} // namespace tarnwick

@@ -1,0 +1,75 @@
+// Splitting a firmware file into its messages.
+#include "firmware_file.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <new>
+
+namespace tarnwick {
+
+namespace {
+constexpr std::uint8_t kSysExEnd = 0xF7;
+constexpr std::size_t kDevicePosition = 2;
+} // namespace
+
+std::size_t FirmwareBlock::messageLength() const {
+    const auto end = std::find(data.begin(), data.end(), kSysExEnd);
+    return end == data.end() ? data.size() : std::size_t(std::distance(data.begin(), end)) + 1;
+}
+
+void FreeFirmware(FirmwareImage& image) {
+    image.clear();
+    image.shrink_to_fit();
+}
+
+FirmwareReadResult ReadFirmwareFile(const std::string& path, FirmwareImage& image) {
+    FreeFirmware(image);
+    std::ifstream file(path, std::ios::binary);
+    if (!file.is_open()) {
+        return FirmwareReadResult::CannotOpen;
+    }
+    try {
+        image.emplace_back();
+    } catch (const std::bad_alloc&) {
+        return FirmwareReadResult::NoMemory;
+    }
+    bool complete = false; // at least one message ended with F7
+    const auto notFirmware = [&image] {
+        FreeFirmware(image);
+        return FirmwareReadResult::NotFirmware;
+    };
+    for (;;) {
+        const auto next = file.get();
+        if (next == std::ifstream::traits_type::eof()) {
+            if (file.bad()) {
+                // Never go on with a byte that was not read.
+                FreeFirmware(image);
+                return FirmwareReadResult::CannotOpen;
+            }
+            break;
+        }
+        const auto byte = static_cast<std::uint8_t>(next);
+        FirmwareBlock& block = image.back();
+        if ((block.fill == kDevicePosition && byte != kFirmwareDeviceId) ||
+            block.fill == kFirmwareBlockSize) {
+            return notFirmware();
+        }
+        block.data[block.fill++] = byte;
+        if (byte == kSysExEnd) {
+            complete = true;
+            try {
+                image.emplace_back();
+            } catch (const std::bad_alloc&) {
+                return notFirmware();
+            }
+        }
+    }
+    // An empty file, or one without a single complete message, holds no firmware.
+    if (!complete) {
+        return notFirmware();
+    }
+    return FirmwareReadResult::Read;
+}
+
+} // namespace tarnwick

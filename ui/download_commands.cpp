@@ -1,0 +1,210 @@
+// Downloading presets.
+#include "download_commands.h"
+
+#include "atomic_file.h"
+#include "desktop_services.h"
+#include "file_commands.h"
+#include "frame_throttle.h"
+#include "main_form.h"
+#include "port_layer.h"
+#include "preset_number_dialog.h"
+#include "transfer_messages.h"
+#include "user_interaction.h"
+
+#include <QFile>
+#include <QLabel>
+
+#include <filesystem>
+#include <optional>
+
+namespace tarnwick {
+
+namespace {
+
+std::filesystem::path localPath(const QString& path) {
+    return std::filesystem::path(path.toStdU16String());
+}
+
+} // namespace
+
+PresetDownloads::PresetDownloads(TMainForm& main, TSaveForm& saveForm, UserInteraction& interaction,
+                                 DesktopServices& desktop, MidiPortLayer& ports, Clock& clock)
+    : m_main(main), m_saveForm(saveForm), m_interaction(interaction), m_desktop(desktop),
+      m_ports(ports), m_clock(clock) {}
+
+void PresetDownloads::refuse() {
+    m_interaction.message(QStringLiteral("Download Halted!"),
+                          QStringLiteral("No MIDI interface selected."), QMessageBox::NoIcon,
+                          QMessageBox::Ok);
+}
+
+void PresetDownloads::openInExternalApplication(const QString& path) {
+    if (!m_desktop.openDocument(path)) {
+        m_interaction.message(QStringLiteral("Download Fail!"),
+                              QStringLiteral("ERROR: Could not find the .SYX file and/or MIDIOX"),
+                              QMessageBox::NoIcon, QMessageBox::Ok);
+    }
+}
+
+void PresetDownloads::DownloadCurrent() {
+    m_main.flushEdits();
+    m_saveForm.setPresetNumber(m_main.bank().currentPresetIndex().oneBased());
+    switch (m_main.connectionMode()) {
+    case ConnectionMode::ExternalApplication:
+        downloadCurrentExternal();
+        break;
+    case ConnectionMode::DirectMidi:
+        downloadCurrentDirect();
+        break;
+    case ConnectionMode::NotChosen:
+    case ConnectionMode::FileOnly:
+        refuse();
+        break;
+    }
+}
+
+void PresetDownloads::downloadCurrentExternal() {
+    if (m_interaction.runModal(m_saveForm) != QDialog::Accepted) {
+        return;
+    }
+    const PresetRecord& record = m_main.bank().current();
+    const std::string name = PresetName(record);
+    const auto path = m_interaction.saveFileName(PresetFileCommands::SaveOneDialog(
+        QString::fromLatin1(name.data(), qsizetype(name.size()))));
+    if (!path) {
+        return;
+    }
+    const PresetMessage message =
+        EncodePresetMessage(record, PresetIndex::fromOneBase(m_saveForm.presetNumber()));
+    AtomicFile file(localPath(*path));
+    if (!file.open() || !file.write(message.data(), message.size()) || !file.commit()) {
+        m_interaction.message(QStringLiteral("Error"), QStringLiteral("Error opening output file."),
+                              QMessageBox::NoIcon, QMessageBox::Ok);
+        return;
+    }
+    openInExternalApplication(*path);
+}
+
+void PresetDownloads::downloadCurrentDirect() {
+    const QString title = m_saveForm.windowTitle();
+    const QString question = m_saveForm.question()->text();
+    m_saveForm.setWindowTitle(QStringLiteral("Download To Which Preset?"));
+    m_saveForm.question()->setText(
+        QStringLiteral("Download Current Preset to this Preset Number?"));
+    if (m_interaction.runModal(m_saveForm) == QDialog::Accepted) {
+        InteractionNotifier notifier(m_interaction);
+        const PresetIndex current = m_main.bank().currentPresetIndex();
+        const std::string temporary = TemporaryFile().toStdString();
+        if (WritePresetMessage(temporary, false, m_main.bank().current(),
+                               PresetIndex::fromOneBase(m_saveForm.presetNumber()), notifier)) {
+            BusyCursor busy(m_interaction);
+            const TransferResult result = m_ports.DownloadPresetFile(temporary);
+            if (result == TransferResult::Acknowledged) {
+                // The keypad shows the preset it was sent from, not the destination.
+                m_ports.SendPostDownloadPreset(current.zeroBased());
+            }
+            Show(m_interaction, DownloadResultMessage(result));
+        }
+        QFile::remove(TemporaryFile());
+    }
+    m_saveForm.setWindowTitle(title);
+    m_saveForm.question()->setText(question);
+}
+
+bool PresetDownloads::writeBank(
+    const std::function<bool(PresetIndex, const PresetMessage&)>& write) {
+    PresetBank& bank = m_main.bank();
+    FrameThrottle frames(m_clock);
+    bool written = true;
+    for (int i = 0; written && i < kPresetCount; ++i) {
+        const auto index = PresetIndex::fromZeroBase(i);
+        bank.setCurrentPresetIndex(index);
+        if (frames.frameDue()) {
+            m_main.LoadPresetFromBank();
+            m_main.repaint();
+        }
+        m_saveForm.setPresetNumber(i + 1);
+        written = write(index, EncodePresetMessage(bank[index], index));
+    }
+    bank.setCurrentPresetIndex(PresetIndex::fromZeroBase(0));
+    m_saveForm.setPresetNumber(1);
+    m_main.LoadPresetFromBank();
+    m_main.repaint();
+    return written;
+}
+
+void PresetDownloads::DownloadAll() {
+    m_main.flushEdits();
+    switch (m_main.connectionMode()) {
+    case ConnectionMode::ExternalApplication:
+        downloadAllExternal();
+        break;
+    case ConnectionMode::DirectMidi:
+        downloadAllDirect();
+        break;
+    case ConnectionMode::NotChosen:
+    case ConnectionMode::FileOnly:
+        refuse();
+        break;
+    }
+    m_main.bank().setCurrentPresetIndex(PresetIndex::fromZeroBase(0));
+    m_main.showPresetNumber(1);
+    m_main.LoadPresetFromBank();
+}
+
+void PresetDownloads::downloadAllExternal() {
+    const auto path = m_interaction.saveFileName(PresetFileCommands::SaveAllDialog());
+    if (!path) {
+        return;
+    }
+    BusyCursor busy(m_interaction);
+    AtomicFile file(localPath(*path));
+    const bool opened = file.open();
+    const bool written = opened && writeBank([&file](PresetIndex, const PresetMessage& message) {
+                             return file.write(message.data(), message.size());
+                         });
+    if (!written || !file.commit()) {
+        m_interaction.message(QStringLiteral("Error"), QStringLiteral("Error opening output file."),
+                              QMessageBox::NoIcon, QMessageBox::Ok);
+        return;
+    }
+    openInExternalApplication(*path);
+}
+
+void PresetDownloads::downloadAllDirect() {
+    // Writing, reading back and sending run under the hourglass; the success message
+    // comes after it is gone and the status bar is back to normal.
+    const auto send = [this]() -> std::optional<TransferResult> {
+        BusyCursor busy(m_interaction);
+        InteractionNotifier notifier(m_interaction);
+        const std::string temporary = TemporaryFile().toStdString();
+        const bool written = writeBank([&](PresetIndex index, const PresetMessage&) {
+            return WritePresetMessage(temporary, index.zeroBased() > 0, m_main.bank()[index], index,
+                                      notifier);
+        });
+        if (!written) {
+            return std::nullopt; // the writer has said why
+        }
+        TransferResult result = m_ports.ReadBankFile(temporary);
+        if (result != TransferResult::Acknowledged) {
+            Show(m_interaction, DownloadResultMessage(result));
+            return std::nullopt;
+        }
+        for (int i = 0; i < kPresetCount && result == TransferResult::Acknowledged; ++i) {
+            m_main.showDownloadProgress(i + 1);
+            result = m_ports.SendBankPreset(i);
+            if (result != TransferResult::Acknowledged) {
+                // Shown while the status bar still names the preset that failed.
+                Show(m_interaction, DownloadResultMessage(result));
+            }
+        }
+        m_main.clearDownloadProgress();
+        return result;
+    };
+    if (send() == TransferResult::Acknowledged) {
+        m_ports.SendPostDownloadPreset(0);
+        Show(m_interaction, DownloadResultMessage(TransferResult::Acknowledged));
+    }
+}
+
+} // namespace tarnwick

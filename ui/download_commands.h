@@ -1,0 +1,51 @@
+// "Download Current" and "Download All (100)": presets to the keypad, directly through
+// the chosen MIDI interface with an acknowledgement per preset, or as a .syx file handed
+// to the desktop's SysEx application.
+#pragma once
+
+#include "preset_message.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace tarnwick {
+
+class Clock;
+class DesktopServices;
+class MidiPortLayer;
+class TMainForm;
+class TSaveForm;
+class UserInteraction;
+
+class PresetDownloads {
+public:
+    PresetDownloads(TMainForm& main, TSaveForm& saveForm, UserInteraction& interaction,
+                    DesktopServices& desktop, MidiPortLayer& ports, Clock& clock);
+
+    void DownloadCurrent();
+    void DownloadAll();
+
+    // The file direct downloads go through, in the current folder.
+    static QString TemporaryFile() { return QStringLiteral("TWKTempDownloadFile.syx"); }
+
+private:
+    void downloadCurrentDirect();
+    void downloadCurrentExternal();
+    void downloadAllDirect();
+    void downloadAllExternal();
+    // Writes presets 1 to 100 through `write`, showing each in turn, and stops at the
+    // first that fails; then shows preset 1. True when all were written.
+    bool writeBank(const std::function<bool(PresetIndex, const PresetMessage&)>& write);
+    void openInExternalApplication(const QString& path);
+    void refuse();
+
+    TMainForm& m_main;
+    TSaveForm& m_saveForm;
+    UserInteraction& m_interaction;
+    DesktopServices& m_desktop;
+    MidiPortLayer& m_ports;
+    Clock& m_clock;
+};
+
+} // namespace tarnwick

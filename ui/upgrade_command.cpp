@@ -1,0 +1,71 @@
+// The firmware upgrade command.
+#include "upgrade_command.h"
+
+#include "file_commands.h"
+#include "firmware_file.h"
+#include "firmware_sender.h"
+#include "main_form.h"
+#include "progress_form.h"
+#include "transfer_messages.h"
+#include "user_interaction.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QProgressBar>
+
+#include <filesystem>
+
+namespace tarnwick {
+
+FirmwareUpgradeCommand::FirmwareUpgradeCommand(TMainForm& main, TfrmProgress& progress,
+                                               UserInteraction& interaction, MidiPortLayer& ports)
+    : m_main(main), m_progress(progress), m_interaction(interaction), m_ports(ports) {}
+
+FileDialogRequest FirmwareUpgradeCommand::OpenUpgradeDialog() {
+    FileDialogRequest request = PresetFileCommands::OpenSingleDialog();
+    request.title = QStringLiteral("Open Firmware Upgrade File");
+    return request;
+}
+
+void FirmwareUpgradeCommand::btnUpgradeClick() {
+    if (m_interaction.message(
+            QStringLiteral("Firmware Upgrade"),
+            QStringLiteral("Select your MIDI connection and put the keypad into "
+                           "UPGRADE mode.\nNOTE: You MUST use the interface box."),
+            QMessageBox::Information, QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok) {
+        return;
+    }
+    const auto path = m_interaction.openFileName(OpenUpgradeDialog());
+    if (!path || !QFileInfo(*path).isFile()) {
+        return;
+    }
+    FirmwareImage image;
+    switch (ReadFirmwareFile(std::filesystem::path(path->toStdU16String()).string(), image)) {
+    case FirmwareReadResult::Read:
+        break;
+    case FirmwareReadResult::CannotOpen:
+        Show(m_interaction, UpgradeResultMessage(TransferResult::CannotOpenFile));
+        return;
+    case FirmwareReadResult::NoMemory:
+        Show(m_interaction, UpgradeResultMessage(TransferResult::ReadFailed));
+        return;
+    case FirmwareReadResult::NotFirmware:
+        Show(m_interaction, UpgradeResultMessage(TransferResult::WrongSize));
+        return;
+    }
+
+    m_progress.progressBar()->setValue(0);
+    m_progress.showCentredOn(m_main);
+    m_progress.repaint();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    const TransferResult result = SendFirmware(m_ports, image, [this] {
+        m_progress.StepIt();
+        m_progress.repaint();
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
+    m_progress.hide();
+    FreeFirmware(image);
+    Show(m_interaction, UpgradeResultMessage(result));
+}
+
+} // namespace tarnwick

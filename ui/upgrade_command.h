@@ -1,0 +1,31 @@
+// "Upgrade": sends a firmware file to the keypad in its upgrade mode, through the
+// interface chosen in the chooser whatever the connection mode, with a progress window.
+#pragma once
+
+#include <QString>
+
+namespace tarnwick {
+
+class MidiPortLayer;
+class TfrmProgress;
+class TMainForm;
+class UserInteraction;
+struct FileDialogRequest;
+
+class FirmwareUpgradeCommand {
+public:
+    FirmwareUpgradeCommand(TMainForm& main, TfrmProgress& progress, UserInteraction& interaction,
+                           MidiPortLayer& ports);
+
+    void btnUpgradeClick();
+
+    static FileDialogRequest OpenUpgradeDialog();
+
+private:
+    TMainForm& m_main;
+    TfrmProgress& m_progress;
+    UserInteraction& m_interaction;
+    MidiPortLayer& m_ports;
+};
+
+} // namespace tarnwick
