@@ -1,0 +1,209 @@
+// The firmware upgrade command with an in-process keypad and a scripted user: the prompt,
+// every message, the progress window, and that the chosen interface is used whatever the
+// connection mode.
+#include "fake_clock.h"
+#include "fake_desktop.h"
+#include "fake_midi_backend.h"
+#include "interface_form.h"
+#include "main_form.h"
+#include "port_layer.h"
+#include "progress_form.h"
+#include "scripted_interaction.h"
+#include "upgrade_command.h"
+
+#include <QAction>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace tarnwick;
+using testing::FakeClock;
+using testing::FakeDesktop;
+using testing::FakeMidiBackend;
+using testing::ScriptedInteraction;
+
+namespace {
+QByteArray firmwareMessage(int size) {
+    QByteArray m(size, 0x11);
+    m[0] = char(0xF0);
+    m[1] = 0x7D;
+    m[2] = 0x21;
+    m[size - 1] = char(0xF7);
+    return m;
+}
+} // namespace
+
+class UpgradeTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ScriptedInteraction> m_interaction;
+    std::unique_ptr<FakeDesktop> m_desktop;
+    std::unique_ptr<FakeClock> m_clock;
+    std::unique_ptr<FakeMidiBackend> m_midi;
+    std::unique_ptr<MidiPortLayer> m_ports;
+    std::unique_ptr<TMainForm> m_form;
+    TfrmProgress* m_progress = nullptr;
+    std::unique_ptr<FirmwareUpgradeCommand> m_upgrade;
+
+    QString file(const QByteArray& data) {
+        const QString path = m_dir->filePath("firmware.syx");
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly)) {
+            f.write(data);
+        }
+        return path;
+    }
+    void upgrade(const QString& path) {
+        m_interaction->fileAnswers = {path};
+        QTest::mouseClick(m_form->findChild<QToolButton*>("btnUpgrade"), Qt::LeftButton);
+    }
+    QStringList messages() const {
+        QStringList texts;
+        for (const auto& m : m_interaction->messages) {
+            texts << m.title + "|" + m.text;
+        }
+        return texts;
+    }
+    void chooseInterface() {
+        m_ports->RefreshInterfaces();
+        m_ports->setSelectedInterface(0);
+    }
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_interaction = std::make_unique<ScriptedInteraction>();
+        m_desktop = std::make_unique<FakeDesktop>();
+        m_clock = std::make_unique<FakeClock>();
+        m_midi = std::make_unique<FakeMidiBackend>();
+        m_midi->keypad = KeypadProtocol({.upgradeMode = true});
+        m_ports = std::make_unique<MidiPortLayer>(*m_midi, *m_clock);
+        m_form = std::make_unique<TMainForm>(*m_interaction, *m_desktop);
+        m_progress = new TfrmProgress(m_form.get());
+        m_upgrade = std::make_unique<FirmwareUpgradeCommand>(*m_form, *m_progress, *m_interaction,
+                                                             *m_ports);
+        m_form->setUpgrade(m_upgrade.get());
+        m_form->show();
+    }
+    void cleanup() {
+        m_form.reset();
+        m_upgrade.reset();
+    }
+
+    void promptAndDialog() {
+        m_interaction->messageAnswers = {QMessageBox::Cancel};
+        upgrade(file(firmwareMessage(10)));
+        QCOMPARE(m_interaction->messages.size(), 1);
+        const auto& prompt = m_interaction->messages[0];
+        QCOMPARE(prompt.title, QStringLiteral("Firmware Upgrade"));
+        QCOMPARE(prompt.text,
+                 QStringLiteral("Select your MIDI connection and put the keypad into UPGRADE "
+                                "mode.\nNOTE: You MUST use the interface box."));
+        QCOMPARE(prompt.icon, QMessageBox::Information);
+        QCOMPARE(prompt.buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        QVERIFY(m_interaction->openRequests.isEmpty());
+
+        m_interaction->fileAnswers.clear();
+        QTest::mouseClick(m_form->findChild<QToolButton*>("btnUpgrade"), Qt::LeftButton);
+        QCOMPARE(m_interaction->openRequests.size(), 1);
+        QCOMPARE(m_interaction->openRequests[0].title,
+                 QStringLiteral("Open Firmware Upgrade File"));
+        QVERIFY(m_interaction->openRequests[0].filter.startsWith("(*.syx) Sys Ex Files"));
+        QCOMPARE(m_interaction->messages.size(), 2);
+
+        upgrade(m_dir->filePath("vanished.syx"));
+        QCOMPARE(m_interaction->messages.size(), 3); // the prompt only
+        QVERIFY(m_midi->log.empty());
+    }
+
+    void threeMessagesWithProgress() {
+        chooseInterface();
+        QList<bool> visible;
+        m_midi->replies = [this, &visible](const Bytes& m) {
+            visible << m_progress->isVisible();
+            return m_midi->keypad.receive(m);
+        };
+        upgrade(file(firmwareMessage(100) + firmwareMessage(2048) + firmwareMessage(7)));
+        QCOMPARE(messages(),
+                 (QStringList{"Firmware Upgrade|Select your MIDI connection and put the "
+                              "keypad into UPGRADE mode.\nNOTE: You MUST use the "
+                              "interface box.",
+                              "Upgrade Complete|Success!"}));
+        QCOMPARE(m_interaction->messages[1].icon, QMessageBox::Information);
+        QCOMPARE(m_midi->keypad.firmwareMessages(), 3);
+        QCOMPARE(m_midi->sent.size(), std::size_t(3));
+        QCOMPARE(visible, (QList<bool>{true, true, true}));
+        QCOMPARE(m_progress->progressBar()->value(), 4); // the empty last block is a step too
+        QVERIFY(!m_progress->isVisible());
+    }
+
+    void failures_data() {
+        QTest::addColumn<QByteArray>("firmware");
+        QTest::addColumn<int>(
+            "setup"); // 0 none, 1 not in upgrade mode, 2 no interface, 3 ports refused
+        QTest::addColumn<QString>("shownMessage");
+        QTest::addColumn<int>("sent");
+        QByteArray preset = firmwareMessage(153);
+        preset[2] = 0x22;
+        QTest::newRow("a preset file") << preset << 0 << "Download Fail!|Wrong file type." << 0;
+        QTest::newRow("an empty file")
+            << QByteArray() << 0 << "Download Fail!|Wrong file type." << 0;
+        QTest::newRow("no complete message")
+            << QByteArray::fromHex("F07D2101") << 0 << "Download Fail!|Wrong file type." << 0;
+        QTest::newRow("2049 bytes")
+            << firmwareMessage(2049) << 0 << "Download Fail!|Wrong file type." << 0;
+        QTest::newRow("not in upgrade mode")
+            << firmwareMessage(10) + firmwareMessage(10) << 1
+            << "Download Fail?|No acknowledge from keypad. Did you enable upgrade mode?" << 1;
+        QTest::newRow("no interface chosen")
+            << firmwareMessage(10) << 2 << "Download Fail!|Bad or missing MIDI device." << 0;
+        QTest::newRow("ports will not open")
+            << firmwareMessage(10) << 3 << "Download Fail!|MIDI Open failed." << 0;
+    }
+    void failures() {
+        QFETCH(QByteArray, firmware);
+        QFETCH(int, setup);
+        QFETCH(QString, shownMessage);
+        QFETCH(int, sent);
+        if (setup != 2) {
+            chooseInterface();
+        }
+        if (setup == 1) {
+            m_midi->keypad = KeypadProtocol({.upgradeMode = false});
+        }
+        m_midi->refuseOutput = setup == 3;
+        upgrade(file(firmware));
+        QCOMPARE(m_interaction->messages.size(), 2);
+        QCOMPARE(messages().last(), shownMessage);
+        QCOMPARE(m_interaction->messages.last().icon, QMessageBox::Warning);
+        QCOMPARE(int(m_midi->sent.size()), sent);
+        QVERIFY(!m_progress->isVisible());
+    }
+
+    void usesTheChosenInterfaceWhateverTheMode() {
+        chooseInterface();
+        m_form->findChild<QAction*>("mnuFileMode")->trigger();
+        upgrade(file(firmwareMessage(10)));
+        QCOMPARE(messages().last(), QStringLiteral("Upgrade Complete|Success!"));
+        QCOMPARE(m_midi->keypad.firmwareMessages(), 1);
+    }
+
+    void progressWindowAndItsSteps() {
+        QVERIFY(m_progress->windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(m_progress->size(), QSize(408, 27));
+        QCOMPARE(m_progress->progressBar()->minimum(), 0);
+        QCOMPARE(m_progress->progressBar()->maximum(), 120);
+        m_progress->progressBar()->setValue(119);
+        m_progress->StepIt();
+        QCOMPARE(m_progress->progressBar()->value(), 120);
+        m_progress->StepIt(); // past the end: from the beginning again
+        QCOMPARE(m_progress->progressBar()->value(), 1);
+    }
+};
+
+QTEST_MAIN(UpgradeTest)
+#include "test_upgrade.moc"
