@@ -4,6 +4,7 @@
 //   preset into every control), median and 95th percentile over MOVES moves;
 // - Save All and Open All with the real clock, against the time their fixed pauses add
 //   up to (100 x 1 ms and 100 x 10 ms).
+#include "bench_support.h"
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
 #include "clock.h"
@@ -11,7 +12,6 @@
 #include "file_commands.h"
 #include "main_form.h"
 #include "preset_number_dialog.h"
-#include "user_interaction.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -25,21 +25,6 @@ using namespace tarnwick;
 
 namespace {
 
-// Answers every file dialog with one path and every other question with OK.
-class FixedAnswers final : public UserInteraction {
-public:
-    QString path;
-    QMessageBox::StandardButton message(const QString& title, const QString& text,
-                                        QMessageBox::Icon, QMessageBox::StandardButtons) override {
-        std::fprintf(stderr, "unexpected message: %s / %s\n", qPrintable(title), qPrintable(text));
-        return QMessageBox::Ok;
-    }
-    std::optional<QString> openFileName(const FileDialogRequest&) override { return path; }
-    std::optional<QString> saveFileName(const FileDialogRequest&) override { return path; }
-    int runModal(QDialog&) override { return QDialog::Accepted; }
-    void setBusy(bool) override {}
-};
-
 // Time passes, but pauses cost nothing: what the commands spend besides their pauses.
 class SkippingClock final : public Clock {
 public:
@@ -48,11 +33,6 @@ public:
 
 private:
     Duration m_skipped{};
-};
-
-class NoDesktop final : public DesktopServices {
-public:
-    bool openDocument(const QString&) override { return false; }
 };
 
 double percentile(std::vector<double> values, double p) {
@@ -69,8 +49,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int moves = argc > 1 ? std::max(10, QByteArray(argv[1]).toInt()) : 1000;
 
-    FixedAnswers interaction;
-    NoDesktop desktop;
+    bench::FixedAnswers interaction;
+    bench::NoDesktop desktop;
     SystemClock clock;
     TMainForm main(interaction, desktop);
     TSaveForm saveForm(&main);

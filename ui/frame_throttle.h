@@ -6,7 +6,6 @@
 #include "clock.h"
 
 #include <chrono>
-#include <optional>
 
 namespace tarnwick {
 
@@ -18,7 +17,8 @@ public:
     bool frameDue() {
         constexpr auto kFrame = std::chrono::milliseconds(40); // 25 pictures a second
         const auto now = m_clock.now();
-        if (!m_last || now - *m_last >= kFrame) {
+        if (!m_started || now - m_last >= kFrame) {
+            m_started = true;
             m_last = now;
             return true;
         }
@@ -27,7 +27,8 @@ public:
 
 private:
     const Clock& m_clock;
-    std::optional<Clock::TimePoint> m_last;
+    bool m_started = false;
+    Clock::TimePoint m_last{};
 };
 
 } // namespace tarnwick

@@ -1,20 +1,27 @@
 // The MIDI path end to end: the editor's port layer on RtMidi against a private JACK
 // server (dummy driver) and the keypad simulator running as its own process. The bytes
 // on the wire are read back with jack_midi_dump.
+#include "download_commands.h"
 #include "fake_desktop.h"
 #include "interface_form.h"
 #include "main_form.h"
 #include "port_layer.h"
+#include "preset_number_dialog.h"
+#include "progress_form.h"
 #include "preset_message.h"
 #include "rtmidi_backend.h"
 #include "scripted_interaction.h"
+#include "upgrade_command.h"
 
 #include <jack/jack.h>
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QToolButton>
 #include <QtTest>
 
 #include <csignal>
@@ -155,6 +162,58 @@ int indexOf(const MidiPortLayer& ports, const std::string& name) {
     }
     return -1;
 }
+
+// The editor's windows and commands on the real MIDI system, with direct MIDI chosen
+// in the chooser as a user would.
+class Editor {
+public:
+    explicit Editor(const QString& keypad)
+        : ports(backend, clock), main(interaction, desktop) {
+        saveForm = new TSaveForm(&main);
+        chooser = new TInterfaceForm(ports, &main);
+        progress = new TfrmProgress(&main);
+        main.setInterfaceForm(chooser);
+        downloads = std::make_unique<PresetDownloads>(main, *saveForm, interaction, desktop, ports, clock);
+        main.setDownloads(downloads.get());
+        upgrade = std::make_unique<FirmwareUpgradeCommand>(main, *progress, interaction, ports);
+        main.setUpgrade(upgrade.get());
+        main.show();
+        interaction.onModal = [keypad](QDialog& dialog) {
+            dialog.show();
+            auto* list = dialog.findChild<QComboBox*>("ComboBox1");
+            list->setCurrentIndex(list->findText(keypad));
+            QTest::mouseClick(dialog.findChild<QPushButton*>("btnOK"), Qt::LeftButton);
+            dialog.hide();
+            return dialog.result();
+        };
+        main.findChild<QAction*>("mnuDirectMIDI")->trigger();
+        interaction.onModal = nullptr;
+    }
+    ~Editor() {
+        downloads.reset();
+        upgrade.reset();
+    }
+    QStringList messages() const {
+        QStringList texts;
+        for (const auto& m : interaction.messages) {
+            texts << m.title + "|" + m.text;
+        }
+        return texts;
+    }
+    PresetRecord& preset(int n) { return main.bank()[PresetIndex::fromOneBase(n)]; }
+
+    RtMidiBackend backend{kEditorClient};
+    SystemClock clock;
+    MidiPortLayer ports;
+    testing::ScriptedInteraction interaction;
+    testing::FakeDesktop desktop;
+    TMainForm main;
+    TSaveForm* saveForm = nullptr;
+    TInterfaceForm* chooser = nullptr;
+    TfrmProgress* progress = nullptr;
+    std::unique_ptr<PresetDownloads> downloads;
+    std::unique_ptr<FirmwareUpgradeCommand> upgrade;
+};
 
 } // namespace
 
@@ -345,6 +404,110 @@ private slots:
                  QString::fromLatin1(
                      QByteArray(reinterpret_cast<const char*>(message.data()), 153).toHex(' ')));
         QCOMPARE(lines[1], QStringLiteral("f0 7d 22 07 29 f7"));
+    }
+
+    void downloadAllOfANonDefaultBank() {
+        const QString dump = m_dir.filePath("download-all.syx");
+        Simulator keypad("Keypad I", {}, dump);
+        QVERIFY(keypad.ready());
+        Editor editor("Keypad I");
+        QCOMPARE(editor.main.connectionMode(), ConnectionMode::DirectMidi);
+        for (int n = 1; n <= 100; ++n) {
+            editor.preset(n) = named(n, "Stage " + std::to_string(n));
+        }
+        const QString current = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        editor.main.findChild<QAction*>("mnuDownloadAll")->trigger();
+        QDir::setCurrent(current);
+        QCOMPARE(editor.messages(), QStringList{"Download Success|Downloaded OK!"});
+        QVERIFY(keypad.dump());
+        Bytes expected;
+        for (int n = 1; n <= 100; ++n) {
+            const PresetMessage m = EncodePresetMessage(editor.preset(n), PresetIndex::fromOneBase(n));
+            expected.insert(expected.end(), m.begin(), m.end());
+        }
+        QVERIFY(readAll(dump) == QByteArray(reinterpret_cast<const char*>(expected.data()), 15300));
+    }
+
+    void downloadAllStopsAtPreset42() {
+        Simulator keypad("Keypad J", {"--stop-ack-at", "42"});
+        QVERIFY(keypad.ready());
+        Editor editor("Keypad J");
+        QString panel;
+        editor.interaction.onMessage = [&](const auto&) { panel = editor.main.statusPanel(1)->text(); };
+        const QString current = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        editor.main.findChild<QAction*>("mnuDownloadAll")->trigger();
+        QDir::setCurrent(current);
+        QCOMPARE(editor.messages(), QStringList{"Download Fail?|No acknowledge from keypad."});
+        QCOMPARE(panel, QStringLiteral("Downloading Preset # 42"));
+        QCOMPARE(editor.main.statusPanel(1)->text(), QString());
+    }
+
+    void downloadCurrentToAnotherNumber() {
+        const QString dump = m_dir.filePath("current.syx");
+        Simulator keypad("Keypad K", {}, dump);
+        QVERIFY(keypad.ready());
+        Editor editor("Keypad K");
+        editor.preset(3) = named(3, "Three");
+        editor.main.showPresetNumber(3);
+        editor.interaction.onModal = [](QDialog& dialog) {
+            static_cast<PresetNumberDialog&>(dialog).setPresetNumber(7);
+            return int(QDialog::Accepted);
+        };
+        const QString current = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        editor.main.findChild<QAction*>("mnuDownloadCurrent")->trigger();
+        QVERIFY(!QFile::exists(PresetDownloads::TemporaryFile()));
+        QDir::setCurrent(current);
+        QCOMPARE(editor.messages(), QStringList{"Download Success|Downloaded OK!"});
+        QVERIFY(keypad.dump());
+        const PresetMessage sent = EncodePresetMessage(editor.preset(3), PresetIndex::fromOneBase(7));
+        QCOMPARE(readAll(dump).mid(6 * 153, 153), QByteArray(reinterpret_cast<const char*>(sent.data()), 153));
+    }
+
+    void echoedAlphaIsNotReportedAsDownloaded() {
+        Simulator keypad("Keypad L", {"--echo", "--stop-ack-at", "1"});
+        QVERIFY(keypad.ready());
+        Editor editor("Keypad L");
+        editor.preset(1) = named(1, "Alpha");
+        editor.main.LoadPresetFromBank();
+        editor.interaction.onModal = [](QDialog&) { return int(QDialog::Accepted); };
+        const QString current = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        editor.main.findChild<QAction*>("mnuDownloadCurrent")->trigger();
+        QDir::setCurrent(current);
+        QCOMPARE(editor.messages(), QStringList{"Download Fail?|No acknowledge from keypad."});
+    }
+
+    void firmwareUpgrade_data() {
+        QTest::addColumn<bool>("upgradeMode");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("in upgrade mode") << true << "Upgrade Complete|Success!";
+        QTest::newRow("not in upgrade mode")
+            << false << "Download Fail?|No acknowledge from keypad. Did you enable upgrade mode?";
+    }
+    void firmwareUpgrade() {
+        QFETCH(bool, upgradeMode);
+        QFETCH(QString, result);
+        Simulator keypad("Keypad M", upgradeMode ? QStringList{"--upgrade-mode"} : QStringList{});
+        QVERIFY(keypad.ready());
+        Editor editor("Keypad M");
+        QByteArray firmware;
+        for (int size : {300, 2048, 40}) {
+            QByteArray m(size, 0x12);
+            m[0] = char(0xF0);
+            m[1] = 0x7D;
+            m[2] = 0x21;
+            m[size - 1] = char(0xF7);
+            firmware += m;
+        }
+        editor.interaction.fileAnswers = {
+            writeAll(m_dir.filePath("firmware.syx"), Bytes(firmware.begin(), firmware.end()))};
+        editor.main.findChild<QToolButton*>("btnUpgrade")->click();
+        QCOMPARE(editor.messages().size(), 2);
+        QCOMPARE(editor.messages().last(), result);
+        QCOMPARE(editor.progress->progressBar()->value(), upgradeMode ? 4 : 1);
     }
 };
 
