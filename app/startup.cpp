@@ -30,13 +30,14 @@ AppWindows::AppWindows(const AppServices& services) {
     TMainForm* main = m_mainForm.get();
     m_saveForm = created(new TSaveForm(main));
     m_loadForm = created(new TLoadForm(main));
-    m_midiEventsForm = created(new TMidiEventsForm(main));
+    m_midiEventsForm = created(new TMidiEventsForm(interaction, main));
     m_aboutForm = created(new TAboutForm(main));
     m_presetListForm = created(new TPresetListForm(main));
     m_interfaceForm = created(new TInterfaceForm(services.ports, main));
     m_frmProgress = created(new TfrmProgress(main));
 
     main->setPresetListForm(m_presetListForm);
+    main->setMidiEventsForm(m_midiEventsForm);
     m_fileCommands = std::make_unique<PresetFileCommands>(*main, *m_saveForm, *m_loadForm,
                                                           interaction, services.clock);
     main->setFileCommands(m_fileCommands.get());

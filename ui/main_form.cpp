@@ -2,6 +2,8 @@
 // change tracking that decides when the window's contents go back into the bank.
 #include "main_form.h"
 
+#include "midi_events_form.h"
+
 #include "application_title.h"
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
@@ -351,6 +353,7 @@ void TMainForm::buildDataGroups(QWidget* central) {
     edit->setObjectName(QStringLiteral("btnArbMidiData"));
     edit->setGeometry(279, 21, 35, 24);
     m_btnArbMidiData = edit;
+    connect(edit, &QPushButton::clicked, this, &TMainForm::btnArbMidiDataClick);
     connect(m_cboxPrePost, &QComboBox::currentIndexChanged, this, &TMainForm::SomethingChanged);
 
     // Shown for the keypad's layout only: nothing stands behind the chain settings.
@@ -652,6 +655,18 @@ void TMainForm::mnuDirectMIDIClick() {
     m_statusPanels[0]->setText(
         QStringLiteral("MIDI: ") + m_interfaceForm->selectedName() +
         (identity.isEmpty() ? QStringLiteral(" [ ]") : QStringLiteral(" [") + identity + u']'));
+}
+
+void TMainForm::btnArbMidiDataClick() {
+    if (!m_midiEventsForm) {
+        return;
+    }
+    // Edits still on screen go into the bank first; the edited mark keeps its value.
+    StorePresetToBank();
+    m_midiEventsForm->buffer().setBytes(m_bank.current().data);
+    m_interaction.runModal(*m_midiEventsForm);
+    m_bank.current().data = m_midiEventsForm->buffer().bytes();
+    LoadPresetFromBank();
 }
 
 void TMainForm::runTransfer(const std::function<void()>& command) {

@@ -24,6 +24,7 @@ class DesktopServices;
 class FirmwareUpgradeCommand;
 class PresetDownloads;
 class PresetFileCommands;
+class TMidiEventsForm;
 class TInterfaceForm;
 class TPresetListForm;
 class UpDownControl;
@@ -46,6 +47,7 @@ public:
     void setFileCommands(PresetFileCommands* commands) { m_fileCommands = commands; }
     void setInterfaceForm(TInterfaceForm* form) { m_interfaceForm = form; }
     void setDownloads(PresetDownloads* downloads) { m_downloads = downloads; }
+    void setMidiEventsForm(TMidiEventsForm* form) { m_midiEventsForm = form; }
     void setUpgrade(FirmwareUpgradeCommand* upgrade) { m_upgrade = upgrade; }
 
     // Download All's progress: the status bar turns lime and names the preset being sent.
@@ -112,6 +114,7 @@ private:
     void mnuExternalAppClick();
     void mnuDirectMIDIClick();
     void setConnectionMode(ConnectionMode mode); // the mode and its check mark
+    void btnArbMidiDataClick();
     void mnuDownloadCurrentClick();
     void mnuDownloadAllClick();
     void btnUpgradeClick();
@@ -141,6 +144,7 @@ private:
     PresetFileCommands* m_fileCommands = nullptr;
     TInterfaceForm* m_interfaceForm = nullptr;
     PresetDownloads* m_downloads = nullptr;
+    TMidiEventsForm* m_midiEventsForm = nullptr;
     FirmwareUpgradeCommand* m_upgrade = nullptr;
     bool m_transferRunning = false;
 
