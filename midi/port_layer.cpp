@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <optional>
 
 namespace tarnwick {
 
@@ -38,22 +39,21 @@ std::vector<DeviceEntry> listDevices(CountFn count, NameFn name) {
     return devices;
 }
 
-enum class ReadOutcome { Read, CannotOpen, ReadFailed };
-
-// Reads up to `capacity` bytes of `path` into `buffer`; `count` gets how many.
-ReadOutcome readFile(const std::string& path, std::uint8_t* buffer, std::size_t capacity,
-                     std::size_t& count) {
+// Reads up to `capacity` bytes of `path` into `buffer`: nothing when all went well, else
+// the transfer's failure (the file cannot be opened, or not read).
+std::optional<TransferResult> readFile(const std::string& path, std::uint8_t* buffer,
+                                       std::size_t capacity, std::size_t& count) {
     count = 0;
     std::ifstream file(path, std::ios::binary);
     if (!file.is_open()) {
-        return ReadOutcome::CannotOpen;
+        return TransferResult::CannotOpenFile;
     }
     file.read(reinterpret_cast<char*>(buffer), static_cast<std::streamsize>(capacity));
     if (file.bad()) {
-        return ReadOutcome::ReadFailed;
+        return TransferResult::ReadFailed;
     }
     count = static_cast<std::size_t>(file.gcount());
-    return ReadOutcome::Read;
+    return std::nullopt;
 }
 
 } // namespace
@@ -205,13 +205,8 @@ TransferResult MidiPortLayer::sendPresetMessage(const std::uint8_t* message) {
 TransferResult MidiPortLayer::DownloadPresetFile(const std::string& path) {
     m_presetBuffer.fill(0);
     std::size_t count = 0;
-    switch (readFile(path, m_presetBuffer.data(), m_presetBuffer.size(), count)) {
-    case ReadOutcome::CannotOpen:
-        return TransferResult::CannotOpenFile;
-    case ReadOutcome::ReadFailed:
-        return TransferResult::ReadFailed;
-    case ReadOutcome::Read:
-        break;
+    if (const auto failed = readFile(path, m_presetBuffer.data(), m_presetBuffer.size(), count)) {
+        return *failed;
     }
     if (count < kPresetMessageBytes) {
         return TransferResult::WrongSize;
@@ -222,13 +217,8 @@ TransferResult MidiPortLayer::DownloadPresetFile(const std::string& path) {
 TransferResult MidiPortLayer::ReadBankFile(const std::string& path) {
     std::fill(m_bankBuffer.begin(), m_bankBuffer.end(), 0);
     std::size_t count = 0;
-    switch (readFile(path, m_bankBuffer.data(), m_bankBuffer.size(), count)) {
-    case ReadOutcome::CannotOpen:
-        return TransferResult::CannotOpenFile;
-    case ReadOutcome::ReadFailed:
-        return TransferResult::ReadFailed;
-    case ReadOutcome::Read:
-        break;
+    if (const auto failed = readFile(path, m_bankBuffer.data(), m_bankBuffer.size(), count)) {
+        return *failed;
     }
     return count < kBankBytes ? TransferResult::WrongSize : TransferResult::Acknowledged;
 }

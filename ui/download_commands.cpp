@@ -76,13 +76,9 @@ void PresetDownloads::downloadCurrentExternal() {
     }
     const PresetMessage message =
         EncodePresetMessage(record, PresetIndex::fromOneBase(m_saveForm.presetNumber()));
-    AtomicFile file(localPath(*path));
-    if (!file.open() || !file.write(message.data(), message.size()) || !file.commit()) {
-        m_interaction.message(QStringLiteral("Error"), QStringLiteral("Error opening output file."),
-                              QMessageBox::NoIcon, QMessageBox::Ok);
-        return;
+    if (WriteMessageFile(m_interaction, *path, message)) {
+        openInExternalApplication(*path);
     }
-    openInExternalApplication(*path);
 }
 
 void PresetDownloads::downloadCurrentDirect() {
@@ -164,8 +160,7 @@ void PresetDownloads::downloadAllExternal() {
                              return file.write(message.data(), message.size());
                          });
     if (!written || !file.commit()) {
-        m_interaction.message(QStringLiteral("Error"), QStringLiteral("Error opening output file."),
-                              QMessageBox::NoIcon, QMessageBox::Ok);
+        ReportWriteFailure(m_interaction);
         return;
     }
     openInExternalApplication(*path);

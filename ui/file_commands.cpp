@@ -28,6 +28,21 @@ std::filesystem::path localPath(const QString& path) {
 
 } // namespace
 
+void ReportWriteFailure(UserInteraction& interaction) {
+    interaction.message(QStringLiteral("Error"), QStringLiteral("Error opening output file."),
+                        QMessageBox::NoIcon, QMessageBox::Ok);
+}
+
+bool WriteMessageFile(UserInteraction& interaction, const QString& path,
+                      const PresetMessage& message) {
+    AtomicFile file(localPath(path));
+    if (!file.open() || !file.write(message.data(), message.size()) || !file.commit()) {
+        ReportWriteFailure(interaction);
+        return false;
+    }
+    return true;
+}
+
 PresetFileCommands::PresetFileCommands(TMainForm& main, TSaveForm& saveForm, TLoadForm& loadForm,
                                        UserInteraction& interaction, Clock& clock)
     : m_main(main), m_saveForm(saveForm), m_loadForm(loadForm), m_interaction(interaction),
@@ -55,12 +70,6 @@ FileDialogRequest PresetFileCommands::OpenAllDialog() {
     return dialog(QStringLiteral("Open 100 Presets"), QString(), QString());
 }
 
-bool PresetFileCommands::reportWriteFailure() {
-    m_interaction.message(QStringLiteral("Error"), QStringLiteral("Error opening output file."),
-                          QMessageBox::NoIcon, QMessageBox::Ok);
-    return false;
-}
-
 void PresetFileCommands::SaveOnePreset() {
     m_main.flushEdits();
     PresetBank& bank = m_main.bank();
@@ -78,10 +87,7 @@ void PresetFileCommands::SaveOnePreset() {
     // The chosen number goes into the file only; the bank keeps the preset where it is.
     const PresetMessage message =
         EncodePresetMessage(bank.current(), PresetIndex::fromOneBase(number));
-    AtomicFile file(localPath(*path));
-    if (!file.open() || !file.write(message.data(), message.size()) || !file.commit()) {
-        reportWriteFailure();
-    }
+    WriteMessageFile(m_interaction, *path, message);
 }
 
 void PresetFileCommands::SaveAllPresets() {
@@ -105,7 +111,7 @@ void PresetFileCommands::SaveAllPresets() {
             m_clock.pause(std::chrono::milliseconds(1));
         }
         if (!written || !file.commit()) {
-            reportWriteFailure();
+            ReportWriteFailure(m_interaction);
         }
     }
     m_main.goToPreset(1);

@@ -16,6 +16,13 @@ class TSaveForm;
 class UserInteraction;
 struct FileDialogRequest;
 
+// Writes `message` as the whole of the file at `path`, replacing it only when all went
+// well; otherwise says "Error opening output file." and returns false.
+bool WriteMessageFile(UserInteraction& interaction, const QString& path,
+                      const PresetMessage& message);
+// The box every failed .syx write shows.
+void ReportWriteFailure(UserInteraction& interaction);
+
 class PresetFileCommands {
 public:
     PresetFileCommands(TMainForm& main, TSaveForm& saveForm, TLoadForm& loadForm,
@@ -37,8 +44,6 @@ public:
 private:
     // Replaces preset `number` with `record` and makes it the current preset.
     void replacePreset(int number, const PresetRecord& record);
-    // Shows the save failure and returns false.
-    bool reportWriteFailure();
 
     TMainForm& m_main;
     TSaveForm& m_saveForm;

@@ -6,9 +6,9 @@
 #include "interface_form.h"
 #include "main_form.h"
 #include "port_layer.h"
+#include "preset_message.h"
 #include "preset_number_dialog.h"
 #include "progress_form.h"
-#include "preset_message.h"
 #include "rtmidi_backend.h"
 #include "scripted_interaction.h"
 #include "upgrade_command.h"
@@ -163,17 +163,28 @@ int indexOf(const MidiPortLayer& ports, const std::string& name) {
     return -1;
 }
 
+// The port layer on the real MIDI system with the interface named `keypad` selected.
+struct PortSession {
+    explicit PortSession(const std::string& keypad) : ports(backend, clock) {
+        ports.RefreshInterfaces();
+        ports.setSelectedInterface(indexOf(ports, keypad));
+    }
+    RtMidiBackend backend{kEditorClient};
+    SystemClock clock;
+    MidiPortLayer ports;
+};
+
 // The editor's windows and commands on the real MIDI system, with direct MIDI chosen
 // in the chooser as a user would.
 class Editor {
 public:
-    explicit Editor(const QString& keypad)
-        : ports(backend, clock), main(interaction, desktop) {
+    explicit Editor(const QString& keypad) : ports(backend, clock), main(interaction, desktop) {
         saveForm = new TSaveForm(&main);
         chooser = new TInterfaceForm(ports, &main);
         progress = new TfrmProgress(&main);
         main.setInterfaceForm(chooser);
-        downloads = std::make_unique<PresetDownloads>(main, *saveForm, interaction, desktop, ports, clock);
+        downloads =
+            std::make_unique<PresetDownloads>(main, *saveForm, interaction, desktop, ports, clock);
         main.setDownloads(downloads.get());
         upgrade = std::make_unique<FirmwareUpgradeCommand>(main, *progress, interaction, ports);
         main.setUpgrade(upgrade.get());
@@ -193,13 +204,7 @@ public:
         downloads.reset();
         upgrade.reset();
     }
-    QStringList messages() const {
-        QStringList texts;
-        for (const auto& m : interaction.messages) {
-            texts << m.title + "|" + m.text;
-        }
-        return texts;
-    }
+    QStringList messages() const { return interaction.shown(); }
     PresetRecord& preset(int n) { return main.bank()[PresetIndex::fromOneBase(n)]; }
 
     RtMidiBackend backend{kEditorClient};
@@ -276,11 +281,8 @@ private slots:
         const QString dump = m_dir.filePath("one-dump.syx");
         Simulator keypad("Keypad D", {}, dump);
         QVERIFY(keypad.ready());
-        RtMidiBackend backend(kEditorClient);
-        SystemClock clock;
-        MidiPortLayer ports(backend, clock);
-        ports.RefreshInterfaces();
-        ports.setSelectedInterface(indexOf(ports, "Keypad D"));
+        PortSession session("Keypad D");
+        MidiPortLayer& ports = session.ports;
         QVERIFY(ports.selectedInterface() >= 0);
 
         const PresetMessage message =
@@ -303,11 +305,8 @@ private slots:
         const QString dump = m_dir.filePath("bank-dump.syx");
         Simulator keypad("Keypad E", {}, dump);
         QVERIFY(keypad.ready());
-        RtMidiBackend backend(kEditorClient);
-        SystemClock clock;
-        MidiPortLayer ports(backend, clock);
-        ports.RefreshInterfaces();
-        ports.setSelectedInterface(indexOf(ports, "Keypad E"));
+        PortSession session("Keypad E");
+        MidiPortLayer& ports = session.ports;
         const Bytes bank = bankOf([](int n) { return named(n, "Bank " + std::to_string(n)); });
         QCOMPARE(ports.ReadBankFile(writeAll(m_dir.filePath("bank.syx"), bank).toStdString()),
                  TransferResult::Acknowledged);
@@ -321,11 +320,8 @@ private slots:
     void acknowledgementsStopWhereTheKeypadStops() {
         Simulator keypad("Keypad F", {"--stop-ack-at", "3"});
         QVERIFY(keypad.ready());
-        RtMidiBackend backend(kEditorClient);
-        SystemClock clock;
-        MidiPortLayer ports(backend, clock);
-        ports.RefreshInterfaces();
-        ports.setSelectedInterface(indexOf(ports, "Keypad F"));
+        PortSession session("Keypad F");
+        MidiPortLayer& ports = session.ports;
         const Bytes bank = bankOf([](int n) { return named(n, "P"); });
         QCOMPARE(ports.ReadBankFile(writeAll(m_dir.filePath("stop.syx"), bank).toStdString()),
                  TransferResult::Acknowledged);
@@ -347,11 +343,8 @@ private slots:
         QFETCH(TransferResult, result);
         Simulator keypad("Keypad G", options);
         QVERIFY(keypad.ready());
-        RtMidiBackend backend(kEditorClient);
-        SystemClock clock;
-        MidiPortLayer ports(backend, clock);
-        ports.RefreshInterfaces();
-        ports.setSelectedInterface(indexOf(ports, "Keypad G"));
+        PortSession session("Keypad G");
+        MidiPortLayer& ports = session.ports;
         const PresetMessage alpha =
             EncodePresetMessage(named(1, "Alpha"), PresetIndex::fromOneBase(1));
         QCOMPARE(alpha[5], std::uint8_t('A'));
@@ -423,7 +416,8 @@ private slots:
         QVERIFY(keypad.dump());
         Bytes expected;
         for (int n = 1; n <= 100; ++n) {
-            const PresetMessage m = EncodePresetMessage(editor.preset(n), PresetIndex::fromOneBase(n));
+            const PresetMessage m =
+                EncodePresetMessage(editor.preset(n), PresetIndex::fromOneBase(n));
             expected.insert(expected.end(), m.begin(), m.end());
         }
         QVERIFY(readAll(dump) == QByteArray(reinterpret_cast<const char*>(expected.data()), 15300));
@@ -434,7 +428,9 @@ private slots:
         QVERIFY(keypad.ready());
         Editor editor("Keypad J");
         QString panel;
-        editor.interaction.onMessage = [&](const auto&) { panel = editor.main.statusPanel(1)->text(); };
+        editor.interaction.onMessage = [&](const auto&) {
+            panel = editor.main.statusPanel(1)->text();
+        };
         const QString current = QDir::currentPath();
         QVERIFY(QDir::setCurrent(m_dir.path()));
         editor.main.findChild<QAction*>("mnuDownloadAll")->trigger();
@@ -462,8 +458,10 @@ private slots:
         QDir::setCurrent(current);
         QCOMPARE(editor.messages(), QStringList{"Download Success|Downloaded OK!"});
         QVERIFY(keypad.dump());
-        const PresetMessage sent = EncodePresetMessage(editor.preset(3), PresetIndex::fromOneBase(7));
-        QCOMPARE(readAll(dump).mid(6 * 153, 153), QByteArray(reinterpret_cast<const char*>(sent.data()), 153));
+        const PresetMessage sent =
+            EncodePresetMessage(editor.preset(3), PresetIndex::fromOneBase(7));
+        QCOMPARE(readAll(dump).mid(6 * 153, 153),
+                 QByteArray(reinterpret_cast<const char*>(sent.data()), 153));
     }
 
     void echoedAlphaIsNotReportedAsDownloaded() {
@@ -472,7 +470,9 @@ private slots:
         Editor editor("Keypad L");
         editor.preset(1) = named(1, "Alpha");
         editor.main.LoadPresetFromBank();
-        editor.interaction.onModal = [](QDialog&) { return int(QDialog::Accepted); };
+        editor.interaction.onModal = [](QDialog&) {
+            return int(QDialog::Accepted);
+        };
         const QString current = QDir::currentPath();
         QVERIFY(QDir::setCurrent(m_dir.path()));
         editor.main.findChild<QAction*>("mnuDownloadCurrent")->trigger();

@@ -35,6 +35,15 @@ public:
     int busyDepth = 0;
     int busyCalls = 0;
 
+    // The boxes shown so far as "title|text".
+    QStringList shown() const {
+        QStringList texts;
+        for (const Message& m : messages) {
+            texts << m.title + u'|' + m.text;
+        }
+        return texts;
+    }
+
     QMessageBox::StandardButton message(const QString& title, const QString& text,
                                         QMessageBox::Icon icon,
                                         QMessageBox::StandardButtons buttons) override {

@@ -48,13 +48,6 @@ class DownloadsTest : public QObject {
     PresetRecord& preset(int n) { return m_form->bank()[PresetIndex::fromOneBase(n)]; }
     int shown() const { return m_form->bank().currentPresetIndex().oneBased(); }
     void trigger(const char* item) { m_form->findChild<QAction*>(item)->trigger(); }
-    QStringList messages() const {
-        QStringList texts;
-        for (const auto& m : m_interaction->messages) {
-            texts << m.title + "|" + m.text;
-        }
-        return texts;
-    }
     // Direct MIDI chosen in the chooser, as a user would, with the keypad's interface.
     void directMode() {
         m_interaction->onModal = [](QDialog& dialog) {
@@ -185,7 +178,8 @@ private slots:
         }
         m_form->showPresetNumber(3);
         trigger(item.toLatin1().constData());
-        QCOMPARE(messages(), QStringList{"Download Halted!|No MIDI interface selected."});
+        QCOMPARE(m_interaction->shown(),
+                 QStringList{"Download Halted!|No MIDI interface selected."});
         QCOMPARE(m_interaction->messages[0].icon, QMessageBox::NoIcon);
         QCOMPARE(shown(), shownAfter);
         QVERIFY(m_midi->log.empty());
@@ -209,7 +203,7 @@ private slots:
         QCOMPARE(m_midi->sent[0][4], std::uint8_t(6));
         QCOMPARE(PresetName(preset(3)), std::string("Edited 3     ")); // stored first
         QVERIFY(m_midi->sent[1] == (Bytes{0xF0, 0x7D, 0x22, 0x07, 0x02, 0xF7}));
-        QCOMPARE(messages(), QStringList{"Download Success|Downloaded OK!"});
+        QCOMPARE(m_interaction->shown(), QStringList{"Download Success|Downloaded OK!"});
         QCOMPARE(m_interaction->messages[0].icon, QMessageBox::Information);
         QCOMPARE(shown(), 3);
         QVERIFY(!QFile::exists(PresetDownloads::TemporaryFile()));
@@ -236,7 +230,7 @@ private slots:
         }
         answerNumber(5);
         trigger("mnuDownloadCurrent");
-        QCOMPARE(messages(), QStringList{shownMessage});
+        QCOMPARE(m_interaction->shown(), QStringList{shownMessage});
         QCOMPARE(m_interaction->messages[0].icon, QMessageBox::Warning);
         QCOMPARE(m_midi->sent.size(), std::size_t(fault == 0 ? 1 : 0)); // no post-download message
         QVERIFY(!QFile::exists(PresetDownloads::TemporaryFile()));
@@ -247,7 +241,7 @@ private slots:
         answerNumber(0);
         trigger("mnuDownloadCurrent");
         QVERIFY(m_midi->log.empty());
-        QVERIFY(messages().isEmpty());
+        QVERIFY(m_interaction->shown().isEmpty());
         QCOMPARE(m_saveForm->windowTitle(), QStringLiteral("Save To Which Preset?"));
     }
 
@@ -271,7 +265,7 @@ private slots:
         QCOMPARE(m_form->statusPanel(1)->text(), QString());
         QCOMPARE(m_form->statusBar()->palette().color(QPalette::Window),
                  QPalette().color(QPalette::Button));
-        QCOMPARE(messages(), QStringList{"Download Success|Downloaded OK!"});
+        QCOMPARE(m_interaction->shown(), QStringList{"Download Success|Downloaded OK!"});
         QCOMPARE(shown(), 1);
         QCOMPARE(m_form->findChild<QLineEdit*>("edPreset")->text(), QStringLiteral("1"));
         QVERIFY(QFile::exists(PresetDownloads::TemporaryFile())); // left for the next download
@@ -287,7 +281,7 @@ private slots:
             panelDuringMessage = m_form->statusPanel(1)->text();
         };
         trigger("mnuDownloadAll");
-        QCOMPARE(messages(), QStringList{"Download Fail?|No acknowledge from keypad."});
+        QCOMPARE(m_interaction->shown(), QStringList{"Download Fail?|No acknowledge from keypad."});
         QCOMPARE(panelDuringMessage, QStringLiteral("Downloading Preset # 42"));
         QCOMPARE(m_midi->sent.size(), std::size_t(42)); // 43 to 100 not sent, no follow-up
         QCOMPARE(m_form->statusPanel(1)->text(), QString());
@@ -300,7 +294,7 @@ private slots:
         directMode();
         m_ports->setSelectedInterface(-1);
         trigger("mnuDownloadAll");
-        QCOMPARE(messages(), QStringList{"Download Fail!|Bad or missing MIDI device."});
+        QCOMPARE(m_interaction->shown(), QStringList{"Download Fail!|Bad or missing MIDI device."});
         QVERIFY(QFile::exists(PresetDownloads::TemporaryFile()));
         QVERIFY(m_midi->log.empty());
         QCOMPARE(shown(), 1);
@@ -321,7 +315,7 @@ private slots:
         const PresetMessage expected = EncodePresetMessage(preset(4), PresetIndex::fromOneBase(11));
         QCOMPARE(file.readAll(), QByteArray(reinterpret_cast<const char*>(expected.data()), 153));
         QCOMPARE(m_desktop->opened, QStringList{m_dir->filePath("keys4.syx")});
-        QVERIFY(messages().isEmpty());
+        QVERIFY(m_interaction->shown().isEmpty());
         QCOMPARE(shown(), 4);
     }
 
@@ -331,7 +325,7 @@ private slots:
         answerNumber(1);
         m_interaction->fileAnswers = {m_dir->filePath("one.syx")};
         trigger("mnuDownloadCurrent");
-        QCOMPARE(messages(),
+        QCOMPARE(m_interaction->shown(),
                  QStringList{"Download Fail!|ERROR: Could not find the .SYX file and/or MIDIOX"});
         QCOMPARE(m_interaction->messages[0].icon, QMessageBox::NoIcon);
     }
@@ -347,7 +341,7 @@ private slots:
         trigger("mnuDownloadAll"); // file dialog cancelled
         QVERIFY(m_desktop->opened.isEmpty());
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{});
-        QVERIFY(messages().isEmpty());
+        QVERIFY(m_interaction->shown().isEmpty());
         QCOMPARE(shown(), 1);
     }
 
@@ -370,7 +364,7 @@ private slots:
         trigger("mnuExternalApp");
         m_interaction->fileAnswers = {m_dir->filePath("missing/bank.syx")};
         trigger("mnuDownloadAll");
-        QCOMPARE(messages(), QStringList{"Error|Error opening output file."});
+        QCOMPARE(m_interaction->shown(), QStringList{"Error|Error opening output file."});
         QVERIFY(m_desktop->opened.isEmpty());
     }
 

@@ -85,13 +85,6 @@ class FileCommandsTest : public QObject {
     QLineEdit* number() const { return m_form->findChild<QLineEdit*>("edPreset"); }
     void trigger(const char* item) { m_form->findChild<QAction*>(item)->trigger(); }
     void goTo(int n) { m_form->showPresetNumber(n); }
-    QStringList messages() const {
-        QStringList texts;
-        for (const auto& m : m_interaction->messages) {
-            texts << m.title + "|" + m.text;
-        }
-        return texts;
-    }
     // Answers the next preset-number dialog with `number` (0: cancel) and records the
     // number it offered.
     void answerNumberDialog(int number, int* offered = nullptr) {
@@ -156,7 +149,7 @@ private slots:
         QCOMPARE(request.title, QStringLiteral("Save ALL As"));
         QCOMPARE(request.proposedName, QStringLiteral("My100Presets.syx"));
         QVERIFY(request.filter.startsWith(QStringLiteral("(*.syx) Sys Ex Files (*.syx)")));
-        QVERIFY(messages().isEmpty());
+        QVERIFY(m_interaction->shown().isEmpty());
         QCOMPARE(m_clock->pauses.size(), std::size_t(100));
         QCOMPARE(m_clock->totalPaused(), std::chrono::microseconds(100ms));
         QCOMPARE(m_interaction->busyDepth, 0);
@@ -178,7 +171,7 @@ private slots:
 
         m_interaction->fileAnswers = {path("bank.syx")};
         trigger("OpenAll1001");
-        QVERIFY(messages().isEmpty());
+        QVERIFY(m_interaction->shown().isEmpty());
         for (int n = 1; n <= 100; ++n) {
             QVERIFY2(preset(n) == CarriedByMessage(saved[PresetIndex::fromOneBase(n)]),
                      qPrintable(QString::number(n)));
@@ -243,12 +236,12 @@ private slots:
         m_interaction->fileAnswers = {path("in.syx")};
         trigger("OpenSinglePreset1");
         if (shownMessage.isEmpty()) {
-            QVERIFY(messages().isEmpty());
+            QVERIFY(m_interaction->shown().isEmpty());
             QCOMPARE(preset(12), CarriedByMessage(sample(12)));
             QCOMPARE(shown(), 12);
             QCOMPARE(m_list->listBox()->item(11)->text(), QStringLiteral("12.  Sample 12    "));
         } else {
-            QCOMPARE(messages(), QStringList{shownMessage});
+            QCOMPARE(m_interaction->shown(), QStringList{shownMessage});
             QVERIFY(m_interaction->modalRuns.isEmpty());
             QCOMPARE(preset(12), NewBankPreset(PresetIndex::fromOneBase(12)));
         }
@@ -260,7 +253,7 @@ private slots:
         writeFile(path("bad.syx"), file);
         m_interaction->fileAnswers = {path("bad.syx")};
         trigger("OpenSinglePreset1");
-        QCOMPARE(messages(),
+        QCOMPARE(m_interaction->shown(),
                  QStringList{"File Open Error!|Device ID not 0x22. Wrong file type selected?"});
         QVERIFY(m_interaction->modalRuns.isEmpty());
         QCOMPARE(preset(2), NewBankPreset(PresetIndex::fromOneBase(2)));
@@ -271,7 +264,7 @@ private slots:
         m_interaction->fileAnswers = {path("short.syx")};
         trigger("OpenAll1001");
         QCOMPARE(
-            messages(),
+            m_interaction->shown(),
             QStringList{"File Open Error!|This file is not big enough to be a 100 Preset file."});
         QCOMPARE(preset(1), NewBankPreset(PresetIndex::fromOneBase(1)));
         QCOMPARE(m_interaction->busyCalls, 0);
@@ -284,7 +277,7 @@ private slots:
         goTo(50);
         m_interaction->fileAnswers = {path("bank.syx")};
         trigger("OpenAll1001");
-        QCOMPARE(messages(), QStringList{"File Open Error!|Manufacturer ID not 0x7D."});
+        QCOMPARE(m_interaction->shown(), QStringList{"File Open Error!|Manufacturer ID not 0x7D."});
         QCOMPARE(preset(1), CarriedByMessage(sample(1)));
         QCOMPARE(preset(2), CarriedByMessage(sample(2)));
         for (int n = 3; n <= 100; ++n) {
@@ -304,7 +297,8 @@ private slots:
         trigger("OpenAll1001");
         // Every message replaced preset 1; the read after the last found the file's end.
         QCOMPARE(preset(1), CarriedByMessage(sample(100)));
-        QCOMPARE(messages(), QStringList{"File Open Error!|File does not start with 0xF0."});
+        QCOMPARE(m_interaction->shown(),
+                 QStringList{"File Open Error!|File does not start with 0xF0."});
         QCOMPARE(preset(2), NewBankPreset(PresetIndex::fromOneBase(2)));
         QCOMPARE(m_clock->pauses.size(), std::size_t(100));
     }
@@ -317,7 +311,7 @@ private slots:
         writeFile(path("late.syx"), file);
         m_interaction->fileAnswers = {path("late.syx")};
         trigger("OpenAll1001");
-        QVERIFY(messages().isEmpty());
+        QVERIFY(m_interaction->shown().isEmpty());
         QCOMPARE(preset(99), CarriedByMessage(sample(99)));
         QCOMPARE(preset(100), CarriedByMessage(sample(100)));
         for (int n = 1; n <= 98; ++n) {
@@ -336,7 +330,7 @@ private slots:
         QFETCH(QString, item);
         m_interaction->fileAnswers = {path("none.syx")};
         trigger(item.toLatin1().constData());
-        QVERIFY(messages().isEmpty());
+        QVERIFY(m_interaction->shown().isEmpty());
         QVERIFY(m_interaction->modalRuns.isEmpty());
         QCOMPARE(m_form->bank()[PresetIndex::fromOneBase(1)],
                  NewBankPreset(PresetIndex::fromOneBase(1)));
@@ -360,7 +354,7 @@ private slots:
         QCOMPARE(preset(4), NewBankPreset(PresetIndex::fromOneBase(4)));
         // Open All.
         trigger("OpenAll1001");
-        QVERIFY(messages().isEmpty());
+        QVERIFY(m_interaction->shown().isEmpty());
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"one.syx"});
         QCOMPARE(shown(), 1);
     }
@@ -425,7 +419,7 @@ private slots:
         trigger(item.toLatin1().constData());
         setrlimit(RLIMIT_FSIZE, &saved);
 
-        QCOMPARE(messages(), QStringList{"Error|Error opening output file."});
+        QCOMPARE(m_interaction->shown(), QStringList{"Error|Error opening output file."});
         QCOMPARE(readFile(path("keep.syx")), old);
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"keep.syx"});
 #endif
@@ -435,11 +429,11 @@ private slots:
         answerNumberDialog(1);
         m_interaction->fileAnswers = {path("missing/one.syx")};
         trigger("SaveOne1");
-        QCOMPARE(messages(), QStringList{"Error|Error opening output file."});
+        QCOMPARE(m_interaction->shown(), QStringList{"Error|Error opening output file."});
         m_interaction->messages.clear();
         m_interaction->fileAnswers = {path("missing/all.syx")};
         trigger("SaveAll1");
-        QCOMPARE(messages(), QStringList{"Error|Error opening output file."});
+        QCOMPARE(m_interaction->shown(), QStringList{"Error|Error opening output file."});
         QCOMPARE(shown(), 1);
     }
 

@@ -78,13 +78,6 @@ class MidiEventsFormTest : public QObject {
         const auto selected = m_form->grid()->selectedItems();
         return selected.isEmpty() ? -1 : selected.first()->column();
     }
-    QStringList shownMessages() const {
-        QStringList texts;
-        for (const auto& m : m_interaction->messages) {
-            texts << m.title + "|" + m.text;
-        }
-        return texts;
-    }
 
 private slots:
     void init() {
@@ -255,7 +248,7 @@ private slots:
             type(typed);
             QCOMPARE(child<QLineEdit>("edManualInput")->text(), typed); // the entry stays
         }
-        QCOMPARE(shownMessages(), QStringList{shownMessage});
+        QCOMPARE(m_interaction->shown(), QStringList{shownMessage});
         QCOMPARE(int(m_interaction->messages[0].icon), icon);
         QCOMPARE(bytes(), before);
         QVERIFY(m_form->isVisible());

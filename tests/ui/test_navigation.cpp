@@ -56,13 +56,6 @@ class NavigationTest : public QObject {
         QTest::mouseClick(m_form->channelGrid()->checkBox(1, SlotKind::Msb), Qt::LeftButton);
         m_form->channelGrid()->spinEdit(1, SlotKind::Msb)->setValue(value);
     }
-    QStringList messageTexts() const {
-        QStringList texts;
-        for (const auto& m : m_interaction->messages) {
-            texts << m.title + "|" + m.text;
-        }
-        return texts;
-    }
 
     void focusTheList() {
         m_list->show();
@@ -166,7 +159,7 @@ private slots:
             name()->setFocus();
         };
         QTest::keyClick(number(), byEnter ? Qt::Key_Return : Qt::Key_Tab);
-        QCOMPARE(messageTexts(), QStringList{"Error|Preset Number must be 1 to 100"});
+        QCOMPARE(m_interaction->shown(), QStringList{"Error|Preset Number must be 1 to 100"});
         QCOMPARE(m_interaction->messages[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(QApplication::focusWidget(), number());
         QCOMPARE(number()->text(), text);

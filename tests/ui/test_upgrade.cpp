@@ -61,13 +61,6 @@ class UpgradeTest : public QObject {
         m_interaction->fileAnswers = {path};
         QTest::mouseClick(m_form->findChild<QToolButton*>("btnUpgrade"), Qt::LeftButton);
     }
-    QStringList messages() const {
-        QStringList texts;
-        for (const auto& m : m_interaction->messages) {
-            texts << m.title + "|" + m.text;
-        }
-        return texts;
-    }
     void chooseInterface() {
         m_ports->RefreshInterfaces();
         m_ports->setSelectedInterface(0);
@@ -128,7 +121,7 @@ private slots:
             return m_midi->keypad.receive(m);
         };
         upgrade(file(firmwareMessage(100) + firmwareMessage(2048) + firmwareMessage(7)));
-        QCOMPARE(messages(),
+        QCOMPARE(m_interaction->shown(),
                  (QStringList{"Firmware Upgrade|Select your MIDI connection and put the "
                               "keypad into UPGRADE mode.\nNOTE: You MUST use the "
                               "interface box.",
@@ -178,7 +171,7 @@ private slots:
         m_midi->refuseOutput = setup == 3;
         upgrade(file(firmware));
         QCOMPARE(m_interaction->messages.size(), 2);
-        QCOMPARE(messages().last(), shownMessage);
+        QCOMPARE(m_interaction->shown().last(), shownMessage);
         QCOMPARE(m_interaction->messages.last().icon, QMessageBox::Warning);
         QCOMPARE(int(m_midi->sent.size()), sent);
         QVERIFY(!m_progress->isVisible());
@@ -188,7 +181,7 @@ private slots:
         chooseInterface();
         m_form->findChild<QAction*>("mnuFileMode")->trigger();
         upgrade(file(firmwareMessage(10)));
-        QCOMPARE(messages().last(), QStringLiteral("Upgrade Complete|Success!"));
+        QCOMPARE(m_interaction->shown().last(), QStringLiteral("Upgrade Complete|Success!"));
         QCOMPARE(m_midi->keypad.firmwareMessages(), 1);
     }
 
