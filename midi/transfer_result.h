@@ -1,5 +1,5 @@
-// Result codes of a preset or firmware transfer to the keypad. The numbers are the
-// ones the transfer functions have always returned.
+// Result codes of a preset or firmware transfer to the keypad, and what the user is told
+// about each. The numbers are the ones the transfer functions have always returned.
 #pragma once
 
 namespace tarnwick {
@@ -14,5 +14,15 @@ enum class TransferResult {
     NoInterface = 6,
     NoAcknowledge = 7,
 };
+
+struct TransferText {
+    const char* title;
+    const char* text;
+};
+
+// After a preset download: "Downloaded OK!" / "Download Success", ...
+TransferText DownloadResultText(TransferResult result);
+// After a firmware upgrade: "Success!" / "Upgrade Complete", "Wrong file type.", ...
+TransferText UpgradeResultText(TransferResult result);
 
 } // namespace tarnwick

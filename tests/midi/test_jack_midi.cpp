@@ -509,6 +509,69 @@ private slots:
         QCOMPARE(editor.messages().last(), result);
         QCOMPARE(editor.progress->progressBar()->value(), upgradeMode ? 4 : 1);
     }
+
+    void commandLineLibrarian() {
+        const QString dump = m_dir.filePath("cli-dump.syx");
+        Simulator keypad("Keypad N", {"--upgrade-mode", "--identity", "CLI Keypad"}, dump);
+        QVERIFY(keypad.ready());
+        const auto run = [](const QStringList& args) {
+            QProcess process;
+            process.start(QStringLiteral(TARNWICK_SYX), args);
+            process.waitForFinished(60000);
+            return std::make_tuple(process.exitCode(),
+                                   QString::fromUtf8(process.readAllStandardOutput()),
+                                   QString::fromUtf8(process.readAllStandardError()));
+        };
+        auto [code, out, err] = run({"ports"});
+        QCOMPARE(code, 0);
+        QVERIFY(out.split('\n').contains("Keypad N"));
+
+        std::tie(code, out, err) = run({"identify", "--port", "Keypad N"});
+        QCOMPARE(code, 0);
+        QCOMPARE(out, QStringLiteral("CLI Keypad      \n"));
+
+        const Bytes bank = bankOf([](int n) { return named(n, "Cli " + std::to_string(n)); });
+        const QString bankFile = writeAll(m_dir.filePath("cli-bank.syx"), bank);
+        std::tie(code, out, err) = run({"send", "--port", "Keypad N", bankFile});
+        QCOMPARE(code, 0);
+        QCOMPARE(out, QStringLiteral("Downloaded OK!\n"));
+        QVERIFY(err.contains("Sending preset 100/100"));
+        QVERIFY(keypad.dump());
+        QVERIFY(readAll(dump) == QByteArray(reinterpret_cast<const char*>(bank.data()), 15300));
+
+        QByteArray firmware;
+        for (int size : {64, 2048}) {
+            QByteArray m(size, 0x13);
+            m[0] = char(0xF0);
+            m[1] = 0x7D;
+            m[2] = 0x21;
+            m[size - 1] = char(0xF7);
+            firmware += m;
+        }
+        const QString firmwareFile =
+            writeAll(m_dir.filePath("cli-firmware.syx"), Bytes(firmware.begin(), firmware.end()));
+        std::tie(code, out, err) = run({"firmware", "--port", "Keypad N", firmwareFile});
+        QCOMPARE(code, 0);
+        QCOMPARE(out, QStringLiteral("Success!\n"));
+
+        std::tie(code, out, err) = run({"send", "--port", "Nowhere", bankFile});
+        QCOMPARE(code, 1);
+        QVERIFY(err.contains("Bad or missing MIDI device."));
+    }
+
+    void commandLineSendStopsWhereTheKeypadStops() {
+        Simulator keypad("Keypad O", {"--stop-ack-at", "3"});
+        QVERIFY(keypad.ready());
+        const Bytes bank = bankOf([](int n) { return named(n, "P"); });
+        QProcess process;
+        process.start(
+            QStringLiteral(TARNWICK_SYX),
+            {"send", "--port", "Keypad O", writeAll(m_dir.filePath("cli-stop.syx"), bank)});
+        process.waitForFinished(60000);
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(process.readAllStandardError())
+                    .contains("tarnwick-syx: preset 3: No acknowledge from keypad."));
+    }
 };
 
 int main(int argc, char** argv) {

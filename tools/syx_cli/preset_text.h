@@ -1,0 +1,20 @@
+// Presets as readable text: the listing of `show` and the differences of `diff`.
+#pragma once
+
+#include "syx_file.h"
+
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+
+// Number, name, placement, each value that is switched on (programs 1 to 128) and the
+// MIDI data of one preset, on a few indented lines.
+std::string DescribePreset(const SyxMessage& message);
+
+// One line per difference between the presets of `a` and `b` with the same number, and
+// for numbers only one side has; empty when they are the same.
+std::vector<std::string> DiffPresets(const std::vector<SyxMessage>& a,
+                                     const std::vector<SyxMessage>& b);
+
+} // namespace tarnwick
