@@ -26,7 +26,7 @@ AppWindows::AppWindows(const AppServices& services) {
     UserInteraction& interaction = services.interaction;
     DesktopServices& desktop = services.desktop;
     // The main window comes first: it fills the bank, and closing it ends the program.
-    m_mainForm.reset(created(new TMainForm(interaction, desktop)));
+    m_mainForm.reset(created(new TMainForm(interaction)));
     TMainForm* main = m_mainForm.get();
     m_saveForm = created(new TSaveForm(main));
     m_loadForm = created(new TLoadForm(main));

@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
     EventPumpingClock clock;
     RtMidiBackend midi;
     MidiPortLayer ports(midi, clock);
-    TMainForm main(interaction, desktop);
+    TMainForm main(interaction);
     auto* saveForm = new TSaveForm(&main);
     auto* chooser = new TInterfaceForm(ports, &main);
     main.setInterfaceForm(chooser);

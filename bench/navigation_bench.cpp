@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     bench::FixedAnswers interaction;
     bench::NoDesktop desktop;
     SystemClock clock;
-    TMainForm main(interaction, desktop);
+    TMainForm main(interaction);
     TSaveForm saveForm(&main);
     TLoadForm loadForm(&main);
     PresetFileCommands commands(main, saveForm, loadForm, interaction, clock);

@@ -2,15 +2,13 @@
 // change tracking that decides when the window's contents go back into the bank.
 #include "main_form.h"
 
-#include "midi_events_form.h"
-
 #include "application_title.h"
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
-#include "desktop_services.h"
 #include "download_commands.h"
 #include "file_commands.h"
 #include "interface_form.h"
+#include "midi_events_form.h"
 #include "port_layer.h"
 #include "preset_list_form.h"
 #include "up_down_control.h"
@@ -91,8 +89,8 @@ void greyCaption(QGroupBox* group) {
 
 } // namespace
 
-TMainForm::TMainForm(UserInteraction& interaction, DesktopServices& desktop, QWidget* parent)
-    : QMainWindow(parent), m_interaction(interaction), m_desktop(desktop) {
+TMainForm::TMainForm(UserInteraction& interaction, QWidget* parent)
+    : QMainWindow(parent), m_interaction(interaction) {
     setObjectName(QStringLiteral("MainForm"));
     setFixedSize(kClientSize);
     // The layout is laid out in pixels for a compact 8-point face.

@@ -20,7 +20,6 @@ class QToolButton;
 namespace tarnwick {
 
 class ChannelGrid;
-class DesktopServices;
 class FirmwareUpgradeCommand;
 class PresetDownloads;
 class PresetFileCommands;
@@ -33,7 +32,7 @@ class UserInteraction;
 class TMainForm final : public QMainWindow {
     Q_OBJECT
 public:
-    TMainForm(UserInteraction& interaction, DesktopServices& desktop, QWidget* parent = nullptr);
+    explicit TMainForm(UserInteraction& interaction, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     PresetBank& bank() { return m_bank; }
@@ -131,7 +130,6 @@ private:
     void PDFManual1Click();
 
     UserInteraction& m_interaction;
-    DesktopServices& m_desktop;
     PresetBank m_bank;
     bool m_presetEdited = false;
     bool m_loadingPreset = false;

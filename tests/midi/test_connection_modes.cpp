@@ -2,7 +2,6 @@
 // in-process keypad: check marks, status texts, the identity part, and every way the
 // choice can fail.
 #include "fake_clock.h"
-#include "fake_desktop.h"
 #include "fake_midi_backend.h"
 #include "interface_form.h"
 #include "main_form.h"
@@ -19,7 +18,6 @@
 
 using namespace tarnwick;
 using testing::FakeClock;
-using testing::FakeDesktop;
 using testing::FakeMidiBackend;
 using testing::ScriptedInteraction;
 
@@ -27,7 +25,6 @@ class ConnectionModesTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<ScriptedInteraction> m_interaction;
-    std::unique_ptr<FakeDesktop> m_desktop;
     std::unique_ptr<FakeClock> m_clock;
     std::unique_ptr<FakeMidiBackend> m_midi;
     std::unique_ptr<MidiPortLayer> m_ports;
@@ -72,13 +69,12 @@ class ConnectionModesTest : public QObject {
 private slots:
     void init() {
         m_interaction = std::make_unique<ScriptedInteraction>();
-        m_desktop = std::make_unique<FakeDesktop>();
         m_clock = std::make_unique<FakeClock>();
         m_midi = std::make_unique<FakeMidiBackend>();
         m_midi->outputs = {std::string("Synth"), std::string("Tarnwick Keypad")};
         m_midi->inputs = {std::string("Tarnwick Keypad")};
         m_ports = std::make_unique<MidiPortLayer>(*m_midi, *m_clock);
-        m_form = std::make_unique<TMainForm>(*m_interaction, *m_desktop);
+        m_form = std::make_unique<TMainForm>(*m_interaction);
         m_chooser = new TInterfaceForm(*m_ports, m_form.get());
         m_form->setInterfaceForm(m_chooser);
         m_form->show();

@@ -178,7 +178,7 @@ struct PortSession {
 // in the chooser as a user would.
 class Editor {
 public:
-    explicit Editor(const QString& keypad) : ports(backend, clock), main(interaction, desktop) {
+    explicit Editor(const QString& keypad) : ports(backend, clock), main(interaction) {
         saveForm = new TSaveForm(&main);
         chooser = new TInterfaceForm(ports, &main);
         progress = new TfrmProgress(&main);
@@ -259,8 +259,7 @@ private slots:
         SystemClock clock;
         MidiPortLayer ports(backend, clock);
         testing::ScriptedInteraction interaction;
-        testing::FakeDesktop desktop;
-        TMainForm main(interaction, desktop);
+        TMainForm main(interaction);
         auto* chooser = new TInterfaceForm(ports, &main);
         main.setInterfaceForm(chooser);
         interaction.onModal = [](QDialog& dialog) {

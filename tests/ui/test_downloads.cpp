@@ -99,7 +99,7 @@ private slots:
         m_clock = std::make_unique<FakeClock>();
         m_midi = std::make_unique<FakeMidiBackend>();
         m_ports = std::make_unique<MidiPortLayer>(*m_midi, *m_clock);
-        m_form = std::make_unique<TMainForm>(*m_interaction, *m_desktop);
+        m_form = std::make_unique<TMainForm>(*m_interaction);
         m_saveForm = new TSaveForm(m_form.get());
         m_downloads = std::make_unique<PresetDownloads>(*m_form, *m_saveForm, *m_interaction,
                                                         *m_desktop, *m_ports, *m_clock);

@@ -4,7 +4,6 @@
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
 #include "fake_clock.h"
-#include "fake_desktop.h"
 #include "file_commands.h"
 #include "main_form.h"
 #include "preset_list_form.h"
@@ -28,7 +27,6 @@
 using namespace tarnwick;
 using namespace std::chrono_literals;
 using testing::FakeClock;
-using testing::FakeDesktop;
 using testing::ScriptedInteraction;
 
 namespace {
@@ -70,7 +68,6 @@ class FileCommandsTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ScriptedInteraction> m_interaction;
-    std::unique_ptr<FakeDesktop> m_desktop;
     std::unique_ptr<FakeClock> m_clock;
     std::unique_ptr<TMainForm> m_form;
     TSaveForm* m_saveForm = nullptr;
@@ -112,9 +109,8 @@ private slots:
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
         m_interaction = std::make_unique<ScriptedInteraction>();
-        m_desktop = std::make_unique<FakeDesktop>();
         m_clock = std::make_unique<FakeClock>();
-        m_form = std::make_unique<TMainForm>(*m_interaction, *m_desktop);
+        m_form = std::make_unique<TMainForm>(*m_interaction);
         m_saveForm = new TSaveForm(m_form.get());
         m_loadForm = new TLoadForm(m_form.get());
         m_list = new TPresetListForm(m_form.get());

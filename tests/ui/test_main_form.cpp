@@ -2,7 +2,6 @@
 // colouring, Enter in the spin edits, and the transfer of a preset between bank and window.
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
-#include "fake_desktop.h"
 #include "main_form.h"
 #include "preset_list_form.h"
 #include "scripted_interaction.h"
@@ -24,7 +23,6 @@
 #include <memory>
 
 using namespace tarnwick;
-using testing::FakeDesktop;
 using testing::ScriptedInteraction;
 
 Q_DECLARE_METATYPE(tarnwick::SlotKind)
@@ -33,7 +31,6 @@ class MainFormTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<ScriptedInteraction> m_interaction;
-    std::unique_ptr<FakeDesktop> m_desktop;
     std::unique_ptr<TMainForm> m_form;
     TPresetListForm* m_list = nullptr;
 
@@ -58,8 +55,7 @@ class MainFormTest : public QObject {
 private slots:
     void init() {
         m_interaction = std::make_unique<ScriptedInteraction>();
-        m_desktop = std::make_unique<FakeDesktop>();
-        m_form = std::make_unique<TMainForm>(*m_interaction, *m_desktop);
+        m_form = std::make_unique<TMainForm>(*m_interaction);
         m_list = new TPresetListForm(m_form.get());
         m_form->setPresetListForm(m_list);
         m_form->show();

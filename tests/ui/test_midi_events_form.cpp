@@ -1,7 +1,6 @@
 // The "Edit MIDI Data" window through real clicks and keys: kinds, sliders and preview,
 // inserting and erasing through the strip, typed bytes, every message, and the round
 // trip from the main window into the window and back into the preset.
-#include "fake_desktop.h"
 #include "main_form.h"
 #include "midi_events_form.h"
 #include "scripted_interaction.h"
@@ -17,7 +16,6 @@
 #include <memory>
 
 using namespace tarnwick;
-using testing::FakeDesktop;
 using testing::ScriptedInteraction;
 
 class MidiEventsFormTest : public QObject {
@@ -321,8 +319,7 @@ private slots:
     }
 
     void roundTripThroughTheMainWindow() {
-        FakeDesktop desktop;
-        TMainForm main(*m_interaction, desktop);
+        TMainForm main(*m_interaction);
         main.setMidiEventsForm(m_form.get());
         main.show();
         PresetRecord& preset = main.bank().current();

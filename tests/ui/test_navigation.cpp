@@ -2,7 +2,6 @@
 // the edited mark, and the preset list window — all through real keys and clicks.
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
-#include "fake_desktop.h"
 #include "main_form.h"
 #include "preset_list_form.h"
 #include "scripted_interaction.h"
@@ -17,14 +16,12 @@
 #include <memory>
 
 using namespace tarnwick;
-using testing::FakeDesktop;
 using testing::ScriptedInteraction;
 
 class NavigationTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<ScriptedInteraction> m_interaction;
-    std::unique_ptr<FakeDesktop> m_desktop;
     std::unique_ptr<TMainForm> m_form;
     TPresetListForm* m_list = nullptr;
 
@@ -68,8 +65,7 @@ class NavigationTest : public QObject {
 private slots:
     void init() {
         m_interaction = std::make_unique<ScriptedInteraction>();
-        m_desktop = std::make_unique<FakeDesktop>();
-        m_form = std::make_unique<TMainForm>(*m_interaction, *m_desktop);
+        m_form = std::make_unique<TMainForm>(*m_interaction);
         m_list = new TPresetListForm(m_form.get());
         m_form->setPresetListForm(m_list);
         m_form->show();

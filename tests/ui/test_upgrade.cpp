@@ -2,7 +2,6 @@
 // every message, the progress window, and that the chosen interface is used whatever the
 // connection mode.
 #include "fake_clock.h"
-#include "fake_desktop.h"
 #include "fake_midi_backend.h"
 #include "interface_form.h"
 #include "main_form.h"
@@ -21,7 +20,6 @@
 
 using namespace tarnwick;
 using testing::FakeClock;
-using testing::FakeDesktop;
 using testing::FakeMidiBackend;
 using testing::ScriptedInteraction;
 
@@ -41,7 +39,6 @@ class UpgradeTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ScriptedInteraction> m_interaction;
-    std::unique_ptr<FakeDesktop> m_desktop;
     std::unique_ptr<FakeClock> m_clock;
     std::unique_ptr<FakeMidiBackend> m_midi;
     std::unique_ptr<MidiPortLayer> m_ports;
@@ -70,12 +67,11 @@ private slots:
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
         m_interaction = std::make_unique<ScriptedInteraction>();
-        m_desktop = std::make_unique<FakeDesktop>();
         m_clock = std::make_unique<FakeClock>();
         m_midi = std::make_unique<FakeMidiBackend>();
         m_midi->keypad = KeypadProtocol({.upgradeMode = true});
         m_ports = std::make_unique<MidiPortLayer>(*m_midi, *m_clock);
-        m_form = std::make_unique<TMainForm>(*m_interaction, *m_desktop);
+        m_form = std::make_unique<TMainForm>(*m_interaction);
         m_progress = new TfrmProgress(m_form.get());
         m_upgrade = std::make_unique<FirmwareUpgradeCommand>(*m_form, *m_progress, *m_interaction,
                                                              *m_ports);
