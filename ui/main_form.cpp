@@ -126,7 +126,6 @@ QToolButton* TMainForm::addToolButton(const QString& name, const QString& captio
     button->setObjectName(name);
     button->setText(caption);
     button->setToolTip(hint);
-    button->setStatusTip(hint);
     button->setIcon(QIcon(QStringLiteral(":/icons/") + icon + QStringLiteral(".svg")));
     button->setIconSize(QSize(16, 16));
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);

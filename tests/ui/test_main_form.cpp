@@ -201,6 +201,20 @@ private slots:
         QCOMPARE(items, menu);
     }
 
+    void hintsLeaveTheStatusPanelsInPlace() {
+        // A hint shown in the status bar would hide the connection and progress panels.
+        for (QToolButton* button : m_form->findChildren<QToolButton*>()) {
+            QStatusTipEvent tip(button->statusTip());
+            if (!button->statusTip().isEmpty()) {
+                QApplication::sendEvent(m_form.get(), &tip);
+            }
+        }
+        QVERIFY(m_form->statusPanel(0)->isVisible());
+        QVERIFY(m_form->statusPanel(1)->isVisible());
+        QCOMPARE(child<QToolButton>(QStringLiteral("btnAutoSend"))->toolTip(),
+                 QStringLiteral("Select MIDI connection"));
+    }
+
     void everyReachableControlHasAnAccessibleName() {
         const auto widgets = m_form->findChildren<QWidget*>();
         int focusable = 0;
