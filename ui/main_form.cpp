@@ -377,11 +377,16 @@ void TMainForm::buildStatusBar() {
     for (int i = 0; i < 2; ++i) {
         auto* panel = new QLabel(bar);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        panel->setFixedWidth(widths[i]);
+        // The last panel reaches to the window's edge, so progress text fits in it.
+        if (i == 0) {
+            panel->setFixedWidth(widths[i]);
+        } else {
+            panel->setMinimumWidth(widths[i]);
+        }
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
         panel->setAutoFillBackground(true);
-        bar->addWidget(panel);
+        bar->addWidget(panel, i == 0 ? 0 : 1);
         m_statusPanels[i] = panel;
     }
     m_statusPanels[0]->setText(QStringLiteral("MIDI: None (save to file only)"));

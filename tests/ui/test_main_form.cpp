@@ -82,6 +82,8 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), child<QLineEdit>(QStringLiteral("edPreset")));
         QCOMPARE(m_form->statusPanel(0)->text(), QStringLiteral("MIDI: None (save to file only)"));
         QCOMPARE(m_form->statusPanel(1)->text(), QString());
+        QCOMPARE(m_form->statusPanel(0)->width(), 300);
+        QVERIFY(m_form->statusPanel(1)->width() >= 150); // room for "Downloading Preset # 100"
         QVERIFY(child<QAction>(QStringLiteral("mnuPickConnection"))->isChecked());
         QCOMPARE(m_list->listBox()->count(), 100);
         QCOMPARE(m_list->listBox()->item(0)->text(), QStringLiteral("01.  New Name 1"));
