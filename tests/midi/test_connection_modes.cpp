@@ -1,6 +1,7 @@
 // The MIDI menu's connection modes and the "Choose MIDI Interface" dialog, with an
 // in-process keypad: check marks, status texts, the identity part, and every way the
 // choice can fail.
+#include "editor_fixture.h"
 #include "fake_clock.h"
 #include "fake_midi_backend.h"
 #include "interface_form.h"
@@ -17,6 +18,7 @@
 #include <memory>
 
 using namespace tarnwick;
+using testing::EditorFixture;
 using testing::FakeClock;
 using testing::FakeMidiBackend;
 using testing::ScriptedInteraction;
@@ -24,28 +26,24 @@ using testing::ScriptedInteraction;
 class ConnectionModesTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<ScriptedInteraction> m_interaction;
-    std::unique_ptr<FakeClock> m_clock;
-    std::unique_ptr<FakeMidiBackend> m_midi;
-    std::unique_ptr<MidiPortLayer> m_ports;
-    std::unique_ptr<TMainForm> m_form;
+    std::unique_ptr<EditorFixture> m_f;
     TInterfaceForm* m_chooser = nullptr;
 
-    QString status() const { return m_form->statusPanel(0)->text(); }
+    QString status() const { return m_f->main.statusPanel(0)->text(); }
     QStringList checked() const {
         QStringList names;
         for (const char* name :
              {"mnuPickConnection", "mnuFileMode", "mnuDirectMIDI", "mnuExternalApp"}) {
-            if (m_form->findChild<QAction*>(name)->isChecked()) {
+            if (m_f->main.findChild<QAction*>(name)->isChecked()) {
                 names << name;
             }
         }
         return names;
     }
-    void trigger(const char* item) { m_form->findChild<QAction*>(item)->trigger(); }
+    void trigger(const char* item) { m_f->main.findChild<QAction*>(item)->trigger(); }
     // The user's answer in the chooser: OK or Cancel, after it has listed the interfaces.
     void answerChooser(bool ok, QStringList* listed = nullptr, bool* okEnabled = nullptr) {
-        m_interaction->onModal = [ok, listed, okEnabled](QDialog& dialog) {
+        m_f->interaction.onModal = [ok, listed, okEnabled](QDialog& dialog) {
             dialog.show();
             auto* list = dialog.findChild<QComboBox*>("ComboBox1");
             auto* okButton = dialog.findChild<QPushButton*>("btnOK");
@@ -68,26 +66,22 @@ class ConnectionModesTest : public QObject {
 
 private slots:
     void init() {
-        m_interaction = std::make_unique<ScriptedInteraction>();
-        m_clock = std::make_unique<FakeClock>();
-        m_midi = std::make_unique<FakeMidiBackend>();
-        m_midi->outputs = {std::string("Synth"), std::string("Tarnwick Keypad")};
-        m_midi->inputs = {std::string("Tarnwick Keypad")};
-        m_ports = std::make_unique<MidiPortLayer>(*m_midi, *m_clock);
-        m_form = std::make_unique<TMainForm>(*m_interaction);
-        m_chooser = new TInterfaceForm(*m_ports, m_form.get());
-        m_form->setInterfaceForm(m_chooser);
-        m_form->show();
+        m_f = std::make_unique<EditorFixture>();
+        m_f->midi.outputs = {std::string("Synth"), std::string("Tarnwick Keypad")};
+        m_f->midi.inputs = {std::string("Tarnwick Keypad")};
+        m_chooser = new TInterfaceForm(m_f->ports, &m_f->main);
+        m_f->main.setInterfaceForm(m_chooser);
+        m_f->main.show();
     }
-    void cleanup() { m_form.reset(); }
+    void cleanup() { m_f.reset(); }
 
     void startsWithNoConnectionChosen() {
-        QCOMPARE(m_form->connectionMode(), ConnectionMode::NotChosen);
+        QCOMPARE(m_f->main.connectionMode(), ConnectionMode::NotChosen);
         QCOMPARE(checked(), QStringList{"mnuPickConnection"});
         QCOMPARE(status(), QStringLiteral("MIDI: None (save to file only)"));
         trigger("mnuPickConnection"); // a title line: nothing changes
         QCOMPARE(checked(), QStringList{"mnuPickConnection"});
-        QCOMPARE(m_ports->selectedInterface(), -1);
+        QCOMPARE(m_f->ports.selectedInterface(), -1);
     }
 
     void fileAndExternalModes_data() {
@@ -103,13 +97,13 @@ private slots:
         QFETCH(int, mode);
         QFETCH(QString, text);
         trigger(item.toLatin1().constData());
-        QCOMPARE(int(m_form->connectionMode()), mode);
+        QCOMPARE(int(m_f->main.connectionMode()), mode);
         QCOMPARE(checked(), QStringList{item});
         QCOMPARE(status(), text);
         trigger(item.toLatin1().constData()); // again: still checked
         QCOMPARE(checked(), QStringList{item});
-        QVERIFY(m_midi->log.empty());
-        QVERIFY(m_interaction->messages.isEmpty());
+        QVERIFY(m_f->midi.log.empty());
+        QVERIFY(m_f->interaction.messages.isEmpty());
     }
 
     void directMidiShowsTheInterfaceAndItsIdentity_data() {
@@ -125,7 +119,7 @@ private slots:
         QFETCH(bool, answer);
         QFETCH(bool, standard);
         QFETCH(QString, text);
-        m_midi->keypad = KeypadProtocol(
+        m_f->midi.keypad = KeypadProtocol(
             {.identity = "TWK-5 v2.79", .answerIdentity = answer, .standardIdentity = standard});
         QStringList listed;
         bool okEnabled = false;
@@ -133,17 +127,17 @@ private slots:
         trigger("mnuDirectMIDI");
         QCOMPARE(listed, (QStringList{"Tarnwick Keypad", "current 0"}));
         QVERIFY(okEnabled);
-        QCOMPARE(m_form->connectionMode(), ConnectionMode::DirectMidi);
+        QCOMPARE(m_f->main.connectionMode(), ConnectionMode::DirectMidi);
         QCOMPARE(checked(), QStringList{"mnuDirectMIDI"});
         QCOMPARE(status(), text);
-        QCOMPARE(m_ports->selectedInterface(), 0);
-        QVERIFY(m_midi->sent.at(0) == (Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}));
-        QCOMPARE(m_midi->log.back(), std::string("close input"));
-        QVERIFY(m_interaction->messages.isEmpty());
+        QCOMPARE(m_f->ports.selectedInterface(), 0);
+        QVERIFY(m_f->midi.sent.at(0) == (Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}));
+        QCOMPARE(m_f->midi.log.back(), std::string("close input"));
+        QVERIFY(m_f->interaction.messages.isEmpty());
     }
 
     void noInterfacesOffersOnlyCancel() {
-        m_midi->inputs.clear();
+        m_f->midi.inputs.clear();
         trigger("mnuExternalApp");
         QStringList listed;
         bool okEnabled = true;
@@ -155,22 +149,22 @@ private slots:
                  QStringLiteral("No MIDI interfaces found"));
         QCOMPARE(checked(), QStringList{"mnuExternalApp"});
         QCOMPARE(status(), QStringLiteral("MIDI: External App (MIDIOX, SendSX, SyxLoader, etc)"));
-        QVERIFY(m_interaction->messages.isEmpty());
+        QVERIFY(m_f->interaction.messages.isEmpty());
     }
 
     void portsThatWillNotOpenDeselect() {
         trigger("mnuFileMode");
-        m_midi->refuseInput = true;
+        m_f->midi.refuseInput = true;
         answerChooser(true);
         trigger("mnuDirectMIDI");
-        QCOMPARE(m_interaction->messages.size(), 1);
-        QCOMPARE(m_interaction->messages[0].title, QStringLiteral("MIDI Error!"));
-        QCOMPARE(m_interaction->messages[0].text,
+        QCOMPARE(m_f->interaction.messages.size(), 1);
+        QCOMPARE(m_f->interaction.messages[0].title, QStringLiteral("MIDI Error!"));
+        QCOMPARE(m_f->interaction.messages[0].text,
                  QStringLiteral("Interface did not respond. Deselecting."));
-        QCOMPARE(m_interaction->messages[0].icon, QMessageBox::Warning);
+        QCOMPARE(m_f->interaction.messages[0].icon, QMessageBox::Warning);
         QCOMPARE(checked(), QStringList{"mnuFileMode"});
-        QCOMPARE(m_form->connectionMode(), ConnectionMode::FileOnly);
-        QCOMPARE(m_ports->selectedInterface(), -1);
+        QCOMPARE(m_f->main.connectionMode(), ConnectionMode::FileOnly);
+        QCOMPARE(m_f->ports.selectedInterface(), -1);
     }
 
     void leavingDirectMidiKeepsTheInterface() {
@@ -178,7 +172,7 @@ private slots:
         trigger("mnuDirectMIDI");
         trigger("mnuFileMode");
         QCOMPARE(checked(), QStringList{"mnuFileMode"});
-        QCOMPARE(m_ports->selectedInterface(), 0);
+        QCOMPARE(m_f->ports.selectedInterface(), 0);
     }
 
     void cancellingTheChooserDeselectsButKeepsTheMode() {
@@ -187,10 +181,10 @@ private slots:
         const QString before = status();
         answerChooser(false);
         trigger("mnuDirectMIDI");
-        QCOMPARE(m_form->connectionMode(), ConnectionMode::DirectMidi);
+        QCOMPARE(m_f->main.connectionMode(), ConnectionMode::DirectMidi);
         QCOMPARE(checked(), QStringList{"mnuDirectMIDI"});
         QCOMPARE(status(), before);
-        QCOMPARE(m_ports->selectedInterface(), -1); // a download now finds no interface
+        QCOMPARE(m_f->ports.selectedInterface(), -1); // a download now finds no interface
     }
 
     void chooserLooksAsDescribed() {

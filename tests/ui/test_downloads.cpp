@@ -4,6 +4,7 @@
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
 #include "download_commands.h"
+#include "editor_fixture.h"
 #include "fake_clock.h"
 #include "fake_desktop.h"
 #include "fake_midi_backend.h"
@@ -24,6 +25,7 @@
 #include <memory>
 
 using namespace tarnwick;
+using testing::EditorFixture;
 using testing::FakeClock;
 using testing::FakeDesktop;
 using testing::FakeMidiBackend;
@@ -36,35 +38,30 @@ class DownloadsTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_startDir;
-    std::unique_ptr<ScriptedInteraction> m_interaction;
-    std::unique_ptr<FakeDesktop> m_desktop;
-    std::unique_ptr<FakeClock> m_clock;
-    std::unique_ptr<FakeMidiBackend> m_midi;
-    std::unique_ptr<MidiPortLayer> m_ports;
-    std::unique_ptr<TMainForm> m_form;
+    std::unique_ptr<EditorFixture> m_f;
     TSaveForm* m_saveForm = nullptr;
     std::unique_ptr<PresetDownloads> m_downloads;
 
-    PresetRecord& preset(int n) { return m_form->bank()[PresetIndex::fromOneBase(n)]; }
-    int shown() const { return m_form->bank().currentPresetIndex().oneBased(); }
-    void trigger(const char* item) { m_form->findChild<QAction*>(item)->trigger(); }
+    PresetRecord& preset(int n) { return m_f->main.bank()[PresetIndex::fromOneBase(n)]; }
+    int shown() const { return m_f->main.bank().currentPresetIndex().oneBased(); }
+    void trigger(const char* item) { m_f->main.findChild<QAction*>(item)->trigger(); }
     // Direct MIDI chosen in the chooser, as a user would, with the keypad's interface.
     void directMode() {
-        m_interaction->onModal = [](QDialog& dialog) {
+        m_f->interaction.onModal = [](QDialog& dialog) {
             dialog.show();
             QTest::mouseClick(dialog.findChild<QPushButton*>("btnOK"), Qt::LeftButton);
             dialog.hide();
             return dialog.result();
         };
         trigger("mnuDirectMIDI");
-        QCOMPARE(m_form->connectionMode(), ConnectionMode::DirectMidi);
-        m_interaction->onModal = nullptr;
-        m_interaction->modalRuns.clear();
-        m_midi->log.clear();
-        m_midi->sent.clear();
+        QCOMPARE(m_f->main.connectionMode(), ConnectionMode::DirectMidi);
+        m_f->interaction.onModal = nullptr;
+        m_f->interaction.modalRuns.clear();
+        m_f->midi.log.clear();
+        m_f->midi.sent.clear();
     }
     void answerNumber(int number, QString* caption = nullptr, QString* question = nullptr) {
-        m_interaction->onModal = [=](QDialog& dialog) {
+        m_f->interaction.onModal = [=](QDialog& dialog) {
             auto& form = static_cast<PresetNumberDialog&>(dialog);
             if (caption) {
                 *caption = form.windowTitle();
@@ -94,27 +91,22 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         m_startDir = QDir::currentPath();
         QVERIFY(QDir::setCurrent(m_dir->path()));
-        m_interaction = std::make_unique<ScriptedInteraction>();
-        m_desktop = std::make_unique<FakeDesktop>();
-        m_clock = std::make_unique<FakeClock>();
-        m_midi = std::make_unique<FakeMidiBackend>();
-        m_ports = std::make_unique<MidiPortLayer>(*m_midi, *m_clock);
-        m_form = std::make_unique<TMainForm>(*m_interaction);
-        m_saveForm = new TSaveForm(m_form.get());
-        m_downloads = std::make_unique<PresetDownloads>(*m_form, *m_saveForm, *m_interaction,
-                                                        *m_desktop, *m_ports, *m_clock);
-        m_form->setDownloads(m_downloads.get());
-        m_form->setInterfaceForm(new TInterfaceForm(*m_ports, m_form.get()));
-        m_form->show();
+        m_f = std::make_unique<EditorFixture>();
+        m_saveForm = new TSaveForm(&m_f->main);
+        m_downloads = std::make_unique<PresetDownloads>(m_f->main, *m_saveForm, m_f->interaction,
+                                                        m_f->desktop, m_f->ports, m_f->clock);
+        m_f->main.setDownloads(m_downloads.get());
+        m_f->main.setInterfaceForm(new TInterfaceForm(m_f->ports, &m_f->main));
+        m_f->main.show();
         for (int n = 1; n <= 100; ++n) {
             SetPresetName(preset(n), "Keys " + std::to_string(n));
             preset(n).channel(1 + n % 16)[SlotKind::Program] = std::uint8_t(n % 128);
         }
-        m_form->LoadPresetFromBank();
+        m_f->main.LoadPresetFromBank();
     }
     void cleanup() {
-        m_form.reset();
         m_downloads.reset();
+        m_f.reset();
         QDir::setCurrent(m_startDir);
     }
 
@@ -176,19 +168,19 @@ private slots:
         if (!mode.isEmpty()) {
             trigger(mode.toLatin1().constData());
         }
-        m_form->showPresetNumber(3);
+        m_f->main.showPresetNumber(3);
         trigger(item.toLatin1().constData());
-        QCOMPARE(m_interaction->shown(),
+        QCOMPARE(m_f->interaction.shown(),
                  QStringList{"Download Halted!|No MIDI interface selected."});
-        QCOMPARE(m_interaction->messages[0].icon, QMessageBox::NoIcon);
+        QCOMPARE(m_f->interaction.messages[0].icon, QMessageBox::NoIcon);
         QCOMPARE(shown(), shownAfter);
-        QVERIFY(m_midi->log.empty());
+        QVERIFY(m_f->midi.log.empty());
     }
 
     void directCurrentToAnotherNumber() {
         directMode();
-        m_form->showPresetNumber(3);
-        m_form->findChild<QLineEdit*>("edPresetName")->setText("Edited 3");
+        m_f->main.showPresetNumber(3);
+        m_f->main.findChild<QLineEdit*>("edPresetName")->setText("Edited 3");
         QString caption, question;
         answerNumber(7, &caption, &question);
         trigger("mnuDownloadCurrent");
@@ -197,17 +189,17 @@ private slots:
         QCOMPARE(m_saveForm->windowTitle(), QStringLiteral("Save To Which Preset?"));
         QCOMPARE(m_saveForm->question()->text(),
                  QStringLiteral("Save Current Preset to this Preset Number? "));
-        QCOMPARE(m_midi->sent.size(), std::size_t(2));
+        QCOMPARE(m_f->midi.sent.size(), std::size_t(2));
         const PresetMessage expected = EncodePresetMessage(preset(3), PresetIndex::fromOneBase(7));
-        QVERIFY(m_midi->sent[0] == Bytes(expected.begin(), expected.end()));
-        QCOMPARE(m_midi->sent[0][4], std::uint8_t(6));
+        QVERIFY(m_f->midi.sent[0] == Bytes(expected.begin(), expected.end()));
+        QCOMPARE(m_f->midi.sent[0][4], std::uint8_t(6));
         QCOMPARE(PresetName(preset(3)), std::string("Edited 3     ")); // stored first
-        QVERIFY(m_midi->sent[1] == (Bytes{0xF0, 0x7D, 0x22, 0x07, 0x02, 0xF7}));
-        QCOMPARE(m_interaction->shown(), QStringList{"Download Success|Downloaded OK!"});
-        QCOMPARE(m_interaction->messages[0].icon, QMessageBox::Information);
+        QVERIFY(m_f->midi.sent[1] == (Bytes{0xF0, 0x7D, 0x22, 0x07, 0x02, 0xF7}));
+        QCOMPARE(m_f->interaction.shown(), QStringList{"Download Success|Downloaded OK!"});
+        QCOMPARE(m_f->interaction.messages[0].icon, QMessageBox::Information);
         QCOMPARE(shown(), 3);
         QVERIFY(!QFile::exists(PresetDownloads::TemporaryFile()));
-        QCOMPARE(m_interaction->busyDepth, 0);
+        QCOMPARE(m_f->interaction.busyDepth, 0);
     }
 
     void directCurrentFailures_data() {
@@ -222,17 +214,18 @@ private slots:
         QFETCH(QString, shownMessage);
         directMode();
         if (fault == 0) {
-            m_midi->keypad = KeypadProtocol({.stopAcknowledgingAt = 1});
+            m_f->midi.keypad = KeypadProtocol({.stopAcknowledgingAt = 1});
         } else if (fault == 1) {
-            m_midi->refuseOutput = true;
+            m_f->midi.refuseOutput = true;
         } else {
-            m_ports->setSelectedInterface(-1);
+            m_f->ports.setSelectedInterface(-1);
         }
         answerNumber(5);
         trigger("mnuDownloadCurrent");
-        QCOMPARE(m_interaction->shown(), QStringList{shownMessage});
-        QCOMPARE(m_interaction->messages[0].icon, QMessageBox::Warning);
-        QCOMPARE(m_midi->sent.size(), std::size_t(fault == 0 ? 1 : 0)); // no post-download message
+        QCOMPARE(m_f->interaction.shown(), QStringList{shownMessage});
+        QCOMPARE(m_f->interaction.messages[0].icon, QMessageBox::Warning);
+        QCOMPARE(m_f->midi.sent.size(),
+                 std::size_t(fault == 0 ? 1 : 0)); // no post-download message
         QVERIFY(!QFile::exists(PresetDownloads::TemporaryFile()));
     }
 
@@ -240,156 +233,158 @@ private slots:
         directMode();
         answerNumber(0);
         trigger("mnuDownloadCurrent");
-        QVERIFY(m_midi->log.empty());
-        QVERIFY(m_interaction->shown().isEmpty());
+        QVERIFY(m_f->midi.log.empty());
+        QVERIFY(m_f->interaction.shown().isEmpty());
         QCOMPARE(m_saveForm->windowTitle(), QStringLiteral("Save To Which Preset?"));
     }
 
     void directAllSendsTheWholeBank() {
         directMode();
-        m_form->showPresetNumber(9);
+        m_f->main.showPresetNumber(9);
         QStringList progress;
         QList<bool> lime;
-        m_midi->replies = [this, &progress, &lime](const Bytes& m) {
-            progress << m_form->statusPanel(1)->text();
-            lime << (m_form->statusBar()->palette().color(QPalette::Window) == QColor(0, 255, 0));
-            return m_midi->keypad.receive(m);
+        m_f->midi.replies = [this, &progress, &lime](const Bytes& m) {
+            progress << m_f->main.statusPanel(1)->text();
+            lime << (m_f->main.statusBar()->palette().color(QPalette::Window) == QColor(0, 255, 0));
+            return m_f->midi.keypad.receive(m);
         };
         trigger("mnuDownloadAll");
-        QCOMPARE(m_midi->sent.size(), std::size_t(101));
-        QVERIFY(m_midi->keypad.memoryAsBank() == bankBytes());
-        QVERIFY(m_midi->sent[100] == (Bytes{0xF0, 0x7D, 0x22, 0x07, 0x00, 0xF7}));
+        QCOMPARE(m_f->midi.sent.size(), std::size_t(101));
+        QVERIFY(m_f->midi.keypad.memoryAsBank() == bankBytes());
+        QVERIFY(m_f->midi.sent[100] == (Bytes{0xF0, 0x7D, 0x22, 0x07, 0x00, 0xF7}));
         QCOMPARE(progress.first(), QStringLiteral("Downloading Preset # 1"));
         QCOMPARE(progress[99], QStringLiteral("Downloading Preset # 100"));
         QVERIFY(std::all_of(lime.begin(), lime.begin() + 100, [](bool b) { return b; }));
-        QCOMPARE(m_form->statusPanel(1)->text(), QString());
-        QCOMPARE(m_form->statusBar()->palette().color(QPalette::Window),
+        QCOMPARE(m_f->main.statusPanel(1)->text(), QString());
+        QCOMPARE(m_f->main.statusBar()->palette().color(QPalette::Window),
                  QPalette().color(QPalette::Button));
-        QCOMPARE(m_interaction->shown(), QStringList{"Download Success|Downloaded OK!"});
+        QCOMPARE(m_f->interaction.shown(), QStringList{"Download Success|Downloaded OK!"});
         QCOMPARE(shown(), 1);
-        QCOMPARE(m_form->findChild<QLineEdit*>("edPreset")->text(), QStringLiteral("1"));
+        QCOMPARE(m_f->main.findChild<QLineEdit*>("edPreset")->text(), QStringLiteral("1"));
         QVERIFY(QFile::exists(PresetDownloads::TemporaryFile())); // left for the next download
         QCOMPARE(QFileInfo(PresetDownloads::TemporaryFile()).size(), 15300);
-        QCOMPARE(m_interaction->busyDepth, 0);
+        QCOMPARE(m_f->interaction.busyDepth, 0);
     }
 
     void directAllStopsAtTheFirstMissingAcknowledgement() {
         directMode();
-        m_midi->keypad = KeypadProtocol({.stopAcknowledgingAt = 42});
+        m_f->midi.keypad = KeypadProtocol({.stopAcknowledgingAt = 42});
         QString panelDuringMessage;
-        m_interaction->onMessage = [this, &panelDuringMessage](const auto&) {
-            panelDuringMessage = m_form->statusPanel(1)->text();
+        m_f->interaction.onMessage = [this, &panelDuringMessage](const auto&) {
+            panelDuringMessage = m_f->main.statusPanel(1)->text();
         };
         trigger("mnuDownloadAll");
-        QCOMPARE(m_interaction->shown(), QStringList{"Download Fail?|No acknowledge from keypad."});
+        QCOMPARE(m_f->interaction.shown(),
+                 QStringList{"Download Fail?|No acknowledge from keypad."});
         QCOMPARE(panelDuringMessage, QStringLiteral("Downloading Preset # 42"));
-        QCOMPARE(m_midi->sent.size(), std::size_t(42)); // 43 to 100 not sent, no follow-up
-        QCOMPARE(m_form->statusPanel(1)->text(), QString());
-        QCOMPARE(m_form->statusBar()->palette().color(QPalette::Window),
+        QCOMPARE(m_f->midi.sent.size(), std::size_t(42)); // 43 to 100 not sent, no follow-up
+        QCOMPARE(m_f->main.statusPanel(1)->text(), QString());
+        QCOMPARE(m_f->main.statusBar()->palette().color(QPalette::Window),
                  QPalette().color(QPalette::Button));
         QCOMPARE(shown(), 1);
     }
 
     void directAllWithoutAnInterface() {
         directMode();
-        m_ports->setSelectedInterface(-1);
+        m_f->ports.setSelectedInterface(-1);
         trigger("mnuDownloadAll");
-        QCOMPARE(m_interaction->shown(), QStringList{"Download Fail!|Bad or missing MIDI device."});
+        QCOMPARE(m_f->interaction.shown(),
+                 QStringList{"Download Fail!|Bad or missing MIDI device."});
         QVERIFY(QFile::exists(PresetDownloads::TemporaryFile()));
-        QVERIFY(m_midi->log.empty());
+        QVERIFY(m_f->midi.log.empty());
         QCOMPARE(shown(), 1);
     }
 
     void externalCurrentHandsTheFileOver() {
         trigger("mnuExternalApp");
-        m_form->showPresetNumber(4);
+        m_f->main.showPresetNumber(4);
         QString caption;
         answerNumber(11, &caption);
-        m_interaction->fileAnswers = {m_dir->filePath("keys4.syx")};
+        m_f->interaction.fileAnswers = {m_dir->filePath("keys4.syx")};
         trigger("mnuDownloadCurrent");
         QCOMPARE(caption, QStringLiteral("Save To Which Preset?"));
-        QCOMPARE(m_interaction->saveRequests[0].title, QStringLiteral("Save Current Preset As"));
-        QCOMPARE(m_interaction->saveRequests[0].proposedName, QStringLiteral("Keys 4"));
+        QCOMPARE(m_f->interaction.saveRequests[0].title, QStringLiteral("Save Current Preset As"));
+        QCOMPARE(m_f->interaction.saveRequests[0].proposedName, QStringLiteral("Keys 4"));
         QFile file(m_dir->filePath("keys4.syx"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const PresetMessage expected = EncodePresetMessage(preset(4), PresetIndex::fromOneBase(11));
         QCOMPARE(file.readAll(), QByteArray(reinterpret_cast<const char*>(expected.data()), 153));
-        QCOMPARE(m_desktop->opened, QStringList{m_dir->filePath("keys4.syx")});
-        QVERIFY(m_interaction->shown().isEmpty());
+        QCOMPARE(m_f->desktop.opened, QStringList{m_dir->filePath("keys4.syx")});
+        QVERIFY(m_f->interaction.shown().isEmpty());
         QCOMPARE(shown(), 4);
     }
 
     void externalApplicationMissing() {
         trigger("mnuExternalApp");
-        m_desktop->accepts = false;
+        m_f->desktop.accepts = false;
         answerNumber(1);
-        m_interaction->fileAnswers = {m_dir->filePath("one.syx")};
+        m_f->interaction.fileAnswers = {m_dir->filePath("one.syx")};
         trigger("mnuDownloadCurrent");
-        QCOMPARE(m_interaction->shown(),
+        QCOMPARE(m_f->interaction.shown(),
                  QStringList{"Download Fail!|ERROR: Could not find the .SYX file and/or MIDIOX"});
-        QCOMPARE(m_interaction->messages[0].icon, QMessageBox::NoIcon);
+        QCOMPARE(m_f->interaction.messages[0].icon, QMessageBox::NoIcon);
     }
 
     void externalCancelPaths() {
         trigger("mnuExternalApp");
         answerNumber(0);
         trigger("mnuDownloadCurrent");
-        QVERIFY(m_interaction->saveRequests.isEmpty());
+        QVERIFY(m_f->interaction.saveRequests.isEmpty());
         answerNumber(2);
         trigger("mnuDownloadCurrent"); // file dialog cancelled
-        m_form->showPresetNumber(6);
+        m_f->main.showPresetNumber(6);
         trigger("mnuDownloadAll"); // file dialog cancelled
-        QVERIFY(m_desktop->opened.isEmpty());
+        QVERIFY(m_f->desktop.opened.isEmpty());
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{});
-        QVERIFY(m_interaction->shown().isEmpty());
+        QVERIFY(m_f->interaction.shown().isEmpty());
         QCOMPARE(shown(), 1);
     }
 
     void externalAllWritesTheBank() {
         trigger("mnuExternalApp");
-        m_interaction->fileAnswers = {m_dir->filePath("bank.syx")};
+        m_f->interaction.fileAnswers = {m_dir->filePath("bank.syx")};
         trigger("mnuDownloadAll");
-        QCOMPARE(m_interaction->saveRequests[0].proposedName, QStringLiteral("My100Presets.syx"));
+        QCOMPARE(m_f->interaction.saveRequests[0].proposedName, QStringLiteral("My100Presets.syx"));
         QFile file(m_dir->filePath("bank.syx"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const Bytes bank = bankBytes();
         QCOMPARE(file.readAll(), QByteArray(reinterpret_cast<const char*>(bank.data()), 15300));
-        QCOMPARE(m_desktop->opened, QStringList{m_dir->filePath("bank.syx")});
+        QCOMPARE(m_f->desktop.opened, QStringList{m_dir->filePath("bank.syx")});
         QCOMPARE(m_saveForm->presetNumber(), 1);
         QCOMPARE(shown(), 1);
-        QCOMPARE(m_interaction->busyDepth, 0);
+        QCOMPARE(m_f->interaction.busyDepth, 0);
     }
 
     void externalWriteFailureHandsNothingOver() {
         trigger("mnuExternalApp");
-        m_interaction->fileAnswers = {m_dir->filePath("missing/bank.syx")};
+        m_f->interaction.fileAnswers = {m_dir->filePath("missing/bank.syx")};
         trigger("mnuDownloadAll");
-        QCOMPARE(m_interaction->shown(), QStringList{"Error|Error opening output file."});
-        QVERIFY(m_desktop->opened.isEmpty());
+        QCOMPARE(m_f->interaction.shown(), QStringList{"Error|Error opening output file."});
+        QVERIFY(m_f->desktop.opened.isEmpty());
     }
 
     void noSecondTransferWhileOneRuns() {
         directMode();
         int nested = 0;
-        m_midi->replies = [this, &nested](const Bytes& m) {
+        m_f->midi.replies = [this, &nested](const Bytes& m) {
             // A second request arriving while the first talks to the keypad.
             if (nested++ == 0) {
                 trigger("mnuDownloadAll");
                 trigger("mnuDownloadCurrent");
             }
-            return m_midi->keypad.receive(m);
+            return m_f->midi.keypad.receive(m);
         };
         answerNumber(2);
         trigger("mnuDownloadCurrent");
-        QCOMPARE(m_midi->sent.size(), std::size_t(2)); // the preset and its follow-up only
-        QVERIFY(m_form->isVisible());
-        m_midi->replies = [this](const Bytes& m) {
-            m_form->close(); // refused while the transfer runs
-            return m_midi->keypad.receive(m);
+        QCOMPARE(m_f->midi.sent.size(), std::size_t(2)); // the preset and its follow-up only
+        QVERIFY(m_f->main.isVisible());
+        m_f->midi.replies = [this](const Bytes& m) {
+            m_f->main.close(); // refused while the transfer runs
+            return m_f->midi.keypad.receive(m);
         };
         answerNumber(2);
         trigger("mnuDownloadCurrent");
-        QVERIFY(m_form->isVisible());
+        QVERIFY(m_f->main.isVisible());
     }
 };
 

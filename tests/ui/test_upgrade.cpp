@@ -1,6 +1,7 @@
 // The firmware upgrade command with an in-process keypad and a scripted user: the prompt,
 // every message, the progress window, and that the chosen interface is used whatever the
 // connection mode.
+#include "editor_fixture.h"
 #include "fake_clock.h"
 #include "fake_midi_backend.h"
 #include "interface_form.h"
@@ -19,6 +20,7 @@
 #include <memory>
 
 using namespace tarnwick;
+using testing::EditorFixture;
 using testing::FakeClock;
 using testing::FakeMidiBackend;
 using testing::ScriptedInteraction;
@@ -38,11 +40,7 @@ class UpgradeTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<ScriptedInteraction> m_interaction;
-    std::unique_ptr<FakeClock> m_clock;
-    std::unique_ptr<FakeMidiBackend> m_midi;
-    std::unique_ptr<MidiPortLayer> m_ports;
-    std::unique_ptr<TMainForm> m_form;
+    std::unique_ptr<EditorFixture> m_f;
     TfrmProgress* m_progress = nullptr;
     std::unique_ptr<FirmwareUpgradeCommand> m_upgrade;
 
@@ -55,76 +53,72 @@ class UpgradeTest : public QObject {
         return path;
     }
     void upgrade(const QString& path) {
-        m_interaction->fileAnswers = {path};
-        QTest::mouseClick(m_form->findChild<QToolButton*>("btnUpgrade"), Qt::LeftButton);
+        m_f->interaction.fileAnswers = {path};
+        QTest::mouseClick(m_f->main.findChild<QToolButton*>("btnUpgrade"), Qt::LeftButton);
     }
     void chooseInterface() {
-        m_ports->RefreshInterfaces();
-        m_ports->setSelectedInterface(0);
+        m_f->ports.RefreshInterfaces();
+        m_f->ports.setSelectedInterface(0);
     }
 
 private slots:
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
-        m_interaction = std::make_unique<ScriptedInteraction>();
-        m_clock = std::make_unique<FakeClock>();
-        m_midi = std::make_unique<FakeMidiBackend>();
-        m_midi->keypad = KeypadProtocol({.upgradeMode = true});
-        m_ports = std::make_unique<MidiPortLayer>(*m_midi, *m_clock);
-        m_form = std::make_unique<TMainForm>(*m_interaction);
-        m_progress = new TfrmProgress(m_form.get());
-        m_upgrade = std::make_unique<FirmwareUpgradeCommand>(*m_form, *m_progress, *m_interaction,
-                                                             *m_ports);
-        m_form->setUpgrade(m_upgrade.get());
-        m_form->show();
+        m_f = std::make_unique<EditorFixture>();
+        m_f->midi.keypad = KeypadProtocol({.upgradeMode = true});
+        m_progress = new TfrmProgress(&m_f->main);
+        m_upgrade = std::make_unique<FirmwareUpgradeCommand>(m_f->main, *m_progress,
+                                                             m_f->interaction, m_f->ports);
+        m_f->main.setUpgrade(m_upgrade.get());
+        m_f->main.show();
     }
     void cleanup() {
-        m_form.reset();
         m_upgrade.reset();
+        m_f.reset();
     }
 
     void promptAndDialog() {
-        m_interaction->messageAnswers = {QMessageBox::Cancel};
+        m_f->interaction.messageAnswers = {QMessageBox::Cancel};
         upgrade(file(firmwareMessage(10)));
-        QCOMPARE(m_interaction->messages.size(), 1);
-        const auto& prompt = m_interaction->messages[0];
+        QCOMPARE(m_f->interaction.messages.size(), 1);
+        const auto& prompt = m_f->interaction.messages[0];
         QCOMPARE(prompt.title, QStringLiteral("Firmware Upgrade"));
         QCOMPARE(prompt.text,
                  QStringLiteral("Select your MIDI connection and put the keypad into UPGRADE "
                                 "mode.\nNOTE: You MUST use the interface box."));
         QCOMPARE(prompt.icon, QMessageBox::Information);
         QCOMPARE(prompt.buttons, QMessageBox::Ok | QMessageBox::Cancel);
-        QVERIFY(m_interaction->openRequests.isEmpty());
+        QVERIFY(m_f->interaction.openRequests.isEmpty());
 
-        m_interaction->fileAnswers.clear();
-        QTest::mouseClick(m_form->findChild<QToolButton*>("btnUpgrade"), Qt::LeftButton);
-        QCOMPARE(m_interaction->openRequests.size(), 1);
-        QCOMPARE(m_interaction->openRequests[0].title,
+        m_f->interaction.fileAnswers.clear();
+        QTest::mouseClick(m_f->main.findChild<QToolButton*>("btnUpgrade"), Qt::LeftButton);
+        QCOMPARE(m_f->interaction.openRequests.size(), 1);
+        QCOMPARE(m_f->interaction.openRequests[0].title,
                  QStringLiteral("Open Firmware Upgrade File"));
-        QVERIFY(m_interaction->openRequests[0].filter.startsWith("(*.syx) Sys Ex Files"));
-        QCOMPARE(m_interaction->messages.size(), 2);
+        QVERIFY(m_f->interaction.openRequests[0].filter.startsWith("(*.syx) Sys Ex Files"));
+        QCOMPARE(m_f->interaction.messages.size(), 2);
 
         upgrade(m_dir->filePath("vanished.syx"));
-        QCOMPARE(m_interaction->messages.size(), 3); // the prompt only
-        QVERIFY(m_midi->log.empty());
+        QCOMPARE(m_f->interaction.messages.size(), 3); // the prompt only
+        QVERIFY(m_f->midi.log.empty());
     }
 
     void threeMessagesWithProgress() {
         chooseInterface();
         QList<bool> visible;
-        m_midi->replies = [this, &visible](const Bytes& m) {
+        m_f->midi.replies = [this, &visible](const Bytes& m) {
             visible << m_progress->isVisible();
-            return m_midi->keypad.receive(m);
+            return m_f->midi.keypad.receive(m);
         };
         upgrade(file(firmwareMessage(100) + firmwareMessage(2048) + firmwareMessage(7)));
-        QCOMPARE(m_interaction->shown(),
+        QCOMPARE(m_f->interaction.shown(),
                  (QStringList{"Firmware Upgrade|Select your MIDI connection and put the "
                               "keypad into UPGRADE mode.\nNOTE: You MUST use the "
                               "interface box.",
                               "Upgrade Complete|Success!"}));
-        QCOMPARE(m_interaction->messages[1].icon, QMessageBox::Information);
-        QCOMPARE(m_midi->keypad.firmwareMessages(), 3);
-        QCOMPARE(m_midi->sent.size(), std::size_t(3));
+        QCOMPARE(m_f->interaction.messages[1].icon, QMessageBox::Information);
+        QCOMPARE(m_f->midi.keypad.firmwareMessages(), 3);
+        QCOMPARE(m_f->midi.sent.size(), std::size_t(3));
         QCOMPARE(visible, (QList<bool>{true, true, true}));
         QCOMPARE(m_progress->progressBar()->value(), 4); // the empty last block is a step too
         QVERIFY(!m_progress->isVisible());
@@ -162,23 +156,23 @@ private slots:
             chooseInterface();
         }
         if (setup == 1) {
-            m_midi->keypad = KeypadProtocol({.upgradeMode = false});
+            m_f->midi.keypad = KeypadProtocol({.upgradeMode = false});
         }
-        m_midi->refuseOutput = setup == 3;
+        m_f->midi.refuseOutput = setup == 3;
         upgrade(file(firmware));
-        QCOMPARE(m_interaction->messages.size(), 2);
-        QCOMPARE(m_interaction->shown().last(), shownMessage);
-        QCOMPARE(m_interaction->messages.last().icon, QMessageBox::Warning);
-        QCOMPARE(int(m_midi->sent.size()), sent);
+        QCOMPARE(m_f->interaction.messages.size(), 2);
+        QCOMPARE(m_f->interaction.shown().last(), shownMessage);
+        QCOMPARE(m_f->interaction.messages.last().icon, QMessageBox::Warning);
+        QCOMPARE(int(m_f->midi.sent.size()), sent);
         QVERIFY(!m_progress->isVisible());
     }
 
     void usesTheChosenInterfaceWhateverTheMode() {
         chooseInterface();
-        m_form->findChild<QAction*>("mnuFileMode")->trigger();
+        m_f->main.findChild<QAction*>("mnuFileMode")->trigger();
         upgrade(file(firmwareMessage(10)));
-        QCOMPARE(m_interaction->shown().last(), QStringLiteral("Upgrade Complete|Success!"));
-        QCOMPARE(m_midi->keypad.firmwareMessages(), 1);
+        QCOMPARE(m_f->interaction.shown().last(), QStringLiteral("Upgrade Complete|Success!"));
+        QCOMPARE(m_f->midi.keypad.firmwareMessages(), 1);
     }
 
     void progressWindowAndItsSteps() {
