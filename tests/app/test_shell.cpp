@@ -50,18 +50,28 @@ public:
     }
 };
 
+// The application's windows on fakes, with the user manual looked for in `executableDir`.
+struct Shell {
+    explicit Shell(const QString& executableDir, DesktopServices* desktopToUse = nullptr)
+        : ports(midi, clock), windows({interaction, desktopToUse ? *desktopToUse : desktop, clock,
+                                       ports, executableDir}) {}
+    ScriptedInteraction interaction;
+    FakeDesktop desktop;
+    FakeClock clock;
+    testing::FakeMidiBackend midi;
+    MidiPortLayer ports;
+    AppWindows windows;
+};
+
 } // namespace
 
 class ShellTest : public QObject {
     Q_OBJECT
 private slots:
     void startUpCreatesEveryWindowOnceInOrder() {
-        ScriptedInteraction interaction;
-        FakeDesktop desktop;
-        FakeClock clock;
-        testing::FakeMidiBackend midi;
-        MidiPortLayer ports(midi, clock);
-        AppWindows windows({interaction, desktop, clock, ports, QDir::tempPath()});
+        Shell shell(QDir::tempPath());
+        ScriptedInteraction& interaction = shell.interaction;
+        AppWindows& windows = shell.windows;
         QCOMPARE(windows.creationOrder(),
                  QStringList({"TMainForm", "TSaveForm", "TLoadForm", "TMidiEventsForm",
                               "TAboutForm", "TPresetListForm", "TInterfaceForm", "TfrmProgress"}));
@@ -142,13 +152,10 @@ private slots:
     }
 
     void manualOpensBesideTheExecutable() {
-        ScriptedInteraction interaction;
-        FakeDesktop desktop;
-        FakeClock clock;
-        testing::FakeMidiBackend midi;
-        MidiPortLayer ports(midi, clock);
-        AppWindows windows(
-            {interaction, desktop, clock, ports, QStringLiteral("/opt/tarnwick/bin")});
+        Shell shell(QStringLiteral("/opt/tarnwick/bin"));
+        ScriptedInteraction& interaction = shell.interaction;
+        FakeDesktop& desktop = shell.desktop;
+        AppWindows& windows = shell.windows;
         windows.MainForm()->findChild<QAction*>("PDFManual1")->trigger();
         QCOMPARE(desktop.opened, QStringList{QStringLiteral("/opt/tarnwick/bin/Tarnwick.pdf")});
         QVERIFY(interaction.messages.isEmpty());
@@ -162,20 +169,17 @@ private slots:
     void manualThatCannotBeOpenedSaysSo() {
         QFETCH(bool, fileThere);
         QTemporaryDir dir;
-        ScriptedInteraction interaction;
         QtDesktopServices realDesktop;
         FakeDesktop refusingDesktop;
         refusingDesktop.accepts = false;
-        DesktopServices& desktop = fileThere ? static_cast<DesktopServices&>(refusingDesktop)
-                                             : static_cast<DesktopServices&>(realDesktop);
         if (fileThere) {
             QFile pdf(UserManualPath(dir.path()));
             QVERIFY(pdf.open(QIODevice::WriteOnly));
         }
-        FakeClock clock;
-        testing::FakeMidiBackend midi;
-        MidiPortLayer ports(midi, clock);
-        AppWindows windows({interaction, desktop, clock, ports, dir.path()});
+        Shell shell(dir.path(), fileThere ? static_cast<DesktopServices*>(&refusingDesktop)
+                                          : static_cast<DesktopServices*>(&realDesktop));
+        ScriptedInteraction& interaction = shell.interaction;
+        AppWindows& windows = shell.windows;
         windows.MainForm()->findChild<QAction*>("PDFManual1")->trigger();
         QCOMPARE(interaction.messages.size(), 1);
         QCOMPARE(interaction.messages[0].title, QStringLiteral("Help"));
@@ -186,12 +190,9 @@ private slots:
     }
 
     void aboutBoxShowsTheVersionAndClosesWithOk() {
-        ScriptedInteraction interaction;
-        FakeDesktop desktop;
-        FakeClock clock;
-        testing::FakeMidiBackend midi;
-        MidiPortLayer ports(midi, clock);
-        AppWindows windows({interaction, desktop, clock, ports, QDir::tempPath()});
+        Shell shell(QDir::tempPath());
+        ScriptedInteraction& interaction = shell.interaction;
+        AppWindows& windows = shell.windows;
         TAboutForm* about = windows.AboutForm();
         interaction.onModal = [](QDialog& dialog) {
             dialog.show();

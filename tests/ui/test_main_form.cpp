@@ -2,6 +2,7 @@
 // colouring, Enter in the spin edits, and the transfer of a preset between bank and window.
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
+#include "editor_fixture.h"
 #include "main_form.h"
 #include "preset_list_form.h"
 #include "scripted_interaction.h"
@@ -23,6 +24,7 @@
 #include <memory>
 
 using namespace tarnwick;
+using testing::EditorFixture;
 using testing::ScriptedInteraction;
 
 Q_DECLARE_METATYPE(tarnwick::SlotKind)
@@ -30,22 +32,23 @@ Q_DECLARE_METATYPE(tarnwick::SlotKind)
 class MainFormTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<ScriptedInteraction> m_interaction;
-    std::unique_ptr<TMainForm> m_form;
+    std::unique_ptr<EditorFixture> m_f;
     TPresetListForm* m_list = nullptr;
 
     template <typename T> T* child(const QString& name) const {
-        T* widget = m_form->findChild<T*>(name);
+        T* widget = m_f->main.findChild<T*>(name);
         if (!widget) {
             qFatal("no control %s", qPrintable(name));
         }
         return widget;
     }
-    QCheckBox* box(int c, SlotKind k) const { return m_form->channelGrid()->checkBox(c, k); }
-    ChannelSpinEdit* spin(int c, SlotKind k) const { return m_form->channelGrid()->spinEdit(c, k); }
+    QCheckBox* box(int c, SlotKind k) const { return m_f->main.channelGrid()->checkBox(c, k); }
+    ChannelSpinEdit* spin(int c, SlotKind k) const {
+        return m_f->main.channelGrid()->spinEdit(c, k);
+    }
     QLineEdit* nameField() const { return child<QLineEdit>(QStringLiteral("edPresetName")); }
     QComboBox* prePost() const { return child<QComboBox>(QStringLiteral("cboxPrePost")); }
-    PresetRecord& preset(int number) { return m_form->bank()[PresetIndex::fromOneBase(number)]; }
+    PresetRecord& preset(int number) { return m_f->main.bank()[PresetIndex::fromOneBase(number)]; }
 
     void typeInto(QWidget* widget, const QString& text) {
         widget->setFocus();
@@ -54,17 +57,16 @@ class MainFormTest : public QObject {
 
 private slots:
     void init() {
-        m_interaction = std::make_unique<ScriptedInteraction>();
-        m_form = std::make_unique<TMainForm>(*m_interaction);
-        m_list = new TPresetListForm(m_form.get());
-        m_form->setPresetListForm(m_list);
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        m_f = std::make_unique<EditorFixture>();
+        m_list = new TPresetListForm(&m_f->main);
+        m_f->main.setPresetListForm(m_list);
+        m_f->main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&m_f->main));
     }
-    void cleanup() { m_form.reset(); }
+    void cleanup() { m_f.reset(); }
 
     void startsOnPresetOneWithEverythingSwitchedOff() {
-        QCOMPARE(m_form->windowTitle(), QStringLiteral("Tarnwick Editor"));
+        QCOMPARE(m_f->main.windowTitle(), QStringLiteral("Tarnwick Editor"));
         QCOMPARE(child<QLineEdit>(QStringLiteral("edPreset"))->text(), QStringLiteral("1"));
         QCOMPARE(nameField()->text(), QStringLiteral("New Name 1"));
         for (int c = 1; c <= kChannelCount; ++c) {
@@ -78,12 +80,13 @@ private slots:
         }
         QCOMPARE(prePost()->currentText(), QStringLiteral("Pre"));
         QCOMPARE(child<QLineEdit>(QStringLiteral("edArbMidiData"))->text(), QString());
-        QVERIFY(!m_form->presetEdited());
+        QVERIFY(!m_f->main.presetEdited());
         QCOMPARE(QApplication::focusWidget(), child<QLineEdit>(QStringLiteral("edPreset")));
-        QCOMPARE(m_form->statusPanel(0)->text(), QStringLiteral("MIDI: None (save to file only)"));
-        QCOMPARE(m_form->statusPanel(1)->text(), QString());
-        QCOMPARE(m_form->statusPanel(0)->width(), 300);
-        QVERIFY(m_form->statusPanel(1)->width() >= 150); // room for "Downloading Preset # 100"
+        QCOMPARE(m_f->main.statusPanel(0)->text(),
+                 QStringLiteral("MIDI: None (save to file only)"));
+        QCOMPARE(m_f->main.statusPanel(1)->text(), QString());
+        QCOMPARE(m_f->main.statusPanel(0)->width(), 300);
+        QVERIFY(m_f->main.statusPanel(1)->width() >= 150); // room for "Downloading Preset # 100"
         QVERIFY(child<QAction>(QStringLiteral("mnuPickConnection"))->isChecked());
         QCOMPARE(m_list->listBox()->count(), 100);
         QCOMPARE(m_list->listBox()->item(0)->text(), QStringLiteral("01.  New Name 1"));
@@ -110,8 +113,8 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QRect, geometry);
         auto* widget = child<QWidget>(name);
-        const QRect actual(widget->mapTo(m_form.get(), QPoint(0, 0)), widget->size());
-        QCOMPARE(m_form->size(), QSize(515, 704));
+        const QRect actual(widget->mapTo(&m_f->main, QPoint(0, 0)), widget->size());
+        QCOMPARE(m_f->main.size(), QSize(515, 704));
         if (geometry.x() >= 0) {
             QCOMPARE(actual.topLeft(), geometry.topLeft());
         }
@@ -205,24 +208,24 @@ private slots:
 
     void hintsLeaveTheStatusPanelsInPlace() {
         // A hint shown in the status bar would hide the connection and progress panels.
-        for (QToolButton* button : m_form->findChildren<QToolButton*>()) {
+        for (QToolButton* button : m_f->main.findChildren<QToolButton*>()) {
             QStatusTipEvent tip(button->statusTip());
             if (!button->statusTip().isEmpty()) {
-                QApplication::sendEvent(m_form.get(), &tip);
+                QApplication::sendEvent(&m_f->main, &tip);
             }
         }
-        QVERIFY(m_form->statusPanel(0)->isVisible());
-        QVERIFY(m_form->statusPanel(1)->isVisible());
+        QVERIFY(m_f->main.statusPanel(0)->isVisible());
+        QVERIFY(m_f->main.statusPanel(1)->isVisible());
         QCOMPARE(child<QToolButton>(QStringLiteral("btnAutoSend"))->toolTip(),
                  QStringLiteral("Select MIDI connection"));
     }
 
     void everyReachableControlHasAnAccessibleName() {
-        const auto widgets = m_form->findChildren<QWidget*>();
+        const auto widgets = m_f->main.findChildren<QWidget*>();
         int focusable = 0;
         for (QWidget* w : widgets) {
             if (w->focusPolicy() == Qt::NoFocus || w->focusProxy() ||
-                qobject_cast<QLineEdit*>(w->parentWidget()) || !w->isVisibleTo(m_form.get())) {
+                qobject_cast<QLineEdit*>(w->parentWidget()) || !w->isVisibleTo(&m_f->main)) {
                 continue;
             }
             if (qobject_cast<QAbstractSpinBox*>(w->parentWidget()) ||
@@ -247,18 +250,18 @@ private slots:
 
     void checkBoxSwitchesItsOwnSpinEditOnly() {
         preset(1).channel(4)[SlotKind::Lsb] = 0x80 | 37;
-        m_form->LoadPresetFromBank();
-        QVERIFY(!m_form->presetEdited());
+        m_f->main.LoadPresetFromBank();
+        QVERIFY(!m_f->main.presetEdited());
 
         QTest::mouseClick(box(4, SlotKind::Lsb), Qt::LeftButton);
         QVERIFY(box(4, SlotKind::Lsb)->isChecked());
         QVERIFY(spin(4, SlotKind::Lsb)->isEnabled());
         QCOMPARE(spin(4, SlotKind::Lsb)->value(), 37);
         QCOMPARE(QApplication::focusWidget(), spin(4, SlotKind::Lsb));
-        QVERIFY(m_form->presetEdited());
+        QVERIFY(m_f->main.presetEdited());
 
-        m_form->flushEdits();
-        QVERIFY(!m_form->presetEdited());
+        m_f->main.flushEdits();
+        QVERIFY(!m_f->main.presetEdited());
         QCOMPARE(preset(1).channel(4)[SlotKind::Lsb], std::uint8_t{37});
 
         QTest::mouseClick(box(4, SlotKind::Lsb), Qt::LeftButton);
@@ -266,7 +269,7 @@ private slots:
         QVERIFY(!spin(4, SlotKind::Lsb)->isEnabled());
         QCOMPARE(spin(4, SlotKind::Lsb)->value(), 37);
         QCOMPARE(QApplication::focusWidget(), box(4, SlotKind::Lsb));
-        QVERIFY(m_form->presetEdited());
+        QVERIFY(m_f->main.presetEdited());
 
         // Nothing else moved.
         for (int c = 1; c <= kChannelCount; ++c) {
@@ -280,9 +283,9 @@ private slots:
     void switchingOffOneValueLeavesTheOthers() {
         preset(1).channel(3) = ChannelSlot{{10, 20, 29}};
         preset(1).channel(4) = ChannelSlot{{11, 21, 31}};
-        m_form->LoadPresetFromBank();
+        m_f->main.LoadPresetFromBank();
         QTest::mouseClick(box(3, SlotKind::Program), Qt::LeftButton);
-        m_form->flushEdits();
+        m_f->main.flushEdits();
         QCOMPARE(preset(1).channel(3), (ChannelSlot{{10, 20, 0x80 | 29}}));
         QCOMPARE(preset(1).channel(4), (ChannelSlot{{11, 21, 31}}));
     }
@@ -291,13 +294,13 @@ private slots:
         preset(2).channel(5)[SlotKind::Lsb] = 9;
         auto* name = nameField();
         name->setFocus();
-        m_form->showPresetNumber(2);
+        m_f->main.showPresetNumber(2);
         QVERIFY(box(5, SlotKind::Lsb)->isChecked());
         QVERIFY(spin(5, SlotKind::Lsb)->isEnabled());
         QCOMPARE(spin(5, SlotKind::Lsb)->value(), 9);
         QCOMPARE(QApplication::focusWidget(), name);
-        QVERIFY(!m_form->presetEdited());
-        m_form->showPresetNumber(1);
+        QVERIFY(!m_f->main.presetEdited());
+        m_f->main.showPresetNumber(1);
         QVERIFY(!box(5, SlotKind::Lsb)->isChecked());
         QVERIFY(!spin(5, SlotKind::Lsb)->isEnabled());
     }
@@ -324,12 +327,12 @@ private slots:
             QTest::mouseClick(box(channel, kind), Qt::LeftButton);
         }
         spin(channel, kind)->setValue(shown);
-        QVERIFY(m_form->presetEdited());
-        m_form->flushEdits();
+        QVERIFY(m_f->main.presetEdited());
+        m_f->main.flushEdits();
         QCOMPARE(int(preset(1).channel(channel)[kind]), stored);
 
-        m_form->showPresetNumber(2);
-        m_form->showPresetNumber(1);
+        m_f->main.showPresetNumber(2);
+        m_f->main.showPresetNumber(1);
         QCOMPARE(spin(channel, kind)->value(), shown);
         QCOMPARE(spin(channel, kind)->isEnabled(), on);
         QCOMPARE(box(channel, kind)->isChecked(), on);
@@ -356,10 +359,10 @@ private slots:
         nameField()->selectAll();
         QTest::keyClick(nameField(), Qt::Key_Delete);
         typeInto(nameField(), typed);
-        QVERIFY(m_form->presetEdited());
-        m_form->flushEdits();
+        QVERIFY(m_f->main.presetEdited());
+        m_f->main.flushEdits();
         QCOMPARE(nameField()->text(), stored);
-        QVERIFY(!m_form->presetEdited());
+        QVERIFY(!m_f->main.presetEdited());
         QCOMPARE(QString::fromLatin1(PresetName(preset(1)).c_str()), stored);
         QCOMPARE(preset(1).name[13], std::uint8_t{0});
     }
@@ -375,7 +378,7 @@ private slots:
             QApplication::sendEvent(nameField(), &press);
         }
         QCOMPARE(nameField()->text(), QStringLiteral("P~ X"));
-        QVERIFY(m_form->presetEdited());
+        QVERIFY(m_f->main.presetEdited());
 
         QApplication::clipboard()->setText(QStringLiteral("Tab\there"));
         QTest::keyClick(nameField(), Qt::Key_V, Qt::ControlModifier);
@@ -387,18 +390,18 @@ private slots:
         QCOMPARE(nameField()->text().size(), 13);
         // A name from a file keeps its bytes.
         SetPresetName(preset(3), "Caf\xE9\x01");
-        m_form->showPresetNumber(3);
+        m_f->main.showPresetNumber(3);
         QCOMPARE(nameField()->text(), QStringLiteral("Caf\u00E9\u0001"));
         nameField()->setFocus();
         QTest::keyClick(nameField(), Qt::Key_End);
         QTest::keyClicks(nameField(), QStringLiteral("!"));
-        m_form->flushEdits();
+        m_f->main.flushEdits();
         QCOMPARE(PresetName(preset(3)), std::string("Caf\xE9\x01!       "));
     }
 
     void nameWithoutTerminatorShowsAllThirteen() {
         SetPresetName(preset(5), "ABCDEFGHIJKLMNOP");
-        m_form->showPresetNumber(5);
+        m_f->main.showPresetNumber(5);
         QCOMPARE(nameField()->text(), QStringLiteral("ABCDEFGHIJKLM"));
     }
 
@@ -406,22 +409,22 @@ private slots:
         preset(6).placement = 0xA4; // Pre, with bits 1 to 7 from a file
         preset(6).reservedA = 0x12;
         preset(6).reservedB = 0xFE;
-        m_form->showPresetNumber(6);
+        m_f->main.showPresetNumber(6);
         QCOMPARE(prePost()->currentText(), QStringLiteral("Pre"));
         for (int round = 0; round < 3; ++round) {
             nameField()->setText(QStringLiteral("Edited"));
-            m_form->showPresetNumber(7);
-            m_form->showPresetNumber(6);
+            m_f->main.showPresetNumber(7);
+            m_f->main.showPresetNumber(6);
         }
         QCOMPARE(preset(6).placement, std::uint8_t{0xA4});
         QCOMPARE(preset(6).reservedA, std::uint8_t{0x12});
         QCOMPARE(preset(6).reservedB, std::uint8_t{0xFE});
 
         prePost()->setCurrentIndex(1); // changing only Pre/Post is an edit
-        QVERIFY(m_form->presetEdited());
-        m_form->showPresetNumber(7);
+        QVERIFY(m_f->main.presetEdited());
+        m_f->main.showPresetNumber(7);
         QCOMPARE(preset(6).placement, std::uint8_t{0xA5});
-        m_form->showPresetNumber(6);
+        m_f->main.showPresetNumber(6);
         QCOMPARE(prePost()->currentText(), QStringLiteral("Post"));
     }
 
@@ -439,9 +442,9 @@ private slots:
         QFETCH(QByteArray, data);
         QFETCH(QString, text);
         std::copy(data.begin(), data.end(), preset(8).data.begin());
-        m_form->showPresetNumber(8);
+        m_f->main.showPresetNumber(8);
         QCOMPARE(child<QLineEdit>(QStringLiteral("edArbMidiData"))->text(), text);
-        QVERIFY(!m_form->presetEdited());
+        QVERIFY(!m_f->main.presetEdited());
     }
 
     void typedValuesAreBroughtIntoRange() {
@@ -460,7 +463,7 @@ private slots:
         QTest::keyClick(msb, Qt::Key_Delete);
         QTest::keyClick(msb, Qt::Key_Tab);
         QCOMPARE(msb->value(), 0);
-        m_form->showPresetNumber(2);
+        m_f->main.showPresetNumber(2);
         QCOMPARE(int(preset(1).channel(7)[SlotKind::Msb]), 0);
         QCOMPARE(int(preset(1).channel(2)[SlotKind::Program]), 127);
     }
@@ -470,7 +473,7 @@ private slots:
         auto* lsb = spin(3, SlotKind::Lsb);
         lsb->selectAll();
         QTest::keyClicks(lsb, QStringLiteral("999"));
-        m_form->flushEdits(); // still in the field
+        m_f->main.flushEdits(); // still in the field
         QCOMPARE(int(preset(1).channel(3)[SlotKind::Lsb]), 127);
     }
 
@@ -550,31 +553,31 @@ private slots:
     void newResetsTheBankWithoutAsking() {
         preset(1).channel(1)[SlotKind::Msb] = 3;
         SetPresetName(preset(50), "Kept?");
-        m_form->showPresetNumber(50);
+        m_f->main.showPresetNumber(50);
         nameField()->setText(QStringLiteral("Unsaved"));
-        QVERIFY(m_form->presetEdited());
+        QVERIFY(m_f->main.presetEdited());
 
         QTest::mouseClick(child<QToolButton>(QStringLiteral("bntNew")), Qt::LeftButton);
-        QVERIFY(m_interaction->messages.isEmpty());
-        QVERIFY(!m_form->presetEdited());
-        QCOMPARE(m_form->bank().currentPresetIndex().oneBased(), 1);
+        QVERIFY(m_f->interaction.messages.isEmpty());
+        QVERIFY(!m_f->main.presetEdited());
+        QCOMPARE(m_f->main.bank().currentPresetIndex().oneBased(), 1);
         QCOMPARE(child<QLineEdit>(QStringLiteral("edPreset"))->text(), QStringLiteral("1"));
         QCOMPARE(nameField()->text(), QStringLiteral("New Name 1"));
         QVERIFY(!box(1, SlotKind::Msb)->isChecked());
         QCOMPARE(preset(50), NewBankPreset(PresetIndex::fromOneBase(50)));
         QCOMPARE(m_list->listBox()->item(49)->text(), QStringLiteral("50.  New Name 50"));
-        QCOMPARE(m_form->windowTitle(), QStringLiteral("Tarnwick Editor"));
+        QCOMPARE(m_f->main.windowTitle(), QStringLiteral("Tarnwick Editor"));
     }
 
     void editsAreStoredIntoThePresetTheyWereMadeOn() {
-        m_form->showPresetNumber(4);
+        m_f->main.showPresetNumber(4);
         QTest::mouseClick(box(1, SlotKind::Msb), Qt::LeftButton);
         spin(1, SlotKind::Msb)->setValue(42);
-        m_form->showPresetNumber(7);
-        QVERIFY(!m_form->presetEdited());
+        m_f->main.showPresetNumber(7);
+        QVERIFY(!m_f->main.presetEdited());
         QCOMPARE(int(preset(4).channel(1)[SlotKind::Msb]), 42);
         QCOMPARE(preset(7), NewBankPreset(PresetIndex::fromOneBase(7)));
-        m_form->showPresetNumber(4);
+        m_f->main.showPresetNumber(4);
         QCOMPARE(spin(1, SlotKind::Msb)->value(), 42);
         QVERIFY(box(1, SlotKind::Msb)->isChecked());
     }
@@ -582,8 +585,8 @@ private slots:
     void exitClosesTheWindowWithoutAsking() {
         nameField()->setText(QStringLiteral("Unsaved"));
         QTest::mouseClick(child<QToolButton>(QStringLiteral("btnExit")), Qt::LeftButton);
-        QVERIFY(!m_form->isVisible());
-        QVERIFY(m_interaction->messages.isEmpty());
+        QVERIFY(!m_f->main.isVisible());
+        QVERIFY(m_f->interaction.messages.isEmpty());
     }
 };
 

@@ -2,6 +2,7 @@
 // the edited mark, and the preset list window — all through real keys and clicks.
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
+#include "editor_fixture.h"
 #include "main_form.h"
 #include "preset_list_form.h"
 #include "scripted_interaction.h"
@@ -16,19 +17,19 @@
 #include <memory>
 
 using namespace tarnwick;
+using testing::EditorFixture;
 using testing::ScriptedInteraction;
 
 class NavigationTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<ScriptedInteraction> m_interaction;
-    std::unique_ptr<TMainForm> m_form;
+    std::unique_ptr<EditorFixture> m_f;
     TPresetListForm* m_list = nullptr;
 
-    QLineEdit* number() const { return m_form->findChild<QLineEdit*>("edPreset"); }
-    QLineEdit* name() const { return m_form->findChild<QLineEdit*>("edPresetName"); }
-    int shown() const { return m_form->bank().currentPresetIndex().oneBased(); }
-    PresetRecord& preset(int n) { return m_form->bank()[PresetIndex::fromOneBase(n)]; }
+    QLineEdit* number() const { return m_f->main.findChild<QLineEdit*>("edPreset"); }
+    QLineEdit* name() const { return m_f->main.findChild<QLineEdit*>("edPresetName"); }
+    int shown() const { return m_f->main.bank().currentPresetIndex().oneBased(); }
+    PresetRecord& preset(int n) { return m_f->main.bank()[PresetIndex::fromOneBase(n)]; }
     QListWidget* lines() const { return m_list->listBox(); }
 
     // Empties the number field as a user would: select everything, press Delete.
@@ -50,8 +51,8 @@ class NavigationTest : public QObject {
         QCOMPARE(shown(), n);
     }
     void editChannel1Msb(int value) {
-        QTest::mouseClick(m_form->channelGrid()->checkBox(1, SlotKind::Msb), Qt::LeftButton);
-        m_form->channelGrid()->spinEdit(1, SlotKind::Msb)->setValue(value);
+        QTest::mouseClick(m_f->main.channelGrid()->checkBox(1, SlotKind::Msb), Qt::LeftButton);
+        m_f->main.channelGrid()->spinEdit(1, SlotKind::Msb)->setValue(value);
     }
 
     void focusTheList() {
@@ -64,15 +65,14 @@ class NavigationTest : public QObject {
 
 private slots:
     void init() {
-        m_interaction = std::make_unique<ScriptedInteraction>();
-        m_form = std::make_unique<TMainForm>(*m_interaction);
-        m_list = new TPresetListForm(m_form.get());
-        m_form->setPresetListForm(m_list);
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        m_f = std::make_unique<EditorFixture>();
+        m_list = new TPresetListForm(&m_f->main);
+        m_f->main.setPresetListForm(m_list);
+        m_f->main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&m_f->main));
         QCOMPARE(QApplication::focusWidget(), number());
     }
-    void cleanup() { m_form.reset(); }
+    void cleanup() { m_f.reset(); }
 
     void typingRules_data() {
         QTest::addColumn<int>("start");      // preset shown first, 0: field emptied
@@ -129,7 +129,7 @@ private slots:
             QCOMPARE(number()->text(), texts[i]);
             QCOMPARE(shown(), presets[i]);
         }
-        QVERIFY(m_interaction->messages.isEmpty());
+        QVERIFY(m_f->interaction.messages.isEmpty());
         QCOMPARE(QApplication::focusWidget(), number());
     }
 
@@ -151,12 +151,13 @@ private slots:
         typeNumber(text); // the window follows the digits on the way
         const int before = shown();
         // A real message box takes the focus while it is up.
-        m_interaction->onMessage = [this](const auto&) {
+        m_f->interaction.onMessage = [this](const auto&) {
             name()->setFocus();
         };
         QTest::keyClick(number(), byEnter ? Qt::Key_Return : Qt::Key_Tab);
-        QCOMPARE(m_interaction->shown(), QStringList{"Error|Preset Number must be 1 to 100"});
-        QCOMPARE(m_interaction->messages[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(m_f->interaction.shown(), QStringList{"Error|Preset Number must be 1 to 100"});
+        QCOMPARE(m_f->interaction.messages[0].buttons,
+                 QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(QApplication::focusWidget(), number());
         QCOMPARE(number()->text(), text);
         QCOMPARE(shown(), before);
@@ -168,17 +169,17 @@ private slots:
         QTest::keyClick(number(), Qt::Key_Enter);
         QCOMPARE(shown(), 7);
         QCOMPARE(QApplication::focusWidget(), name());
-        QVERIFY(m_interaction->messages.isEmpty());
+        QVERIFY(m_f->interaction.messages.isEmpty());
     }
 
     void leavingStoresAndReloadsTheSamePreset() {
         goTo(4);
         name()->setFocus();
         name()->setText("Edited");
-        QVERIFY(m_form->presetEdited());
+        QVERIFY(m_f->main.presetEdited());
         number()->setFocus();
         QTest::keyClick(number(), Qt::Key_Tab); // 4 again: stored, loaded again
-        QVERIFY(!m_form->presetEdited());
+        QVERIFY(!m_f->main.presetEdited());
         QCOMPARE(PresetName(preset(4)), std::string("Edited       "));
         QCOMPARE(name()->text(), QStringLiteral("Edited       "));
     }
@@ -201,7 +202,7 @@ private slots:
         QCOMPARE(number()->text(), QString::number(end));
         QCOMPARE(shown(), end);
         // The arrow buttons step the same way.
-        auto* button = m_form->findChild<QToolButton*>(key == Qt::Key_Up ? "up" : "down");
+        auto* button = m_f->main.findChild<QToolButton*>(key == Qt::Key_Up ? "up" : "down");
         QTest::mouseClick(button, Qt::LeftButton);
         const int again = std::clamp(end + (key == Qt::Key_Up ? 1 : -1), 1, 100);
         QCOMPARE(number()->text(), QString::number(again));
@@ -220,13 +221,13 @@ private slots:
     void editsGoIntoThePresetTheyWereMadeOn() {
         goTo(4);
         editChannel1Msb(42);
-        QVERIFY(m_form->presetEdited());
+        QVERIFY(m_f->main.presetEdited());
         goTo(7);
-        QVERIFY(!m_form->presetEdited());
+        QVERIFY(!m_f->main.presetEdited());
         QCOMPARE(int(preset(4).channel(1)[SlotKind::Msb]), 42);
         QCOMPARE(preset(7), NewBankPreset(PresetIndex::fromOneBase(7)));
         goTo(4);
-        QCOMPARE(m_form->channelGrid()->spinEdit(1, SlotKind::Msb)->value(), 42);
+        QCOMPARE(m_f->main.channelGrid()->spinEdit(1, SlotKind::Msb)->value(), 42);
     }
 
     void movingWithoutEditsStoresNothing() {
@@ -236,34 +237,34 @@ private slots:
         // A store would have padded the name to 13 characters.
         QCOMPARE(PresetName(preset(4)), std::string("New Name 4"));
         QCOMPARE(PresetName(preset(7)), std::string("New Name 7"));
-        QVERIFY(!m_form->presetEdited());
+        QVERIFY(!m_f->main.presetEdited());
     }
 
     void prePostAloneIsAnEdit() {
         goTo(9);
-        m_form->findChild<QComboBox*>("cboxPrePost")->setCurrentIndex(1);
-        QVERIFY(m_form->presetEdited());
+        m_f->main.findChild<QComboBox*>("cboxPrePost")->setCurrentIndex(1);
+        QVERIFY(m_f->main.presetEdited());
         goTo(10);
         QCOMPARE(preset(9).placement, std::uint8_t{1});
         QCOMPARE(preset(10).placement, std::uint8_t{0});
     }
 
     void showAndHideTheList() {
-        auto* button = m_form->findChild<QToolButton*>("btnShowPresets");
+        auto* button = m_f->main.findChild<QToolButton*>("btnShowPresets");
         QCOMPARE(button->text(), QStringLiteral(">>>"));
         QTest::mouseClick(button, Qt::LeftButton);
         QVERIFY(m_list->isVisible());
         QCOMPARE(button->text(), QStringLiteral("<<<"));
-        const QRect main = m_form->frameGeometry();
+        const QRect main = m_f->main.frameGeometry();
         QCOMPARE(m_list->frameGeometry().topLeft(), QPoint(main.x() + main.width(), main.y()));
 
         QTest::mouseClick(button, Qt::LeftButton);
         QVERIFY(!m_list->isVisible());
         QCOMPARE(button->text(), QStringLiteral(">>>"));
 
-        m_form->move(m_form->pos() + QPoint(-40, 30));
+        m_f->main.move(m_f->main.pos() + QPoint(-40, 30));
         QTest::mouseClick(button, Qt::LeftButton);
-        const QRect moved = m_form->frameGeometry();
+        const QRect moved = m_f->main.frameGeometry();
         QCOMPARE(m_list->frameGeometry().topLeft(), QPoint(moved.x() + moved.width(), moved.y()));
     }
 
@@ -277,10 +278,10 @@ private slots:
         name()->setText("Renamed");
         goTo(4);
         QCOMPARE(lines()->item(2)->text(), QStringLiteral("03.  New Name 3"));
-        QTest::mouseClick(m_form->findChild<QToolButton*>("bntNew"), Qt::LeftButton);
+        QTest::mouseClick(m_f->main.findChild<QToolButton*>("bntNew"), Qt::LeftButton);
         QCOMPARE(lines()->item(2)->text(), QStringLiteral("03.  New Name 3"));
         preset(3).name[0] = 'X'; // only a rebuild shows bank changes
-        m_form->UpdatePresetsList();
+        m_f->main.UpdatePresetsList();
         QCOMPARE(lines()->item(2)->text(), QStringLiteral("03.  Xew Name 3"));
     }
 
@@ -298,7 +299,7 @@ private slots:
         QTest::mouseDClick(lines()->viewport(), Qt::LeftButton, {}, at);
         QCOMPARE(PresetName(preset(42)), std::string("Edited 42    "));
         QCOMPARE(name()->text(), QStringLiteral("Edited 42    "));
-        QVERIFY(!m_form->presetEdited());
+        QVERIFY(!m_f->main.presetEdited());
     }
 
     void enterChoosesAndKeepsTheFocusInTheList() {
@@ -318,13 +319,13 @@ private slots:
         goTo(3);
         name()->setFocus();
         focusTheList();
-        QCOMPARE(m_form->focusWidget(), name());
+        QCOMPARE(m_f->main.focusWidget(), name());
         QTest::keyClick(lines(), Qt::Key_Tab);
         // The main window is asked to become active with the number field focused.
-        QCOMPARE(m_form->focusWidget(), number());
-        QApplication::setActiveWindow(m_form.get());
+        QCOMPARE(m_f->main.focusWidget(), number());
+        QApplication::setActiveWindow(&m_f->main);
         QCOMPARE(QApplication::focusWidget(), number());
-        QVERIFY(m_interaction->messages.isEmpty());
+        QVERIFY(m_f->interaction.messages.isEmpty());
     }
 
     void choosingMendsARejectedNumber() {
