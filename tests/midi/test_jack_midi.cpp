@@ -532,7 +532,7 @@ private slots:
         const Bytes bank = bankOf([](int n) { return named(n, "Cli " + std::to_string(n)); });
         const QString bankFile = writeAll(m_dir.filePath("cli-bank.syx"), bank);
         std::tie(code, out, err) = run({"send", "--port", "Keypad N", bankFile});
-        QCOMPARE(code, 0);
+        QVERIFY2(code == 0, qPrintable(err));
         QCOMPARE(out, QStringLiteral("Downloaded OK!\n"));
         QVERIFY(err.contains("Sending preset 100/100"));
         QVERIFY(keypad.dump());
