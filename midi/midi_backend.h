@@ -32,6 +32,10 @@ public:
     virtual bool openOutput(int index) = 0;
     // Input starts at once; `handler` receives SysEx until closeInput() returns.
     virtual bool openInput(int index, SysExHandler handler) = 0;
+    // Whether a message handed over now reaches the device. On a MIDI system that makes
+    // new connections at the start of its next processing cycle, a message sent right
+    // after opening would go out on the old, unconnected graph and be lost.
+    virtual bool outputConnected() { return true; }
     // Hands one whole message to the output; false when the output refuses it.
     virtual bool send(const std::uint8_t* data, std::size_t size, Clock::TimePoint now) = 0;
     // Whether the output is still busy with the message handed over last.

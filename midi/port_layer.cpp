@@ -136,7 +136,14 @@ bool MidiPortLayer::ClosePortPair() {
 
 void MidiPortLayer::handOver(const std::uint8_t* data, std::size_t size) {
     // Only System Exclusive goes out this way; anything else is refused.
-    if (data[0] != kSysExStart || !m_backend.send(data, size, m_clock.now())) {
+    const bool sysEx = data[0] == kSysExStart;
+    // The connections made on opening must be in effect before the message goes out.
+    // Should they never be, it goes anyway: the missing acknowledgement then tells.
+    const auto connectGiveUp = m_clock.now() + kConnectLimit;
+    while (sysEx && !m_backend.outputConnected() && m_clock.now() < connectGiveUp) {
+        m_clock.pause(kPoll);
+    }
+    if (!sysEx || !m_backend.send(data, size, m_clock.now())) {
         m_clock.pause(kPoll);
         return;
     }

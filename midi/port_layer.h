@@ -64,7 +64,9 @@ public:
     bool lastCycleSucceeded() const { return !m_cycleFailed; }
     ReplyCapture::Buffer captureBuffer() const { return m_capture.buffer(); }
 
-    // Bounds on the waits for the output to finish and the input to close.
+    // Bounds on the waits for the connections to take effect, the output to finish and
+    // the input to close.
+    static constexpr auto kConnectLimit = std::chrono::milliseconds(250);
     static constexpr auto kOutputReleaseLimit = std::chrono::seconds(5);
     static constexpr auto kInputCloseLimit = std::chrono::seconds(1);
 

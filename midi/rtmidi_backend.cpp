@@ -8,6 +8,7 @@
 #include <jack/jack.h>
 #endif
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 
@@ -91,6 +92,78 @@ std::string JackInterfaceName(const std::string& portName) {
     return client;
 }
 
+#ifdef TARNWICK_HAVE_JACK
+// A JACK client without ports, only to read which connections the server's cycles run
+// with. A new connection takes effect at the start of a later cycle, and not before
+// every client has finished the cycle before it, so on a busy machine a message sent
+// right after connecting may go out on the old graph and be lost.
+class RtMidiBackend::JackGraphWatch {
+public:
+    explicit JackGraphWatch(const std::string& clientName)
+        : m_client(jack_client_open((clientName + " watch").c_str(), JackNoStartServer, nullptr)),
+          m_ourPrefix(clientName) {}
+    ~JackGraphWatch() {
+        if (m_client) {
+            jack_client_close(m_client);
+        }
+    }
+    JackGraphWatch(const JackGraphWatch&) = delete;
+    JackGraphWatch& operator=(const JackGraphWatch&) = delete;
+
+    bool usable() const { return m_client != nullptr; }
+
+    // Called before one of our outputs is connected to the port `target`.
+    void expectConnection(const std::string& target) {
+        m_target = target;
+        m_before = connections();
+        m_expecting = true;
+    }
+    // Whether the cycles now run with a connection from one of our outputs to the
+    // target that was not there before.
+    bool connected() {
+        if (m_expecting) {
+            for (const std::string& port : connections()) {
+                if (port.rfind(m_ourPrefix, 0) == 0 &&
+                    std::find(m_before.begin(), m_before.end(), port) == m_before.end()) {
+                    m_expecting = false;
+                    break;
+                }
+            }
+        }
+        return !m_expecting;
+    }
+
+private:
+    // The ports connected to the target in the graph the server's cycles run with.
+    std::vector<std::string> connections() const {
+        std::vector<std::string> names;
+        jack_port_t* port = jack_port_by_name(m_client, m_target.c_str());
+        if (port == nullptr) {
+            return names;
+        }
+        if (const char** list = jack_port_get_all_connections(m_client, port)) {
+            for (const char** name = list; *name; ++name) {
+                names.emplace_back(*name);
+            }
+            jack_free(list);
+        }
+        return names;
+    }
+
+    jack_client_t* m_client;
+    std::string m_ourPrefix;
+    std::string m_target;
+    std::vector<std::string> m_before;
+    bool m_expecting = false;
+};
+#else
+class RtMidiBackend::JackGraphWatch {
+public:
+    void expectConnection(const std::string&) {}
+    bool connected() { return true; }
+};
+#endif
+
 RtMidiBackend::RtMidiBackend(std::string clientName) : m_clientName(std::move(clientName)) {}
 
 bool RtMidiBackend::ensureSystem() {
@@ -122,6 +195,14 @@ bool RtMidiBackend::ensureSystem() {
     }
     m_api = m_lister->getCurrentApi();
     m_in->ignoreTypes(false, true, true); // SysEx in; timing and active sensing out
+#ifdef TARNWICK_HAVE_JACK
+    if (m_api == RtMidi::UNIX_JACK) {
+        m_jackGraph = std::make_unique<JackGraphWatch>(m_clientName);
+        if (!m_jackGraph->usable()) {
+            m_jackGraph.reset();
+        }
+    }
+#endif
     return true;
 }
 
@@ -203,6 +284,9 @@ bool RtMidiBackend::openOutput(int index) {
     m_current = (m_current + 1) % m_outputs.size();
     RtMidiOut& out = *waitForOutput(m_current).port;
     try {
+        if (m_jackGraph) {
+            m_jackGraph->expectConnection(m_lister->getPortName(static_cast<unsigned>(index)));
+        }
         out.openPort(static_cast<unsigned>(index), "out");
     } catch (const RtMidiError&) {
         return false;
@@ -231,6 +315,12 @@ bool RtMidiBackend::openInput(int index, SysExHandler handler) {
         return false;
     }
     return true;
+}
+
+bool RtMidiBackend::outputConnected() {
+    // The input was connected after the output, in the same graph change or an earlier
+    // one, so it listens by the time the output's connection is in effect.
+    return !m_outputOpen || !m_jackGraph || m_jackGraph->connected();
 }
 
 void RtMidiBackend::onMessage(double /*timeStamp*/, std::vector<unsigned char>* message,

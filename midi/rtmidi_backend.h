@@ -39,6 +39,7 @@ public:
     std::optional<std::string> inputName(int index) override;
     bool openOutput(int index) override;
     bool openInput(int index, SysExHandler handler) override;
+    bool outputConnected() override;
     bool send(const std::uint8_t* data, std::size_t size, Clock::TimePoint now) override;
     bool outputBusy(Clock::TimePoint now) override;
     void closeOutput() override;
@@ -70,6 +71,10 @@ private:
     std::mutex m_handlerMutex;
     SysExHandler m_handler;
     Clock::TimePoint m_finishedAt{};
+
+    // On JACK only: tells when a new output connection is in effect.
+    class JackGraphWatch;
+    std::unique_ptr<JackGraphWatch> m_jackGraph;
 };
 
 } // namespace tarnwick

@@ -328,6 +328,29 @@ private slots:
         }
     }
 
+    void waitsForTheConnectionBeforeSending_data() {
+        QTest::addColumn<int>("connectPolls");
+        QTest::addColumn<int>("waitedMs");
+        QTest::addColumn<TransferResult>("result");
+        QTest::newRow("connected at once") << 0 << 0 << TransferResult::Acknowledged;
+        QTest::newRow("connected after 7 ms") << 7 << 7 << TransferResult::Acknowledged;
+        QTest::newRow("never connected: sent after 250 ms and lost")
+            << -1 << 250 << TransferResult::NoAcknowledge;
+    }
+    void waitsForTheConnectionBeforeSending() {
+        QFETCH(int, connectPolls);
+        QFETCH(int, waitedMs);
+        QFETCH(TransferResult, result);
+        select();
+        backend.connectPolls = connectPolls;
+        QCOMPARE(download(presetMessage()), result);
+        QCOMPARE(backend.sent.size(), std::size_t(1));
+        // The polls for the connection come first, then the 100 ms after the hand-over.
+        std::vector<Clock::Duration> expected(std::size_t(waitedMs), 1ms);
+        expected.push_back(100ms);
+        QCOMPARE(clock.pauses, expected);
+    }
+
     void inputCloseIsRetriedWithinOneSecond_data() {
         QTest::addColumn<int>("refusals");
         QTest::addColumn<TransferResult>("result");

@@ -25,6 +25,9 @@ public:
     bool refuseSend = false;
     Clock::Duration busyFor{}; // how long the output stays busy after a hand-over
     int closeRefusals = 0;     // times closeInput refuses before closing; -1: always
+    // Times outputConnected() says no after each opening; -1: never connected. A message
+    // handed over before the connection is in effect is lost, as on a real MIDI system.
+    int connectPolls = 0;
 
     std::vector<std::string> log;
     std::vector<Bytes> sent;
@@ -36,6 +39,7 @@ public:
 
     bool openOutput(int index) override {
         log.push_back("open output " + std::to_string(index));
+        m_unconnectedPolls = connectPolls;
         return !refuseOutput;
     }
     bool openInput(int index, SysExHandler handler) override {
@@ -54,12 +58,22 @@ public:
         Bytes message(data, data + size);
         sent.push_back(message);
         m_busyUntil = now + busyFor;
+        if (m_unconnectedPolls != 0) {
+            return true; // handed over, but nothing is connected to carry it
+        }
         for (const Bytes& reply : replies ? replies(message) : keypad.receive(message)) {
             if (m_handler) {
                 m_handler(reply.data(), reply.size());
             }
         }
         return true;
+    }
+    bool outputConnected() override {
+        if (m_unconnectedPolls > 0) {
+            --m_unconnectedPolls;
+            return false;
+        }
+        return m_unconnectedPolls == 0;
     }
     bool outputBusy(Clock::TimePoint now) override { return now < m_busyUntil; }
     void closeOutput() override { log.push_back("close output"); }
@@ -79,6 +93,7 @@ public:
 private:
     SysExHandler m_handler;
     Clock::TimePoint m_busyUntil{};
+    int m_unconnectedPolls = 0;
 };
 
 } // namespace tarnwick::testing
