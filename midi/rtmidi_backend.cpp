@@ -115,14 +115,21 @@ public:
     // Called before one of our outputs is connected to the port `target`.
     void expectConnection(const std::string& target) {
         m_target = target;
-        m_before = connections();
+        m_before = connections(target);
         m_expecting = true;
+    }
+    // Whether the cycles run with a connection between the port `other` and one of ours.
+    bool connectedToUs(const std::string& other) {
+        const std::vector<std::string> ports = connections(other);
+        return std::any_of(ports.begin(), ports.end(), [this](const std::string& port) {
+            return port.rfind(m_ourPrefix, 0) == 0;
+        });
     }
     // Whether the cycles now run with a connection from one of our outputs to the
     // target that was not there before.
     bool connected() {
         if (m_expecting) {
-            for (const std::string& port : connections()) {
+            for (const std::string& port : connections(m_target)) {
                 if (port.rfind(m_ourPrefix, 0) == 0 &&
                     std::find(m_before.begin(), m_before.end(), port) == m_before.end()) {
                     m_expecting = false;
@@ -134,16 +141,17 @@ public:
     }
 
 private:
-    // The ports connected to the target in the graph the server's cycles run with.
-    std::vector<std::string> connections() const {
+    // The ports connected to `name` in the graph the server's cycles run with. While a
+    // change is pending, libjack first sleeps about one cycle.
+    std::vector<std::string> connections(const std::string& name) const {
         std::vector<std::string> names;
-        jack_port_t* port = jack_port_by_name(m_client, m_target.c_str());
+        jack_port_t* port = jack_port_by_name(m_client, name.c_str());
         if (port == nullptr) {
             return names;
         }
         if (const char** list = jack_port_get_all_connections(m_client, port)) {
-            for (const char** name = list; *name; ++name) {
-                names.emplace_back(*name);
+            for (const char** connected = list; *connected; ++connected) {
+                names.emplace_back(*connected);
             }
             jack_free(list);
         }
@@ -160,6 +168,7 @@ private:
 class RtMidiBackend::JackGraphWatch {
 public:
     void expectConnection(const std::string&) {}
+    bool connectedToUs(const std::string&) { return false; }
     bool connected() { return true; }
 };
 #endif
@@ -218,9 +227,34 @@ RtMidiBackend::Output& RtMidiBackend::waitForOutput(std::size_t which) {
 RtMidiBackend::~RtMidiBackend() {
     closeOutput();
     closeInput();
+    // Kept connections end here; the input first, as its callback reaches this object.
+    releaseInput();
     for (std::size_t i = 0; i < m_outputs.size(); ++i) {
-        waitForOutput(i);
+        releaseOutput(waitForOutput(i));
     }
+}
+
+void RtMidiBackend::releaseOutput(Output& output) {
+    try {
+        if (output.port && output.port->isPortOpen()) {
+            output.port->closePort();
+        }
+    } catch (const RtMidiError&) {
+    }
+    output.target.clear();
+}
+
+void RtMidiBackend::releaseInput() {
+    try {
+        if (m_in) {
+            if (m_in->isPortOpen()) {
+                m_in->closePort();
+            }
+            m_in->cancelCallback();
+        }
+    } catch (const RtMidiError&) {
+    }
+    m_inputSource.clear();
 }
 
 std::string RtMidiBackend::systemName() {
@@ -281,17 +315,29 @@ bool RtMidiBackend::openOutput(int index) {
         return false;
     }
     closeOutput();
-    m_current = (m_current + 1) % m_outputs.size();
-    RtMidiOut& out = *waitForOutput(m_current).port;
     try {
+        const std::string target = m_lister->getPortName(static_cast<unsigned>(index));
         if (m_jackGraph) {
-            m_jackGraph->expectConnection(m_lister->getPortName(static_cast<unsigned>(index)));
+            // One output, kept connected while messages go to the same device.
+            Output& output = m_outputs[m_current];
+            if (output.port->isPortOpen() && output.target == target &&
+                m_jackGraph->connectedToUs(target)) {
+                m_outputOpen = true;
+                return true;
+            }
+            releaseOutput(output);
+            m_jackGraph->expectConnection(target);
+        } else {
+            m_current = (m_current + 1) % m_outputs.size();
+            waitForOutput(m_current);
         }
-        out.openPort(static_cast<unsigned>(index), "out");
+        Output& output = m_outputs[m_current];
+        output.port->openPort(static_cast<unsigned>(index), "out");
+        output.target = target;
+        m_outputOpen = output.port->isPortOpen();
     } catch (const RtMidiError&) {
-        return false;
+        m_outputOpen = false;
     }
-    m_outputOpen = out.isPortOpen();
     return m_outputOpen;
 }
 
@@ -304,14 +350,23 @@ bool RtMidiBackend::openInput(int index, SysExHandler handler) {
         m_handler = std::move(handler);
     }
     try {
+        const std::string source = m_in->getPortName(static_cast<unsigned>(index));
+        if (m_jackGraph && m_in->isPortOpen() && m_inputSource == source &&
+            m_jackGraph->connectedToUs(source)) {
+            return true;
+        }
+        releaseInput();
         m_in->setCallback(&RtMidiBackend::onMessage, this);
         m_in->openPort(static_cast<unsigned>(index), "in");
+        m_inputSource = source;
     } catch (const RtMidiError&) {
         closeInput();
+        releaseInput();
         return false;
     }
     if (!m_in->isPortOpen()) {
         closeInput();
+        releaseInput();
         return false;
     }
     return true;
@@ -357,25 +412,18 @@ void RtMidiBackend::closeOutput() {
         return;
     }
     m_outputOpen = false;
-    RtMidiOut* out = m_outputs[m_current].port.get();
-    m_outputs[m_current].closing = std::async(std::launch::async, [out] {
-        try {
-            out->closePort();
-        } catch (const RtMidiError&) {
-        }
-    });
+    if (m_jackGraph) {
+        return; // stays connected for the next message
+    }
+    Output& output = m_outputs[m_current];
+    output.closing = std::async(std::launch::async, [&output] { releaseOutput(output); });
 }
 
 bool RtMidiBackend::closeInput() {
-    if (m_in) {
-        try {
-            if (m_in->isPortOpen()) {
-                m_in->closePort();
-            }
-            m_in->cancelCallback();
-        } catch (const RtMidiError&) {
-        }
+    if (!m_jackGraph) {
+        releaseInput();
     }
+    // From here on nothing that arrives reaches the caller, kept connection or not.
     std::lock_guard lock(m_handlerMutex);
     m_handler = nullptr;
     return true;

@@ -52,14 +52,22 @@ private:
     static void onMessage(double timeStamp, std::vector<unsigned char>* message, void* self);
     std::string displayName(const std::string& portName) const;
 
-    // Closing an output on JACK waits for the server's next cycle (a few milliseconds).
-    // Outputs therefore close in the background and take turns: while one closes, the
-    // next message goes out through the other. Listing uses an output of its own.
+    // Outputs close in the background and take turns: while one closes, the next message
+    // goes out through the other. Listing uses an output of its own.
+    //
+    // On JACK the ports are not closed between messages: a new connection takes effect
+    // only from a later server cycle, and making one for every message would cost a cycle
+    // or two each time. One output and the input stay connected while the messages go
+    // to the same device, and are closed and connected anew when it changes or its
+    // connections were removed. A "closed" input passes nothing on.
     struct Output {
         std::unique_ptr<RtMidiOut> port;
         std::future<void> closing;
+        std::string target; // the device's port name as the MIDI system gives it
     };
     Output& waitForOutput(std::size_t which);
+    static void releaseOutput(Output& output);
+    void releaseInput();
 
     std::string m_clientName;
     int m_api = 0;
@@ -68,11 +76,12 @@ private:
     std::size_t m_current = 0;
     bool m_outputOpen = false;
     std::unique_ptr<RtMidiIn> m_in;
+    std::string m_inputSource; // the device's port name the input is connected to
     std::mutex m_handlerMutex;
     SysExHandler m_handler;
     Clock::TimePoint m_finishedAt{};
 
-    // On JACK only: tells when a new output connection is in effect.
+    // On JACK only: tells when a new connection is in effect and whether one still is.
     class JackGraphWatch;
     std::unique_ptr<JackGraphWatch> m_jackGraph;
 };

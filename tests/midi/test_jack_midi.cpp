@@ -351,6 +351,52 @@ private slots:
         QCOMPARE(ports.SendBankPreset(2), TransferResult::NoAcknowledge);
     }
 
+    // The backend keeps its JACK connections from one message to the next; they must
+    // follow the user from one keypad to another and survive a keypad that restarts.
+    void messagesAlternatingBetweenTwoKeypads() {
+        const QString dumpH = m_dir.filePath("h-dump.syx");
+        const QString dumpI = m_dir.filePath("i-dump.syx");
+        Simulator h("Keypad H", {}, dumpH);
+        Simulator i("Keypad I", {}, dumpI);
+        QVERIFY(h.ready() && i.ready());
+        PortSession session("Keypad H");
+        MidiPortLayer& ports = session.ports;
+        const int indexH = indexOf(ports, "Keypad H");
+        const int indexI = indexOf(ports, "Keypad I");
+        QVERIFY(indexH >= 0 && indexI >= 0);
+        for (int n = 1; n <= 6; ++n) {
+            ports.setSelectedInterface(n % 2 ? indexH : indexI);
+            const PresetMessage m = EncodePresetMessage(named(n, "Alt " + std::to_string(n)),
+                                                        PresetIndex::fromOneBase(n));
+            QCOMPARE(ports.SendAcknowledged(m.data(), m.size(), MidiPortLayer::kPresetAckPosition),
+                     TransferResult::Acknowledged);
+        }
+        QVERIFY(h.dump() && i.dump());
+        const QByteArray memoryH = readAll(dumpH);
+        const QByteArray memoryI = readAll(dumpI);
+        for (int n = 1; n <= 6; ++n) {
+            const QByteArray& mine = n % 2 ? memoryH : memoryI;
+            const QByteArray& other = n % 2 ? memoryI : memoryH;
+            QCOMPARE(mine.at((n - 1) * 153 + 5), 'A');
+            QVERIFY(other.at((n - 1) * 153 + 5) != 'A'); // still the default name
+        }
+    }
+
+    void keypadThatRestarts() {
+        PortSession session("none yet");
+        MidiPortLayer& ports = session.ports;
+        const PresetMessage m = EncodePresetMessage(named(9, "Again"), PresetIndex::fromOneBase(9));
+        for (int round = 0; round < 2; ++round) {
+            Simulator keypad("Keypad J", {});
+            QVERIFY(keypad.ready());
+            ports.RefreshInterfaces();
+            ports.setSelectedInterface(indexOf(ports, "Keypad J"));
+            QVERIFY(ports.selectedInterface() >= 0);
+            QCOMPARE(ports.SendAcknowledged(m.data(), m.size(), MidiPortLayer::kPresetAckPosition),
+                     TransferResult::Acknowledged);
+        }
+    }
+
     void echoedMessagesAreNoReply_data() {
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<TransferResult>("result");
