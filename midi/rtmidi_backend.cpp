@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <string_view>
 
 namespace tarnwick {
 
@@ -115,23 +116,17 @@ public:
     // Called before one of our outputs is connected to the port `target`.
     void expectConnection(const std::string& target) {
         m_target = target;
-        m_before = connections(target);
+        m_before = ourPortsOn(target);
         m_expecting = true;
     }
     // Whether the cycles run with a connection between the port `other` and one of ours.
-    bool connectedToUs(const std::string& other) {
-        const std::vector<std::string> ports = connections(other);
-        return std::any_of(ports.begin(), ports.end(), [this](const std::string& port) {
-            return port.rfind(m_ourPrefix, 0) == 0;
-        });
-    }
+    bool connectedToUs(const std::string& other) const { return !ourPortsOn(other).empty(); }
     // Whether the cycles now run with a connection from one of our outputs to the
     // target that was not there before.
     bool connected() {
         if (m_expecting) {
-            for (const std::string& port : connections(m_target)) {
-                if (port.rfind(m_ourPrefix, 0) == 0 &&
-                    std::find(m_before.begin(), m_before.end(), port) == m_before.end()) {
+            for (const std::string& port : ourPortsOn(m_target)) {
+                if (std::find(m_before.begin(), m_before.end(), port) == m_before.end()) {
                     m_expecting = false;
                     break;
                 }
@@ -141,21 +136,23 @@ public:
     }
 
 private:
-    // The ports connected to `name` in the graph the server's cycles run with. While a
+    // Our ports connected to `name` in the graph the server's cycles run with. While a
     // change is pending, libjack first sleeps about one cycle.
-    std::vector<std::string> connections(const std::string& name) const {
-        std::vector<std::string> names;
+    std::vector<std::string> ourPortsOn(const std::string& name) const {
+        std::vector<std::string> ours;
         jack_port_t* port = jack_port_by_name(m_client, name.c_str());
         if (port == nullptr) {
-            return names;
+            return ours;
         }
         if (const char** list = jack_port_get_all_connections(m_client, port)) {
             for (const char** connected = list; *connected; ++connected) {
-                names.emplace_back(*connected);
+                if (std::string_view(*connected).substr(0, m_ourPrefix.size()) == m_ourPrefix) {
+                    ours.emplace_back(*connected);
+                }
             }
             jack_free(list);
         }
-        return names;
+        return ours;
     }
 
     jack_client_t* m_client;
@@ -168,7 +165,7 @@ private:
 class RtMidiBackend::JackGraphWatch {
 public:
     void expectConnection(const std::string&) {}
-    bool connectedToUs(const std::string&) { return false; }
+    bool connectedToUs(const std::string&) const { return false; }
     bool connected() { return true; }
 };
 #endif
