@@ -56,6 +56,32 @@ std::optional<TransferResult> readFile(const std::string& path, std::uint8_t* bu
     return std::nullopt;
 }
 
+// Which of the devices named `name` a listed device index is: 0 for the first of them.
+template <typename Member>
+int rankAmong(const std::vector<MidiPortPair>& interfaces, const MidiPortPair& pair, Member index) {
+    std::vector<int> smaller;
+    for (const MidiPortPair& other : interfaces) {
+        if (other.name == pair.name && other.*index < pair.*index &&
+            std::find(smaller.begin(), smaller.end(), other.*index) == smaller.end()) {
+            smaller.push_back(other.*index);
+        }
+    }
+    return static_cast<int>(smaller.size());
+}
+
+// The index of the `rank`-th device now named `name`, among all devices the MIDI system
+// lists; nothing when there are fewer.
+template <typename CountFn, typename NameFn>
+std::optional<int> findDevice(CountFn count, NameFn name, const std::string& wanted, int rank) {
+    const int total = count();
+    for (int index = 0; index < total; ++index) {
+        if (name(index) == wanted && rank-- == 0) {
+            return index;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 MidiPortLayer::MidiPortLayer(MidiBackend& backend, Clock& clock)
@@ -91,18 +117,24 @@ bool MidiPortLayer::OpenPortPair(int index) {
     if (index < 0 || index >= static_cast<int>(m_interfaces.size())) {
         return false;
     }
+    // Devices come and go and their indexes move: the interface is looked up by its name
+    // each time, and fails only when that name is gone.
     const MidiPortPair& pair = m_interfaces[std::size_t(index)];
-    // Devices come and go: open only when both indexes still name this interface.
-    if (pair.outputIndex >= m_backend.outputCount() || pair.inputIndex >= m_backend.inputCount() ||
-        m_backend.outputName(pair.outputIndex) != pair.name ||
-        m_backend.inputName(pair.inputIndex) != pair.name) {
+    const std::optional<int> output =
+        findDevice([this] { return m_backend.outputCount(); },
+                   [this](int i) { return m_backend.outputName(i); }, pair.name,
+                   rankAmong(m_interfaces, pair, &MidiPortPair::outputIndex));
+    const std::optional<int> input = findDevice(
+        [this] { return m_backend.inputCount(); }, [this](int i) { return m_backend.inputName(i); },
+        pair.name, rankAmong(m_interfaces, pair, &MidiPortPair::inputIndex));
+    if (!output || !input) {
         return false;
     }
-    if (!m_backend.openOutput(pair.outputIndex)) {
+    if (!m_backend.openOutput(*output)) {
         return false;
     }
     m_outputOpen = true;
-    if (!m_backend.openInput(pair.inputIndex, [this](const std::uint8_t* data, std::size_t size) {
+    if (!m_backend.openInput(*input, [this](const std::uint8_t* data, std::size_t size) {
             m_capture.onSysEx(data, size);
         })) {
         m_backend.closeOutput();

@@ -93,6 +93,62 @@ std::string JackInterfaceName(const std::string& portName) {
     return client;
 }
 
+namespace {
+
+bool isDigits(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c)) != 0;
+    });
+}
+
+// "client:port C:P" without its trailing sequencer address.
+std::string withoutAlsaAddress(const std::string& portName) {
+    const std::size_t blank = portName.rfind(' ');
+    if (blank == std::string::npos) {
+        return portName;
+    }
+    const std::string_view address = std::string_view(portName).substr(blank + 1);
+    const std::size_t colon = address.find(':');
+    if (colon == std::string_view::npos || !isDigits(address.substr(0, colon)) ||
+        !isDigits(address.substr(colon + 1))) {
+        return portName;
+    }
+    return portName.substr(0, blank);
+}
+
+// Client names of our own programs, whose ports are never MIDI interfaces.
+constexpr std::string_view kOwnClients[] = {"Tarnwick Editor", "tarnwick-syx"};
+
+} // namespace
+
+std::string InterfaceName(MidiSystemKind system, const std::string& portName) {
+    switch (system) {
+    case MidiSystemKind::Alsa:
+        return withoutAlsaAddress(portName);
+    case MidiSystemKind::Jack:
+        return JackInterfaceName(portName);
+    case MidiSystemKind::Other:
+        break;
+    }
+    return portName;
+}
+
+bool IsOwnPort(MidiSystemKind system, const std::string& portName, const std::string& clientName) {
+    std::string client;
+    switch (system) {
+    case MidiSystemKind::Alsa:
+        client = portName.substr(0, portName.find(':'));
+        break;
+    case MidiSystemKind::Jack:
+        client = JackInterfaceName(portName);
+        break;
+    case MidiSystemKind::Other:
+        return false; // such systems list no ports of the program's own
+    }
+    return client == clientName || std::find(std::begin(kOwnClients), std::end(kOwnClients),
+                                             client) != std::end(kOwnClients);
+}
+
 #ifdef TARNWICK_HAVE_JACK
 // A JACK client without ports, only to read which connections the server's cycles run
 // with. A new connection takes effect at the start of a later cycle, and not before
@@ -200,6 +256,9 @@ bool RtMidiBackend::ensureSystem() {
         return false;
     }
     m_api = m_lister->getCurrentApi();
+    m_kind = m_api == RtMidi::LINUX_ALSA  ? MidiSystemKind::Alsa
+             : m_api == RtMidi::UNIX_JACK ? MidiSystemKind::Jack
+                                          : MidiSystemKind::Other;
     m_in->ignoreTypes(false, true, true); // SysEx in; timing and active sensing out
 #ifdef TARNWICK_HAVE_JACK
     if (m_api == RtMidi::UNIX_JACK) {
@@ -261,13 +320,48 @@ std::string RtMidiBackend::systemName() {
     return RtMidi::getApiDisplayName(static_cast<RtMidi::Api>(m_api));
 }
 
-std::string RtMidiBackend::displayName(const std::string& portName) const {
-    return m_api == RtMidi::UNIX_JACK ? JackInterfaceName(portName) : portName;
+template <typename Port> void RtMidiBackend::list(Port& port, Listing& listing) {
+    listing = {};
+    const unsigned count = port.getPortCount();
+    for (unsigned i = 0; i < count; ++i) {
+        std::string name = port.getPortName(i);
+        if (!name.empty() && IsOwnPort(m_kind, name, m_clientName)) {
+            continue;
+        }
+        listing.ports.push_back(i);
+        listing.names.push_back(std::move(name)); // empty: cannot be described
+    }
+}
+
+std::optional<std::string> RtMidiBackend::nameIn(const Listing& listing, int index,
+                                                 MidiSystemKind kind) {
+    if (index < 0 || std::size_t(index) >= listing.names.size() ||
+        listing.names[std::size_t(index)].empty()) {
+        return std::nullopt;
+    }
+    return InterfaceName(kind, listing.names[std::size_t(index)]);
+}
+
+template <typename Port>
+std::optional<unsigned> RtMidiBackend::portOf(Port& port, const Listing& listing, int index) {
+    if (index < 0 || std::size_t(index) >= listing.ports.size()) {
+        return std::nullopt;
+    }
+    const unsigned number = listing.ports[std::size_t(index)];
+    // The ports may have changed since they were listed.
+    if (port.getPortName(number) != listing.names[std::size_t(index)]) {
+        return std::nullopt;
+    }
+    return number;
 }
 
 int RtMidiBackend::outputCount() {
     try {
-        return ensureSystem() ? static_cast<int>(m_lister->getPortCount()) : 0;
+        if (!ensureSystem()) {
+            return 0;
+        }
+        list(*m_lister, m_outputList);
+        return static_cast<int>(m_outputList.ports.size());
     } catch (const RtMidiError&) {
         return 0;
     }
@@ -275,36 +369,22 @@ int RtMidiBackend::outputCount() {
 
 int RtMidiBackend::inputCount() {
     try {
-        return ensureSystem() ? static_cast<int>(m_in->getPortCount()) : 0;
+        if (!ensureSystem()) {
+            return 0;
+        }
+        list(*m_in, m_inputList);
+        return static_cast<int>(m_inputList.ports.size());
     } catch (const RtMidiError&) {
         return 0;
     }
 }
 
 std::optional<std::string> RtMidiBackend::outputName(int index) {
-    try {
-        if (m_lister && index >= 0) {
-            const std::string name = m_lister->getPortName(static_cast<unsigned>(index));
-            if (!name.empty()) {
-                return displayName(name);
-            }
-        }
-    } catch (const RtMidiError&) {
-    }
-    return std::nullopt;
+    return nameIn(m_outputList, index, m_kind);
 }
 
 std::optional<std::string> RtMidiBackend::inputName(int index) {
-    try {
-        if (m_in && index >= 0) {
-            const std::string name = m_in->getPortName(static_cast<unsigned>(index));
-            if (!name.empty()) {
-                return displayName(name);
-            }
-        }
-    } catch (const RtMidiError&) {
-    }
-    return std::nullopt;
+    return nameIn(m_inputList, index, m_kind);
 }
 
 bool RtMidiBackend::openOutput(int index) {
@@ -313,7 +393,11 @@ bool RtMidiBackend::openOutput(int index) {
     }
     closeOutput();
     try {
-        const std::string target = m_lister->getPortName(static_cast<unsigned>(index));
+        const std::optional<unsigned> number = portOf(*m_lister, m_outputList, index);
+        if (!number) {
+            return false;
+        }
+        const std::string target = m_outputList.names[std::size_t(index)];
         if (m_jackGraph) {
             // One output, kept connected while messages go to the same device.
             Output& output = m_outputs[m_current];
@@ -329,7 +413,7 @@ bool RtMidiBackend::openOutput(int index) {
             waitForOutput(m_current);
         }
         Output& output = m_outputs[m_current];
-        output.port->openPort(static_cast<unsigned>(index), "out");
+        output.port->openPort(*number, "out");
         output.target = target;
         m_outputOpen = output.port->isPortOpen();
     } catch (const RtMidiError&) {
@@ -347,14 +431,19 @@ bool RtMidiBackend::openInput(int index, SysExHandler handler) {
         m_handler = std::move(handler);
     }
     try {
-        const std::string source = m_in->getPortName(static_cast<unsigned>(index));
+        const std::optional<unsigned> number = portOf(*m_in, m_inputList, index);
+        if (!number) {
+            closeInput();
+            return false;
+        }
+        const std::string source = m_inputList.names[std::size_t(index)];
         if (m_jackGraph && m_in->isPortOpen() && m_inputSource == source &&
             m_jackGraph->connectedToUs(source)) {
             return true;
         }
         releaseInput();
         m_in->setCallback(&RtMidiBackend::onMessage, this);
-        m_in->openPort(static_cast<unsigned>(index), "in");
+        m_in->openPort(*number, "in");
         m_inputSource = source;
     } catch (const RtMidiError&) {
         closeInput();

@@ -20,6 +20,18 @@ namespace tarnwick {
 // name. The interface name is the client name without that suffix.
 std::string JackInterfaceName(const std::string& portName);
 
+enum class MidiSystemKind { Alsa, Jack, Other };
+
+// The name under which a port is offered and found again. On ALSA a port's name ends in
+// its sequencer address ("TWK-5:TWK-5 MIDI 1 24:0"), whose client number changes when
+// the device is plugged in again: the name is taken without it. On JACK it is the client
+// name without its "-NN" suffix.
+std::string InterfaceName(MidiSystemKind system, const std::string& portName);
+
+// Whether a port belongs to one of our own programs (this one, named `clientName`, the
+// editor or tarnwick-syx): they are never offered as MIDI interfaces.
+bool IsOwnPort(MidiSystemKind system, const std::string& portName, const std::string& clientName);
+
 // How long the output counts as busy with a message of `bytes` bytes: the time it takes
 // on a 31,250-baud MIDI line (320 us a byte), plus 50 ms for the keypad to answer.
 Clock::Duration MessageOutputTime(std::size_t bytes);
@@ -50,7 +62,18 @@ private:
     // so that a JACK server started after the editor is found.
     bool ensureSystem();
     static void onMessage(double timeStamp, std::vector<unsigned char>* message, void* self);
-    std::string displayName(const std::string& portName) const;
+    // The ports of the MIDI system that are not ours, as last listed, with their names as
+    // the system gives them; the index into this list is the device index.
+    struct Listing {
+        std::vector<unsigned> ports;
+        std::vector<std::string> names;
+    };
+    template <typename Port> void list(Port& port, Listing& listing);
+    static std::optional<std::string> nameIn(const Listing& listing, int index,
+                                             MidiSystemKind kind);
+    // The system's port number of device `index`, when it still carries the listed name.
+    template <typename Port>
+    static std::optional<unsigned> portOf(Port& port, const Listing& listing, int index);
 
     // Outputs close in the background and take turns: while one closes, the next message
     // goes out through the other. Listing uses an output of its own.
@@ -71,6 +94,9 @@ private:
 
     std::string m_clientName;
     int m_api = 0;
+    MidiSystemKind m_kind = MidiSystemKind::Other;
+    Listing m_outputList;
+    Listing m_inputList;
     std::unique_ptr<RtMidiOut> m_lister;
     std::array<Output, 2> m_outputs;
     std::size_t m_current = 0;

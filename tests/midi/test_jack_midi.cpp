@@ -179,7 +179,8 @@ struct PortSession {
 // in the chooser as a user would.
 class Editor {
 public:
-    explicit Editor(const QString& keypad) : ports(backend, clock), main(interaction) {
+    explicit Editor(const QString& keypad, const std::string& client = kEditorClient)
+        : backend(client), ports(backend, clock), main(interaction) {
         saveForm = new TSaveForm(&main);
         chooser = new TInterfaceForm(ports, &main);
         progress = new TfrmProgress(&main);
@@ -207,8 +208,37 @@ public:
     }
     QStringList messages() const { return interaction.shown(); }
     PresetRecord& preset(int n) { return main.bank()[PresetIndex::fromOneBase(n)]; }
+    // Download Current to the preset's own number, in the test's folder; the boxes shown.
+    QStringList downloadCurrent(const QString& folder) {
+        interaction.messages.clear();
+        interaction.onModal = [](QDialog&) {
+            return int(QDialog::Accepted);
+        };
+        const QString current = QDir::currentPath();
+        QDir::setCurrent(folder);
+        main.findChild<QAction*>("mnuDownloadCurrent")->trigger();
+        QDir::setCurrent(current);
+        interaction.onModal = nullptr;
+        return messages();
+    }
+    // The names the chooser offers when it is shown again (and cancelled).
+    QStringList chooserNames() {
+        QStringList names;
+        interaction.onModal = [&names](QDialog& dialog) {
+            dialog.show();
+            auto* list = dialog.findChild<QComboBox*>("ComboBox1");
+            for (int i = 0; i < list->count(); ++i) {
+                names << list->itemText(i);
+            }
+            dialog.hide();
+            return int(QDialog::Rejected);
+        };
+        main.findChild<QAction*>("mnuDirectMIDI")->trigger();
+        interaction.onModal = nullptr;
+        return names;
+    }
 
-    RtMidiBackend backend{kEditorClient};
+    RtMidiBackend backend;
     SystemClock clock;
     MidiPortLayer ports;
     testing::ScriptedInteraction interaction;
@@ -395,6 +425,61 @@ private slots:
             QCOMPARE(ports.SendAcknowledged(m.data(), m.size(), MidiPortLayer::kPresetAckPosition),
                      TransferResult::Acknowledged);
         }
+    }
+
+    // Once the editor has sent, its own JACK clients carry ports; neither the chooser nor
+    // tarnwick-syx may offer them as an interface.
+    void ownPortsAreNeverListed() {
+        Simulator keypad("Keypad P", {});
+        QVERIFY(keypad.ready());
+        Editor editor("Keypad P", "Tarnwick Editor");
+        QCOMPARE(editor.downloadCurrent(m_dir.path()),
+                 QStringList{"Download Success|Downloaded OK!"});
+        QCOMPARE(editor.chooserNames(), QStringList{"Keypad P"});
+        QProcess cli;
+        cli.start(QStringLiteral(TARNWICK_SYX), {"ports"});
+        QVERIFY(cli.waitForFinished(30000));
+        QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()), QStringLiteral("Keypad P\n"));
+    }
+
+    // The chosen keypad is found by its name before every transfer: its port numbers may
+    // move, and it may go away and come back.
+    void keypadFoundByNameWhenItsPortsMove() {
+        auto fillerA = std::make_unique<Simulator>("Keypad Filler A", QStringList{});
+        auto fillerB = std::make_unique<Simulator>("Keypad Filler B", QStringList{});
+        auto keypad = std::make_unique<Simulator>("Keypad Q", QStringList{});
+        QVERIFY(fillerA->ready() && fillerB->ready() && keypad->ready());
+        Editor editor("Keypad Q");
+        QCOMPARE(editor.downloadCurrent(m_dir.path()),
+                 QStringList{"Download Success|Downloaded OK!"});
+        RtMidiBackend lister("Tarnwick Editor Lister");
+        const auto outputIndex = [&lister](const std::string& name) {
+            for (int i = 0; i < lister.outputCount(); ++i) {
+                if (lister.outputName(i) == name) {
+                    return i;
+                }
+            }
+            return -1;
+        };
+        const int before = outputIndex("Keypad Q");
+        // Two clients listed before the keypad go, one comes in their place.
+        fillerA.reset();
+        fillerB.reset();
+        Simulator newcomer("Keypad Newcomer", {});
+        QVERIFY(newcomer.ready());
+        QVERIFY(outputIndex("Keypad Newcomer") < outputIndex("Keypad Q"));
+        QCOMPARE(outputIndex("Keypad Q"), before - 1);
+        QCOMPARE(editor.downloadCurrent(m_dir.path()),
+                 QStringList{"Download Success|Downloaded OK!"});
+
+        keypad.reset();
+        QCOMPARE(editor.downloadCurrent(m_dir.path()),
+                 QStringList{"Download Fail!|MIDI Open failed."});
+        keypad = std::make_unique<Simulator>("Keypad Q", QStringList{});
+        QVERIFY(keypad->ready());
+        QCOMPARE(editor.downloadCurrent(m_dir.path()),
+                 QStringList{"Download Success|Downloaded OK!"});
+        QCOMPARE(editor.interaction.modalRuns.count("InterfaceForm"), 1);
     }
 
     void echoedMessagesAreNoReply_data() {

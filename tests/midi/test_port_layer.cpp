@@ -18,6 +18,8 @@ using Names = std::vector<std::optional<std::string>>;
 Q_DECLARE_METATYPE(Names)
 Q_DECLARE_METATYPE(std::vector<MidiPortPair>)
 Q_DECLARE_METATYPE(tarnwick::TransferResult)
+Q_DECLARE_METATYPE(tarnwick::MidiSystemKind)
+Q_DECLARE_METATYPE(std::vector<std::string>)
 
 namespace {
 
@@ -287,9 +289,8 @@ private slots:
         QTest::addColumn<Names>("outputsNow");
         QTest::addColumn<Names>("inputsNow");
         QTest::newRow("output gone") << Names{} << Names{"Keypad"};
-        QTest::newRow("input index names another device") << Names{"Keypad"} << Names{"Mixer"};
-        QTest::newRow("output index names another device")
-            << Names{"Mixer", "Keypad"} << Names{"Keypad"};
+        QTest::newRow("input gone, another device in its place")
+            << Names{"Keypad"} << Names{"Mixer"};
     }
     void neverTheWrongDevice() {
         QFETCH(Names, outputsNow);
@@ -300,6 +301,43 @@ private slots:
         QCOMPARE(download(presetMessage()), TransferResult::PortsUnavailable);
         QVERIFY(backend.log.empty());
         QVERIFY(backend.sent.empty());
+    }
+
+    // The interface is found again by name when devices come, go or are plugged in again.
+    void followsTheInterfaceByName_data() {
+        QTest::addColumn<Names>("outputsThen");
+        QTest::addColumn<Names>("outputsNow");
+        QTest::addColumn<Names>("inputsNow");
+        QTest::addColumn<int>("chosen");
+        QTest::addColumn<std::vector<std::string>>("opened");
+        const Names keypad{"Keypad"};
+        QTest::newRow("a device now sorts before it")
+            << keypad << Names{"Mixer", "Keypad"} << Names{"Mixer", "Synth", "Keypad"} << 0
+            << std::vector<std::string>{"open output 1", "open input 2"};
+        Names eleven = numbered("Port ", 10);
+        eleven.push_back(std::string("Keypad"));
+        QTest::newRow("now past the tenth device")
+            << keypad << eleven << keypad << 0
+            << std::vector<std::string>{"open output 10", "open input 0"};
+        QTest::newRow("the second of two of one name stays the second")
+            << Names{"Keypad", "Keypad"} << Names{"Mixer", "Keypad", "Keypad"} << keypad << 1
+            << std::vector<std::string>{"open output 2", "open input 0"};
+    }
+    void followsTheInterfaceByName() {
+        QFETCH(Names, outputsThen);
+        QFETCH(Names, outputsNow);
+        QFETCH(Names, inputsNow);
+        QFETCH(int, chosen);
+        QFETCH(std::vector<std::string>, opened);
+        backend.outputs = outputsThen;
+        layer->RefreshInterfaces();
+        layer->setSelectedInterface(chosen);
+        backend.outputs = outputsNow;
+        backend.inputs = inputsNow;
+        backend.log.clear();
+        QCOMPARE(download(presetMessage()), TransferResult::Acknowledged);
+        QVERIFY(backend.log.size() >= 2);
+        QCOMPARE(std::vector<std::string>(backend.log.begin(), backend.log.begin() + 2), opened);
     }
 
     void waitsAfterEachMessage_data() {
@@ -441,6 +479,43 @@ private slots:
         QFETCH(QString, port);
         QFETCH(QString, name);
         QCOMPARE(QString::fromStdString(JackInterfaceName(port.toStdString())), name);
+    }
+
+    void interfaceNamesAndOwnPorts_data() {
+        QTest::addColumn<MidiSystemKind>("system");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("own");
+        const auto alsa = MidiSystemKind::Alsa;
+        const auto jack = MidiSystemKind::Jack;
+        QTest::newRow("ALSA: address dropped") << alsa << "TWK-5:TWK-5 MIDI 1 24:0"
+                                               << "TWK-5:TWK-5 MIDI 1" << false;
+        QTest::newRow("ALSA: re-plugged, same name") << alsa << "TWK-5:TWK-5 MIDI 1 28:0"
+                                                     << "TWK-5:TWK-5 MIDI 1" << false;
+        QTest::newRow("ALSA: no address") << alsa << "Midi Through:Port 0"
+                                          << "Midi Through:Port 0" << false;
+        QTest::newRow("ALSA: not an address") << alsa << "Synth:Port 1a:0"
+                                              << "Synth:Port 1a:0" << false;
+        QTest::newRow("ALSA: the editor's port") << alsa << "Tarnwick Editor:in 129:0"
+                                                 << "Tarnwick Editor:in" << true;
+        QTest::newRow("ALSA: this program's port") << alsa << "Test Client:out 130:1"
+                                                   << "Test Client:out" << true;
+        QTest::newRow("JACK: the editor's second client") << jack << "Tarnwick Editor-02:out"
+                                                          << "Tarnwick Editor" << true;
+        QTest::newRow("JACK: tarnwick-syx") << jack << "tarnwick-syx:in"
+                                            << "tarnwick-syx" << true;
+        QTest::newRow("JACK: a keypad named after us is not us") << jack << "Tarnwick Keypad:in"
+                                                                 << "Tarnwick Keypad" << false;
+        QTest::newRow("other systems: as given") << MidiSystemKind::Other << "TWK-5 24:0"
+                                                 << "TWK-5 24:0" << false;
+    }
+    void interfaceNamesAndOwnPorts() {
+        QFETCH(MidiSystemKind, system);
+        QFETCH(QString, port);
+        QFETCH(QString, name);
+        QFETCH(bool, own);
+        QCOMPARE(QString::fromStdString(InterfaceName(system, port.toStdString())), name);
+        QCOMPARE(IsOwnPort(system, port.toStdString(), "Test Client"), own);
     }
 
     void outputTimeOfAMessage() {
