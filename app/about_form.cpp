@@ -1,8 +1,10 @@
 // Layout and frame of the About box.
 #include "about_form.h"
 
+#include <QCloseEvent>
 #include <QFrame>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -34,7 +36,9 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Frame
 
     auto* label1 = new QLabel(QStringLiteral("Tarnwick"), panel);
     label1->setObjectName(QStringLiteral("Label1"));
+    // Bold 13-pixel Arial, or a face with Arial's metrics where Arial is not installed.
     QFont bold = label1->font();
+    bold.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
     bold.setBold(true);
     bold.setPixelSize(13);
     label1->setFont(bold);
@@ -62,6 +66,22 @@ void TAboutForm::showEvent(QShowEvent* event) {
     if (const QScreen* screen = this->screen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
+}
+
+void TAboutForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TAboutForm::closeEvent(QCloseEvent* event) {
+    if (event->spontaneous()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void TAboutForm::paintEvent(QPaintEvent* event) {

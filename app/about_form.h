@@ -14,6 +14,9 @@ protected:
     // FormPaint: the thin black border one pixel inside the window's edge.
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // "OK" is the only way out: Escape and the window manager's close do nothing.
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void OKClick();

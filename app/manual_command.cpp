@@ -5,19 +5,33 @@
 #include "user_interaction.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace tarnwick {
 
+namespace {
+const QString kManual = QStringLiteral("Tarnwick.pdf");
+}
+
 QString UserManualPath(const QString& executableDir) {
-    return QDir(executableDir).filePath(QStringLiteral("Tarnwick.pdf"));
+    const QDir dir(executableDir);
+    const QString beside = dir.filePath(kManual);
+    const QString installed =
+        QDir::cleanPath(dir.filePath(QStringLiteral("../share/doc/tarnwick-editor/") + kManual));
+    return !QFileInfo(beside).isFile() && QFileInfo(installed).isFile() ? installed : beside;
 }
 
 void OpenUserManual(const QString& executableDir, DesktopServices& desktop,
                     UserInteraction& interaction) {
-    if (!desktop.openDocument(UserManualPath(executableDir))) {
-        interaction.message(QStringLiteral("Help"),
-                            QStringLiteral("ERROR: Could not find the file \"Tarnwick.pdf\"."),
-                            QMessageBox::NoIcon, QMessageBox::Ok);
+    const QString path = UserManualPath(executableDir);
+    QString failure;
+    if (!QFileInfo(path).isFile()) {
+        failure = QStringLiteral("ERROR: Could not find the file \"Tarnwick.pdf\".");
+    } else if (!desktop.openDocument(path)) {
+        failure = QStringLiteral("ERROR: No program could open \"Tarnwick.pdf\".");
+    }
+    if (!failure.isEmpty()) {
+        interaction.message(QStringLiteral("Help"), failure, QMessageBox::NoIcon, QMessageBox::Ok);
     }
 }
 

@@ -703,6 +703,13 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         return;
     }
     QMainWindow::closeEvent(event);
+    // Closing this window ends the program: the windows that belong to it go with it, so
+    // that none of them (the preset list above all) keeps the program running alone.
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isWindow()) {
+            child->hide();
+        }
+    }
 }
 
 void TMainForm::showDownloadProgress(int presetNumber) {

@@ -49,7 +49,9 @@ void TPresetListForm::showEvent(QShowEvent* event) {
 }
 
 void TPresetListForm::closeEvent(QCloseEvent* event) {
-    event->ignore();
+    if (event->spontaneous()) {
+        event->ignore();
+    }
 }
 
 bool TPresetListForm::eventFilter(QObject* watched, QEvent* event) {

@@ -29,7 +29,8 @@ signals:
 protected:
     // FormShow: stands against the main window's right edge each time it is shown.
     void showEvent(QShowEvent* event) override;
-    // Only the main window's button shows and hides the list.
+    // Only the main window's button shows and hides the list: its close box does
+    // nothing. Closes that the program asks for (the program ending) go through.
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

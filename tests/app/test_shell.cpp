@@ -19,6 +19,7 @@
 #include "tarnwick_application.h"
 
 #include <QAction>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -52,9 +53,8 @@ public:
 
 // The application's windows on fakes, with the user manual looked for in `executableDir`.
 struct Shell {
-    explicit Shell(const QString& executableDir, DesktopServices* desktopToUse = nullptr)
-        : ports(midi, clock), windows({interaction, desktopToUse ? *desktopToUse : desktop, clock,
-                                       ports, executableDir}) {}
+    explicit Shell(const QString& executableDir)
+        : ports(midi, clock), windows({interaction, desktop, clock, ports, executableDir}) {}
     ScriptedInteraction interaction;
     FakeDesktop desktop;
     FakeClock clock;
@@ -151,42 +151,44 @@ private slots:
         app->setInteraction(nullptr);
     }
 
-    void manualOpensBesideTheExecutable() {
-        Shell shell(QStringLiteral("/opt/tarnwick/bin"));
-        ScriptedInteraction& interaction = shell.interaction;
-        FakeDesktop& desktop = shell.desktop;
-        AppWindows& windows = shell.windows;
-        windows.MainForm()->findChild<QAction*>("PDFManual1")->trigger();
-        QCOMPARE(desktop.opened, QStringList{QStringLiteral("/opt/tarnwick/bin/Tarnwick.pdf")});
-        QVERIFY(interaction.messages.isEmpty());
+    void userManual_data() {
+        QTest::addColumn<QString>("pdf"); // where the manual lies, relative to a folder
+        QTest::addColumn<bool>("viewer");
+        QTest::addColumn<QString>("opened");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("beside the executable")
+            << "bin/Tarnwick.pdf" << true << "bin/Tarnwick.pdf" << QString();
+        QTest::newRow("where a package keeps documents")
+            << "share/doc/tarnwick-editor/Tarnwick.pdf" << true
+            << "share/doc/tarnwick-editor/Tarnwick.pdf" << QString();
+        QTest::newRow("missing file")
+            << QString() << true << QString() << "ERROR: Could not find the file \"Tarnwick.pdf\".";
+        QTest::newRow("no program can open it") << "bin/Tarnwick.pdf" << false << "bin/Tarnwick.pdf"
+                                                << "ERROR: No program could open \"Tarnwick.pdf\".";
     }
-
-    void manualThatCannotBeOpenedSaysSo_data() {
-        QTest::addColumn<bool>("fileThere");
-        QTest::newRow("missing file") << false;
-        QTest::newRow("no viewer") << true;
-    }
-    void manualThatCannotBeOpenedSaysSo() {
-        QFETCH(bool, fileThere);
+    void userManual() {
+        QFETCH(QString, pdf);
+        QFETCH(bool, viewer);
+        QFETCH(QString, opened);
+        QFETCH(QString, message);
         QTemporaryDir dir;
-        QtDesktopServices realDesktop;
-        FakeDesktop refusingDesktop;
-        refusingDesktop.accepts = false;
-        if (fileThere) {
-            QFile pdf(UserManualPath(dir.path()));
-            QVERIFY(pdf.open(QIODevice::WriteOnly));
+        QVERIFY(QDir(dir.path()).mkpath("bin"));
+        if (!pdf.isEmpty()) {
+            QVERIFY(QDir(dir.path()).mkpath(QFileInfo(pdf).path()));
+            QFile file(dir.filePath(pdf));
+            QVERIFY(file.open(QIODevice::WriteOnly));
         }
-        Shell shell(dir.path(), fileThere ? static_cast<DesktopServices*>(&refusingDesktop)
-                                          : static_cast<DesktopServices*>(&realDesktop));
-        ScriptedInteraction& interaction = shell.interaction;
-        AppWindows& windows = shell.windows;
-        windows.MainForm()->findChild<QAction*>("PDFManual1")->trigger();
-        QCOMPARE(interaction.messages.size(), 1);
-        QCOMPARE(interaction.messages[0].title, QStringLiteral("Help"));
-        QCOMPARE(interaction.messages[0].text,
-                 QStringLiteral("ERROR: Could not find the file \"Tarnwick.pdf\"."));
-        QCOMPARE(interaction.messages[0].icon, QMessageBox::NoIcon);
-        QCOMPARE(windows.MainForm()->bank().currentPresetIndex().oneBased(), 1);
+        Shell shell(dir.filePath("bin"));
+        shell.desktop.accepts = viewer;
+        shell.windows.MainForm()->findChild<QAction*>("PDFManual1")->trigger();
+        QCOMPARE(shell.desktop.opened,
+                 opened.isEmpty() ? QStringList() : QStringList{dir.filePath(opened)});
+        QCOMPARE(shell.interaction.shown(),
+                 message.isEmpty() ? QStringList() : QStringList{"Help|" + message});
+        if (!message.isEmpty()) {
+            QCOMPARE(shell.interaction.messages[0].icon, QMessageBox::NoIcon);
+        }
+        QCOMPARE(shell.windows.MainForm()->bank().currentPresetIndex().oneBased(), 1);
     }
 
     void aboutBoxShowsTheVersionAndClosesWithOk() {
@@ -206,10 +208,32 @@ private slots:
 
         QCOMPARE(about->size(), QSize(407, 179));
         QVERIFY(about->windowFlags() & Qt::FramelessWindowHint);
-        QCOMPARE(about->findChild<QLabel*>("Label1")->text(), QStringLiteral("Tarnwick"));
-        QVERIFY(about->findChild<QLabel*>("Label1")->font().bold());
+        auto* label1 = about->findChild<QLabel*>("Label1");
+        QCOMPARE(label1->text(), QStringLiteral("Tarnwick"));
+        const QFontInfo drawn(label1->font());
+        QVERIFY(drawn.bold());
+        QCOMPARE(drawn.pixelSize(), 13);
+        // Arial, or a face with its metrics where Arial is missing.
+        const QStringList installed = QFontDatabase::families();
+        if (installed.contains("Arial") || installed.contains("Liberation Sans")) {
+            QVERIFY2(drawn.family() == "Arial" || drawn.family() == "Liberation Sans",
+                     qPrintable(drawn.family()));
+        }
         QCOMPARE(about->findChild<QLabel*>("Label2")->text(), QStringLiteral("Editor/Librarian"));
         QCOMPARE(about->findChild<QLabel*>("Label3")->text(), QStringLiteral("Version 2.79"));
+    }
+
+    void aboutBoxClosesOnlyWithOk() {
+        TAboutForm about;
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QTest::keyClick(&about, Qt::Key_Escape);
+        QVERIFY(about.isVisible());
+        QCloseEvent fromWindowManager; // as the window manager asks
+        QApplication::sendEvent(about.windowHandle(), &fromWindowManager);
+        QVERIFY(about.isVisible());
+        QTest::mouseClick(about.findChild<QPushButton*>("OK"), Qt::LeftButton);
+        QVERIFY(!about.isVisible());
     }
 
     void aboutBoxHasAThinBlackFrame() {

@@ -584,8 +584,14 @@ private slots:
 
     void exitClosesTheWindowWithoutAsking() {
         nameField()->setText(QStringLiteral("Unsaved"));
+        QTest::mouseClick(child<QToolButton>(QStringLiteral("btnShowPresets")), Qt::LeftButton);
+        QVERIFY(QTest::qWaitForWindowExposed(m_list));
+        QCloseEvent closeBox; // its close box: only ">>>" hides the list
+        QApplication::sendEvent(m_list->windowHandle(), &closeBox);
+        QVERIFY(m_list->isVisible());
         QTest::mouseClick(child<QToolButton>(QStringLiteral("btnExit")), Qt::LeftButton);
         QVERIFY(!m_f->main.isVisible());
+        QVERIFY(!m_list->isVisible()); // nothing is left on screen to keep the program running
         QVERIFY(m_f->interaction.messages.isEmpty());
     }
 };
