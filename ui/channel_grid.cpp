@@ -56,10 +56,13 @@ QColor buttonFace() {
     return QPalette().color(QPalette::Button);
 }
 
+// A check box draws no background of its own: it is filled only when told to, and then
+// with its background role's colour.
 void setBackground(QCheckBox* box, const QColor& colour) {
     QPalette palette = box->palette();
-    palette.setColor(QPalette::Window, colour);
+    palette.setColor(box->backgroundRole(), colour);
     box->setPalette(palette);
+    box->setAutoFillBackground(true);
 }
 
 } // namespace
