@@ -570,9 +570,20 @@ bool TMainForm::edPresetKeyPress(QKeyEvent* event) {
         break;
     }
     const QString typed = event->text();
-    if (typed.size() != 1 || !typed[0].isPrint() ||
-        (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
-        return false; // editing and moving keys, shortcuts: as usual
+    const bool printable = !typed.isEmpty() && typed[0].isPrint();
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        // The field's own editing commands work; a modified key never types a character.
+        for (const auto command :
+             {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste, QKeySequence::SelectAll,
+              QKeySequence::Undo, QKeySequence::Redo}) {
+            if (event->matches(command)) {
+                return false;
+            }
+        }
+        return printable;
+    }
+    if (typed.size() != 1 || !printable) {
+        return false; // editing and moving keys: as usual
     }
     const QChar c = typed[0];
     if (c < u'0' || c > u'9') {

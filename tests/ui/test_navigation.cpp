@@ -79,7 +79,7 @@ private slots:
         QTest::addColumn<int>("selectFrom"); // -1: no selection
         QTest::addColumn<int>("selectLength");
         QTest::addColumn<int>("caret");    // -1: at the end
-        QTest::addColumn<QString>("keys"); // '<' is Backspace
+        QTest::addColumn<QString>("keys"); // '<' is Backspace; '@' Alt and '^' Ctrl with the next
         QTest::addColumn<QStringList>("texts");
         QTest::addColumn<QList<int>>("presets");
         QTest::newRow("1, 0, 0") << 0 << -1 << 0 << -1 << "100" << QStringList{"1", "10", "100"}
@@ -95,6 +95,8 @@ private slots:
         QTest::newRow("other characters are swallowed")
             << 2 << -1 << 0 << -1 << "a-+ ." << QStringList{"2", "2", "2", "2", "2"}
             << QList<int>{2, 2, 2, 2, 2};
+        QTest::newRow("keys with Alt or Ctrl type nothing")
+            << 2 << -1 << 0 << -1 << "@x@f@5^q^7" << QStringList(5, "2") << QList<int>(5, 2);
         QTest::newRow("backspace at the end of 25")
             << 25 << -1 << 0 << -1 << "<" << QStringList{"2"} << QList<int>{2};
         QTest::newRow("backspace in an empty field")
@@ -120,14 +122,20 @@ private slots:
         } else if (caret >= 0) {
             number()->setCursorPosition(caret);
         }
-        for (qsizetype i = 0; i < keys.size(); ++i) {
+        qsizetype step = 0;
+        for (qsizetype i = 0; i < keys.size(); ++i, ++step) {
+            Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+            if (keys[i] == u'@' || keys[i] == u'^') {
+                modifiers = keys[i] == u'@' ? Qt::AltModifier : Qt::ControlModifier;
+                ++i;
+            }
             if (keys[i] == u'<') {
                 QTest::keyClick(number(), Qt::Key_Backspace);
             } else {
-                QTest::keyClick(number(), keys[i].toLatin1());
+                QTest::keyClick(number(), keys[i].toLatin1(), modifiers);
             }
-            QCOMPARE(number()->text(), texts[i]);
-            QCOMPARE(shown(), presets[i]);
+            QCOMPARE(number()->text(), texts[step]);
+            QCOMPARE(shown(), presets[step]);
         }
         QVERIFY(m_f->interaction.messages.isEmpty());
         QCOMPARE(QApplication::focusWidget(), number());
