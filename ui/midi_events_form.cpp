@@ -5,7 +5,10 @@
 #include "user_interaction.h"
 
 #include <QButtonGroup>
+#include <QClipboard>
+#include <QCloseEvent>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,6 +19,8 @@
 #include <QSlider>
 #include <QStatusBar>
 #include <QTableWidget>
+
+#include <algorithm>
 
 namespace tarnwick {
 
@@ -163,7 +168,6 @@ void TMidiEventsForm::buildCustomGroup() {
     m_edManualInput = new QLineEdit(box);
     m_edManualInput->setObjectName(QStringLiteral("edManualInput"));
     m_edManualInput->setAccessibleName(QStringLiteral("Manual byte entry"));
-    m_edManualInput->setMaxLength(2);
     m_edManualInput->setGeometry(90, 30, 50, 24);
     m_edManualInput->installEventFilter(this);
     auto* insert = new QPushButton(QStringLiteral("Insert     "), box);
@@ -181,9 +185,8 @@ void TMidiEventsForm::buildCustomGroup() {
     decimal->setObjectName(QStringLiteral("rbDecimal"));
     decimal->setGeometry(270, 44, 90, 18);
     // rbHexadecimalClick / rbDecimalClick: the entry's length; its text stays as it is.
-    connect(m_rbHexadecimal, &QRadioButton::clicked, this,
-            [this] { m_edManualInput->setMaxLength(2); });
-    connect(decimal, &QRadioButton::clicked, this, [this] { m_edManualInput->setMaxLength(3); });
+    connect(m_rbHexadecimal, &QRadioButton::clicked, this, [this] { m_entryLength = 2; });
+    connect(decimal, &QRadioButton::clicked, this, [this] { m_entryLength = 3; });
 }
 
 void TMidiEventsForm::buildDataGroup() {
@@ -199,7 +202,9 @@ void TMidiEventsForm::buildDataGroup() {
     m_grid->verticalHeader()->setDefaultSectionSize(22);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->setFocusPolicy(Qt::NoFocus);
+    // Not in the tab order; once clicked, the arrow keys select cells as clicks do.
+    m_grid->setFocusPolicy(Qt::ClickFocus);
+    m_grid->installEventFilter(this);
     m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_grid->setGeometry(14, 28, kCellWidth * MidiDataBuffer::kSize + 2, 24);
@@ -254,6 +259,14 @@ void TMidiEventsForm::showEvent(QShowEvent* event) {
     m_edManualInput->setFocus(Qt::OtherFocusReason);
 }
 
+void TMidiEventsForm::closeEvent(QCloseEvent* event) {
+    // The close box and Alt+F4 act as OK: the buffer is taken back in any case.
+    if (isVisible()) {
+        done(QDialog::Accepted);
+    }
+    event->accept();
+}
+
 void TMidiEventsForm::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         event->accept(); // "OK" is the only way out
@@ -263,15 +276,57 @@ void TMidiEventsForm::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TMidiEventsForm::eventFilter(QObject* watched, QEvent* event) {
-    // edManualInputKeyPress: Enter inserts the typed byte.
-    if (watched == m_edManualInput && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    if (event->type() != QEvent::KeyPress) {
+        return QDialog::eventFilter(watched, event);
+    }
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == m_edManualInput) {
+        // edManualInputKeyPress: Enter inserts the typed byte.
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             InsertCustomButtonClick();
             return true;
         }
+        return limitEntry(key);
+    }
+    if (watched == m_grid) {
+        const int cell = m_buffer.insertPosition();
+        switch (key->key()) {
+        case Qt::Key_Left:
+            GridSelectCell(std::max(cell - 1, 0));
+            return true;
+        case Qt::Key_Right:
+            GridSelectCell(cell + 1);
+            return true;
+        case Qt::Key_Home:
+            GridSelectCell(0);
+            return true;
+        case Qt::Key_End:
+            GridSelectCell(m_buffer.byteCount());
+            return true;
+        default:
+            break;
+        }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+bool TMidiEventsForm::limitEntry(QKeyEvent* key) {
+    // New typing stops at the length Hex or Decimal allow; a longer text typed before the
+    // choice changed stays as it is.
+    const qsizetype kept = m_edManualInput->text().size() - m_edManualInput->selectedText().size();
+    const qsizetype room = std::max<qsizetype>(m_entryLength - kept, 0);
+    if (key->matches(QKeySequence::Paste)) {
+        const QString pasted = QGuiApplication::clipboard()->text();
+        if (pasted.size() > room) {
+            m_edManualInput->insert(pasted.left(room));
+            return true;
+        }
+        return false;
+    }
+    const QString typed = key->text();
+    const bool typesText = !typed.isEmpty() && typed[0].isPrint() &&
+                           !(key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
+    return typesText && typed.size() > room;
 }
 
 void TMidiEventsForm::kindClick(int status) {
@@ -360,7 +415,14 @@ void TMidiEventsForm::InsertCustomButtonClick() {
     const QString text = m_edManualInput->text();
     int value = 0;
     if (m_rbHexadecimal->isChecked()) {
-        value = ParseHexEntry(text.toStdString());
+        // The first two characters, whatever they are: one that is no ASCII hex digit
+        // counts 0, as any other character does.
+        const QList<uint> characters = text.toUcs4();
+        std::string firstTwo;
+        for (qsizetype i = 0; i < std::min<qsizetype>(characters.size(), 2); ++i) {
+            firstTwo += characters[i] < 0x80 ? char(characters[i]) : '?';
+        }
+        value = ParseHexEntry(firstTwo);
     } else {
         const auto number = ParseDecimalEntry(text.toStdString());
         if (!number) {

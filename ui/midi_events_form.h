@@ -35,6 +35,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override; // Escape does not close the window
+    void closeEvent(QCloseEvent* event) override;  // the close box acts as OK
 
 private:
     void buildStandardGroup();
@@ -51,10 +52,13 @@ private:
     void btnEraseAllClick();
     void showSelection();
     std::vector<std::uint8_t> composedEvent() const;
+    // True when a key would type past the entry's length.
+    bool limitEntry(QKeyEvent* key);
 
     UserInteraction& m_interaction;
     MidiDataBuffer m_buffer;
     std::uint8_t m_eventKind = 0x90;
+    int m_entryLength = 2; // characters the entry takes: 2 Hex, 3 Decimal
 
     QButtonGroup* m_kinds = nullptr;
     QLabel* m_lblMidiChannel = nullptr;

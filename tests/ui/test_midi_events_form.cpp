@@ -262,26 +262,57 @@ private slots:
     void entryLengthFollowsTheBase() {
         open("");
         auto* entry = child<QLineEdit>("edManualInput");
-        QCOMPARE(entry->maxLength(), 2);
+        QTest::keyClicks(entry, "ABC");
+        QCOMPARE(entry->text(), QStringLiteral("AB"));
         clickRadio("rbDecimal");
-        QCOMPARE(entry->maxLength(), 3);
-        entry->setText("123");
+        entry->clear();
+        QTest::keyClicks(entry, "1234");
+        QCOMPARE(entry->text(), QStringLiteral("123"));
         clickRadio("rbHexadecimal");
-        QCOMPARE(entry->maxLength(), 2);
+        QCOMPARE(entry->text(), QStringLiteral("123")); // the text stays as typed
+        QTest::keyClicks(entry, "4");
+        QCOMPARE(entry->text(), QStringLiteral("123")); // new typing keeps to two
         QTest::mouseClick(child<QPushButton>("btnInsert2"), Qt::LeftButton);
         QCOMPARE(bytes().left(2), QByteArray("12"));
-        entry->setText("G1");
+        entry->setText(QStringLiteral("\u00E91")); // two characters, three bytes in UTF-8
         QTest::keyClick(entry, Qt::Key_Enter);
         QCOMPARE(bytes().left(5), QByteArray("12 01"));
+        entry->setText("G1");
+        QTest::keyClick(entry, Qt::Key_Enter);
+        QCOMPARE(bytes().left(8), QByteArray("12 01 01"));
         QTest::keyClick(entry, Qt::Key_Return); // empty entry: 00
-        QCOMPARE(bytes().left(8), QByteArray("12 01 00"));
+        QCOMPARE(bytes().left(11), QByteArray("12 01 01 00"));
     }
 
-    void escapeDoesNotClose() {
+    void arrowKeysSelectCellsAsClicksDo() {
+        open("903C7F");
+        clickCell(1);
+        QCOMPARE(QApplication::focusWidget(), m_form->grid());
+        QTest::keyClick(m_form->grid(), Qt::Key_Left);
+        QCOMPARE(selectedCell(), 0);
+        QTest::keyClick(m_form->grid(), Qt::Key_Left);
+        QCOMPARE(selectedCell(), 0);
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(m_form->grid(), Qt::Key_Right); // not past the first free cell
+        }
+        QCOMPARE(selectedCell(), 3);
+        QTest::keyClick(m_form->grid(), Qt::Key_Home);
+        QCOMPARE(m_form->buffer().insertPosition(), 0);
+        clickRadio("rbStart");
+        QTest::mouseClick(child<QPushButton>("btnInsert1"), Qt::LeftButton);
+        QCOMPARE(bytes().left(11), QByteArray("FA 90 3C 7F"));
+    }
+
+    void escapeDoesNotCloseTheCloseBoxActsAsOk() {
         open("");
         QTest::keyClick(m_form.get(), Qt::Key_Escape);
         QVERIFY(m_form->isVisible());
         QTest::mouseClick(child<QPushButton>("BitBtn1"), Qt::LeftButton);
+        QVERIFY(!m_form->isVisible());
+        QCOMPARE(m_form->result(), int(QDialog::Accepted));
+        open("");
+        QCloseEvent closeBox; // the close box, or Alt+F4, through the window manager
+        QApplication::sendEvent(m_form->windowHandle(), &closeBox);
         QVERIFY(!m_form->isVisible());
         QCOMPARE(m_form->result(), int(QDialog::Accepted));
     }
