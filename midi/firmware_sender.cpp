@@ -22,9 +22,12 @@ TransferResult SendFirmware(MidiPortLayer& ports, const FirmwareImage& image,
             stepped();
         }
         const bool closed = ports.ClosePortPair();
-        const bool last = i + 1 == image.size();
-        if (!last && (!closed || !ports.lastCycleSucceeded() ||
-                      ports.captureBuffer()[MidiPortLayer::kFirmwareAckPosition] != kAcknowledge)) {
+        // Every message must be acknowledged, the last one included; only the empty block
+        // that closes the image carries none.
+        const bool carriesMessage = block.fill > 0;
+        if (carriesMessage &&
+            (!closed || !ports.lastCycleSucceeded() ||
+             ports.captureBuffer()[MidiPortLayer::kFirmwareAckPosition] != kAcknowledge)) {
             return TransferResult::NoAcknowledge;
         }
     }

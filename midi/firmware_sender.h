@@ -1,5 +1,5 @@
-// Sending a firmware image to the keypad: each block in its own port cycle, each but the
-// last acknowledged with "A" at byte 4 of the reply.
+// Sending a firmware image to the keypad: each block in its own port cycle, each message
+// acknowledged with "A" at byte 4 of the reply.
 #pragma once
 
 #include "firmware_file.h"

@@ -34,7 +34,6 @@ FirmwareReadResult ReadFirmwareFile(const std::string& path, FirmwareImage& imag
     } catch (const std::bad_alloc&) {
         return FirmwareReadResult::NoMemory;
     }
-    bool complete = false; // at least one message ended with F7
     const auto notFirmware = [&image] {
         FreeFirmware(image);
         return FirmwareReadResult::NotFirmware;
@@ -57,7 +56,6 @@ FirmwareReadResult ReadFirmwareFile(const std::string& path, FirmwareImage& imag
         }
         block.data[block.fill++] = byte;
         if (byte == kSysExEnd) {
-            complete = true;
             try {
                 image.emplace_back();
             } catch (const std::bad_alloc&) {
@@ -65,8 +63,9 @@ FirmwareReadResult ReadFirmwareFile(const std::string& path, FirmwareImage& imag
             }
         }
     }
-    // An empty file, or one without a single complete message, holds no firmware.
-    if (!complete) {
+    // Every byte must belong to a complete message: an empty file, or bytes after the last
+    // F7 that end no message, are no firmware (they would go out as a SysEx without end).
+    if (image.size() < 2 || image.back().fill > 0) {
         return notFirmware();
     }
     return FirmwareReadResult::Read;

@@ -1,6 +1,6 @@
 // Firmware files: a series of SysEx messages of at most 2048 bytes, each ending with F7
 // and each carrying 21 hex as its third byte. The reader splits a file into one block per
-// message; every F7 opens the next block, so a file ending with F7 ends with an empty one.
+// message; every F7 opens the next block, so the image always ends with an empty one.
 #pragma once
 
 #include <array>
@@ -27,7 +27,8 @@ enum class FirmwareReadResult {
     Read = 0,
     CannotOpen = 1,  // the file cannot be opened or read
     NoMemory = 2,    // the first block cannot be allocated
-    NotFirmware = 3, // a third byte other than 21, a message over 2048 bytes, or no message at all
+    NotFirmware = 3, // a third byte other than 21, a message over 2048 bytes, no message at all,
+                     // or bytes after the last F7
 };
 
 // Reads `path` into `image` (emptied first; left empty on failure).

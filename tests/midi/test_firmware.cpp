@@ -50,9 +50,9 @@ private slots:
         const QByteArray three = firmwareMessage(10) + firmwareMessage(20) + firmwareMessage(2048);
         QTest::newRow("three messages ending with F7")
             << three << FirmwareReadResult::Read << QList<int>{10, 20, 2048, 2048};
-        QTest::newRow("bytes after the last F7 are one more message")
-            << firmwareMessage(10) + QByteArray::fromHex("F07D2101") << FirmwareReadResult::Read
-            << QList<int>{10, 2048};
+        QTest::newRow("bytes after the last F7 that end no message")
+            << firmwareMessage(10) + QByteArray::fromHex("F07D2101")
+            << FirmwareReadResult::NotFirmware << QList<int>{};
         QTest::newRow("2049-byte message")
             << firmwareMessage(2049) << FirmwareReadResult::NotFirmware << QList<int>{};
         QByteArray preset = firmwareMessage(153);
@@ -144,30 +144,34 @@ private slots:
         }
     }
 
-    void lastMessageNeedsNoAcknowledgement() {
+    void everyMessageIsAcknowledgedTheLastIncluded_data() {
+        QTest::addColumn<QByteArray>("acknowledged"); // the message sizes the keypad answers
+        QTest::addColumn<TransferResult>("result");
+        QTest::newRow("both") << QByteArray("\x05\x14") << TransferResult::Acknowledged;
+        QTest::newRow("not the last") << QByteArray("\x05") << TransferResult::NoAcknowledge;
+    }
+    void everyMessageIsAcknowledgedTheLastIncluded() {
+        QFETCH(QByteArray, acknowledged);
+        QFETCH(TransferResult, result);
         FakeMidiBackend backend;
         FakeClock clock;
         MidiPortLayer ports(backend, clock);
         ports.RefreshInterfaces();
         ports.setSelectedInterface(0);
-        backend.replies = [](const Bytes&) {
-            return std::vector<Bytes>{};
+        backend.replies = [acknowledged](const Bytes& m) {
+            return acknowledged.contains(char(m.size()))
+                       ? std::vector<Bytes>{{0xF0, 0x7D, 0x21, 0x01, 0x41, 0xF7}}
+                       : std::vector<Bytes>{};
         };
         FirmwareImage image;
         QCOMPARE(ReadFirmwareFile(
-                     writeFile(m_dir, QByteArray::fromHex("F07D2101020304")).toStdString(), image),
-                 FirmwareReadResult::NotFirmware);
-        // One complete message plus trailing bytes: the trailing block is the last one.
-        QCOMPARE(
-            ReadFirmwareFile(
-                writeFile(m_dir, QByteArray::fromHex("F07D2101F7F07D21")).toStdString(), image),
-            FirmwareReadResult::Read);
-        QCOMPARE(SendFirmware(ports, image, {}), TransferResult::NoAcknowledge);
-        backend.replies = [](const Bytes& m) {
-            return m.size() == 5 ? std::vector<Bytes>{{0xF0, 0x7D, 0x21, 0x01, 0x41, 0xF7}}
-                                 : std::vector<Bytes>{};
-        };
-        QCOMPARE(SendFirmware(ports, image, {}), TransferResult::Acknowledged);
+                     writeFile(m_dir, QByteArray::fromHex("F07D2101F7") + firmwareMessage(20))
+                         .toStdString(),
+                     image),
+                 FirmwareReadResult::Read);
+        QCOMPARE(SendFirmware(ports, image, {}), result);
+        image.pop_back(); // even without the empty block that closes a file's image
+        QCOMPARE(SendFirmware(ports, image, {}), result);
     }
 };
 

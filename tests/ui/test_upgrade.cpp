@@ -137,6 +137,9 @@ private slots:
             << QByteArray() << 0 << "Download Fail!|Wrong file type." << 0;
         QTest::newRow("no complete message")
             << QByteArray::fromHex("F07D2101") << 0 << "Download Fail!|Wrong file type." << 0;
+        QTest::newRow("bytes after the last F7")
+            << firmwareMessage(10) + QByteArray::fromHex("F07D21") << 0
+            << "Download Fail!|Wrong file type." << 0;
         QTest::newRow("2049 bytes")
             << firmwareMessage(2049) << 0 << "Download Fail!|Wrong file type." << 0;
         QTest::newRow("not in upgrade mode")
