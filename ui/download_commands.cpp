@@ -93,12 +93,16 @@ void PresetDownloads::downloadCurrentDirect() {
         const std::string temporary = TemporaryFile().toStdString();
         if (WritePresetMessage(temporary, false, m_main.bank().current(),
                                PresetIndex::fromOneBase(m_saveForm.presetNumber()), notifier)) {
-            BusyCursor busy(m_interaction);
-            const TransferResult result = m_ports.DownloadPresetFile(temporary);
-            if (result == TransferResult::Acknowledged) {
-                // The keypad shows the preset it was sent from, not the destination.
-                m_ports.SendPostDownloadPreset(current.zeroBased());
-            }
+            // The hourglass is up while the keypad is talked to, and gone before the result.
+            const TransferResult result = [&] {
+                BusyCursor busy(m_interaction);
+                const TransferResult sent = m_ports.DownloadPresetFile(temporary);
+                if (sent == TransferResult::Acknowledged) {
+                    // The keypad shows the preset it was sent from, not the destination.
+                    m_ports.SendPostDownloadPreset(current.zeroBased());
+                }
+                return sent;
+            }();
             Show(m_interaction, DownloadResultMessage(result));
         }
         QFile::remove(TemporaryFile());

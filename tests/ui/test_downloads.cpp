@@ -183,7 +183,13 @@ private slots:
         m_f->main.findChild<QLineEdit*>("edPresetName")->setText("Edited 3");
         QString caption, question;
         answerNumber(7, &caption, &question);
+        int busyUnderTheBox = -1;
+        m_f->interaction.onMessage = [this, &busyUnderTheBox](const auto&) {
+            busyUnderTheBox = m_f->interaction.busyDepth;
+        };
         trigger("mnuDownloadCurrent");
+        QCOMPARE(busyUnderTheBox, 0);
+        QVERIFY(m_f->interaction.busyCalls > 0);
         QCOMPARE(caption, QStringLiteral("Download To Which Preset?"));
         QCOMPARE(question, QStringLiteral("Download Current Preset to this Preset Number?"));
         QCOMPARE(m_saveForm->windowTitle(), QStringLiteral("Save To Which Preset?"));
@@ -221,8 +227,13 @@ private slots:
             m_f->ports.setSelectedInterface(-1);
         }
         answerNumber(5);
+        int busyUnderTheBox = -1;
+        m_f->interaction.onMessage = [this, &busyUnderTheBox](const auto&) {
+            busyUnderTheBox = m_f->interaction.busyDepth;
+        };
         trigger("mnuDownloadCurrent");
         QCOMPARE(m_f->interaction.shown(), QStringList{shownMessage});
+        QCOMPARE(busyUnderTheBox, 0); // the hourglass is gone before the box appears
         QCOMPARE(m_f->interaction.messages[0].icon, QMessageBox::Warning);
         QCOMPARE(m_f->midi.sent.size(),
                  std::size_t(fault == 0 ? 1 : 0)); // no post-download message
