@@ -4,6 +4,14 @@
 #include <random>
 #include <system_error>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace tarnwick {
 
 namespace {
@@ -13,6 +21,46 @@ std::filesystem::path temporaryBeside(const std::filesystem::path& destination) 
     std::filesystem::path temporary = destination;
     temporary += ".tmp" + std::to_string(generator() % 1000000);
     return temporary;
+}
+
+// Asks the system to put the file's bytes on the disk itself, not only in its cache.
+bool flushToDisk(const std::filesystem::path& path) {
+#ifdef _WIN32
+    const int fd = _wopen(path.c_str(), _O_RDWR | _O_BINARY);
+    if (fd < 0) {
+        return false;
+    }
+    const bool flushed = _commit(fd) == 0;
+    _close(fd);
+    return flushed;
+#else
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+#ifdef __APPLE__
+    bool flushed = ::fcntl(fd, F_FULLFSYNC) == 0 || ::fsync(fd) == 0;
+#else
+    bool flushed = ::fsync(fd) == 0;
+#endif
+    ::close(fd);
+    return flushed;
+#endif
+}
+
+// Makes a rename in `folder` last through a power cut. Windows keeps names in a journal
+// of its own; elsewhere a file system that cannot flush a folder has nothing to flush.
+void flushFolder(const std::filesystem::path& folder) {
+#ifndef _WIN32
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    (void)folder;
+#endif
 }
 
 } // namespace
@@ -63,7 +111,9 @@ bool AtomicFile::commit() {
     }
     m_out.close();
     std::error_code error;
-    if (!m_out) {
+    // The bytes reach the disk before the name does: a crash right after the rename must
+    // not leave an empty file where a good one stood.
+    if (!m_out || !flushToDisk(m_temporary)) {
         abandon();
         return false;
     }
@@ -79,6 +129,7 @@ bool AtomicFile::commit() {
         return false;
     }
     m_temporary.clear();
+    flushFolder(m_destination.parent_path());
     return true;
 }
 

@@ -98,6 +98,48 @@ private slots:
                  read(QStringLiteral(TARNWICK_TEST_DATA "/default_preset_1.syx")));
     }
 
+    // A save survives a power cut: the new file's bytes are flushed to the disk before it
+    // takes the old one's name, and the folder after.
+    void savesReachTheDiskBeforeTheirName_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("bank") << QStringList{"new-bank", "-o"} << "durable.syx";
+        QTest::newRow("JSON") << QStringList{"export",
+                                             QStringLiteral(TARNWICK_TEST_DATA
+                                                            "/default_preset_1.syx"),
+                                             "-o"}
+                              << "durable.json";
+    }
+    void savesReachTheDiskBeforeTheirName() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, output);
+        if (QStandardPaths::findExecutable("strace").isEmpty()) {
+            QSKIP("strace is not installed");
+        }
+        const QString log = m_dir.filePath("strace.log");
+        QProcess strace;
+        strace.start("strace", QStringList{"-f", "-y", "-o", log, "-e",
+                                           "trace=fsync,fdatasync,rename,renameat,renameat2",
+                                           QStringLiteral(TARNWICK_SYX)} +
+                                   args + QStringList{m_dir.filePath(output)});
+        QVERIFY(strace.waitForFinished(60000));
+        QCOMPARE(strace.exitCode(), 0);
+        const QStringList calls = QString::fromUtf8(read(log)).split('\n');
+        const auto lineOf = [&calls](const QString& call, const QString& argument) {
+            for (qsizetype i = 0; i < calls.size(); ++i) {
+                if (calls[i].contains(call) && calls[i].contains(argument)) {
+                    return i;
+                }
+            }
+            return qsizetype(-1);
+        };
+        const qsizetype flushed = lineOf("fsync(", m_dir.filePath(output) + ".tmp");
+        const qsizetype renamed = lineOf("rename", "\"" + m_dir.filePath(output) + "\"");
+        const qsizetype folder = lineOf("fsync(", "<" + m_dir.path() + ">");
+        QVERIFY2(flushed >= 0 && renamed > flushed && folder > renamed,
+                 qPrintable(calls.join('\n')));
+    }
+
     void checkReportsTheFirstFailure_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("error"); // empty: valid

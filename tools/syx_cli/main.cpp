@@ -1,6 +1,7 @@
 // tarnwick-syx: the editor's librarian functions on the command line. Inspects, checks,
 // converts, compares, splits and joins .syx preset files, and sends presets or firmware
 // to the keypad, with the editor's own decoder, encoder, port layer and message texts.
+#include "atomic_file.h"
 #include "clock.h"
 #include "firmware_file.h"
 #include "firmware_sender.h"
@@ -48,18 +49,10 @@ bool load(const std::string& path, std::vector<SyxMessage>& messages) {
 }
 
 bool writeText(const std::string& path, const std::string& text) {
-    const std::string temporary = path + ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << text;
-        if (!out) {
-            fs::remove(temporary);
-            return false;
-        }
-    }
-    std::error_code error;
-    fs::rename(temporary, path, error);
-    return !error;
+    AtomicFile file(path);
+    return file.open() &&
+           file.write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()) &&
+           file.commit();
 }
 
 std::string fileNameFor(const SyxMessage& message) {
