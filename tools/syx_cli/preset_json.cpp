@@ -61,7 +61,8 @@ public:
                 return fail(path + "." + key, "is missing");
             }
         }
-        for (const auto& [key, unused] : value.items()) {
+        for (const auto& item : value.items()) {
+            const std::string& key = item.key();
             if (std::find_if(keys.begin(), keys.end(), [&](const char* k) { return key == k; }) ==
                 keys.end()) {
                 return fail(path + "." + key, "is not a field of this format");
