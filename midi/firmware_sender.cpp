@@ -22,6 +22,9 @@ TransferResult SendFirmware(MidiPortLayer& ports, const FirmwareImage& image,
             stepped();
         }
         const bool closed = ports.ClosePortPair();
+        if (ports.lastSendRefused()) {
+            return TransferResult::PortsUnavailable;
+        }
         // Every message must be acknowledged, the last one included; only the empty block
         // that closes the image carries none.
         const bool carriesMessage = block.fill > 0;

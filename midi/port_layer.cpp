@@ -114,6 +114,7 @@ bool MidiPortLayer::OpenPortPair(int index) {
     m_outputOpen = false;
     m_inputOpen = false;
     m_cycleFailed = false;
+    m_sendRefused = false;
     if (index < 0 || index >= static_cast<int>(m_interfaces.size())) {
         return false;
     }
@@ -176,6 +177,7 @@ void MidiPortLayer::handOver(const std::uint8_t* data, std::size_t size) {
         m_clock.pause(kPoll);
     }
     if (!sysEx || !m_backend.send(data, size, m_clock.now())) {
+        m_sendRefused = sysEx; // the output could not take it: the pair failed
         m_clock.pause(kPoll);
         return;
     }
@@ -229,6 +231,9 @@ TransferResult MidiPortLayer::SendAcknowledged(const std::uint8_t* data, std::si
     }
     SendSysEx(data, size);
     const bool closed = ClosePortPair();
+    if (m_sendRefused) {
+        return TransferResult::PortsUnavailable;
+    }
     return closed && !m_cycleFailed && m_capture.acknowledged(ackPosition)
                ? TransferResult::Acknowledged
                : TransferResult::NoAcknowledge;

@@ -62,6 +62,9 @@ public:
     std::string IdentityText() const { return m_capture.identityText(); }
     // False when the last cycle gave up waiting for the output or the input.
     bool lastCycleSucceeded() const { return !m_cycleFailed; }
+    // True when the output refused the last message handed to it: the pair could not be
+    // used, which is no missing acknowledgement.
+    bool lastSendRefused() const { return m_sendRefused; }
     ReplyCapture::Buffer captureBuffer() const { return m_capture.buffer(); }
 
     // Bounds on the waits for the connections to take effect, the output to finish and
@@ -82,6 +85,7 @@ private:
     bool m_outputOpen = false;
     bool m_inputOpen = false;
     bool m_cycleFailed = false;
+    bool m_sendRefused = false;
     ReplyCapture m_capture;
     std::array<std::uint8_t, kPresetMessageBytes> m_presetBuffer{};
     std::vector<std::uint8_t> m_bankBuffer;

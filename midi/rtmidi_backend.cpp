@@ -24,10 +24,14 @@ using namespace std::chrono_literals;
 constexpr auto kWireTimePerByte = 320us;
 constexpr auto kReplyAllowance = 50ms;
 
-// Collects whether RtMidi complained, instead of letting it print to the console.
-void quietErrors(RtMidiError::Type type, const std::string& /*text*/, void* failed) {
-    if (type != RtMidiError::WARNING && type != RtMidiError::DEBUG_WARNING) {
-        *static_cast<bool*>(failed) = true;
+// With a callback installed RtMidi reports its errors there instead of throwing them (or
+// printing them): each object's go to its own record.
+void recordError(RtMidiError::Type type, const std::string& /*text*/, void* record) {
+    auto* errors = static_cast<RtMidiBackend::PortErrors*>(record);
+    if (type == RtMidiError::WARNING) {
+        errors->warned = true;
+    } else if (type != RtMidiError::DEBUG_WARNING) {
+        errors->failed = true;
     }
 }
 
@@ -65,11 +69,12 @@ bool jackRunning(const std::string& clientName) {
 #endif
 }
 
-template <typename Port> std::unique_ptr<Port> makePort(RtMidi::Api api, const std::string& name) {
+template <typename Port>
+std::unique_ptr<Port> makePort(RtMidi::Api api, const std::string& name,
+                               RtMidiBackend::PortErrors& errors) {
     try {
         auto port = std::make_unique<Port>(api, name);
-        static bool ignored = false;
-        port->setErrorCallback(&quietErrors, &ignored);
+        port->setErrorCallback(&recordError, &errors);
         return port;
     } catch (const RtMidiError&) {
         return nullptr;
@@ -242,10 +247,10 @@ bool RtMidiBackend::ensureSystem() {
         return false; // no MIDI system: no devices
     }
 #endif
-    m_lister = makePort<RtMidiOut>(api, m_clientName);
-    m_in = makePort<RtMidiIn>(api, m_clientName);
+    m_lister = makePort<RtMidiOut>(api, m_clientName, m_listerErrors);
+    m_in = makePort<RtMidiIn>(api, m_clientName, m_inErrors);
     for (Output& output : m_outputs) {
-        output.port = makePort<RtMidiOut>(api, m_clientName);
+        output.port = makePort<RtMidiOut>(api, m_clientName, output.errors);
     }
     if (!m_lister || !m_in || !m_outputs[0].port || !m_outputs[1].port) {
         m_lister.reset();
@@ -413,9 +418,13 @@ bool RtMidiBackend::openOutput(int index) {
             waitForOutput(m_current);
         }
         Output& output = m_outputs[m_current];
+        output.errors.take();
         output.port->openPort(*number, "out");
         output.target = target;
-        m_outputOpen = output.port->isPortOpen();
+        m_outputOpen = output.port->isPortOpen() && !output.errors.take();
+        if (!m_outputOpen) {
+            releaseOutput(output);
+        }
     } catch (const RtMidiError&) {
         m_outputOpen = false;
     }
@@ -443,6 +452,7 @@ bool RtMidiBackend::openInput(int index, SysExHandler handler) {
         }
         releaseInput();
         m_in->setCallback(&RtMidiBackend::onMessage, this);
+        m_inErrors.take();
         m_in->openPort(*number, "in");
         m_inputSource = source;
     } catch (const RtMidiError&) {
@@ -450,7 +460,7 @@ bool RtMidiBackend::openInput(int index, SysExHandler handler) {
         releaseInput();
         return false;
     }
-    if (!m_in->isPortOpen()) {
+    if (!m_in->isPortOpen() || m_inErrors.take()) {
         closeInput();
         releaseInput();
         return false;
@@ -480,9 +490,15 @@ bool RtMidiBackend::send(const std::uint8_t* data, std::size_t size, Clock::Time
     if (!m_outputOpen || size == 0) {
         return false;
     }
+    Output& output = m_outputs[m_current];
     try {
-        m_outputs[m_current].port->sendMessage(data, size);
+        output.errors.take(true);
+        output.port->sendMessage(data, size);
     } catch (const RtMidiError&) {
+        return false;
+    }
+    // A message RtMidi could not hand on is reported as a warning: it did not go out.
+    if (output.errors.take(true)) {
         return false;
     }
     m_finishedAt = now + MessageOutputTime(size);

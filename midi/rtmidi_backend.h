@@ -6,6 +6,7 @@
 #include "midi_backend.h"
 
 #include <array>
+#include <atomic>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -38,6 +39,18 @@ Clock::Duration MessageOutputTime(std::size_t bytes);
 
 class RtMidiBackend final : public MidiBackend {
 public:
+    // What one RtMidi object reported since it was last asked. RtMidi reports on the thread
+    // that made the failing call (a closing thread too), so the record is atomic.
+    struct PortErrors {
+        std::atomic<bool> failed{false};
+        std::atomic<bool> warned{false};
+        // Whether it failed (or, when `warnings` count, warned) since last asked.
+        bool take(bool warnings = false) {
+            const bool warnedNow = warned.exchange(false);
+            return failed.exchange(false) || (warnings && warnedNow);
+        }
+    };
+
     // Touches no MIDI system until a device is first asked for.
     explicit RtMidiBackend(std::string clientName = "Tarnwick Editor");
     ~RtMidiBackend() override;
@@ -84,6 +97,7 @@ private:
     // to the same device, and are closed and connected anew when it changes or its
     // connections were removed. A "closed" input passes nothing on.
     struct Output {
+        PortErrors errors; // outlives the port that reports to it
         std::unique_ptr<RtMidiOut> port;
         std::future<void> closing;
         std::string target; // the device's port name as the MIDI system gives it
@@ -97,6 +111,8 @@ private:
     MidiSystemKind m_kind = MidiSystemKind::Other;
     Listing m_outputList;
     Listing m_inputList;
+    PortErrors m_listerErrors; // declared before the ports that report to them
+    PortErrors m_inErrors;
     std::unique_ptr<RtMidiOut> m_lister;
     std::array<Output, 2> m_outputs;
     std::size_t m_current = 0;

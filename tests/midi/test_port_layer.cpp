@@ -413,17 +413,23 @@ private slots:
     void refusedHandOversSendNothing_data() {
         QTest::addColumn<QByteArray>("message");
         QTest::addColumn<bool>("outputRefuses");
-        QTest::newRow("not System Exclusive") << QByteArray::fromHex("903C7F") << false;
-        QTest::newRow("output refuses") << QByteArray::fromHex("F07D22F7") << true;
+        QTest::addColumn<TransferResult>("result");
+        QTest::newRow("not System Exclusive")
+            << QByteArray::fromHex("903C7F") << false << TransferResult::NoAcknowledge;
+        // A send the MIDI system refuses is a pair that could not be used, not a keypad
+        // that did not answer.
+        QTest::newRow("output refuses")
+            << QByteArray::fromHex("F07D22F7") << true << TransferResult::PortsUnavailable;
     }
     void refusedHandOversSendNothing() {
         QFETCH(QByteArray, message);
         QFETCH(bool, outputRefuses);
+        QFETCH(TransferResult, result);
         select();
         backend.refuseSend = outputRefuses;
         QCOMPARE(layer->SendAcknowledged(reinterpret_cast<const std::uint8_t*>(message.data()),
                                          std::size_t(message.size()), 5),
-                 TransferResult::NoAcknowledge);
+                 result);
         QVERIFY(backend.sent.empty());
         QCOMPARE(clock.pauses, std::vector<Clock::Duration>{Clock::Duration(1ms)});
     }

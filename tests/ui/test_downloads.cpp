@@ -209,11 +209,12 @@ private slots:
     }
 
     void directCurrentFailures_data() {
-        QTest::addColumn<int>("fault"); // 0 no ack, 1 ports refused, 2 no interface
+        QTest::addColumn<int>("fault"); // 0 no ack, 1 ports refused, 2 no interface, 3 send refused
         QTest::addColumn<QString>("shownMessage");
         QTest::newRow("no acknowledgement") << 0 << "Download Fail?|No acknowledge from keypad.";
         QTest::newRow("ports will not open") << 1 << "Download Fail!|MIDI Open failed.";
         QTest::newRow("no interface") << 2 << "Download Fail!|Bad or missing MIDI device.";
+        QTest::newRow("the output refuses the message") << 3 << "Download Fail!|MIDI Open failed.";
     }
     void directCurrentFailures() {
         QFETCH(int, fault);
@@ -223,8 +224,10 @@ private slots:
             m_f->midi.keypad = KeypadProtocol({.stopAcknowledgingAt = 1});
         } else if (fault == 1) {
             m_f->midi.refuseOutput = true;
-        } else {
+        } else if (fault == 2) {
             m_f->ports.setSelectedInterface(-1);
+        } else {
+            m_f->midi.refuseSend = true;
         }
         answerNumber(5);
         int busyUnderTheBox = -1;
