@@ -2,21 +2,19 @@
 // direct MIDI functions can be tried and tested without the hardware. It registers one
 // JACK client with a MIDI input "in" and a MIDI output "out"; connect the editor to it by
 // choosing its name in "Choose MIDI Interface".
+#include "atomic_file.h"
 #include "keypad_protocol.h"
 
 #include <jack/jack.h>
 #include <jack/midiport.h>
+#include <jack/ringbuffer.h>
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
-#include <fstream>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -64,47 +62,53 @@ void onSignal(int signal) {
     }
 }
 
-// Messages between the JACK process thread and the protocol thread.
-class Mailbox {
+// Messages between the JACK process thread and the protocol thread, each as its size and
+// its bytes, in a lock-free ring: the process thread never waits and never allocates.
+class MessageRing {
 public:
-    void put(Bytes message) {
-        {
-            std::lock_guard lock(m_mutex);
-            m_messages.push_back(std::move(message));
-        }
-        m_ready.notify_one();
-    }
-    bool take(Bytes& message, std::chrono::milliseconds wait) {
-        std::unique_lock lock(m_mutex);
-        if (!m_ready.wait_for(lock, wait, [this] { return !m_messages.empty(); })) {
+    MessageRing() : m_ring(jack_ringbuffer_create(kCapacity)) {}
+    ~MessageRing() { jack_ringbuffer_free(m_ring); }
+    MessageRing(const MessageRing&) = delete;
+    MessageRing& operator=(const MessageRing&) = delete;
+
+    // False (and nothing written) when the message does not fit.
+    bool put(const std::uint8_t* data, std::uint32_t size) {
+        if (jack_ringbuffer_write_space(m_ring) < sizeof size + size) {
             return false;
         }
-        message = std::move(m_messages.front());
-        m_messages.pop_front();
+        jack_ringbuffer_write(m_ring, reinterpret_cast<const char*>(&size), sizeof size);
+        jack_ringbuffer_write(m_ring, reinterpret_cast<const char*>(data), size);
         return true;
     }
-    // From the process thread: never waits for the lock.
-    template <typename Fn> void drainNow(Fn&& fn) {
-        std::unique_lock lock(m_mutex, std::try_to_lock);
-        if (!lock.owns_lock()) {
-            return;
+    // The size of the next message, or 0 until one is there whole: the writer puts its
+    // size and its bytes in two steps.
+    std::uint32_t nextSize() const {
+        std::uint32_t size = 0;
+        const std::size_t available = jack_ringbuffer_read_space(m_ring);
+        if (available < sizeof size) {
+            return 0;
         }
-        while (!m_messages.empty() && fn(m_messages.front())) {
-            m_messages.pop_front();
-        }
+        jack_ringbuffer_peek(m_ring, reinterpret_cast<char*>(&size), sizeof size);
+        return available >= sizeof size + size ? size : 0;
+    }
+    // Moves the next message into `into`, which holds nextSize() bytes.
+    void take(std::uint8_t* into) {
+        std::uint32_t size = 0;
+        jack_ringbuffer_read(m_ring, reinterpret_cast<char*>(&size), sizeof size);
+        jack_ringbuffer_read(m_ring, reinterpret_cast<char*>(into), size);
     }
 
 private:
-    std::mutex m_mutex;
-    std::condition_variable m_ready;
-    std::deque<Bytes> m_messages;
+    static constexpr std::size_t kCapacity = 1 << 17; // room for dozens of firmware messages
+    jack_ringbuffer_t* m_ring;
 };
 
 struct Ports {
     jack_port_t* in = nullptr;
     jack_port_t* out = nullptr;
-    Mailbox inbox;
-    Mailbox outbox;
+    MessageRing inbox;
+    MessageRing outbox;
+    std::atomic<long> dropped{0}; // incoming messages the inbox had no room for
 };
 
 int process(jack_nframes_t frames, void* arg) {
@@ -113,30 +117,32 @@ int process(jack_nframes_t frames, void* arg) {
     const jack_nframes_t count = jack_midi_get_event_count(in);
     for (jack_nframes_t i = 0; i < count; ++i) {
         jack_midi_event_t event;
-        if (jack_midi_event_get(&event, in, i) == 0 && event.size > 0 && event.buffer[0] == 0xF0) {
-            ports->inbox.put(Bytes(event.buffer, event.buffer + event.size));
+        if (jack_midi_event_get(&event, in, i) == 0 && event.size > 0 && event.buffer[0] == 0xF0 &&
+            !ports->inbox.put(event.buffer, std::uint32_t(event.size))) {
+            ++ports->dropped;
         }
     }
     void* out = jack_port_get_buffer(ports->out, frames);
     jack_midi_clear_buffer(out);
-    ports->outbox.drainNow([out](const Bytes& message) {
-        return jack_midi_event_write(out, 0, message.data(), message.size()) == 0;
-    });
+    // What does not fit into this cycle waits for the next one.
+    while (const std::uint32_t size = ports->outbox.nextSize()) {
+        jack_midi_data_t* event = jack_midi_event_reserve(out, 0, size);
+        if (event == nullptr) {
+            break;
+        }
+        ports->outbox.take(event);
+    }
     return 0;
 }
 
 bool writeDump(const std::string& path, const KeypadProtocol& keypad) {
     const Bytes bank = keypad.memoryAsBank();
-    const std::string temporary = path + ".part";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(bank.data()), std::streamsize(bank.size()));
-        if (!file) {
-            std::fprintf(stderr, "tarnwick-keypad-sim: cannot write %s\n", path.c_str());
-            return false;
-        }
+    tarnwick::AtomicFile file(path);
+    if (!file.open() || !file.write(bank.data(), bank.size()) || !file.commit()) {
+        std::fprintf(stderr, "tarnwick-keypad-sim: cannot write %s\n", path.c_str());
+        return false;
     }
-    return std::rename(temporary.c_str(), path.c_str()) == 0;
+    return true;
 }
 
 bool parse(int argc, char** argv, Options& options) {
@@ -211,13 +217,19 @@ int main(int argc, char** argv) {
 
     KeypadProtocol keypad(options.behaviour);
     while (!g_stop) {
-        Bytes message;
-        if (ports.inbox.take(message, std::chrono::milliseconds(10))) {
-            for (Bytes& reply : keypad.receive(message)) {
+        const std::uint32_t size = ports.inbox.nextSize();
+        if (size == 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        } else {
+            Bytes message(size);
+            ports.inbox.take(message.data());
+            for (const Bytes& reply : keypad.receive(message)) {
                 if (options.replyDelayMs > 0) {
                     std::this_thread::sleep_for(std::chrono::milliseconds(options.replyDelayMs));
                 }
-                ports.outbox.put(std::move(reply));
+                while (!ports.outbox.put(reply.data(), std::uint32_t(reply.size())) && !g_stop) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
             }
         }
         if (g_dump.exchange(false) && !options.dumpPath.empty()) {
@@ -229,6 +241,10 @@ int main(int argc, char** argv) {
     }
     jack_deactivate(client);
     jack_client_close(client);
+    if (ports.dropped > 0) {
+        std::fprintf(stderr, "tarnwick-keypad-sim: %ld incoming messages found no room\n",
+                     ports.dropped.load());
+    }
     if (!options.dumpPath.empty()) {
         writeDump(options.dumpPath, keypad);
     }
