@@ -1,6 +1,8 @@
 // Editing the 16 raw MIDI bytes.
 #include "midi_data_buffer.h"
 
+#include "hex.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -8,23 +10,9 @@ namespace tarnwick {
 
 namespace {
 
-constexpr char kHex[] = "0123456789ABCDEF";
-
-std::string hexPair(std::uint8_t byte) {
-    return {kHex[byte >> 4], kHex[byte & 0x0F]};
-}
-
+// A typed character that is no hexadecimal digit counts 0, as the entry always read it.
 int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return 0;
+    return HexDigitValue(c).value_or(0);
 }
 
 } // namespace
@@ -69,14 +57,7 @@ std::vector<std::uint8_t> ComposeEvent(const MidiEventKind& kind, int channel, i
 }
 
 std::string EventPreview(const std::vector<std::uint8_t>& bytes) {
-    std::string text;
-    for (std::uint8_t byte : bytes) {
-        if (!text.empty()) {
-            text += ' ';
-        }
-        text += hexPair(byte);
-    }
-    return text;
+    return HexPairs(bytes);
 }
 
 std::string NoteName(int key) {
@@ -172,7 +153,7 @@ void MidiDataBuffer::eraseAll() {
 }
 
 std::string MidiDataBuffer::cellText(int cell) const {
-    return cell < byteCount() ? hexPair(m_bytes[std::size_t(cell)]) : std::string(" ");
+    return cell < byteCount() ? HexPair(m_bytes[std::size_t(cell)]) : std::string(" ");
 }
 
 } // namespace tarnwick

@@ -1,6 +1,8 @@
 // Default presets, name and MIDI data helpers, and the bank.
 #include "preset_record.h"
 
+#include "hex.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -38,15 +40,12 @@ void SetPresetName(PresetRecord& record, std::string_view text) {
 }
 
 std::string MidiDataText(const PresetRecord& record) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string text;
     for (std::uint8_t byte : record.data) {
         if (byte == kMidiDataEnd) {
             break;
         }
-        text += kHex[byte >> 4];
-        text += kHex[byte & 0x0F];
-        text += ' ';
+        text += HexPair(byte) + ' ';
     }
     return text;
 }

@@ -1,5 +1,6 @@
 // The MIDI data editor's buffer logic: composed events, room checks, typed bytes in hex
 // and decimal, inserting in the middle, selecting and erasing cells, hidden bytes.
+#include "hex.h"
 #include "midi_data_buffer.h"
 
 #include <QtTest>
@@ -114,6 +115,34 @@ private slots:
         QFETCH(QString, entry);
         QFETCH(int, value);
         QCOMPARE(ParseHexEntry(entry.toStdString()), value);
+    }
+
+    // The one reader of "90 3C 7F" text, used wherever bytes come back from text.
+    void hexPairsText_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("bytes"); // "-": not of the form
+        QTest::newRow("no bytes") << ""
+                                  << "";
+        QTest::newRow("three") << "90 3C 7F"
+                               << "903c7f";
+        QTest::newRow("lower case") << "b0 0a"
+                                    << "b00a";
+        for (const char* bad : {"90 ", " 90", "903C", "9", "90  3C", "G0", "90,3C"}) {
+            QTest::newRow(bad) << bad << "-";
+        }
+    }
+    void hexPairsText() {
+        QFETCH(QString, text);
+        QFETCH(QString, bytes);
+        const auto parsed = ParseHexPairs(text.toStdString());
+        QCOMPARE(parsed ? QByteArray(reinterpret_cast<const char*>(parsed->data()),
+                                     qsizetype(parsed->size()))
+                              .toHex()
+                        : QByteArray("-"),
+                 bytes.toLatin1());
+        if (parsed) {
+            QCOMPARE(QString::fromStdString(HexPairs(*parsed)), text.toUpper());
+        }
     }
 
     void typedDecimal_data() {

@@ -1,6 +1,8 @@
 // Converting presets to and from JSON, with the checks of every imported field.
 #include "preset_json.h"
 
+#include "hex.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -161,30 +163,30 @@ bool readPreset(Reader& read, const json& item, const std::string& path, JsonPre
 
     std::string data;
     std::string tail;
-    std::vector<std::uint8_t> dataBytes;
-    std::vector<std::uint8_t> tailBytes;
     if (!read.string(item["data"], path + ".data", data)) {
         return false;
     }
-    if (!ParseHexPairs(data, dataBytes) || dataBytes.size() > kMidiDataLength ||
-        std::find(dataBytes.begin(), dataBytes.end(), kMidiDataEnd) != dataBytes.end()) {
+    const auto dataBytes = ParseHexPairs(data);
+    if (!dataBytes || dataBytes->size() > kMidiDataLength ||
+        std::find(dataBytes->begin(), dataBytes->end(), kMidiDataEnd) != dataBytes->end()) {
         return read.fail(path + ".data",
                          "must be up to 16 hex pairs from 00 to FE, single blanks between");
     }
     if (!read.string(item["dataTail"], path + ".dataTail", tail)) {
         return false;
     }
-    if (!ParseHexPairs(tail, tailBytes) ||
-        (!tailBytes.empty() && (tailBytes.size() + dataBytes.size() != kMidiDataLength ||
-                                tailBytes.front() != kMidiDataEnd))) {
+    const auto tailBytes = ParseHexPairs(tail);
+    if (!tailBytes ||
+        (!tailBytes->empty() && (tailBytes->size() + dataBytes->size() != kMidiDataLength ||
+                                 tailBytes->front() != kMidiDataEnd))) {
         return read.fail(
             path + ".dataTail",
             "must be empty, or the bytes from the end marker FF to the 16th as hex pairs");
     }
     record.data.fill(kMidiDataEnd);
-    std::copy(dataBytes.begin(), dataBytes.end(), record.data.begin());
-    std::copy(tailBytes.begin(), tailBytes.end(),
-              record.data.begin() + std::ptrdiff_t(dataBytes.size()));
+    std::copy(dataBytes->begin(), dataBytes->end(), record.data.begin());
+    std::copy(tailBytes->begin(), tailBytes->end(),
+              record.data.begin() + std::ptrdiff_t(dataBytes->size()));
 
     std::string placement;
     int bits = 0;
@@ -208,41 +210,6 @@ bool readPreset(Reader& read, const json& item, const std::string& path, JsonPre
 }
 
 } // namespace
-
-std::string HexPairs(const std::uint8_t* bytes, std::size_t count) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string text;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i > 0) {
-            text += ' ';
-        }
-        text += kHex[bytes[i] >> 4];
-        text += kHex[bytes[i] & 0x0F];
-    }
-    return text;
-}
-
-bool ParseHexPairs(const std::string& text, std::vector<std::uint8_t>& bytes) {
-    bytes.clear();
-    if (text.empty()) {
-        return true;
-    }
-    if ((text.size() + 1) % 3 != 0) {
-        return false;
-    }
-    for (std::size_t i = 0; i < text.size(); i += 3) {
-        if (i + 2 < text.size() && text[i + 2] != ' ') {
-            return false;
-        }
-        const std::string pair = text.substr(i, 2);
-        if (!std::all_of(pair.begin(), pair.end(),
-                         [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); })) {
-            return false;
-        }
-        bytes.push_back(std::uint8_t(std::stoi(pair, nullptr, 16)));
-    }
-    return true;
-}
 
 Json PresetsToJson(const std::vector<SyxMessage>& messages) {
     json presets = json::array();

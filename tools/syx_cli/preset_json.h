@@ -26,9 +26,4 @@ struct JsonPreset {
 // Checks every field; on the first bad one sets `error` to "PATH: REASON" and returns false.
 bool PresetsFromJson(const Json& document, std::vector<JsonPreset>& presets, std::string& error);
 
-// "90 3C 7F"; and back, false when the text is not upper- or lower-case hex pairs
-// separated by single blanks.
-std::string HexPairs(const std::uint8_t* bytes, std::size_t count);
-bool ParseHexPairs(const std::string& text, std::vector<std::uint8_t>& bytes);
-
 } // namespace tarnwick

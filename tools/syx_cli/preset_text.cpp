@@ -1,6 +1,8 @@
 // Describing and comparing presets.
 #include "preset_text.h"
 
+#include "hex.h"
+
 #include "preset_json.h"
 
 #include <algorithm>
