@@ -28,9 +28,8 @@ TransferResult SendFirmware(MidiPortLayer& ports, const FirmwareImage& image,
         // Every message must be acknowledged, the last one included; only the empty block
         // that closes the image carries none.
         const bool carriesMessage = block.fill > 0;
-        if (carriesMessage &&
-            (!closed || !ports.lastCycleSucceeded() ||
-             ports.captureBuffer()[MidiPortLayer::kFirmwareAckPosition] != kAcknowledge)) {
+        if (carriesMessage && (!closed || !ports.lastCycleSucceeded() ||
+                               ports.captureBuffer()[kFirmwareAckPosition] != kAcknowledge)) {
             return TransferResult::NoAcknowledge;
         }
     }

@@ -2,6 +2,7 @@
 #include "port_layer.h"
 
 #include "clock.h"
+#include "preset_record.h"
 
 #include <algorithm>
 #include <fstream>
@@ -13,8 +14,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr std::uint8_t kSysExStart = 0xF0;
-constexpr std::uint8_t kSysExEnd = 0xF7;
 constexpr auto kReplyWait = 100ms;
 constexpr auto kPoll = 1ms;
 
@@ -41,7 +40,7 @@ std::vector<DeviceEntry> listDevices(CountFn count, NameFn name) {
 
 // Reads up to `capacity` bytes of `path` into `buffer`: nothing when all went well, else
 // the transfer's failure (the file cannot be opened, or not read).
-std::optional<TransferResult> readFile(const std::string& path, std::uint8_t* buffer,
+std::optional<TransferResult> readFile(const std::filesystem::path& path, std::uint8_t* buffer,
                                        std::size_t capacity, std::size_t& count) {
     count = 0;
     std::ifstream file(path, std::ios::binary);
@@ -85,7 +84,7 @@ std::optional<int> findDevice(CountFn count, NameFn name, const std::string& wan
 } // namespace
 
 MidiPortLayer::MidiPortLayer(MidiBackend& backend, Clock& clock)
-    : m_backend(backend), m_clock(clock), m_bankBuffer(kBankBytes, 0) {}
+    : m_backend(backend), m_clock(clock), m_bankBuffer(kBankFileSize, 0) {}
 
 MidiPortLayer::~MidiPortLayer() {
     ClosePortPair();
@@ -201,19 +200,19 @@ void MidiPortLayer::SendSysEx(const std::uint8_t* data, std::size_t size) {
 }
 
 void MidiPortLayer::ProbeIdentity() {
-    static constexpr std::uint8_t kIdentityRequest[] = {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
     // The whole buffer is cleared, so nothing of an earlier reply can pass for an identity.
-    m_capture.arm(
-        std::vector<std::uint8_t>(std::begin(kIdentityRequest), std::end(kIdentityRequest)));
+    m_capture.arm(std::vector<std::uint8_t>(kIdentityRequest.begin(), kIdentityRequest.end()));
     m_capture.clearIdentityText();
-    handOver(kIdentityRequest, sizeof kIdentityRequest);
+    handOver(kIdentityRequest.data(), kIdentityRequest.size());
 }
 
 void MidiPortLayer::SendPostDownloadPreset(int presetIndex) {
-    if (presetIndex < 0 || presetIndex >= 100) {
+    if (presetIndex < 0 || presetIndex >= kPresetCount) {
         return;
     }
-    const std::uint8_t message[] = {0xF0, 0x7D, 0x22, 0x07, std::uint8_t(presetIndex), 0xF7};
+    const std::uint8_t message[] = {
+        kSysExStart,          kManufacturerId,           kKeypadDeviceId,
+        kSelectPresetCommand, std::uint8_t(presetIndex), kSysExEnd};
     OpenPortPair(m_selectedInterface);
     if (m_outputOpen) {
         handOver(message, sizeof message);
@@ -240,38 +239,38 @@ TransferResult MidiPortLayer::SendAcknowledged(const std::uint8_t* data, std::si
 }
 
 TransferResult MidiPortLayer::sendPresetMessage(const std::uint8_t* message) {
-    if (message[0] != kSysExStart || message[kPresetMessageBytes - 1] != kSysExEnd) {
+    if (message[0] != kSysExStart || message[kPresetMessageSize - 1] != kSysExEnd) {
         return TransferResult::NotSysEx;
     }
-    return SendAcknowledged(message, kPresetMessageBytes, kPresetAckPosition);
+    return SendAcknowledged(message, kPresetMessageSize, kPresetAckPosition);
 }
 
-TransferResult MidiPortLayer::DownloadPresetFile(const std::string& path) {
+TransferResult MidiPortLayer::DownloadPresetFile(const std::filesystem::path& path) {
     m_presetBuffer.fill(0);
     std::size_t count = 0;
     if (const auto failed = readFile(path, m_presetBuffer.data(), m_presetBuffer.size(), count)) {
         return *failed;
     }
-    if (count < kPresetMessageBytes) {
+    if (count < kPresetMessageSize) {
         return TransferResult::WrongSize;
     }
     return sendPresetMessage(m_presetBuffer.data());
 }
 
-TransferResult MidiPortLayer::ReadBankFile(const std::string& path) {
+TransferResult MidiPortLayer::ReadBankFile(const std::filesystem::path& path) {
     std::fill(m_bankBuffer.begin(), m_bankBuffer.end(), 0);
     std::size_t count = 0;
     if (const auto failed = readFile(path, m_bankBuffer.data(), m_bankBuffer.size(), count)) {
         return *failed;
     }
-    return count < kBankBytes ? TransferResult::WrongSize : TransferResult::Acknowledged;
+    return count < kBankFileSize ? TransferResult::WrongSize : TransferResult::Acknowledged;
 }
 
 TransferResult MidiPortLayer::SendBankPreset(int presetIndex) {
-    if (presetIndex < 0 || presetIndex >= 100) {
+    if (presetIndex < 0 || presetIndex >= kPresetCount) {
         return TransferResult::NotSysEx;
     }
-    return sendPresetMessage(m_bankBuffer.data() + std::size_t(presetIndex) * kPresetMessageBytes);
+    return sendPresetMessage(m_bankBuffer.data() + std::size_t(presetIndex) * kPresetMessageSize);
 }
 
 } // namespace tarnwick

@@ -9,6 +9,7 @@
 #include "transfer_result.h"
 
 #include <array>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,11 +28,6 @@ class MidiPortLayer {
 public:
     static constexpr int kMaxDevices = 10;
     static constexpr int kMaxInterfaces = 10;
-    static constexpr std::size_t kPresetMessageBytes = 153;
-    static constexpr std::size_t kBankBytes = kPresetMessageBytes * 100;
-    // Where the keypad puts its "A": in replies to presets and to firmware messages.
-    static constexpr std::size_t kPresetAckPosition = 5;
-    static constexpr std::size_t kFirmwareAckPosition = 4;
 
     MidiPortLayer(MidiBackend& backend, Clock& clock);
     ~MidiPortLayer();
@@ -51,8 +47,8 @@ public:
     void ProbeIdentity();
     void SendPostDownloadPreset(int presetIndex);
 
-    TransferResult DownloadPresetFile(const std::string& path);
-    TransferResult ReadBankFile(const std::string& path);
+    TransferResult DownloadPresetFile(const std::filesystem::path& path);
+    TransferResult ReadBankFile(const std::filesystem::path& path);
     TransferResult SendBankPreset(int presetIndex);
     // One acknowledged message through the selected interface: open, send, close, and
     // "A" at `ackPosition` of the reply. Checks nothing about the message itself.
@@ -87,7 +83,7 @@ private:
     bool m_cycleFailed = false;
     bool m_sendRefused = false;
     ReplyCapture m_capture;
-    std::array<std::uint8_t, kPresetMessageBytes> m_presetBuffer{};
+    std::array<std::uint8_t, kPresetMessageSize> m_presetBuffer{};
     std::vector<std::uint8_t> m_bankBuffer;
 };
 

@@ -5,13 +5,6 @@
 
 namespace tarnwick {
 
-namespace {
-// A keypad identity reply: F0, 6 header bytes, 16 characters of text, F7.
-constexpr std::size_t kIdentityReplySize = 24;
-constexpr std::size_t kIdentityTextStart = 7;
-constexpr std::size_t kIdentityTextLength = 16;
-} // namespace
-
 void ReplyCapture::arm(std::vector<std::uint8_t> sent) {
     std::lock_guard lock(m_mutex);
     m_buffer.fill(0);
@@ -30,9 +23,9 @@ void ReplyCapture::onSysEx(const std::uint8_t* data, std::size_t size) {
     m_captured = true;
     const std::size_t kept = std::min(size, kCaptureSize);
     std::copy(data, data + kept, m_buffer.begin());
-    if (size == kIdentityReplySize && m_buffer[0] == 0xF0 &&
-        m_buffer[kIdentityReplySize - 1] == 0xF7) {
-        const auto* text = m_buffer.data() + kIdentityTextStart;
+    if (size == kIdentityReplySize && m_buffer[0] == kSysExStart &&
+        m_buffer[kIdentityReplySize - 1] == kSysExEnd) {
+        const auto* text = m_buffer.data() + kIdentityTextPosition;
         const auto* end = std::find(text, text + kIdentityTextLength, 0);
         m_identityText.assign(text, end);
     }

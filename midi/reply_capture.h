@@ -3,6 +3,8 @@
 // thread after the pair has closed. Also recognises the keypad's identity reply.
 #pragma once
 
+#include "sysex.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +15,6 @@
 namespace tarnwick {
 
 inline constexpr std::size_t kCaptureSize = 1024;
-inline constexpr std::uint8_t kAcknowledge = 0x41; // "A"
 
 class ReplyCapture {
 public:

@@ -2,6 +2,8 @@
 // or missing MIDI system shows as no devices or as a port that will not open.
 #include "rtmidi_backend.h"
 
+#include "sysex.h"
+
 #include <RtMidi.h>
 
 #ifdef TARNWICK_HAVE_JACK
@@ -477,7 +479,7 @@ bool RtMidiBackend::outputConnected() {
 void RtMidiBackend::onMessage(double /*timeStamp*/, std::vector<unsigned char>* message,
                               void* self) {
     auto* backend = static_cast<RtMidiBackend*>(self);
-    if (message == nullptr || message->empty() || message->front() != 0xF0) {
+    if (message == nullptr || message->empty() || message->front() != kSysExStart) {
         return;
     }
     std::lock_guard lock(backend->m_handlerMutex);

@@ -45,4 +45,18 @@ TransferText UpgradeResultText(TransferResult result) {
     }
 }
 
+TransferResult FirmwareReadTransferResult(FirmwareReadResult result) {
+    switch (result) {
+    case FirmwareReadResult::Read:
+        return TransferResult::Acknowledged;
+    case FirmwareReadResult::CannotOpen:
+        return TransferResult::CannotOpenFile;
+    case FirmwareReadResult::NoMemory:
+        return TransferResult::ReadFailed;
+    case FirmwareReadResult::NotFirmware:
+        break;
+    }
+    return TransferResult::WrongSize;
+}
+
 } // namespace tarnwick

@@ -2,6 +2,8 @@
 // about each. The numbers are the ones the transfer functions have always returned.
 #pragma once
 
+#include "firmware_file.h"
+
 namespace tarnwick {
 
 enum class TransferResult {
@@ -24,5 +26,8 @@ struct TransferText {
 TransferText DownloadResultText(TransferResult result);
 // After a firmware upgrade: "Success!" / "Upgrade Complete", "Wrong file type.", ...
 TransferText UpgradeResultText(TransferResult result);
+
+// The transfer result a firmware file's reading stands for: Acknowledged when it was read.
+TransferResult FirmwareReadTransferResult(FirmwareReadResult result);
 
 } // namespace tarnwick

@@ -8,11 +8,6 @@
 
 namespace tarnwick {
 
-namespace {
-constexpr std::uint8_t kSysExEnd = 0xF7;
-constexpr std::size_t kDevicePosition = 2;
-} // namespace
-
 std::size_t FirmwareBlock::messageLength() const {
     const auto end = std::find(data.begin(), data.end(), kSysExEnd);
     return end == data.end() ? data.size() : std::size_t(std::distance(data.begin(), end)) + 1;
@@ -23,7 +18,7 @@ void FreeFirmware(FirmwareImage& image) {
     image.shrink_to_fit();
 }
 
-FirmwareReadResult ReadFirmwareFile(const std::string& path, FirmwareImage& image) {
+FirmwareReadResult ReadFirmwareFile(const std::filesystem::path& path, FirmwareImage& image) {
     FreeFirmware(image);
     std::ifstream file(path, std::ios::binary);
     if (!file.is_open()) {
@@ -50,7 +45,7 @@ FirmwareReadResult ReadFirmwareFile(const std::string& path, FirmwareImage& imag
         }
         const auto byte = static_cast<std::uint8_t>(next);
         FirmwareBlock& block = image.back();
-        if ((block.fill == kDevicePosition && byte != kFirmwareDeviceId) ||
+        if ((block.fill == kDeviceIdPosition && byte != kFirmwareDeviceId) ||
             block.fill == kFirmwareBlockSize) {
             return notFirmware();
         }

@@ -3,15 +3,15 @@
 // message; every F7 opens the next block, so the image always ends with an empty one.
 #pragma once
 
+#include "sysex.h"
+
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace tarnwick {
-
-inline constexpr std::size_t kFirmwareBlockSize = 2048;
-inline constexpr std::uint8_t kFirmwareDeviceId = 0x21;
 
 struct FirmwareBlock {
     std::array<std::uint8_t, kFirmwareBlockSize> data{}; // zero past the message
@@ -32,7 +32,7 @@ enum class FirmwareReadResult {
 };
 
 // Reads `path` into `image` (emptied first; left empty on failure).
-FirmwareReadResult ReadFirmwareFile(const std::string& path, FirmwareImage& image);
+FirmwareReadResult ReadFirmwareFile(const std::filesystem::path& path, FirmwareImage& image);
 void FreeFirmware(FirmwareImage& image);
 
 } // namespace tarnwick

@@ -19,18 +19,18 @@ int hexDigit(char c) {
 
 const std::array<MidiEventKind, 12>& MidiEventKinds() {
     static const std::array<MidiEventKind, 12> kinds{{
-        {"rbNoteOn", "Note On", 0x90, 3, "Key (Note #) :", "Velocity :"},
-        {"rbNoteOff", "Note Off", 0x80, 3, "Key (Note #) :", "Velocity :"},
-        {"rbPolyAftertouch", "Poly Aftertouch", 0xA0, 3, "Key (Note #) :", "Pressure :"},
-        {"rbMonoAftertouch", "Mono Aftertouch", 0xD0, 2, "Pressure :", ""},
-        {"rbControlChange", "Control Change", 0xB0, 3, "Controller :", "Value :"},
-        {"rbProgramChange", "Program Change", 0xC0, 2, "Patch Number :", ""},
-        {"rbPitchWheel", "Pitch Wheel", 0xE0, 3, "LSB :", "MSB :"},
-        {"rbSongPosition", "Song Position", 0xF2, 3, "LSB :", "MSB :"},
-        {"rbSongSelect", "Song Select", 0xF3, 2, "Song Number :", ""},
-        {"rbStart", "Start", 0xFA, 1, "", ""},
-        {"rbContinue", "Continue", 0xFB, 1, "", ""},
-        {"rbStop", "Stop", 0xFC, 1, "", ""},
+        {"Note On", 0x90, 3, "Key (Note #) :", "Velocity :"},
+        {"Note Off", 0x80, 3, "Key (Note #) :", "Velocity :"},
+        {"Poly Aftertouch", 0xA0, 3, "Key (Note #) :", "Pressure :"},
+        {"Mono Aftertouch", 0xD0, 2, "Pressure :", ""},
+        {"Control Change", 0xB0, 3, "Controller :", "Value :"},
+        {"Program Change", 0xC0, 2, "Patch Number :", ""},
+        {"Pitch Wheel", 0xE0, 3, "LSB :", "MSB :"},
+        {"Song Position", 0xF2, 3, "LSB :", "MSB :"},
+        {"Song Select", 0xF3, 2, "Song Number :", ""},
+        {"Start", 0xFA, 1, "", ""},
+        {"Continue", 0xFB, 1, "", ""},
+        {"Stop", 0xFC, 1, "", ""},
     }};
     return kinds;
 }

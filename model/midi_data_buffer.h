@@ -14,7 +14,6 @@ namespace tarnwick {
 
 // One kind of standard MIDI event the editor can insert.
 struct MidiEventKind {
-    const char* button;      // rbNoteOn, ...
     const char* caption;     // "Note On", ...
     std::uint8_t status;     // base status byte; channel kinds add the channel minus 1
     int length;              // bytes inserted: 1, 2 or 3

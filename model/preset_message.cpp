@@ -2,8 +2,6 @@
 // record byte as a high/low nibble pair so all data stays below 0x80, and F7.
 #include "preset_message.h"
 
-#include "notifier.h"
-
 namespace tarnwick {
 
 namespace {
@@ -104,22 +102,17 @@ PresetRecord CarriedByMessage(PresetRecord record) {
     return record;
 }
 
-bool WritePresetMessage(const std::string& fileName, bool append, const PresetRecord& record,
-                        PresetIndex presetNumber, Notifier& notifier) {
+bool WritePresetMessage(const std::filesystem::path& fileName, bool append,
+                        const PresetRecord& record, PresetIndex presetNumber) {
     std::ofstream file(fileName, std::ios::binary | (append ? std::ios::app : std::ios::trunc));
     if (!file) {
-        notifier.showMessage("Error", "Error opening output file.");
         return false;
     }
     const PresetMessage message = EncodePresetMessage(record, presetNumber);
     file.write(reinterpret_cast<const char*>(message.data()),
                static_cast<std::streamsize>(message.size()));
     file.close();
-    if (!file) {
-        notifier.showMessage("Error", "Error opening output file.");
-        return false;
-    }
-    return true;
+    return !file.fail();
 }
 
 const char* DecodeErrorText(DecodeError error) {
@@ -207,32 +200,22 @@ DecodeOutcome DecodePresetMessage(std::istream& in) {
     return DecodeOutcome{record, DecodeError::None, presetByte};
 }
 
-std::optional<PresetRecord> ReadPresetMessage(PresetStream& stream, const std::string& fileName,
-                                              bool openFirst, bool closeAfter, Notifier& notifier) {
-    if (openFirst) {
-        if (stream.m_file.is_open()) {
-            stream.m_file.close();
-        }
-        stream.m_file.clear();
-        stream.m_file.open(fileName, std::ios::binary);
-    }
-    if (!stream.m_file.is_open()) {
-        return std::nullopt;
-    }
+bool PresetFileReader::open(const std::filesystem::path& fileName) {
+    m_file.close();
+    m_file.clear();
+    m_file.open(fileName, std::ios::binary);
+    return m_file.is_open();
+}
 
-    DecodeOutcome outcome = DecodePresetMessage(stream.m_file);
+DecodeOutcome PresetFileReader::next() {
+    DecodeOutcome outcome = DecodePresetMessage(m_file);
     if (outcome.presetByte) {
-        stream.lastReadPresetNumber = *outcome.presetByte;
+        m_lastPresetByte = *outcome.presetByte;
     }
     if (outcome.error != DecodeError::None) {
-        stream.m_file.close();
-        notifier.showMessage("File Open Error!", DecodeErrorText(outcome.error));
-        return std::nullopt;
+        m_file.close();
     }
-    if (closeAfter) {
-        stream.m_file.close();
-    }
-    return outcome.record;
+    return outcome;
 }
 
 } // namespace tarnwick

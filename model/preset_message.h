@@ -3,25 +3,17 @@
 #pragma once
 
 #include "preset_record.h"
+#include "sysex.h"
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <istream>
 #include <optional>
 #include <string>
 
 namespace tarnwick {
-
-class Notifier;
-
-inline constexpr std::size_t kPresetMessageSize = 153;
-inline constexpr std::uint8_t kSysExStart = 0xF0;
-inline constexpr std::uint8_t kSysExEnd = 0xF7;
-inline constexpr std::uint8_t kManufacturerId = 0x7D;
-inline constexpr std::uint8_t kKeypadDeviceId = 0x22;
-inline constexpr std::uint8_t kPresetCommand = 0x24;
-inline constexpr std::uint8_t kPresetCommandAlternate = 0x23; // accepted when reading only
 
 using PresetMessage = std::array<std::uint8_t, kPresetMessageSize>;
 
@@ -32,9 +24,9 @@ PresetMessage EncodePresetMessage(const PresetRecord& record, PresetIndex preset
 PresetRecord CarriedByMessage(PresetRecord record);
 
 // Writes the message of `record` as preset `presetNumber` to `fileName`, truncating the
-// file or appending to it. On failure shows "Error opening output file." and returns false.
-bool WritePresetMessage(const std::string& fileName, bool append, const PresetRecord& record,
-                        PresetIndex presetNumber, Notifier& notifier);
+// file or appending to it. False when the file cannot be opened or written.
+bool WritePresetMessage(const std::filesystem::path& fileName, bool append,
+                        const PresetRecord& record, PresetIndex presetNumber);
 
 // Why a message failed to decode; each has the text the user is shown.
 enum class DecodeError {
@@ -58,25 +50,22 @@ struct DecodeOutcome {
 // 153 bytes have been consumed.
 DecodeOutcome DecodePresetMessage(std::istream& in);
 
-// The one preset file being read, message after message.
-class PresetStream {
+// The presets of one file, read message after message with the decoder.
+class PresetFileReader {
 public:
+    // False when the file cannot be opened.
+    bool open(const std::filesystem::path& fileName);
     bool isOpen() const { return m_file.is_open(); }
+    // Decodes the next message; a message that fails a check closes the file.
+    DecodeOutcome next();
     void close() { m_file.close(); }
-    // The preset-number byte of the message read most recently.
-    std::uint8_t lastReadPresetNumber = 0;
+    // The preset-number byte of the message read most recently, also of one that failed
+    // after it.
+    std::uint8_t lastPresetByte() const { return m_lastPresetByte; }
 
 private:
-    friend std::optional<PresetRecord> ReadPresetMessage(PresetStream&, const std::string&, bool,
-                                                         bool, Notifier&);
     std::ifstream m_file;
+    std::uint8_t m_lastPresetByte = 0;
 };
-
-// Reads the next message of `stream`, opening `fileName` first when `openFirst` is set and
-// closing the stream after a successful read when `closeAfter` is set. A failed check
-// closes the stream and shows its text under "File Open Error!"; a file that cannot be
-// opened, or no open stream, fails without a message.
-std::optional<PresetRecord> ReadPresetMessage(PresetStream& stream, const std::string& fileName,
-                                              bool openFirst, bool closeAfter, Notifier& notifier);
 
 } // namespace tarnwick

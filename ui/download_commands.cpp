@@ -5,6 +5,7 @@
 #include "desktop_services.h"
 #include "file_commands.h"
 #include "frame_throttle.h"
+#include "local_path.h"
 #include "main_form.h"
 #include "port_layer.h"
 #include "preset_number_dialog.h"
@@ -19,13 +20,7 @@
 
 namespace tarnwick {
 
-namespace {
-
-std::filesystem::path localPath(const QString& path) {
-    return std::filesystem::path(path.toStdU16String());
-}
-
-} // namespace
+namespace {} // namespace
 
 PresetDownloads::PresetDownloads(TMainForm& main, TSaveForm& saveForm, UserInteraction& interaction,
                                  DesktopServices& desktop, MidiPortLayer& ports, Clock& clock)
@@ -88,11 +83,12 @@ void PresetDownloads::downloadCurrentDirect() {
     m_saveForm.question()->setText(
         QStringLiteral("Download Current Preset to this Preset Number?"));
     if (m_interaction.runModal(m_saveForm) == QDialog::Accepted) {
-        InteractionNotifier notifier(m_interaction);
         const PresetIndex current = m_main.bank().currentPresetIndex();
-        const std::string temporary = TemporaryFile().toStdString();
-        if (WritePresetMessage(temporary, false, m_main.bank().current(),
-                               PresetIndex::fromOneBase(m_saveForm.presetNumber()), notifier)) {
+        const std::filesystem::path temporary = LocalPath(TemporaryFile());
+        if (!WritePresetMessage(temporary, false, m_main.bank().current(),
+                                PresetIndex::fromOneBase(m_saveForm.presetNumber()))) {
+            ReportWriteFailure(m_interaction);
+        } else {
             // The hourglass is up while the keypad is talked to, and gone before the result.
             const TransferResult result = [&] {
                 BusyCursor busy(m_interaction);
@@ -158,7 +154,7 @@ void PresetDownloads::downloadAllExternal() {
         return;
     }
     BusyCursor busy(m_interaction);
-    AtomicFile file(localPath(*path));
+    AtomicFile file(LocalPath(*path));
     const bool opened = file.open();
     const bool written = opened && writeBank([&file](PresetIndex, const PresetMessage& message) {
                              return file.write(message.data(), message.size());
@@ -175,14 +171,14 @@ void PresetDownloads::downloadAllDirect() {
     // comes after it is gone and the status bar is back to normal.
     const auto send = [this]() -> std::optional<TransferResult> {
         BusyCursor busy(m_interaction);
-        InteractionNotifier notifier(m_interaction);
-        const std::string temporary = TemporaryFile().toStdString();
+        const std::filesystem::path temporary = LocalPath(TemporaryFile());
         const bool written = writeBank([&](PresetIndex index, const PresetMessage&) {
-            return WritePresetMessage(temporary, index.zeroBased() > 0, m_main.bank()[index], index,
-                                      notifier);
+            return WritePresetMessage(temporary, index.zeroBased() > 0, m_main.bank()[index],
+                                      index);
         });
         if (!written) {
-            return std::nullopt; // the writer has said why
+            ReportWriteFailure(m_interaction);
+            return std::nullopt;
         }
         TransferResult result = m_ports.ReadBankFile(temporary);
         if (result != TransferResult::Acknowledged) {

@@ -4,6 +4,7 @@
 #include "atomic_file.h"
 #include "clock.h"
 #include "frame_throttle.h"
+#include "local_path.h"
 #include "main_form.h"
 #include "preset_number_dialog.h"
 #include "user_interaction.h"
@@ -15,15 +16,10 @@ namespace tarnwick {
 
 namespace {
 
-constexpr qint64 kBankFileSize = qint64(kPresetMessageSize) * kPresetCount; // 15,300
 const QString kSyxFilter = QStringLiteral("(*.syx) Sys Ex Files (*.syx);;(*.*) All Files (*)");
 
 FileDialogRequest dialog(const QString& title, const QString& suffix, const QString& name) {
     return FileDialogRequest{title, kSyxFilter, suffix, PresetFileCommands::startFolder(), name};
-}
-
-std::filesystem::path localPath(const QString& path) {
-    return std::filesystem::path(path.toStdU16String());
 }
 
 } // namespace
@@ -33,9 +29,15 @@ void ReportWriteFailure(UserInteraction& interaction) {
                         QMessageBox::NoIcon, QMessageBox::Ok);
 }
 
+void ReportDecodeFailure(UserInteraction& interaction, DecodeError error) {
+    interaction.message(QStringLiteral("File Open Error!"),
+                        QString::fromLatin1(DecodeErrorText(error)), QMessageBox::NoIcon,
+                        QMessageBox::Ok);
+}
+
 bool WriteMessageFile(UserInteraction& interaction, const QString& path,
                       const PresetMessage& message) {
-    AtomicFile file(localPath(path));
+    AtomicFile file(LocalPath(path));
     if (!file.open() || !file.write(message.data(), message.size()) || !file.commit()) {
         ReportWriteFailure(interaction);
         return false;
@@ -96,7 +98,7 @@ void PresetFileCommands::SaveAllPresets() {
         m_main.flushEdits();
         PresetBank& bank = m_main.bank();
         // The file takes the old one's place only once all 100 messages are written.
-        AtomicFile file(localPath(*path));
+        AtomicFile file(LocalPath(*path));
         bool written = file.open();
         FrameThrottle frames(m_clock);
         for (int i = 0; written && i < kPresetCount; ++i) {
@@ -135,19 +137,23 @@ void PresetFileCommands::OpenOnePreset() {
                               QMessageBox::NoIcon, QMessageBox::Ok);
         return;
     }
-    InteractionNotifier notifier(m_interaction);
-    const auto record =
-        ReadPresetMessage(m_stream, localPath(*path).string(), true, true, notifier);
-    if (!record) {
+    PresetFileReader reader;
+    if (!reader.open(LocalPath(*path))) {
         return;
     }
-    m_loadForm.setPresetNumber(m_stream.lastReadPresetNumber + 1);
+    const DecodeOutcome outcome = reader.next();
+    reader.close();
+    if (!outcome.record) {
+        ReportDecodeFailure(m_interaction, outcome.error);
+        return;
+    }
+    m_loadForm.setPresetNumber(reader.lastPresetByte() + 1);
     if (m_interaction.runModal(m_loadForm) != QDialog::Accepted) {
         return;
     }
     // Edits on the shown preset are kept in it before anything is replaced.
     m_main.flushEdits();
-    replacePreset(m_loadForm.presetNumber(), *record);
+    replacePreset(m_loadForm.presetNumber(), *outcome.record);
     m_main.showCurrentPreset();
     m_main.UpdatePresetsList();
 }
@@ -157,7 +163,7 @@ void PresetFileCommands::OpenAllPresets() {
     if (!path || !QFileInfo(*path).isFile()) {
         return;
     }
-    if (QFileInfo(*path).size() < kBankFileSize) {
+    if (QFileInfo(*path).size() < qint64(kBankFileSize)) {
         m_interaction.message(
             QStringLiteral("File Open Error!"),
             QStringLiteral("This file is not big enough to be a 100 Preset file."),
@@ -167,28 +173,26 @@ void PresetFileCommands::OpenAllPresets() {
     m_main.flushEdits();
     {
         BusyCursor busy(m_interaction);
-        InteractionNotifier notifier(m_interaction);
-        const std::string file = localPath(*path).string();
+        PresetFileReader reader;
+        reader.open(LocalPath(*path));
         // Each message goes to the preset its own number byte names; reading goes on
         // from the preset after it.
-        bool first = true;
         FrameThrottle frames(m_clock);
-        for (int n = 0; n < kPresetCount; ++n) {
-            const auto record =
-                ReadPresetMessage(m_stream, file, first, n == kPresetCount - 1, notifier);
-            first = false;
-            if (!record) {
+        for (int n = 0; n < kPresetCount && reader.isOpen(); ++n) {
+            const DecodeOutcome outcome = reader.next();
+            if (!outcome.record) {
+                ReportDecodeFailure(m_interaction, outcome.error);
                 break;
             }
-            n = m_stream.lastReadPresetNumber;
-            replacePreset(n + 1, *record);
+            n = reader.lastPresetByte();
+            replacePreset(n + 1, *outcome.record);
             if (frames.frameDue()) {
                 m_main.showCurrentPreset();
                 m_main.repaint();
             }
             m_clock.pause(std::chrono::milliseconds(10));
         }
-        m_stream.close();
+        reader.close();
         m_main.goToPreset(1);
         m_main.showPresetNumber(1);
     }

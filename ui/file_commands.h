@@ -22,6 +22,8 @@ bool WriteMessageFile(UserInteraction& interaction, const QString& path,
                       const PresetMessage& message);
 // The box every failed .syx write shows.
 void ReportWriteFailure(UserInteraction& interaction);
+// The box that says why a message of an opened file was refused.
+void ReportDecodeFailure(UserInteraction& interaction, DecodeError error);
 
 class PresetFileCommands {
 public:
@@ -50,7 +52,6 @@ private:
     TLoadForm& m_loadForm;
     UserInteraction& m_interaction;
     Clock& m_clock;
-    PresetStream m_stream;
 };
 
 } // namespace tarnwick

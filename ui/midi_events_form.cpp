@@ -122,8 +122,10 @@ void TMidiEventsForm::buildStandardGroup() {
     m_kinds = new QButtonGroup(this);
     int row = 0;
     for (const MidiEventKind& kind : MidiEventKinds()) {
-        auto* button = new QRadioButton(QString::fromLatin1(kind.caption), box);
-        button->setObjectName(QLatin1String(kind.button));
+        const QString caption = QString::fromLatin1(kind.caption);
+        auto* button = new QRadioButton(caption, box);
+        // rbNoteOn, rbNoteOff, ... rbStop: "rb" and the caption without its blanks.
+        button->setObjectName(QStringLiteral("rb") + QString(caption).remove(u' '));
         button->setGeometry(14, 40 + 18 * row++, 150, 18);
         m_kinds->addButton(button, kind.status); // the button's tag: its base status byte
     }

@@ -4,6 +4,7 @@
 #include "file_commands.h"
 #include "firmware_file.h"
 #include "firmware_sender.h"
+#include "local_path.h"
 #include "main_form.h"
 #include "progress_form.h"
 #include "transfer_messages.h"
@@ -12,8 +13,6 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QProgressBar>
-
-#include <filesystem>
 
 namespace tarnwick {
 
@@ -40,17 +39,10 @@ void FirmwareUpgradeCommand::btnUpgradeClick() {
         return;
     }
     FirmwareImage image;
-    switch (ReadFirmwareFile(std::filesystem::path(path->toStdU16String()).string(), image)) {
-    case FirmwareReadResult::Read:
-        break;
-    case FirmwareReadResult::CannotOpen:
-        Show(m_interaction, UpgradeResultMessage(TransferResult::CannotOpenFile));
-        return;
-    case FirmwareReadResult::NoMemory:
-        Show(m_interaction, UpgradeResultMessage(TransferResult::ReadFailed));
-        return;
-    case FirmwareReadResult::NotFirmware:
-        Show(m_interaction, UpgradeResultMessage(TransferResult::WrongSize));
+    const TransferResult read =
+        FirmwareReadTransferResult(ReadFirmwareFile(LocalPath(*path), image));
+    if (read != TransferResult::Acknowledged) {
+        Show(m_interaction, UpgradeResultMessage(read));
         return;
     }
 

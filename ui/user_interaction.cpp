@@ -1,4 +1,4 @@
-// Real user interaction and the bridge for model messages.
+// Real user interaction: Qt's message boxes, file dialogs, modal runs and busy cursor.
 #include "qt_user_interaction.h"
 
 #include <QApplication>
@@ -6,12 +6,6 @@
 #include <QFileDialog>
 
 namespace tarnwick {
-
-void InteractionNotifier::showMessage(std::string_view title, std::string_view text) {
-    m_interaction.message(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())),
-                          QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
-                          QMessageBox::NoIcon, QMessageBox::Ok);
-}
 
 QMessageBox::StandardButton QtUserInteraction::message(const QString& title, const QString& text,
                                                        QMessageBox::Icon icon,

@@ -3,8 +3,6 @@
 // interface so that tests can script the answers and nothing ever waits for a person.
 #pragma once
 
-#include "notifier.h"
-
 #include <QMessageBox>
 #include <QString>
 
@@ -46,16 +44,6 @@ public:
     ~BusyCursor() { m_interaction.setBusy(false); }
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-    UserInteraction& m_interaction;
-};
-
-// Lets model code show its plain OK messages through the interaction seam.
-class InteractionNotifier final : public Notifier {
-public:
-    explicit InteractionNotifier(UserInteraction& interaction) : m_interaction(interaction) {}
-    void showMessage(std::string_view title, std::string_view text) override;
 
 private:
     UserInteraction& m_interaction;

@@ -398,7 +398,7 @@ private slots:
             ports.setSelectedInterface(n % 2 ? indexH : indexI);
             const PresetMessage m = EncodePresetMessage(named(n, "Alt " + std::to_string(n)),
                                                         PresetIndex::fromOneBase(n));
-            QCOMPARE(ports.SendAcknowledged(m.data(), m.size(), MidiPortLayer::kPresetAckPosition),
+            QCOMPARE(ports.SendAcknowledged(m.data(), m.size(), kPresetAckPosition),
                      TransferResult::Acknowledged);
         }
         QVERIFY(h.dump() && i.dump());
@@ -422,7 +422,7 @@ private slots:
             ports.RefreshInterfaces();
             ports.setSelectedInterface(indexOf(ports, "Keypad J"));
             QVERIFY(ports.selectedInterface() >= 0);
-            QCOMPARE(ports.SendAcknowledged(m.data(), m.size(), MidiPortLayer::kPresetAckPosition),
+            QCOMPARE(ports.SendAcknowledged(m.data(), m.size(), kPresetAckPosition),
                      TransferResult::Acknowledged);
         }
     }

@@ -1,6 +1,5 @@
 // The preset SysEx message: encoder against stored bytes, decoder checks and messages,
 // streams of several messages, and the file writer.
-#include "notifier.h"
 #include "preset_message.h"
 
 #include <QtTest>
@@ -10,15 +9,6 @@
 using namespace tarnwick;
 
 namespace {
-
-struct RecordingNotifier final : Notifier {
-    QStringList titles;
-    QStringList texts;
-    void showMessage(std::string_view title, std::string_view text) override {
-        titles << QString::fromUtf8(title.data(), qsizetype(title.size()));
-        texts << QString::fromUtf8(text.data(), qsizetype(text.size()));
-    }
-};
 
 QByteArray bytes(const PresetMessage& message) {
     return QByteArray(reinterpret_cast<const char*>(message.data()), qsizetype(message.size()));
@@ -235,7 +225,7 @@ private slots:
         QCOMPARE(outcome.record->name[13], std::uint8_t{0});
     }
 
-    void readsMessagesBackToBackFromOneStream() {
+    void readsMessagesBackToBackFromOneFile() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("bank.syx"));
         QByteArray file;
@@ -244,70 +234,59 @@ private slots:
         }
         QVERIFY(writeFile(path, file));
 
-        RecordingNotifier notifier;
-        PresetStream stream;
+        PresetFileReader reader;
+        QVERIFY(reader.open(path.toStdString()));
         for (int n = 1; n <= 3; ++n) {
-            const auto record =
-                ReadPresetMessage(stream, path.toStdString(), n == 1, n == 3, notifier);
-            QVERIFY(record);
-            QCOMPARE(PresetName(*record), std::string("New Name ") + std::to_string(n) +
-                                              std::string(n < 10 ? 3 : 2, ' '));
-            QCOMPARE(int(stream.lastReadPresetNumber), n - 1);
+            const DecodeOutcome outcome = reader.next();
+            QVERIFY(outcome.record);
+            QCOMPARE(PresetName(*outcome.record), std::string("New Name ") + std::to_string(n) +
+                                                      std::string(n < 10 ? 3 : 2, ' '));
+            QCOMPARE(int(reader.lastPresetByte()), n - 1);
         }
-        QVERIFY(!stream.isOpen());
-        QVERIFY(notifier.texts.isEmpty());
-        // Nothing is open now: the next read fails without a word.
-        QVERIFY(!ReadPresetMessage(stream, path.toStdString(), false, false, notifier));
-        QVERIFY(notifier.texts.isEmpty());
+        // Past the last message the file simply ends.
+        QCOMPARE(reader.next().error, DecodeError::NoStart);
     }
 
-    void failedCheckClosesTheStreamAndSaysWhy() {
+    void failedCheckClosesTheFileAndSaysWhy() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("bad.syx"));
         QByteArray second = encode(DefaultPresetRecord(), 2);
         second[4] = 0x64;
         QVERIFY(writeFile(path, encode(DefaultPresetRecord(), 1) + second));
 
-        RecordingNotifier notifier;
-        PresetStream stream;
-        QVERIFY(ReadPresetMessage(stream, path.toStdString(), true, false, notifier));
-        QVERIFY(stream.isOpen());
-        QVERIFY(!ReadPresetMessage(stream, path.toStdString(), false, false, notifier));
-        QVERIFY(!stream.isOpen());
-        QCOMPARE(int(stream.lastReadPresetNumber), 0x64);
-        QCOMPARE(notifier.titles, QStringList{QStringLiteral("File Open Error!")});
-        QCOMPARE(notifier.texts, QStringList{QStringLiteral("Preset # beyond 100 (0x63).")});
+        PresetFileReader reader;
+        QVERIFY(reader.open(path.toStdString()));
+        QVERIFY(reader.next().record);
+        QVERIFY(reader.isOpen());
+        const DecodeOutcome outcome = reader.next();
+        QVERIFY(!outcome.record);
+        QVERIFY(!reader.isOpen());
+        QCOMPARE(int(reader.lastPresetByte()), 0x64);
+        QCOMPARE(QString::fromLatin1(DecodeErrorText(outcome.error)),
+                 QStringLiteral("Preset # beyond 100 (0x63)."));
     }
 
-    void missingFileFailsSilently() {
-        RecordingNotifier notifier;
-        PresetStream stream;
-        QVERIFY(!ReadPresetMessage(stream, "/nonexistent/dir/none.syx", true, true, notifier));
-        QVERIFY(notifier.texts.isEmpty());
+    void missingFileCannotBeOpened() {
+        PresetFileReader reader;
+        QVERIFY(!reader.open("/nonexistent/dir/none.syx"));
+        QVERIFY(!reader.isOpen());
     }
 
     void writerTruncatesOrAppends() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("out.syx"));
         QVERIFY(writeFile(path, QByteArray(500, 'x')));
-        RecordingNotifier notifier;
         const PresetRecord record = busyRecord();
-        QVERIFY(WritePresetMessage(path.toStdString(), false, record, PresetIndex::fromOneBase(3),
-                                   notifier));
-        QVERIFY(WritePresetMessage(path.toStdString(), true, record, PresetIndex::fromOneBase(4),
-                                   notifier));
+        QVERIFY(WritePresetMessage(path.toStdString(), false, record, PresetIndex::fromOneBase(3)));
+        QVERIFY(WritePresetMessage(path.toStdString(), true, record, PresetIndex::fromOneBase(4)));
         QCOMPARE(readFile(path), encode(record, 3) + encode(record, 4));
-        QVERIFY(notifier.texts.isEmpty());
     }
 
     void writerReportsAnOutputItCannotOpen() {
         QTemporaryDir dir;
-        RecordingNotifier notifier;
         const std::string path = dir.filePath(QStringLiteral("missing/out.syx")).toStdString();
-        QVERIFY(!WritePresetMessage(path, false, DefaultPresetRecord(), PresetIndex::fromOneBase(1),
-                                    notifier));
-        QCOMPARE(notifier.titles, QStringList{QStringLiteral("Error")});
-        QCOMPARE(notifier.texts, QStringList{QStringLiteral("Error opening output file.")});
+        QVERIFY(
+            !WritePresetMessage(path, false, DefaultPresetRecord(), PresetIndex::fromOneBase(1)));
     }
 };
 

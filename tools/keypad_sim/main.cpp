@@ -4,6 +4,7 @@
 // choosing its name in "Choose MIDI Interface".
 #include "atomic_file.h"
 #include "keypad_protocol.h"
+#include "sysex.h"
 
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -117,7 +118,8 @@ int process(jack_nframes_t frames, void* arg) {
     const jack_nframes_t count = jack_midi_get_event_count(in);
     for (jack_nframes_t i = 0; i < count; ++i) {
         jack_midi_event_t event;
-        if (jack_midi_event_get(&event, in, i) == 0 && event.size > 0 && event.buffer[0] == 0xF0 &&
+        if (jack_midi_event_get(&event, in, i) == 0 && event.size > 0 &&
+            event.buffer[0] == tarnwick::kSysExStart &&
             !ports->inbox.put(event.buffer, std::uint32_t(event.size))) {
             ++ports->dropped;
         }

@@ -283,7 +283,7 @@ int send(const std::string& port, const std::string& file) {
         const TransferResult result =
             raw.back() != kSysExEnd
                 ? TransferResult::NotSysEx
-                : layer.SendAcknowledged(raw.data(), raw.size(), MidiPortLayer::kPresetAckPosition);
+                : layer.SendAcknowledged(raw.data(), raw.size(), kPresetAckPosition);
         if (result != TransferResult::Acknowledged) {
             std::cerr << '\n';
             return fail("preset " + std::to_string(messages[i].presetByte + 1) + ": " +
@@ -299,15 +299,9 @@ int send(const std::string& port, const std::string& file) {
 
 int firmware(const std::string& port, const std::string& file) {
     FirmwareImage image;
-    switch (ReadFirmwareFile(file, image)) {
-    case FirmwareReadResult::Read:
-        break;
-    case FirmwareReadResult::CannotOpen:
-        return fail(file + ": " + UpgradeResultText(TransferResult::CannotOpenFile).text);
-    case FirmwareReadResult::NoMemory:
-        return fail(file + ": " + UpgradeResultText(TransferResult::ReadFailed).text);
-    case FirmwareReadResult::NotFirmware:
-        return fail(file + ": " + UpgradeResultText(TransferResult::WrongSize).text);
+    const TransferResult read = FirmwareReadTransferResult(ReadFirmwareFile(file, image));
+    if (read != TransferResult::Acknowledged) {
+        return fail(file + ": " + UpgradeResultText(read).text);
     }
     Keypad keypad;
     if (!keypad.select(port)) {

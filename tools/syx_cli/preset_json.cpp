@@ -101,7 +101,7 @@ private:
 };
 
 json slotJson(std::uint8_t slotByte, bool program) {
-    const int value = (slotByte & kSlotValueMask) + (program ? 1 : 0);
+    const int value = program ? ProgramNumberFromStored(slotByte) : slotByte & kSlotValueMask;
     return json{{"enabled", SlotEnabled(slotByte)}, {"value", value}};
 }
 
@@ -156,7 +156,7 @@ bool readPreset(Reader& read, const json& item, const std::string& path, JsonPre
                               program ? 128 : 127, value)) {
                 return false;
             }
-            const auto stored = std::uint8_t(program ? value - 1 : value);
+            const auto stored = program ? StoredFromProgramNumber(value) : std::uint8_t(value);
             record.channel(c).bytes[k] = enabled ? stored : std::uint8_t(stored | kSlotDisabled);
         }
     }
