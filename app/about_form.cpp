@@ -1,6 +1,8 @@
 // Layout and frame of the About box.
 #include "about_form.h"
 
+#include "version.h"
+
 #include <QCloseEvent>
 #include <QFrame>
 #include <QIcon>
@@ -46,7 +48,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Frame
     auto* label2 = new QLabel(QStringLiteral("Editor/Librarian"), panel);
     label2->setObjectName(QStringLiteral("Label2"));
     label2->setGeometry(228, 32, 140, 18);
-    auto* label3 = new QLabel(QStringLiteral("Version 2.79"), panel);
+    auto* label3 = new QLabel(QStringLiteral("Version ") + QLatin1String(kVersion), panel);
     label3->setObjectName(QStringLiteral("Label3"));
     label3->setGeometry(228, 96, 140, 18);
 

@@ -3,6 +3,7 @@
 
 #include "error_box.h"
 #include "user_interaction.h"
+#include "version.h"
 
 #include <exception>
 
@@ -10,7 +11,7 @@ namespace tarnwick {
 
 TarnwickApplication::TarnwickApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("tarnwick-editor"));
-    setApplicationVersion(QStringLiteral("2.79"));
+    setApplicationVersion(QLatin1String(kVersion));
     setDesktopFileName(QStringLiteral("tarnwick-editor"));
 }
 
