@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
     try {
         AppWindows windows(
             {interaction, desktop, clock, ports, QCoreApplication::applicationDirPath()});
-        windows.MainForm()->show();
+        windows.mainForm()->show();
         return QApplication::exec();
     } catch (const std::exception& error) {
         ShowStandardError(interaction, QString::fromUtf8(error.what()));

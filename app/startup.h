@@ -42,13 +42,13 @@ public:
     AppWindows(const AppWindows&) = delete;
     AppWindows& operator=(const AppWindows&) = delete;
 
-    TMainForm* MainForm() const { return m_mainForm.get(); }
-    TSaveForm* SaveForm() const { return m_saveForm; }
-    TLoadForm* LoadForm() const { return m_loadForm; }
-    TMidiEventsForm* MidiEventsForm() const { return m_midiEventsForm; }
-    TAboutForm* AboutForm() const { return m_aboutForm; }
-    TPresetListForm* PresetListForm() const { return m_presetListForm; }
-    TInterfaceForm* InterfaceForm() const { return m_interfaceForm; }
+    TMainForm* mainForm() const { return m_mainForm.get(); }
+    TSaveForm* saveForm() const { return m_saveForm; }
+    TLoadForm* loadForm() const { return m_loadForm; }
+    TMidiEventsForm* midiEventsForm() const { return m_midiEventsForm; }
+    TAboutForm* aboutForm() const { return m_aboutForm; }
+    TPresetListForm* presetListForm() const { return m_presetListForm; }
+    TInterfaceForm* interfaceForm() const { return m_interfaceForm; }
     TfrmProgress* frmProgress() const { return m_frmProgress; }
 
     // Class names of the windows in the order they were created.

@@ -42,8 +42,8 @@ int main(int argc, char** argv) {
     RtMidiBackend backend;
     SystemClock clock;
     MidiPortLayer ports(backend, clock);
-    ports.RefreshInterfaces();
-    const auto& list = ports.InterfaceList();
+    ports.refreshInterfaces();
+    const auto& list = ports.interfaceList();
     const auto found = std::find_if(list.begin(), list.end(),
                                     [&](const MidiPortPair& p) { return p.name == name; });
     if (found == list.end()) {
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
         const auto index = PresetIndex::fromZeroBase(i % 100);
         const PresetMessage message = EncodePresetMessage(NewBankPreset(index), index);
         const auto start = std::chrono::steady_clock::now();
-        acknowledged += ports.SendAcknowledged(message.data(), message.size(), 5) ==
+        acknowledged += ports.sendAcknowledged(message.data(), message.size(), 5) ==
                         TransferResult::Acknowledged;
         above.push_back(msSince(start) - 100.0);
     }
@@ -67,10 +67,10 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 20; ++i) {
         clock.pause(std::chrono::milliseconds(100));
         auto t = std::chrono::steady_clock::now();
-        ports.OpenPortPair(ports.selectedInterface());
+        ports.openPortPair(ports.selectedInterface());
         open.push_back(msSince(t));
         t = std::chrono::steady_clock::now();
-        ports.ClosePortPair();
+        ports.closePortPair();
         close.push_back(msSince(t));
     }
     std::printf("%s, %d messages of 153 bytes, %d acknowledged\n", backend.systemName().c_str(),

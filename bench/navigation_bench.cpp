@@ -87,10 +87,10 @@ int main(int argc, char** argv) {
     for (int round = 0; round < 3; ++round) {
         QElapsedTimer timer;
         timer.start();
-        commands.SaveAllPresets();
+        commands.saveAllPresets();
         const double save = double(timer.nsecsElapsed()) / 1e6;
         timer.restart();
-        commands.OpenAllPresets();
+        commands.openAllPresets();
         const double open = double(timer.nsecsElapsed()) / 1e6;
         std::printf("Save All %.1f ms (pauses 100 ms, +%.1f%%), Open All %.1f ms (pauses 1000 ms, "
                     "+%.1f%%)\n",
@@ -101,10 +101,10 @@ int main(int argc, char** argv) {
     for (int round = 0; round < 3; ++round) {
         QElapsedTimer timer;
         timer.start();
-        unpaused.SaveAllPresets();
+        unpaused.saveAllPresets();
         const double save = double(timer.nsecsElapsed()) / 1e6;
         timer.restart();
-        unpaused.OpenAllPresets();
+        unpaused.openAllPresets();
         const double open = double(timer.nsecsElapsed()) / 1e6;
         std::printf("without the pauses: Save All %.1f ms, Open All %.1f ms\n", save, open);
     }

@@ -68,8 +68,8 @@ int runEditor(int argc, char** argv) {
     tarnwick::AppWindows windows(
         {interaction, desktop, clock, ports, QCoreApplication::applicationDirPath()});
     FirstPaint watcher;
-    windows.MainForm()->installEventFilter(&watcher);
-    windows.MainForm()->show();
+    windows.mainForm()->installEventFilter(&watcher);
+    windows.mainForm()->show();
     return QApplication::exec();
 }
 

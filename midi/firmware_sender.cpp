@@ -12,16 +12,16 @@ TransferResult SendFirmware(MidiPortLayer& ports, const FirmwareImage& image,
         if (ports.selectedInterface() < 0) {
             return TransferResult::NoInterface;
         }
-        if (!ports.OpenPortPair(ports.selectedInterface())) {
+        if (!ports.openPortPair(ports.selectedInterface())) {
             return TransferResult::PortsUnavailable;
         }
         // The empty block after a file's last F7 is no SysEx: the port layer refuses it,
         // so it counts as a send and a step without putting 2048 zero bytes on the wire.
-        ports.SendSysEx(block.data.data(), block.messageLength());
+        ports.sendSysEx(block.data.data(), block.messageLength());
         if (stepped) {
             stepped();
         }
-        const bool closed = ports.ClosePortPair();
+        const bool closed = ports.closePortPair();
         if (ports.lastSendRefused()) {
             return TransferResult::PortsUnavailable;
         }

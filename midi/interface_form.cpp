@@ -56,14 +56,14 @@ void TInterfaceForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     m_comboBox1->clear();
     m_comboBox1->setPlaceholderText(QString());
-    if (m_ports.RefreshInterfaces() == 0) {
+    if (m_ports.refreshInterfaces() == 0) {
         m_comboBox1->addItem(kNoInterfaces);
         m_comboBox1->setPlaceholderText(kNoInterfaces);
         m_comboBox1->setCurrentIndex(-1);
         m_btnOK->setEnabled(false);
         return;
     }
-    for (const MidiPortPair& pair : m_ports.InterfaceList()) {
+    for (const MidiPortPair& pair : m_ports.interfaceList()) {
         m_comboBox1->addItem(QString::fromStdString(pair.name));
     }
     m_comboBox1->setCurrentIndex(0);
@@ -80,10 +80,10 @@ void TInterfaceForm::btnOKClick() {
         return;
     }
     // The interface is taken when its ports open; the identity only decorates the status.
-    if (m_ports.OpenPortPair(index)) {
+    if (m_ports.openPortPair(index)) {
         m_ports.setSelectedInterface(index);
-        m_ports.ProbeIdentity();
-        m_ports.ClosePortPair();
+        m_ports.probeIdentity();
+        m_ports.closePortPair();
     }
     accept();
 }

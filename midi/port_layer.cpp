@@ -87,10 +87,10 @@ MidiPortLayer::MidiPortLayer(MidiBackend& backend, Clock& clock)
     : m_backend(backend), m_clock(clock), m_bankBuffer(kBankFileSize, 0) {}
 
 MidiPortLayer::~MidiPortLayer() {
-    ClosePortPair();
+    closePortPair();
 }
 
-int MidiPortLayer::RefreshInterfaces() {
+int MidiPortLayer::refreshInterfaces() {
     m_interfaces.clear();
     const auto outputs = listDevices([this] { return m_backend.outputCount(); },
                                      [this](int i) { return m_backend.outputName(i); });
@@ -109,7 +109,7 @@ int MidiPortLayer::RefreshInterfaces() {
     return static_cast<int>(m_interfaces.size());
 }
 
-bool MidiPortLayer::OpenPortPair(int index) {
+bool MidiPortLayer::openPortPair(int index) {
     m_outputOpen = false;
     m_inputOpen = false;
     m_cycleFailed = false;
@@ -145,7 +145,7 @@ bool MidiPortLayer::OpenPortPair(int index) {
     return true;
 }
 
-bool MidiPortLayer::ClosePortPair() {
+bool MidiPortLayer::closePortPair() {
     if (m_outputOpen) {
         m_backend.closeOutput();
         m_outputOpen = false;
@@ -191,7 +191,7 @@ void MidiPortLayer::handOver(const std::uint8_t* data, std::size_t size) {
     }
 }
 
-void MidiPortLayer::SendSysEx(const std::uint8_t* data, std::size_t size) {
+void MidiPortLayer::sendSysEx(const std::uint8_t* data, std::size_t size) {
     if (size == 0) {
         return;
     }
@@ -199,37 +199,37 @@ void MidiPortLayer::SendSysEx(const std::uint8_t* data, std::size_t size) {
     handOver(data, size);
 }
 
-void MidiPortLayer::ProbeIdentity() {
+void MidiPortLayer::probeIdentity() {
     // The whole buffer is cleared, so nothing of an earlier reply can pass for an identity.
     m_capture.arm(std::vector<std::uint8_t>(kIdentityRequest.begin(), kIdentityRequest.end()));
     m_capture.clearIdentityText();
     handOver(kIdentityRequest.data(), kIdentityRequest.size());
 }
 
-void MidiPortLayer::SendPostDownloadPreset(int presetIndex) {
+void MidiPortLayer::sendPostDownloadPreset(int presetIndex) {
     if (presetIndex < 0 || presetIndex >= kPresetCount) {
         return;
     }
     const std::uint8_t message[] = {
         kSysExStart,          kManufacturerId,           kKeypadDeviceId,
         kSelectPresetCommand, std::uint8_t(presetIndex), kSysExEnd};
-    OpenPortPair(m_selectedInterface);
+    openPortPair(m_selectedInterface);
     if (m_outputOpen) {
         handOver(message, sizeof message);
     }
-    ClosePortPair();
+    closePortPair();
 }
 
-TransferResult MidiPortLayer::SendAcknowledged(const std::uint8_t* data, std::size_t size,
+TransferResult MidiPortLayer::sendAcknowledged(const std::uint8_t* data, std::size_t size,
                                                std::size_t ackPosition) {
     if (m_selectedInterface < 0) {
         return TransferResult::NoInterface;
     }
-    if (!OpenPortPair(m_selectedInterface)) {
+    if (!openPortPair(m_selectedInterface)) {
         return TransferResult::PortsUnavailable;
     }
-    SendSysEx(data, size);
-    const bool closed = ClosePortPair();
+    sendSysEx(data, size);
+    const bool closed = closePortPair();
     if (m_sendRefused) {
         return TransferResult::PortsUnavailable;
     }
@@ -242,10 +242,10 @@ TransferResult MidiPortLayer::sendPresetMessage(const std::uint8_t* message) {
     if (message[0] != kSysExStart || message[kPresetMessageSize - 1] != kSysExEnd) {
         return TransferResult::NotSysEx;
     }
-    return SendAcknowledged(message, kPresetMessageSize, kPresetAckPosition);
+    return sendAcknowledged(message, kPresetMessageSize, kPresetAckPosition);
 }
 
-TransferResult MidiPortLayer::DownloadPresetFile(const std::filesystem::path& path) {
+TransferResult MidiPortLayer::downloadPresetFile(const std::filesystem::path& path) {
     m_presetBuffer.fill(0);
     std::size_t count = 0;
     if (const auto failed = readFile(path, m_presetBuffer.data(), m_presetBuffer.size(), count)) {
@@ -257,7 +257,7 @@ TransferResult MidiPortLayer::DownloadPresetFile(const std::filesystem::path& pa
     return sendPresetMessage(m_presetBuffer.data());
 }
 
-TransferResult MidiPortLayer::ReadBankFile(const std::filesystem::path& path) {
+TransferResult MidiPortLayer::readBankFile(const std::filesystem::path& path) {
     std::fill(m_bankBuffer.begin(), m_bankBuffer.end(), 0);
     std::size_t count = 0;
     if (const auto failed = readFile(path, m_bankBuffer.data(), m_bankBuffer.size(), count)) {
@@ -266,7 +266,7 @@ TransferResult MidiPortLayer::ReadBankFile(const std::filesystem::path& path) {
     return count < kBankFileSize ? TransferResult::WrongSize : TransferResult::Acknowledged;
 }
 
-TransferResult MidiPortLayer::SendBankPreset(int presetIndex) {
+TransferResult MidiPortLayer::sendBankPreset(int presetIndex) {
     if (presetIndex < 0 || presetIndex >= kPresetCount) {
         return TransferResult::NotSysEx;
     }

@@ -35,27 +35,27 @@ public:
     MidiPortLayer& operator=(const MidiPortLayer&) = delete;
 
     // Rebuilds the interface list; leaves no interface selected. Returns the count.
-    int RefreshInterfaces();
-    const std::vector<MidiPortPair>& InterfaceList() const { return m_interfaces; }
+    int refreshInterfaces();
+    const std::vector<MidiPortPair>& interfaceList() const { return m_interfaces; }
     int selectedInterface() const { return m_selectedInterface; }
     void setSelectedInterface(int index) { m_selectedInterface = index; }
 
-    bool OpenPortPair(int index);
+    bool openPortPair(int index);
     // False when the input would not close in time; the cycle then counts as failed.
-    bool ClosePortPair();
-    void SendSysEx(const std::uint8_t* data, std::size_t size);
-    void ProbeIdentity();
-    void SendPostDownloadPreset(int presetIndex);
+    bool closePortPair();
+    void sendSysEx(const std::uint8_t* data, std::size_t size);
+    void probeIdentity();
+    void sendPostDownloadPreset(int presetIndex);
 
-    TransferResult DownloadPresetFile(const std::filesystem::path& path);
-    TransferResult ReadBankFile(const std::filesystem::path& path);
-    TransferResult SendBankPreset(int presetIndex);
+    TransferResult downloadPresetFile(const std::filesystem::path& path);
+    TransferResult readBankFile(const std::filesystem::path& path);
+    TransferResult sendBankPreset(int presetIndex);
     // One acknowledged message through the selected interface: open, send, close, and
     // "A" at `ackPosition` of the reply. Checks nothing about the message itself.
-    TransferResult SendAcknowledged(const std::uint8_t* data, std::size_t size,
+    TransferResult sendAcknowledged(const std::uint8_t* data, std::size_t size,
                                     std::size_t ackPosition);
 
-    std::string IdentityText() const { return m_capture.identityText(); }
+    std::string identityText() const { return m_capture.identityText(); }
     // False when the last cycle gave up waiting for the output or the input.
     bool lastCycleSucceeded() const { return !m_cycleFailed; }
     // True when the output refused the last message handed to it: the pair could not be

@@ -20,7 +20,7 @@ TfrmProgress::TfrmProgress(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Fra
     layout->addWidget(m_progressBar);
 }
 
-void TfrmProgress::StepIt() {
+void TfrmProgress::stepIt() {
     const int range = m_progressBar->maximum() - m_progressBar->minimum();
     int next = m_progressBar->value() + 1;
     if (next > m_progressBar->maximum()) {

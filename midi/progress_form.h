@@ -14,7 +14,7 @@ public:
     QProgressBar* progressBar() const { return m_progressBar; }
 
     // One step on; a step past the end starts the bar again from the beginning.
-    void StepIt();
+    void stepIt();
     void showCentredOn(const QWidget& window);
 
 private:

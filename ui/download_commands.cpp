@@ -41,7 +41,7 @@ void PresetDownloads::openInExternalApplication(const QString& path) {
     }
 }
 
-void PresetDownloads::DownloadCurrent() {
+void PresetDownloads::downloadCurrent() {
     m_main.flushEdits();
     m_saveForm.setPresetNumber(m_main.bank().currentPresetIndex().oneBased());
     switch (m_main.connectionMode()) {
@@ -84,7 +84,7 @@ void PresetDownloads::downloadCurrentDirect() {
         QStringLiteral("Download Current Preset to this Preset Number?"));
     if (m_interaction.runModal(m_saveForm) == QDialog::Accepted) {
         const PresetIndex current = m_main.bank().currentPresetIndex();
-        const std::filesystem::path temporary = LocalPath(TemporaryFile());
+        const std::filesystem::path temporary = LocalPath(temporaryFile());
         if (!WritePresetMessage(temporary, false, m_main.bank().current(),
                                 PresetIndex::fromOneBase(m_saveForm.presetNumber()))) {
             ReportWriteFailure(m_interaction);
@@ -92,16 +92,16 @@ void PresetDownloads::downloadCurrentDirect() {
             // The hourglass is up while the keypad is talked to, and gone before the result.
             const TransferResult result = [&] {
                 BusyCursor busy(m_interaction);
-                const TransferResult sent = m_ports.DownloadPresetFile(temporary);
+                const TransferResult sent = m_ports.downloadPresetFile(temporary);
                 if (sent == TransferResult::Acknowledged) {
                     // The keypad shows the preset it was sent from, not the destination.
-                    m_ports.SendPostDownloadPreset(current.zeroBased());
+                    m_ports.sendPostDownloadPreset(current.zeroBased());
                 }
                 return sent;
             }();
             Show(m_interaction, DownloadResultMessage(result));
         }
-        QFile::remove(TemporaryFile());
+        QFile::remove(temporaryFile());
     }
     m_saveForm.setWindowTitle(title);
     m_saveForm.question()->setText(question);
@@ -116,7 +116,7 @@ bool PresetDownloads::writeBank(
         const auto index = PresetIndex::fromZeroBase(i);
         bank.setCurrentPresetIndex(index);
         if (frames.frameDue()) {
-            m_main.LoadPresetFromBank();
+            m_main.loadPresetFromBank();
             m_main.repaint();
         }
         m_saveForm.setPresetNumber(i + 1);
@@ -124,12 +124,12 @@ bool PresetDownloads::writeBank(
     }
     bank.setCurrentPresetIndex(PresetIndex::fromZeroBase(0));
     m_saveForm.setPresetNumber(1);
-    m_main.LoadPresetFromBank();
+    m_main.loadPresetFromBank();
     m_main.repaint();
     return written;
 }
 
-void PresetDownloads::DownloadAll() {
+void PresetDownloads::downloadAll() {
     m_main.flushEdits();
     switch (m_main.connectionMode()) {
     case ConnectionMode::ExternalApplication:
@@ -145,7 +145,7 @@ void PresetDownloads::DownloadAll() {
     }
     m_main.bank().setCurrentPresetIndex(PresetIndex::fromZeroBase(0));
     m_main.showPresetNumber(1);
-    m_main.LoadPresetFromBank();
+    m_main.loadPresetFromBank();
 }
 
 void PresetDownloads::downloadAllExternal() {
@@ -171,7 +171,7 @@ void PresetDownloads::downloadAllDirect() {
     // comes after it is gone and the status bar is back to normal.
     const auto send = [this]() -> std::optional<TransferResult> {
         BusyCursor busy(m_interaction);
-        const std::filesystem::path temporary = LocalPath(TemporaryFile());
+        const std::filesystem::path temporary = LocalPath(temporaryFile());
         const bool written = writeBank([&](PresetIndex index, const PresetMessage&) {
             return WritePresetMessage(temporary, index.zeroBased() > 0, m_main.bank()[index],
                                       index);
@@ -180,14 +180,14 @@ void PresetDownloads::downloadAllDirect() {
             ReportWriteFailure(m_interaction);
             return std::nullopt;
         }
-        TransferResult result = m_ports.ReadBankFile(temporary);
+        TransferResult result = m_ports.readBankFile(temporary);
         if (result != TransferResult::Acknowledged) {
             Show(m_interaction, DownloadResultMessage(result));
             return std::nullopt;
         }
         for (int i = 0; i < kPresetCount && result == TransferResult::Acknowledged; ++i) {
             m_main.showDownloadProgress(i + 1);
-            result = m_ports.SendBankPreset(i);
+            result = m_ports.sendBankPreset(i);
             if (result != TransferResult::Acknowledged) {
                 // Shown while the status bar still names the preset that failed.
                 Show(m_interaction, DownloadResultMessage(result));
@@ -197,7 +197,7 @@ void PresetDownloads::downloadAllDirect() {
         return result;
     };
     if (send() == TransferResult::Acknowledged) {
-        m_ports.SendPostDownloadPreset(0);
+        m_ports.sendPostDownloadPreset(0);
         Show(m_interaction, DownloadResultMessage(TransferResult::Acknowledged));
     }
 }

@@ -23,11 +23,11 @@ public:
     PresetDownloads(TMainForm& main, TSaveForm& saveForm, UserInteraction& interaction,
                     DesktopServices& desktop, MidiPortLayer& ports, Clock& clock);
 
-    void DownloadCurrent();
-    void DownloadAll();
+    void downloadCurrent();
+    void downloadAll();
 
     // The file direct downloads go through, in the current folder.
-    static QString TemporaryFile() { return QStringLiteral("TWKTempDownloadFile.syx"); }
+    static QString temporaryFile() { return QStringLiteral("TWKTempDownloadFile.syx"); }
 
 private:
     void downloadCurrentDirect();

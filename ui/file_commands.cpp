@@ -72,7 +72,7 @@ FileDialogRequest PresetFileCommands::OpenAllDialog() {
     return dialog(QStringLiteral("Open 100 Presets"), QString(), QString());
 }
 
-void PresetFileCommands::SaveOnePreset() {
+void PresetFileCommands::saveOnePreset() {
     m_main.flushEdits();
     PresetBank& bank = m_main.bank();
     m_saveForm.setPresetNumber(bank.currentPresetIndex().oneBased());
@@ -92,7 +92,7 @@ void PresetFileCommands::SaveOnePreset() {
     WriteMessageFile(m_interaction, *path, message);
 }
 
-void PresetFileCommands::SaveAllPresets() {
+void PresetFileCommands::saveAllPresets() {
     if (const auto path = m_interaction.saveFileName(SaveAllDialog())) {
         BusyCursor busy(m_interaction);
         m_main.flushEdits();
@@ -105,7 +105,7 @@ void PresetFileCommands::SaveAllPresets() {
             const auto index = PresetIndex::fromZeroBase(i);
             bank.setCurrentPresetIndex(index);
             if (frames.frameDue()) {
-                m_main.LoadPresetFromBank();
+                m_main.loadPresetFromBank();
                 m_main.repaint();
             }
             const PresetMessage message = EncodePresetMessage(bank[index], index);
@@ -126,7 +126,7 @@ void PresetFileCommands::replacePreset(int number, const PresetRecord& record) {
     bank.current() = record;
 }
 
-void PresetFileCommands::OpenOnePreset() {
+void PresetFileCommands::openOnePreset() {
     const auto path = m_interaction.openFileName(OpenSingleDialog());
     if (!path || !QFileInfo(*path).isFile()) {
         return;
@@ -155,10 +155,10 @@ void PresetFileCommands::OpenOnePreset() {
     m_main.flushEdits();
     replacePreset(m_loadForm.presetNumber(), *outcome.record);
     m_main.showCurrentPreset();
-    m_main.UpdatePresetsList();
+    m_main.updatePresetsList();
 }
 
-void PresetFileCommands::OpenAllPresets() {
+void PresetFileCommands::openAllPresets() {
     const auto path = m_interaction.openFileName(OpenAllDialog());
     if (!path || !QFileInfo(*path).isFile()) {
         return;
@@ -196,7 +196,7 @@ void PresetFileCommands::OpenAllPresets() {
         m_main.goToPreset(1);
         m_main.showPresetNumber(1);
     }
-    m_main.UpdatePresetsList();
+    m_main.updatePresetsList();
 }
 
 } // namespace tarnwick

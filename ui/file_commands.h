@@ -30,10 +30,10 @@ public:
     PresetFileCommands(TMainForm& main, TSaveForm& saveForm, TLoadForm& loadForm,
                        UserInteraction& interaction, Clock& clock);
 
-    void SaveOnePreset();
-    void SaveAllPresets();
-    void OpenOnePreset();
-    void OpenAllPresets();
+    void saveOnePreset();
+    void saveAllPresets();
+    void openOnePreset();
+    void openAllPresets();
 
     // Where the file dialogs start: the folder "Syx" when there is one, else the
     // current folder.

@@ -419,8 +419,8 @@ void TMainForm::showEvent(QShowEvent* event) {
     if (const QScreen* screen = this->screen()) {
         move(screen->availableGeometry().center() - frameGeometry().center() + pos());
     }
-    LoadPresetFromBank();
-    UpdatePresetsList();
+    loadPresetFromBank();
+    updatePresetsList();
     m_edPreset->setFocus(Qt::OtherFocusReason);
 }
 
@@ -431,7 +431,7 @@ void TMainForm::SomethingChanged() {
     m_presetEdited = true;
 }
 
-void TMainForm::StorePresetToBank() {
+void TMainForm::storePresetToBank() {
     PresetRecord& record = m_bank.current();
 
     if (m_edPresetName->text().size() < static_cast<qsizetype>(kNameLength)) {
@@ -457,7 +457,7 @@ void TMainForm::StorePresetToBank() {
     }
 }
 
-void TMainForm::LoadPresetFromBank() {
+void TMainForm::loadPresetFromBank() {
     if (m_loadingPreset) {
         return;
     }
@@ -480,22 +480,22 @@ void TMainForm::flushEdits() {
         return;
     }
     m_presetEdited = false;
-    StorePresetToBank();
+    storePresetToBank();
 }
 
 void TMainForm::goToPreset(int number) {
     flushEdits();
     m_bank.setCurrentPresetIndex(PresetIndex::fromOneBase(number));
-    LoadPresetFromBank();
+    loadPresetFromBank();
 }
 
-void TMainForm::NewBank() {
+void TMainForm::newBank() {
     m_bank.reset();
     m_presetEdited = false;
     setWindowTitle(ApplicationTitle());
     showPresetNumber(1);
-    LoadPresetFromBank();
-    UpdatePresetsList();
+    loadPresetFromBank();
+    updatePresetsList();
 }
 
 void TMainForm::showPresetNumber(int number) {
@@ -505,7 +505,7 @@ void TMainForm::showPresetNumber(int number) {
 void TMainForm::showCurrentPreset() {
     const int number = m_bank.currentPresetIndex().oneBased();
     if (presetNumberIn(m_edPreset->text()) == number) {
-        LoadPresetFromBank();
+        loadPresetFromBank();
     } else {
         showPresetNumber(number);
     }
@@ -517,9 +517,9 @@ void TMainForm::setPresetListForm(TPresetListForm* form) {
     connect(form, &TPresetListForm::tabReleased, this, &TMainForm::presetListTab);
 }
 
-void TMainForm::UpdatePresetsList() {
+void TMainForm::updatePresetsList() {
     if (m_presetListForm) {
-        m_presetListForm->UpdatePresetsList(m_bank);
+        m_presetListForm->updatePresetsList(m_bank);
     }
 }
 
@@ -664,7 +664,7 @@ void TMainForm::mnuDirectMIDIClick() {
         return;
     }
     setConnectionMode(ConnectionMode::DirectMidi);
-    const QString identity = QString::fromStdString(ports.IdentityText());
+    const QString identity = QString::fromStdString(ports.identityText());
     m_statusPanels[0]->setText(
         QStringLiteral("MIDI: ") + m_interfaceForm->selectedName() +
         (identity.isEmpty() ? QStringLiteral(" [ ]") : QStringLiteral(" [") + identity + u']'));
@@ -675,11 +675,11 @@ void TMainForm::btnArbMidiDataClick() {
         return;
     }
     // Edits still on screen go into the bank first; the edited mark keeps its value.
-    StorePresetToBank();
+    storePresetToBank();
     m_midiEventsForm->buffer().setBytes(m_bank.current().data);
     m_interaction.runModal(*m_midiEventsForm);
     m_bank.current().data = m_midiEventsForm->buffer().bytes();
-    LoadPresetFromBank();
+    loadPresetFromBank();
 }
 
 void TMainForm::runTransfer(const std::function<void()>& command) {
@@ -692,19 +692,19 @@ void TMainForm::runTransfer(const std::function<void()>& command) {
 
 void TMainForm::mnuDownloadCurrentClick() {
     if (m_downloads) {
-        runTransfer([this] { m_downloads->DownloadCurrent(); });
+        runTransfer([this] { m_downloads->downloadCurrent(); });
     }
 }
 
 void TMainForm::mnuDownloadAllClick() {
     if (m_downloads) {
-        runTransfer([this] { m_downloads->DownloadAll(); });
+        runTransfer([this] { m_downloads->downloadAll(); });
     }
 }
 
 void TMainForm::btnUpgradeClick() {
     if (m_upgrade) {
-        runTransfer([this] { m_upgrade->btnUpgradeClick(); });
+        runTransfer([this] { m_upgrade->run(); });
     }
 }
 
@@ -744,25 +744,25 @@ void TMainForm::clearDownloadProgress() {
 
 void TMainForm::mnuSaveSingleAsClick() {
     if (m_fileCommands) {
-        m_fileCommands->SaveOnePreset();
+        m_fileCommands->saveOnePreset();
     }
 }
 
 void TMainForm::mnuSaveAllAsClick() {
     if (m_fileCommands) {
-        m_fileCommands->SaveAllPresets();
+        m_fileCommands->saveAllPresets();
     }
 }
 
 void TMainForm::mnuOpenSingleClick() {
     if (m_fileCommands) {
-        m_fileCommands->OpenOnePreset();
+        m_fileCommands->openOnePreset();
     }
 }
 
 void TMainForm::btnOpenAllClick() {
     if (m_fileCommands) {
-        m_fileCommands->OpenAllPresets();
+        m_fileCommands->openAllPresets();
     }
 }
 
@@ -777,7 +777,7 @@ void TMainForm::presetUpDownStep(int delta) {
 }
 
 void TMainForm::mnuNewClick() {
-    NewBank();
+    newBank();
 }
 
 void TMainForm::btnShowPresetsClick() {

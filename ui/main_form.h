@@ -56,16 +56,16 @@ public:
     bool transferRunning() const { return m_transferRunning; }
 
     // Window to record and record to window, for the preset at currentPresetIndex.
-    void StorePresetToBank();
-    void LoadPresetFromBank();
+    void storePresetToBank();
+    void loadPresetFromBank();
     // Stores the window into the current preset when it holds user edits.
     void flushEdits();
     // Stores pending edits, then shows preset `number` (1 to 100).
     void goToPreset(int number);
     // Every preset back to its default; preset 1 shown.
-    void NewBank();
+    void newBank();
     // Rebuilds the preset list's lines from the bank.
-    void UpdatePresetsList();
+    void updatePresetsList();
     // Shows `number` in the preset-number field; the field's change reaction moves the
     // window there unless it already shows that preset.
     void showPresetNumber(int number);

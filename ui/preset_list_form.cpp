@@ -88,7 +88,7 @@ QString TPresetListForm::lineText(PresetIndex index, const PresetRecord& record)
         .arg(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
 }
 
-void TPresetListForm::UpdatePresetsList(const PresetBank& bank) {
+void TPresetListForm::updatePresetsList(const PresetBank& bank) {
     m_listBox->clear();
     for (int i = 0; i < kPresetCount; ++i) {
         const auto index = PresetIndex::fromZeroBase(i);

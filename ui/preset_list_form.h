@@ -15,7 +15,7 @@ public:
     explicit TPresetListForm(QWidget* parent = nullptr);
 
     // Rebuilds all 100 lines from the bank.
-    void UpdatePresetsList(const PresetBank& bank);
+    void updatePresetsList(const PresetBank& bank);
     QListWidget* listBox() const { return m_listBox; }
 
     static QString lineText(PresetIndex index, const PresetRecord& record);

@@ -26,7 +26,7 @@ FileDialogRequest FirmwareUpgradeCommand::OpenUpgradeDialog() {
     return request;
 }
 
-void FirmwareUpgradeCommand::btnUpgradeClick() {
+void FirmwareUpgradeCommand::run() {
     if (m_interaction.message(
             QStringLiteral("Firmware Upgrade"),
             QStringLiteral("Select your MIDI connection and put the keypad into "
@@ -51,7 +51,7 @@ void FirmwareUpgradeCommand::btnUpgradeClick() {
     m_progress.repaint();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     const TransferResult result = SendFirmware(m_ports, image, [this] {
-        m_progress.StepIt();
+        m_progress.stepIt();
         m_progress.repaint();
         QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });

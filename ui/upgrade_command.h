@@ -17,7 +17,7 @@ public:
     FirmwareUpgradeCommand(TMainForm& main, TfrmProgress& progress, UserInteraction& interaction,
                            MidiPortLayer& ports);
 
-    void btnUpgradeClick();
+    void run();
 
     static FileDialogRequest OpenUpgradeDialog();
 

@@ -75,25 +75,25 @@ private slots:
         QCOMPARE(windows.creationOrder(),
                  QStringList({"TMainForm", "TSaveForm", "TLoadForm", "TMidiEventsForm",
                               "TAboutForm", "TPresetListForm", "TInterfaceForm", "TfrmProgress"}));
-        windows.MainForm()->show();
-        QVERIFY(QTest::qWaitForWindowExposed(windows.MainForm()));
-        QCOMPARE(windows.MainForm()->windowTitle(), QStringLiteral("Tarnwick Editor"));
-        QCOMPARE(windows.MainForm()->findChild<QLineEdit*>("edPresetName")->text(),
+        windows.mainForm()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(windows.mainForm()));
+        QCOMPARE(windows.mainForm()->windowTitle(), QStringLiteral("Tarnwick Editor"));
+        QCOMPARE(windows.mainForm()->findChild<QLineEdit*>("edPresetName")->text(),
                  QStringLiteral("New Name 1"));
-        QCOMPARE(windows.MainForm()->bank().currentPresetIndex().oneBased(), 1);
-        QVERIFY(!windows.MainForm()->presetEdited());
-        const QList<QWidget*> others{windows.SaveForm(),       windows.LoadForm(),
-                                     windows.MidiEventsForm(), windows.AboutForm(),
-                                     windows.PresetListForm(), windows.InterfaceForm(),
+        QCOMPARE(windows.mainForm()->bank().currentPresetIndex().oneBased(), 1);
+        QVERIFY(!windows.mainForm()->presetEdited());
+        const QList<QWidget*> others{windows.saveForm(),       windows.loadForm(),
+                                     windows.midiEventsForm(), windows.aboutForm(),
+                                     windows.presetListForm(), windows.interfaceForm(),
                                      windows.frmProgress()};
         for (QWidget* window : others) {
             QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
         }
-        QCOMPARE(windows.PresetListForm()->windowTitle(), QStringLiteral("Preset List"));
-        QCOMPARE(windows.SaveForm()->windowTitle(), QStringLiteral("Save To Which Preset?"));
-        QCOMPARE(windows.LoadForm()->windowTitle(), QStringLiteral("Load into which Preset?"));
-        QCOMPARE(windows.MidiEventsForm()->windowTitle(), QStringLiteral("Edit MIDI Data"));
-        QCOMPARE(windows.InterfaceForm()->windowTitle(), QStringLiteral("Choose MIDI Interface"));
+        QCOMPARE(windows.presetListForm()->windowTitle(), QStringLiteral("Preset List"));
+        QCOMPARE(windows.saveForm()->windowTitle(), QStringLiteral("Save To Which Preset?"));
+        QCOMPARE(windows.loadForm()->windowTitle(), QStringLiteral("Load into which Preset?"));
+        QCOMPARE(windows.midiEventsForm()->windowTitle(), QStringLiteral("Edit MIDI Data"));
+        QCOMPARE(windows.interfaceForm()->windowTitle(), QStringLiteral("Choose MIDI Interface"));
         QVERIFY(interaction.messages.isEmpty());
     }
 
@@ -180,7 +180,7 @@ private slots:
         }
         Shell shell(dir.filePath("bin"));
         shell.desktop.accepts = viewer;
-        shell.windows.MainForm()->findChild<QAction*>("PDFManual1")->trigger();
+        shell.windows.mainForm()->findChild<QAction*>("PDFManual1")->trigger();
         QCOMPARE(shell.desktop.opened,
                  opened.isEmpty() ? QStringList() : QStringList{dir.filePath(opened)});
         QCOMPARE(shell.interaction.shown(),
@@ -188,20 +188,20 @@ private slots:
         if (!message.isEmpty()) {
             QCOMPARE(shell.interaction.messages[0].icon, QMessageBox::NoIcon);
         }
-        QCOMPARE(shell.windows.MainForm()->bank().currentPresetIndex().oneBased(), 1);
+        QCOMPARE(shell.windows.mainForm()->bank().currentPresetIndex().oneBased(), 1);
     }
 
     void aboutBoxShowsTheVersionAndClosesWithOk() {
         Shell shell(QDir::tempPath());
         ScriptedInteraction& interaction = shell.interaction;
         AppWindows& windows = shell.windows;
-        TAboutForm* about = windows.AboutForm();
+        TAboutForm* about = windows.aboutForm();
         interaction.onModal = [](QDialog& dialog) {
             dialog.show();
             QTest::mouseClick(dialog.findChild<QPushButton*>("OK"), Qt::LeftButton);
             return dialog.result();
         };
-        windows.MainForm()->findChild<QAction*>("About1")->trigger();
+        windows.mainForm()->findChild<QAction*>("About1")->trigger();
         QCOMPARE(interaction.modalRuns, QStringList{QStringLiteral("AboutForm")});
         QVERIFY(!about->isVisible());
         QCOMPARE(about->result(), int(QDialog::Accepted));

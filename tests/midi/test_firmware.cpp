@@ -120,7 +120,7 @@ private slots:
         backend.keypad = KeypadProtocol({.upgradeMode = upgradeMode});
         FakeClock clock;
         MidiPortLayer ports(backend, clock);
-        ports.RefreshInterfaces();
+        ports.refreshInterfaces();
         ports.setSelectedInterface(selected ? 0 : -1);
         backend.refuseOutput = !portsOpen;
         FirmwareImage image;
@@ -156,7 +156,7 @@ private slots:
         FakeMidiBackend backend;
         FakeClock clock;
         MidiPortLayer ports(backend, clock);
-        ports.RefreshInterfaces();
+        ports.refreshInterfaces();
         ports.setSelectedInterface(0);
         backend.replies = [acknowledged](const Bytes& m) {
             return acknowledged.contains(char(m.size()))

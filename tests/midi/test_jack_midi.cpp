@@ -155,7 +155,7 @@ QString writeAll(const QString& path, const Bytes& data) {
 }
 
 int indexOf(const MidiPortLayer& ports, const std::string& name) {
-    const auto& list = ports.InterfaceList();
+    const auto& list = ports.interfaceList();
     for (std::size_t i = 0; i < list.size(); ++i) {
         if (list[i].name == name) {
             return int(i);
@@ -167,7 +167,7 @@ int indexOf(const MidiPortLayer& ports, const std::string& name) {
 // The port layer on the real MIDI system with the interface named `keypad` selected.
 struct PortSession {
     explicit PortSession(const std::string& keypad) : ports(backend, clock) {
-        ports.RefreshInterfaces();
+        ports.refreshInterfaces();
         ports.setSelectedInterface(indexOf(ports, keypad));
     }
     RtMidiBackend backend{kEditorClient};
@@ -295,11 +295,11 @@ private slots:
         SystemClock clock;
         MidiPortLayer ports(backend, clock);
         QCOMPARE(QString::fromStdString(backend.systemName()), QStringLiteral("Jack"));
-        QVERIFY(ports.RefreshInterfaces() >= 2);
+        QVERIFY(ports.refreshInterfaces() >= 2);
         const int ia = indexOf(ports, "Keypad A");
         const int ib = indexOf(ports, "Keypad B");
         QVERIFY(ia >= 0 && ib >= 0);
-        QCOMPARE(backend.outputName(ports.InterfaceList()[std::size_t(ia)].outputIndex),
+        QCOMPARE(backend.outputName(ports.interfaceList()[std::size_t(ia)].outputIndex),
                  std::optional<std::string>("Keypad A"));
         QCOMPARE(ports.selectedInterface(), -1);
     }
@@ -342,9 +342,9 @@ private slots:
             writeAll(m_dir.filePath("one.syx"), Bytes(message.begin(), message.end()));
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(ports.DownloadPresetFile(file.toStdString()), TransferResult::Acknowledged);
+        QCOMPARE(ports.downloadPresetFile(file.toStdString()), TransferResult::Acknowledged);
         QVERIFY(timer.elapsed() >= 100);
-        ports.SendPostDownloadPreset(6);
+        ports.sendPostDownloadPreset(6);
         QVERIFY(keypad.dump());
         const QByteArray memory = readAll(dump);
         QCOMPARE(memory.size(), 15300);
@@ -359,10 +359,10 @@ private slots:
         PortSession session("Keypad E");
         MidiPortLayer& ports = session.ports;
         const Bytes bank = bankOf([](int n) { return named(n, "Bank " + std::to_string(n)); });
-        QCOMPARE(ports.ReadBankFile(writeAll(m_dir.filePath("bank.syx"), bank).toStdString()),
+        QCOMPARE(ports.readBankFile(writeAll(m_dir.filePath("bank.syx"), bank).toStdString()),
                  TransferResult::Acknowledged);
         for (int i = 0; i < 100; ++i) {
-            QCOMPARE(ports.SendBankPreset(i), TransferResult::Acknowledged);
+            QCOMPARE(ports.sendBankPreset(i), TransferResult::Acknowledged);
         }
         QVERIFY(keypad.dump());
         QVERIFY(readAll(dump) == QByteArray(reinterpret_cast<const char*>(bank.data()), 15300));
@@ -374,11 +374,11 @@ private slots:
         PortSession session("Keypad F");
         MidiPortLayer& ports = session.ports;
         const Bytes bank = bankOf([](int n) { return named(n, "P"); });
-        QCOMPARE(ports.ReadBankFile(writeAll(m_dir.filePath("stop.syx"), bank).toStdString()),
+        QCOMPARE(ports.readBankFile(writeAll(m_dir.filePath("stop.syx"), bank).toStdString()),
                  TransferResult::Acknowledged);
-        QCOMPARE(ports.SendBankPreset(0), TransferResult::Acknowledged);
-        QCOMPARE(ports.SendBankPreset(1), TransferResult::Acknowledged);
-        QCOMPARE(ports.SendBankPreset(2), TransferResult::NoAcknowledge);
+        QCOMPARE(ports.sendBankPreset(0), TransferResult::Acknowledged);
+        QCOMPARE(ports.sendBankPreset(1), TransferResult::Acknowledged);
+        QCOMPARE(ports.sendBankPreset(2), TransferResult::NoAcknowledge);
     }
 
     // The backend keeps its JACK connections from one message to the next; they must
@@ -398,7 +398,7 @@ private slots:
             ports.setSelectedInterface(n % 2 ? indexH : indexI);
             const PresetMessage m = EncodePresetMessage(named(n, "Alt " + std::to_string(n)),
                                                         PresetIndex::fromOneBase(n));
-            QCOMPARE(ports.SendAcknowledged(m.data(), m.size(), kPresetAckPosition),
+            QCOMPARE(ports.sendAcknowledged(m.data(), m.size(), kPresetAckPosition),
                      TransferResult::Acknowledged);
         }
         QVERIFY(h.dump() && i.dump());
@@ -419,10 +419,10 @@ private slots:
         for (int round = 0; round < 2; ++round) {
             Simulator keypad("Keypad J", {});
             QVERIFY(keypad.ready());
-            ports.RefreshInterfaces();
+            ports.refreshInterfaces();
             ports.setSelectedInterface(indexOf(ports, "Keypad J"));
             QVERIFY(ports.selectedInterface() >= 0);
-            QCOMPARE(ports.SendAcknowledged(m.data(), m.size(), kPresetAckPosition),
+            QCOMPARE(ports.sendAcknowledged(m.data(), m.size(), kPresetAckPosition),
                      TransferResult::Acknowledged);
         }
     }
@@ -502,7 +502,7 @@ private slots:
         QCOMPARE(alpha[5], std::uint8_t('A'));
         const QString file =
             writeAll(m_dir.filePath("alpha.syx"), Bytes(alpha.begin(), alpha.end()));
-        QCOMPARE(ports.DownloadPresetFile(file.toStdString()), result);
+        QCOMPARE(ports.downloadPresetFile(file.toStdString()), result);
     }
 
     void bytesOnTheWire() {
@@ -522,13 +522,13 @@ private slots:
         MonitoredBackend backend("tarnwick-monitor:input");
         SystemClock clock;
         MidiPortLayer ports(backend, clock);
-        ports.RefreshInterfaces();
+        ports.refreshInterfaces();
         ports.setSelectedInterface(indexOf(ports, "Keypad H"));
         const PresetMessage message =
             EncodePresetMessage(named(42, "On The Wire"), PresetIndex::fromOneBase(42));
-        QCOMPARE(ports.SendAcknowledged(message.data(), message.size(), 5),
+        QCOMPARE(ports.sendAcknowledged(message.data(), message.size(), 5),
                  TransferResult::Acknowledged);
-        ports.SendPostDownloadPreset(41);
+        ports.sendPostDownloadPreset(41);
 
         QByteArray dumped;
         timer.restart();
@@ -606,7 +606,7 @@ private slots:
         const QString current = QDir::currentPath();
         QVERIFY(QDir::setCurrent(m_dir.path()));
         editor.main.findChild<QAction*>("mnuDownloadCurrent")->trigger();
-        QVERIFY(!QFile::exists(PresetDownloads::TemporaryFile()));
+        QVERIFY(!QFile::exists(PresetDownloads::temporaryFile()));
         QDir::setCurrent(current);
         QCOMPARE(editor.messages(), QStringList{"Download Success|Downloaded OK!"});
         QVERIFY(keypad.dump());
@@ -621,7 +621,7 @@ private slots:
         QVERIFY(keypad.ready());
         Editor editor("Keypad L");
         editor.preset(1) = named(1, "Alpha");
-        editor.main.LoadPresetFromBank();
+        editor.main.loadPresetFromBank();
         editor.interaction.onModal = [](QDialog&) {
             return int(QDialog::Accepted);
         };

@@ -58,12 +58,12 @@ class PortLayerTest : public QObject {
     QTemporaryDir dir;
 
     void select() {
-        QCOMPARE(layer->RefreshInterfaces(), 1);
+        QCOMPARE(layer->refreshInterfaces(), 1);
         layer->setSelectedInterface(0);
         backend.log.clear();
     }
     TransferResult download(const Bytes& file) {
-        return layer->DownloadPresetFile(writeTemp(dir, "one.syx", file).toStdString());
+        return layer->downloadPresetFile(writeTemp(dir, "one.syx", file).toStdString());
     }
 
 private slots:
@@ -105,8 +105,8 @@ private slots:
         backend.outputs = outputs;
         backend.inputs = inputs;
         layer->setSelectedInterface(3);
-        QCOMPARE(layer->RefreshInterfaces(), int(pairs.size()));
-        QVERIFY(layer->InterfaceList() == pairs);
+        QCOMPARE(layer->refreshInterfaces(), int(pairs.size()));
+        QVERIFY(layer->interfaceList() == pairs);
         QCOMPARE(layer->selectedInterface(), -1);
     }
 
@@ -138,7 +138,7 @@ private slots:
         QFETCH(bool, selected);
         QFETCH(TransferResult, result);
         QFETCH(bool, portsOpened);
-        layer->RefreshInterfaces();
+        layer->refreshInterfaces();
         layer->setSelectedInterface(selected ? 0 : -1);
         QString path;
         if (file == "missing") {
@@ -148,7 +148,7 @@ private slots:
         } else {
             path = writeTemp(dir, "in.syx", Bytes(file.begin(), file.end()));
         }
-        QCOMPARE(layer->DownloadPresetFile(path.toStdString()), result);
+        QCOMPARE(layer->downloadPresetFile(path.toStdString()), result);
         QCOMPARE(!backend.log.empty(), portsOpened);
         if (portsOpened) {
             QCOMPARE(backend.sent.size(), std::size_t(1));
@@ -202,7 +202,7 @@ private slots:
                                    : std::vector<Bytes>{Bytes(reply.begin(), reply.end())};
         };
         const Bytes message = presetMessage();
-        QCOMPARE(layer->SendAcknowledged(message.data(), message.size(), std::size_t(position)),
+        QCOMPARE(layer->sendAcknowledged(message.data(), message.size(), std::size_t(position)),
                  result);
     }
 
@@ -242,10 +242,10 @@ private slots:
             }
             return std::vector<Bytes>{Bytes(reply.begin(), reply.end())};
         };
-        QVERIFY(layer->OpenPortPair(0));
-        layer->ProbeIdentity();
-        QVERIFY(layer->ClosePortPair());
-        QCOMPARE(QString::fromStdString(layer->IdentityText()), identity);
+        QVERIFY(layer->openPortPair(0));
+        layer->probeIdentity();
+        QVERIFY(layer->closePortPair());
+        QCOMPARE(QString::fromStdString(layer->identityText()), identity);
         QCOMPARE(backend.sent.size(), std::size_t(1));
     }
 
@@ -260,11 +260,11 @@ private slots:
             return std::vector<Bytes>{};
         };
         QCOMPARE(download(presetMessage()), TransferResult::NoAcknowledge);
-        QCOMPARE(layer->IdentityText(), std::string("Stale text here!"));
-        QVERIFY(layer->OpenPortPair(0));
-        layer->ProbeIdentity();
-        layer->ClosePortPair();
-        QCOMPARE(layer->IdentityText(), std::string());
+        QCOMPARE(layer->identityText(), std::string("Stale text here!"));
+        QVERIFY(layer->openPortPair(0));
+        layer->probeIdentity();
+        layer->closePortPair();
+        QCOMPARE(layer->identityText(), std::string());
         const auto buffer = layer->captureBuffer();
         QVERIFY(std::all_of(buffer.begin(), buffer.end(), [](std::uint8_t b) { return b == 0; }));
     }
@@ -330,7 +330,7 @@ private slots:
         QFETCH(int, chosen);
         QFETCH(std::vector<std::string>, opened);
         backend.outputs = outputsThen;
-        layer->RefreshInterfaces();
+        layer->refreshInterfaces();
         layer->setSelectedInterface(chosen);
         backend.outputs = outputsNow;
         backend.inputs = inputsNow;
@@ -427,7 +427,7 @@ private slots:
         QFETCH(TransferResult, result);
         select();
         backend.refuseSend = outputRefuses;
-        QCOMPARE(layer->SendAcknowledged(reinterpret_cast<const std::uint8_t*>(message.data()),
+        QCOMPARE(layer->sendAcknowledged(reinterpret_cast<const std::uint8_t*>(message.data()),
                                          std::size_t(message.size()), 5),
                  result);
         QVERIFY(backend.sent.empty());
@@ -436,9 +436,9 @@ private slots:
 
     void postDownloadMessage() {
         select();
-        layer->SendPostDownloadPreset(100);
+        layer->sendPostDownloadPreset(100);
         QVERIFY(backend.log.empty());
-        layer->SendPostDownloadPreset(6);
+        layer->sendPostDownloadPreset(6);
         QCOMPARE(backend.sent.size(), std::size_t(1));
         QVERIFY(backend.sent[0] == (Bytes{0xF0, 0x7D, 0x22, 0x07, 0x06, 0xF7}));
         QCOMPARE(backend.keypad.selectedPreset(), 6);
@@ -453,14 +453,14 @@ private slots:
             bank.insert(bank.end(), m.begin(), m.end());
         }
         const QString shortPath = writeTemp(dir, "short.syx", Bytes(bank.begin(), bank.end() - 1));
-        QCOMPARE(layer->ReadBankFile(shortPath.toStdString()), TransferResult::WrongSize);
-        QCOMPARE(layer->ReadBankFile(dir.filePath("none.syx").toStdString()),
+        QCOMPARE(layer->readBankFile(shortPath.toStdString()), TransferResult::WrongSize);
+        QCOMPARE(layer->readBankFile(dir.filePath("none.syx").toStdString()),
                  TransferResult::CannotOpenFile);
-        QCOMPARE(layer->ReadBankFile(writeTemp(dir, "bank.syx", bank).toStdString()),
+        QCOMPARE(layer->readBankFile(writeTemp(dir, "bank.syx", bank).toStdString()),
                  TransferResult::Acknowledged);
-        QCOMPARE(layer->SendBankPreset(41), TransferResult::Acknowledged);
+        QCOMPARE(layer->sendBankPreset(41), TransferResult::Acknowledged);
         QVERIFY(backend.sent[0] == presetMessage("Bank 42", 42));
-        QCOMPARE(layer->SendBankPreset(99), TransferResult::Acknowledged);
+        QCOMPARE(layer->sendBankPreset(99), TransferResult::Acknowledged);
         QVERIFY(backend.sent[1] == presetMessage("Bank 100", 100));
         QCOMPARE(backend.keypad.presetsStored(), 2);
     }

@@ -102,7 +102,7 @@ private slots:
             SetPresetName(preset(n), "Keys " + std::to_string(n));
             preset(n).channel(1 + n % 16)[SlotKind::Program] = std::uint8_t(n % 128);
         }
-        m_f->main.LoadPresetFromBank();
+        m_f->main.loadPresetFromBank();
     }
     void cleanup() {
         m_downloads.reset();
@@ -204,7 +204,7 @@ private slots:
         QCOMPARE(m_f->interaction.shown(), QStringList{"Download Success|Downloaded OK!"});
         QCOMPARE(m_f->interaction.messages[0].icon, QMessageBox::Information);
         QCOMPARE(shown(), 3);
-        QVERIFY(!QFile::exists(PresetDownloads::TemporaryFile()));
+        QVERIFY(!QFile::exists(PresetDownloads::temporaryFile()));
         QCOMPARE(m_f->interaction.busyDepth, 0);
     }
 
@@ -240,7 +240,7 @@ private slots:
         QCOMPARE(m_f->interaction.messages[0].icon, QMessageBox::Warning);
         QCOMPARE(m_f->midi.sent.size(),
                  std::size_t(fault == 0 ? 1 : 0)); // no post-download message
-        QVERIFY(!QFile::exists(PresetDownloads::TemporaryFile()));
+        QVERIFY(!QFile::exists(PresetDownloads::temporaryFile()));
     }
 
     void cancelledDownloadCurrentSendsNothing() {
@@ -275,8 +275,8 @@ private slots:
         QCOMPARE(m_f->interaction.shown(), QStringList{"Download Success|Downloaded OK!"});
         QCOMPARE(shown(), 1);
         QCOMPARE(m_f->main.findChild<QLineEdit*>("edPreset")->text(), QStringLiteral("1"));
-        QVERIFY(QFile::exists(PresetDownloads::TemporaryFile())); // left for the next download
-        QCOMPARE(QFileInfo(PresetDownloads::TemporaryFile()).size(), 15300);
+        QVERIFY(QFile::exists(PresetDownloads::temporaryFile())); // left for the next download
+        QCOMPARE(QFileInfo(PresetDownloads::temporaryFile()).size(), 15300);
         QCOMPARE(m_f->interaction.busyDepth, 0);
     }
 
@@ -304,7 +304,7 @@ private slots:
         trigger("mnuDownloadAll");
         QCOMPARE(m_f->interaction.shown(),
                  QStringList{"Download Fail!|Bad or missing MIDI device."});
-        QVERIFY(QFile::exists(PresetDownloads::TemporaryFile()));
+        QVERIFY(QFile::exists(PresetDownloads::temporaryFile()));
         QVERIFY(m_f->midi.log.empty());
         QCOMPARE(shown(), 1);
     }

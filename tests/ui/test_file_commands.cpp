@@ -162,7 +162,7 @@ private slots:
         PresetBank saved = m_form->bank();
         m_interaction->fileAnswers = {path("bank.syx")};
         trigger("SaveAll1");
-        m_form->NewBank();
+        m_form->newBank();
         m_clock->pauses.clear();
 
         m_interaction->fileAnswers = {path("bank.syx")};

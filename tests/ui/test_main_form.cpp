@@ -250,7 +250,7 @@ private slots:
 
     void checkBoxSwitchesItsOwnSpinEditOnly() {
         preset(1).channel(4)[SlotKind::Lsb] = 0x80 | 37;
-        m_f->main.LoadPresetFromBank();
+        m_f->main.loadPresetFromBank();
         QVERIFY(!m_f->main.presetEdited());
 
         QTest::mouseClick(box(4, SlotKind::Lsb), Qt::LeftButton);
@@ -283,7 +283,7 @@ private slots:
     void switchingOffOneValueLeavesTheOthers() {
         preset(1).channel(3) = ChannelSlot{{10, 20, 29}};
         preset(1).channel(4) = ChannelSlot{{11, 21, 31}};
-        m_f->main.LoadPresetFromBank();
+        m_f->main.loadPresetFromBank();
         QTest::mouseClick(box(3, SlotKind::Program), Qt::LeftButton);
         m_f->main.flushEdits();
         QCOMPARE(preset(1).channel(3), (ChannelSlot{{10, 20, 0x80 | 29}}));

@@ -356,7 +356,7 @@ private slots:
         PresetRecord& preset = main.bank().current();
         preset.data = {0x90, 0x3C, 0x7F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-        main.LoadPresetFromBank();
+        main.loadPresetFromBank();
         main.findChild<QLineEdit*>("edPresetName")->setText("Not yet stored");
         QVERIFY(main.presetEdited());
         m_interaction->onModal = [this](QDialog& dialog) {

@@ -289,7 +289,7 @@ private slots:
         QTest::mouseClick(m_f->main.findChild<QToolButton*>("bntNew"), Qt::LeftButton);
         QCOMPARE(lines()->item(2)->text(), QStringLiteral("03.  New Name 3"));
         preset(3).name[0] = 'X'; // only a rebuild shows bank changes
-        m_f->main.UpdatePresetsList();
+        m_f->main.updatePresetsList();
         QCOMPARE(lines()->item(2)->text(), QStringLiteral("03.  Xew Name 3"));
     }
 

@@ -57,7 +57,7 @@ class UpgradeTest : public QObject {
         QTest::mouseClick(m_f->main.findChild<QToolButton*>("btnUpgrade"), Qt::LeftButton);
     }
     void chooseInterface() {
-        m_f->ports.RefreshInterfaces();
+        m_f->ports.refreshInterfaces();
         m_f->ports.setSelectedInterface(0);
     }
 
@@ -184,9 +184,9 @@ private slots:
         QCOMPARE(m_progress->progressBar()->minimum(), 0);
         QCOMPARE(m_progress->progressBar()->maximum(), 120);
         m_progress->progressBar()->setValue(119);
-        m_progress->StepIt();
+        m_progress->stepIt();
         QCOMPARE(m_progress->progressBar()->value(), 120);
-        m_progress->StepIt(); // past the end: from the beginning again
+        m_progress->stepIt(); // past the end: from the beginning again
         QCOMPARE(m_progress->progressBar()->value(), 1);
     }
 };

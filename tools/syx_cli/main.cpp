@@ -74,10 +74,10 @@ std::string fileNameFor(const SyxMessage& message) {
 // The MIDI commands share this: the interface list and the one named on the command line.
 class Keypad {
 public:
-    Keypad() : m_ports(m_backend, m_clock) { m_ports.RefreshInterfaces(); }
+    Keypad() : m_ports(m_backend, m_clock) { m_ports.refreshInterfaces(); }
     MidiPortLayer& ports() { return m_ports; }
     bool select(const std::string& name) {
-        const auto& list = m_ports.InterfaceList();
+        const auto& list = m_ports.interfaceList();
         const auto found = std::find_if(list.begin(), list.end(),
                                         [&](const MidiPortPair& p) { return p.name == name; });
         if (found == list.end()) {
@@ -242,10 +242,10 @@ int join(const std::vector<std::string>& files, const std::string& output) {
 
 int ports() {
     Keypad keypad;
-    for (const MidiPortPair& pair : keypad.ports().InterfaceList()) {
+    for (const MidiPortPair& pair : keypad.ports().interfaceList()) {
         std::cout << pair.name << '\n';
     }
-    if (keypad.ports().InterfaceList().empty()) {
+    if (keypad.ports().interfaceList().empty()) {
         std::cerr << "No MIDI interfaces found\n";
     }
     return kOk;
@@ -257,12 +257,12 @@ int identify(const std::string& port) {
         return noSuchPort(port);
     }
     MidiPortLayer& layer = keypad.ports();
-    if (!layer.OpenPortPair(layer.selectedInterface())) {
+    if (!layer.openPortPair(layer.selectedInterface())) {
         return fail(DownloadResultText(TransferResult::PortsUnavailable).text);
     }
-    layer.ProbeIdentity();
-    layer.ClosePortPair();
-    const std::string identity = layer.IdentityText();
+    layer.probeIdentity();
+    layer.closePortPair();
+    const std::string identity = layer.identityText();
     std::cout << (identity.empty() ? "(no identity reply)" : identity) << '\n';
     return kOk;
 }
@@ -283,7 +283,7 @@ int send(const std::string& port, const std::string& file) {
         const TransferResult result =
             raw.back() != kSysExEnd
                 ? TransferResult::NotSysEx
-                : layer.SendAcknowledged(raw.data(), raw.size(), kPresetAckPosition);
+                : layer.sendAcknowledged(raw.data(), raw.size(), kPresetAckPosition);
         if (result != TransferResult::Acknowledged) {
             std::cerr << '\n';
             return fail("preset " + std::to_string(messages[i].presetByte + 1) + ": " +
@@ -292,7 +292,7 @@ int send(const std::string& port, const std::string& file) {
     }
     progress("Sending preset", messages.size(), messages.size());
     // The keypad then shows the preset sent (one preset) or the bank's first.
-    layer.SendPostDownloadPreset(messages.size() == 1 ? messages[0].presetByte : 0);
+    layer.sendPostDownloadPreset(messages.size() == 1 ? messages[0].presetByte : 0);
     std::cout << DownloadResultText(TransferResult::Acknowledged).text << '\n';
     return kOk;
 }
