@@ -2,6 +2,7 @@
 #include "startup.h"
 
 #include "about_form.h"
+#include "command_wiring.h"
 #include "download_commands.h"
 #include "file_commands.h"
 #include "interface_form.h"
@@ -38,16 +39,18 @@ AppWindows::AppWindows(const AppServices& services) {
 
     main->setPresetListForm(m_presetListForm);
     main->setMidiEventsForm(m_midiEventsForm);
+    main->setInterfaceForm(m_interfaceForm);
+
+    // The commands work on the bank through the main window's view of it.
     m_fileCommands = std::make_unique<PresetFileCommands>(*main, *m_saveForm, *m_loadForm,
                                                           interaction, services.clock);
-    main->setFileCommands(m_fileCommands.get());
-    main->setInterfaceForm(m_interfaceForm);
     m_downloads = std::make_unique<PresetDownloads>(*main, *m_saveForm, interaction, desktop,
                                                     services.ports, services.clock);
-    main->setDownloads(m_downloads.get());
-    m_upgrade = std::make_unique<FirmwareUpgradeCommand>(*main, *m_frmProgress, interaction,
-                                                         services.ports);
-    main->setUpgrade(m_upgrade.get());
+    m_upgrade =
+        std::make_unique<FirmwareUpgradeCommand>(*m_frmProgress, interaction, services.ports);
+    ConnectCommands(*main, *m_fileCommands);
+    ConnectCommands(*main, *m_downloads);
+    ConnectCommands(*main, *m_upgrade);
     QObject::connect(main, &TMainForm::aboutRequested, main,
                      [&interaction, about = m_aboutForm] { interaction.runModal(*about); });
     QObject::connect(main, &TMainForm::manualRequested, main,
@@ -57,7 +60,7 @@ AppWindows::AppWindows(const AppServices& services) {
 }
 
 AppWindows::~AppWindows() {
-    // The main window goes first: it still points at the commands.
+    // The main window goes first: its signals still reach the commands.
     m_mainForm.reset();
 }
 

@@ -4,6 +4,7 @@
 // Run it through scripts/bench-midi, which starts a private JACK server and the keypad
 // simulator.
 #include "bench_support.h"
+#include "command_wiring.h"
 #include "download_commands.h"
 #include "event_pumping_clock.h"
 #include "interface_form.h"
@@ -45,7 +46,7 @@ int main(int argc, char** argv) {
     auto* chooser = new TInterfaceForm(ports, &main);
     main.setInterfaceForm(chooser);
     PresetDownloads downloads(main, *saveForm, interaction, desktop, ports, clock);
-    main.setDownloads(&downloads);
+    ConnectCommands(main, downloads);
     main.show();
 
     // Choose the keypad's interface in the chooser, as a user would.

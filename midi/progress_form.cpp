@@ -29,9 +29,10 @@ void TfrmProgress::stepIt() {
     m_progressBar->setValue(next);
 }
 
-void TfrmProgress::showCentredOn(const QWidget& window) {
-    const QRect frame = window.frameGeometry();
-    move(frame.center() - rect().center());
+void TfrmProgress::showCentred() {
+    if (const QWidget* owner = parentWidget()) {
+        move(owner->window()->frameGeometry().center() - rect().center());
+    }
     show();
 }
 

@@ -15,7 +15,8 @@ public:
 
     // One step on; a step past the end starts the bar again from the beginning.
     void stepIt();
-    void showCentredOn(const QWidget& window);
+    // Shows the window centred on the window it belongs to.
+    void showCentred();
 
 private:
     QProgressBar* m_progressBar = nullptr;

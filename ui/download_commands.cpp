@@ -4,11 +4,10 @@
 #include "atomic_file.h"
 #include "desktop_services.h"
 #include "file_commands.h"
-#include "frame_throttle.h"
 #include "local_path.h"
-#include "main_form.h"
 #include "port_layer.h"
 #include "preset_number_dialog.h"
+#include "preset_view.h"
 #include "transfer_messages.h"
 #include "user_interaction.h"
 
@@ -22,9 +21,10 @@ namespace tarnwick {
 
 namespace {} // namespace
 
-PresetDownloads::PresetDownloads(TMainForm& main, TSaveForm& saveForm, UserInteraction& interaction,
-                                 DesktopServices& desktop, MidiPortLayer& ports, Clock& clock)
-    : m_main(main), m_saveForm(saveForm), m_interaction(interaction), m_desktop(desktop),
+PresetDownloads::PresetDownloads(PresetView& view, TSaveForm& saveForm,
+                                 UserInteraction& interaction, DesktopServices& desktop,
+                                 MidiPortLayer& ports, Clock& clock)
+    : m_view(view), m_saveForm(saveForm), m_interaction(interaction), m_desktop(desktop),
       m_ports(ports), m_clock(clock) {}
 
 void PresetDownloads::refuse() {
@@ -42,9 +42,9 @@ void PresetDownloads::openInExternalApplication(const QString& path) {
 }
 
 void PresetDownloads::downloadCurrent() {
-    m_main.flushEdits();
-    m_saveForm.setPresetNumber(m_main.bank().currentPresetIndex().oneBased());
-    switch (m_main.connectionMode()) {
+    m_view.flushEdits();
+    m_saveForm.setPresetNumber(m_view.bank().currentPresetIndex().oneBased());
+    switch (m_view.connectionMode()) {
     case ConnectionMode::ExternalApplication:
         downloadCurrentExternal();
         break;
@@ -62,7 +62,7 @@ void PresetDownloads::downloadCurrentExternal() {
     if (m_interaction.runModal(m_saveForm) != QDialog::Accepted) {
         return;
     }
-    const PresetRecord& record = m_main.bank().current();
+    const PresetRecord& record = m_view.bank().current();
     const std::string name = PresetName(record);
     const auto path = m_interaction.saveFileName(PresetFileCommands::SaveOneDialog(
         QString::fromLatin1(name.data(), qsizetype(name.size()))));
@@ -83,9 +83,9 @@ void PresetDownloads::downloadCurrentDirect() {
     m_saveForm.question()->setText(
         QStringLiteral("Download Current Preset to this Preset Number?"));
     if (m_interaction.runModal(m_saveForm) == QDialog::Accepted) {
-        const PresetIndex current = m_main.bank().currentPresetIndex();
+        const PresetIndex current = m_view.bank().currentPresetIndex();
         const std::filesystem::path temporary = LocalPath(temporaryFile());
-        if (!WritePresetMessage(temporary, false, m_main.bank().current(),
+        if (!WritePresetMessage(temporary, false, m_view.bank().current(),
                                 PresetIndex::fromOneBase(m_saveForm.presetNumber()))) {
             ReportWriteFailure(m_interaction);
         } else {
@@ -109,29 +109,24 @@ void PresetDownloads::downloadCurrentDirect() {
 
 bool PresetDownloads::writeBank(
     const std::function<bool(PresetIndex, const PresetMessage&)>& write) {
-    PresetBank& bank = m_main.bank();
-    FrameThrottle frames(m_clock);
-    bool written = true;
-    for (int i = 0; written && i < kPresetCount; ++i) {
-        const auto index = PresetIndex::fromZeroBase(i);
-        bank.setCurrentPresetIndex(index);
-        if (frames.frameDue()) {
-            m_main.loadPresetFromBank();
-            m_main.repaint();
-        }
-        m_saveForm.setPresetNumber(i + 1);
-        written = write(index, EncodePresetMessage(bank[index], index));
-    }
-    bank.setCurrentPresetIndex(PresetIndex::fromZeroBase(0));
-    m_saveForm.setPresetNumber(1);
-    m_main.loadPresetFromBank();
-    m_main.repaint();
+    const bool written =
+        StepThroughBank(m_view, m_clock, [&](PresetIndex index, const PresetMessage& message) {
+            m_saveForm.setPresetNumber(index.oneBased());
+            return write(index, message);
+        });
+    returnToFirstPreset();
+    m_view.paintNow(); // the sends that follow keep the event loop from painting
     return written;
 }
 
+void PresetDownloads::returnToFirstPreset() {
+    m_saveForm.setPresetNumber(1);
+    m_view.returnToFirstPreset();
+}
+
 void PresetDownloads::downloadAll() {
-    m_main.flushEdits();
-    switch (m_main.connectionMode()) {
+    m_view.flushEdits();
+    switch (m_view.connectionMode()) {
     case ConnectionMode::ExternalApplication:
         downloadAllExternal();
         break;
@@ -143,9 +138,7 @@ void PresetDownloads::downloadAll() {
         refuse();
         break;
     }
-    m_main.bank().setCurrentPresetIndex(PresetIndex::fromZeroBase(0));
-    m_main.showPresetNumber(1);
-    m_main.loadPresetFromBank();
+    returnToFirstPreset();
 }
 
 void PresetDownloads::downloadAllExternal() {
@@ -173,7 +166,7 @@ void PresetDownloads::downloadAllDirect() {
         BusyCursor busy(m_interaction);
         const std::filesystem::path temporary = LocalPath(temporaryFile());
         const bool written = writeBank([&](PresetIndex index, const PresetMessage&) {
-            return WritePresetMessage(temporary, index.zeroBased() > 0, m_main.bank()[index],
+            return WritePresetMessage(temporary, index.zeroBased() > 0, m_view.bank()[index],
                                       index);
         });
         if (!written) {
@@ -186,14 +179,14 @@ void PresetDownloads::downloadAllDirect() {
             return std::nullopt;
         }
         for (int i = 0; i < kPresetCount && result == TransferResult::Acknowledged; ++i) {
-            m_main.showDownloadProgress(i + 1);
+            m_view.showDownloadProgress(i + 1);
             result = m_ports.sendBankPreset(i);
             if (result != TransferResult::Acknowledged) {
                 // Shown while the status bar still names the preset that failed.
                 Show(m_interaction, DownloadResultMessage(result));
             }
         }
-        m_main.clearDownloadProgress();
+        m_view.clearDownloadProgress();
         return result;
     };
     if (send() == TransferResult::Acknowledged) {

@@ -14,13 +14,13 @@ namespace tarnwick {
 class Clock;
 class DesktopServices;
 class MidiPortLayer;
-class TMainForm;
+class PresetView;
 class TSaveForm;
 class UserInteraction;
 
 class PresetDownloads {
 public:
-    PresetDownloads(TMainForm& main, TSaveForm& saveForm, UserInteraction& interaction,
+    PresetDownloads(PresetView& view, TSaveForm& saveForm, UserInteraction& interaction,
                     DesktopServices& desktop, MidiPortLayer& ports, Clock& clock);
 
     void downloadCurrent();
@@ -37,10 +37,12 @@ private:
     // Writes presets 1 to 100 through `write`, showing each in turn, and stops at the
     // first that fails; then shows preset 1. True when all were written.
     bool writeBank(const std::function<bool(PresetIndex, const PresetMessage&)>& write);
+    // The command ends on preset 1, whatever happened.
+    void returnToFirstPreset();
     void openInExternalApplication(const QString& path);
     void refuse();
 
-    TMainForm& m_main;
+    PresetView& m_view;
     TSaveForm& m_saveForm;
     UserInteraction& m_interaction;
     DesktopServices& m_desktop;

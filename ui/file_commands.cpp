@@ -5,8 +5,8 @@
 #include "clock.h"
 #include "frame_throttle.h"
 #include "local_path.h"
-#include "main_form.h"
 #include "preset_number_dialog.h"
+#include "preset_view.h"
 #include "user_interaction.h"
 
 #include <QDir>
@@ -45,9 +45,9 @@ bool WriteMessageFile(UserInteraction& interaction, const QString& path,
     return true;
 }
 
-PresetFileCommands::PresetFileCommands(TMainForm& main, TSaveForm& saveForm, TLoadForm& loadForm,
+PresetFileCommands::PresetFileCommands(PresetView& view, TSaveForm& saveForm, TLoadForm& loadForm,
                                        UserInteraction& interaction, Clock& clock)
-    : m_main(main), m_saveForm(saveForm), m_loadForm(loadForm), m_interaction(interaction),
+    : m_view(view), m_saveForm(saveForm), m_loadForm(loadForm), m_interaction(interaction),
       m_clock(clock) {}
 
 QString PresetFileCommands::startFolder() {
@@ -73,8 +73,8 @@ FileDialogRequest PresetFileCommands::OpenAllDialog() {
 }
 
 void PresetFileCommands::saveOnePreset() {
-    m_main.flushEdits();
-    PresetBank& bank = m_main.bank();
+    m_view.flushEdits();
+    PresetBank& bank = m_view.bank();
     m_saveForm.setPresetNumber(bank.currentPresetIndex().oneBased());
     if (m_interaction.runModal(m_saveForm) != QDialog::Accepted) {
         return;
@@ -95,33 +95,25 @@ void PresetFileCommands::saveOnePreset() {
 void PresetFileCommands::saveAllPresets() {
     if (const auto path = m_interaction.saveFileName(SaveAllDialog())) {
         BusyCursor busy(m_interaction);
-        m_main.flushEdits();
-        PresetBank& bank = m_main.bank();
+        m_view.flushEdits();
         // The file takes the old one's place only once all 100 messages are written.
         AtomicFile file(LocalPath(*path));
-        bool written = file.open();
-        FrameThrottle frames(m_clock);
-        for (int i = 0; written && i < kPresetCount; ++i) {
-            const auto index = PresetIndex::fromZeroBase(i);
-            bank.setCurrentPresetIndex(index);
-            if (frames.frameDue()) {
-                m_main.loadPresetFromBank();
-                m_main.repaint();
-            }
-            const PresetMessage message = EncodePresetMessage(bank[index], index);
-            written = file.write(message.data(), message.size());
-            m_clock.pause(std::chrono::milliseconds(1));
-        }
+        const bool written =
+            file.open() &&
+            StepThroughBank(m_view, m_clock, [&](PresetIndex, const PresetMessage& m) {
+                const bool ok = file.write(m.data(), m.size());
+                m_clock.pause(std::chrono::milliseconds(1));
+                return ok;
+            });
         if (!written || !file.commit()) {
             ReportWriteFailure(m_interaction);
         }
     }
-    m_main.goToPreset(1);
-    m_main.showPresetNumber(1);
+    m_view.returnToFirstPreset();
 }
 
 void PresetFileCommands::replacePreset(int number, const PresetRecord& record) {
-    PresetBank& bank = m_main.bank();
+    PresetBank& bank = m_view.bank();
     bank.setCurrentPresetIndex(PresetIndex::fromOneBase(number));
     bank.current() = record;
 }
@@ -152,10 +144,10 @@ void PresetFileCommands::openOnePreset() {
         return;
     }
     // Edits on the shown preset are kept in it before anything is replaced.
-    m_main.flushEdits();
+    m_view.flushEdits();
     replacePreset(m_loadForm.presetNumber(), *outcome.record);
-    m_main.showCurrentPreset();
-    m_main.updatePresetsList();
+    m_view.showCurrentPreset();
+    m_view.updatePresetsList();
 }
 
 void PresetFileCommands::openAllPresets() {
@@ -170,7 +162,7 @@ void PresetFileCommands::openAllPresets() {
             QMessageBox::NoIcon, QMessageBox::Ok);
         return;
     }
-    m_main.flushEdits();
+    m_view.flushEdits();
     {
         BusyCursor busy(m_interaction);
         PresetFileReader reader;
@@ -187,16 +179,15 @@ void PresetFileCommands::openAllPresets() {
             n = reader.lastPresetByte();
             replacePreset(n + 1, *outcome.record);
             if (frames.frameDue()) {
-                m_main.showCurrentPreset();
-                m_main.repaint();
+                m_view.showCurrentPreset();
+                m_view.paintNow();
             }
             m_clock.pause(std::chrono::milliseconds(10));
         }
         reader.close();
-        m_main.goToPreset(1);
-        m_main.showPresetNumber(1);
+        m_view.returnToFirstPreset();
     }
-    m_main.updatePresetsList();
+    m_view.updatePresetsList();
 }
 
 } // namespace tarnwick

@@ -10,8 +10,8 @@
 namespace tarnwick {
 
 class Clock;
+class PresetView;
 class TLoadForm;
-class TMainForm;
 class TSaveForm;
 class UserInteraction;
 struct FileDialogRequest;
@@ -27,7 +27,7 @@ void ReportDecodeFailure(UserInteraction& interaction, DecodeError error);
 
 class PresetFileCommands {
 public:
-    PresetFileCommands(TMainForm& main, TSaveForm& saveForm, TLoadForm& loadForm,
+    PresetFileCommands(PresetView& view, TSaveForm& saveForm, TLoadForm& loadForm,
                        UserInteraction& interaction, Clock& clock);
 
     void saveOnePreset();
@@ -47,7 +47,7 @@ private:
     // Replaces preset `number` with `record` and makes it the current preset.
     void replacePreset(int number, const PresetRecord& record);
 
-    TMainForm& m_main;
+    PresetView& m_view;
     TSaveForm& m_saveForm;
     TLoadForm& m_loadForm;
     UserInteraction& m_interaction;

@@ -5,17 +5,15 @@
 #include "application_title.h"
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
-#include "download_commands.h"
-#include "file_commands.h"
 #include "interface_form.h"
 #include "midi_events_form.h"
 #include "port_layer.h"
 #include "preset_list_form.h"
 #include "up_down_control.h"
-#include "upgrade_command.h"
 #include "user_interaction.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -35,6 +33,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 namespace tarnwick {
 
@@ -120,13 +119,41 @@ TMainForm::~TMainForm() {
     }
 }
 
-QToolButton* TMainForm::addToolButton(const QString& name, const QString& caption,
-                                      const QString& hint, const QString& icon, QMenu* menu) {
-    auto* button = new QToolButton(this);
-    button->setObjectName(name);
-    button->setText(caption);
-    button->setToolTip(hint);
-    button->setIcon(QIcon(QStringLiteral(":/icons/") + icon + QStringLiteral(".svg")));
+namespace {
+
+// The tool bar, left to right: each button with its caption, hint, picture and either the
+// items of its drop-down menu or what a click does.
+struct MenuItem {
+    using Request = void (TMainForm::*)();
+    MenuItem() = default; // a separator line
+    MenuItem(const char* itemName, const char* itemCaption, Request itemRequest,
+             std::optional<ConnectionMode> itemMode = std::nullopt)
+        : name(itemName), caption(itemCaption), request(itemRequest), mode(itemMode) {}
+
+    const char* name = nullptr;
+    const char* caption = "";
+    Request request = nullptr;          // a signal or handler; nullptr for a title line
+    std::optional<ConnectionMode> mode; // the connection mode the item chooses
+};
+
+struct ToolButton {
+    const char* name = "";
+    const char* caption = "";
+    const char* hint = ""; // "" for none
+    const char* icon = "";
+    const char* menu = nullptr; // the menu's name; nullptr for a button without one
+    std::vector<MenuItem> items{};
+    void (TMainForm::*clicked)() = nullptr; // a button without a menu
+    const char* description = nullptr;      // what a screen reader adds to the caption
+    bool separatorAfter = false;
+};
+
+QToolButton* makeToolButton(QWidget* parent, const ToolButton& spec) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(spec.name));
+    button->setText(QLatin1String(spec.caption));
+    button->setToolTip(QLatin1String(spec.hint));
+    button->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(spec.icon))));
     button->setIconSize(QSize(16, 16));
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setFixedSize(kToolButtonSize);
@@ -135,19 +162,13 @@ QToolButton* TMainForm::addToolButton(const QString& name, const QString& captio
     button->setFont(small);
     button->setFocusPolicy(Qt::NoFocus);
     button->setAutoRaise(true);
-    if (menu) {
-        button->setMenu(menu);
-        button->setPopupMode(QToolButton::InstantPopup);
+    if (spec.description) {
+        button->setAccessibleDescription(QLatin1String(spec.description));
     }
-    findChild<QToolBar*>(QStringLiteral("ToolBar1"))->addWidget(button);
     return button;
 }
 
-QAction* TMainForm::addMenuItem(QMenu* menu, const QString& name, const QString& caption) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(name);
-    return action;
-}
+} // namespace
 
 void TMainForm::buildToolBar() {
     auto* bar = new QToolBar(this);
@@ -163,97 +184,129 @@ void TMainForm::buildToolBar() {
         " border-radius: 3px; }"
         "QToolBar#ToolBar1 QToolButton:hover { border-color: palette(mid); }"
         "QToolBar#ToolBar1 QToolButton:pressed { background: palette(midlight); }"
+        // The connection is the first choice: its button is drawn highlighted.
         "QToolBar#ToolBar1 QToolButton#btnAutoSend { background: palette(highlight);"
         " color: palette(highlighted-text); }"
         "QToolBar#ToolBar1 QToolButton::menu-indicator { image: none; width: 0px; }"));
     addToolBar(Qt::TopToolBarArea, bar);
 
-    auto* midiMenu = new QMenu(this);
-    midiMenu->setObjectName(QStringLiteral("MidiMenu"));
-    QAction* pick = addMenuItem(midiMenu, QStringLiteral("mnuPickConnection"),
-                                QStringLiteral("Choose a MIDI file/interface option"));
-    pick->setCheckable(true);
-    pick->setChecked(true);
-    // A title line: choosing it changes nothing, its check mark included.
-    connect(pick, &QAction::triggered, this, [this] { setConnectionMode(m_connectionMode); });
-    midiMenu->addSeparator();
-    struct ModeItem {
-        const char* name;
-        const char* caption;
-        void (TMainForm::*handler)();
+    using Mode = ConnectionMode;
+    const ToolButton buttons[] = {
+        {.name = "btnAutoSend",
+         .caption = "MIDI",
+         .hint = "Select MIDI connection",
+         .icon = "midi",
+         .menu = "MidiMenu",
+         .items = {{"mnuPickConnection", "Choose a MIDI file/interface option", nullptr,
+                    Mode::NotChosen},
+                   {},
+                   {"mnuFileMode", "None (save to file only)", &TMainForm::mnuFileModeClick,
+                    Mode::FileOnly},
+                   {"mnuDirectMIDI", "Direct MIDI (TWK-5, USB, etc) ...",
+                    &TMainForm::mnuDirectMIDIClick, Mode::DirectMidi},
+                   {"mnuExternalApp", "External File Application (MIDIOX, etc)",
+                    &TMainForm::mnuExternalAppClick, Mode::ExternalApplication}},
+         .separatorAfter = true},
+        {.name = "bntNew",
+         .caption = "New",
+         .hint = "Clear all presets",
+         .icon = "new",
+         .clicked = &TMainForm::mnuNewClick},
+        {.name = "btnOpenFile",
+         .caption = "Open",
+         .hint = "Open 1 or 100 presets",
+         .icon = "open",
+         .menu = "OpenMenu",
+         .items = {{"OpenSinglePreset1", "Open One", &TMainForm::openOneRequested},
+                   {"OpenAll1001", "Open All (100)", &TMainForm::openAllRequested}}},
+        {.name = "btnSaveFile",
+         .caption = "Save",
+         .hint = "Save preset(s) as",
+         .icon = "save",
+         .menu = "SaveMenu",
+         .items = {{"SaveOne1", "Save One", &TMainForm::saveOneRequested},
+                   {"SaveAll1", "Save All (100)", &TMainForm::saveAllRequested}}},
+        {.name = "btnDownload",
+         .caption = "Download",
+         .icon = "download",
+         .menu = "DownloadMenu",
+         .items = {{"mnuDownloadCurrent", "Download Current", &TMainForm::downloadCurrentRequested},
+                   {"mnuDownloadAll", "Download All (100)", &TMainForm::downloadAllRequested}},
+         .description = "Send presets to the keypad",
+         .separatorAfter = true},
+        {.name = "btnUpgrade",
+         .caption = "Upgrade",
+         .hint = "Re-flash keypad firmware",
+         .icon = "upgrade",
+         .clicked = &TMainForm::upgradeRequested,
+         .separatorAfter = true},
+        {.name = "btnHelp",
+         .caption = "Help",
+         .hint = "PDF manual and links",
+         .icon = "help",
+         .menu = "HelpMenu",
+         .items = {{"About1", "About", &TMainForm::aboutRequested},
+                   {"PDFManual1", "PDF User Manual", &TMainForm::manualRequested}}},
+        {.name = "btnExit",
+         .caption = "Exit",
+         .icon = "exit",
+         .clicked = &TMainForm::btnExitClick,
+         .description = "Close the editor"},
     };
-    for (const ModeItem& mode :
-         {ModeItem{"mnuFileMode", "None (save to file only)", &TMainForm::mnuFileModeClick},
-          ModeItem{"mnuDirectMIDI", "Direct MIDI (TWK-5, USB, etc) ...",
-                   &TMainForm::mnuDirectMIDIClick},
-          ModeItem{"mnuExternalApp", "External File Application (MIDIOX, etc)",
-                   &TMainForm::mnuExternalAppClick}}) {
-        QAction* item =
-            addMenuItem(midiMenu, QLatin1String(mode.name), QLatin1String(mode.caption));
-        item->setCheckable(true);
-        connect(item, &QAction::triggered, this, mode.handler);
+    // Downloads and the upgrade talk to the keypad: one at a time.
+    const auto transfer = [](void (TMainForm::*request)()) {
+        return request == &TMainForm::downloadCurrentRequested ||
+               request == &TMainForm::downloadAllRequested ||
+               request == &TMainForm::upgradeRequested;
+    };
+    const auto run = [this, transfer](void (TMainForm::*request)()) {
+        if (transfer(request)) {
+            runTransfer([this, request] { (this->*request)(); });
+        } else {
+            (this->*request)();
+        }
+    };
+
+    auto* modes = new QActionGroup(this);
+    for (const ToolButton& spec : buttons) {
+        QToolButton* button = makeToolButton(this, spec);
+        if (spec.menu) {
+            auto* menu = new QMenu(this);
+            menu->setObjectName(QLatin1String(spec.menu));
+            for (const MenuItem& item : spec.items) {
+                if (!item.name) {
+                    menu->addSeparator();
+                    continue;
+                }
+                QAction* action = menu->addAction(QLatin1String(item.caption));
+                action->setObjectName(QLatin1String(item.name));
+                if (item.mode) {
+                    action->setCheckable(true);
+                    modes->addAction(action);
+                    m_modeItems[std::size_t(*item.mode)] = action;
+                }
+                // A title line: choosing it changes nothing, its check mark included.
+                const auto request = item.request;
+                connect(action, &QAction::triggered, this, [this, run, request] {
+                    if (request) {
+                        run(request);
+                    } else {
+                        setConnectionMode(m_connectionMode);
+                    }
+                });
+            }
+            button->setMenu(menu);
+            button->setPopupMode(QToolButton::InstantPopup);
+        } else {
+            connect(button, &QToolButton::clicked, this,
+                    [run, clicked = spec.clicked] { run(clicked); });
+        }
+        bar->addWidget(button);
+        if (spec.separatorAfter) {
+            bar->addSeparator();
+        }
     }
-    QToolButton* midi =
-        addToolButton(QStringLiteral("btnAutoSend"), QStringLiteral("MIDI"),
-                      QStringLiteral("Select MIDI connection"), QStringLiteral("midi"), midiMenu);
-    // Drawn highlighted (see the tool bar's style): the connection is the first choice.
-    Q_UNUSED(midi);
-    bar->addSeparator();
-
-    QToolButton* newButton =
-        addToolButton(QStringLiteral("bntNew"), QStringLiteral("New"),
-                      QStringLiteral("Clear all presets"), QStringLiteral("new"));
-    connect(newButton, &QToolButton::clicked, this, &TMainForm::mnuNewClick);
-
-    auto* openMenu = new QMenu(this);
-    openMenu->setObjectName(QStringLiteral("OpenMenu"));
-    connect(addMenuItem(openMenu, QStringLiteral("OpenSinglePreset1"), QStringLiteral("Open One")),
-            &QAction::triggered, this, &TMainForm::mnuOpenSingleClick);
-    connect(addMenuItem(openMenu, QStringLiteral("OpenAll1001"), QStringLiteral("Open All (100)")),
-            &QAction::triggered, this, &TMainForm::btnOpenAllClick);
-    addToolButton(QStringLiteral("btnOpenFile"), QStringLiteral("Open"),
-                  QStringLiteral("Open 1 or 100 presets"), QStringLiteral("open"), openMenu);
-
-    auto* saveMenu = new QMenu(this);
-    saveMenu->setObjectName(QStringLiteral("SaveMenu"));
-    connect(addMenuItem(saveMenu, QStringLiteral("SaveOne1"), QStringLiteral("Save One")),
-            &QAction::triggered, this, &TMainForm::mnuSaveSingleAsClick);
-    connect(addMenuItem(saveMenu, QStringLiteral("SaveAll1"), QStringLiteral("Save All (100)")),
-            &QAction::triggered, this, &TMainForm::mnuSaveAllAsClick);
-    addToolButton(QStringLiteral("btnSaveFile"), QStringLiteral("Save"),
-                  QStringLiteral("Save preset(s) as"), QStringLiteral("save"), saveMenu);
-
-    auto* downloadMenu = new QMenu(this);
-    downloadMenu->setObjectName(QStringLiteral("DownloadMenu"));
-    connect(addMenuItem(downloadMenu, QStringLiteral("mnuDownloadCurrent"),
-                        QStringLiteral("Download Current")),
-            &QAction::triggered, this, &TMainForm::mnuDownloadCurrentClick);
-    connect(addMenuItem(downloadMenu, QStringLiteral("mnuDownloadAll"),
-                        QStringLiteral("Download All (100)")),
-            &QAction::triggered, this, &TMainForm::mnuDownloadAllClick);
-    QToolButton* download = addToolButton(QStringLiteral("btnDownload"), QStringLiteral("Download"),
-                                          QString(), QStringLiteral("download"), downloadMenu);
-    download->setAccessibleDescription(QStringLiteral("Send presets to the keypad"));
-    bar->addSeparator();
-
-    connect(addToolButton(QStringLiteral("btnUpgrade"), QStringLiteral("Upgrade"),
-                          QStringLiteral("Re-flash keypad firmware"), QStringLiteral("upgrade")),
-            &QToolButton::clicked, this, &TMainForm::btnUpgradeClick);
-    bar->addSeparator();
-
-    auto* helpMenu = new QMenu(this);
-    helpMenu->setObjectName(QStringLiteral("HelpMenu"));
-    connect(addMenuItem(helpMenu, QStringLiteral("About1"), QStringLiteral("About")),
-            &QAction::triggered, this, &TMainForm::About1Click);
-    connect(addMenuItem(helpMenu, QStringLiteral("PDFManual1"), QStringLiteral("PDF User Manual")),
-            &QAction::triggered, this, &TMainForm::PDFManual1Click);
-    addToolButton(QStringLiteral("btnHelp"), QStringLiteral("Help"),
-                  QStringLiteral("PDF manual and links"), QStringLiteral("help"), helpMenu);
-
-    QToolButton* exitButton = addToolButton(QStringLiteral("btnExit"), QStringLiteral("Exit"),
-                                            QString(), QStringLiteral("exit"));
-    exitButton->setAccessibleDescription(QStringLiteral("Close the editor"));
-    connect(exitButton, &QToolButton::clicked, this, &TMainForm::btnExitClick);
+    setConnectionMode(ConnectionMode::NotChosen);
 }
 
 void TMainForm::buildPresetGroups(QWidget* central) {
@@ -502,6 +555,12 @@ void TMainForm::showPresetNumber(int number) {
     m_edPreset->setText(QString::number(number));
 }
 
+void TMainForm::returnToFirstPreset() {
+    flushEdits();
+    m_bank.setCurrentPresetIndex(PresetIndex::fromZeroBase(0));
+    showCurrentPreset();
+}
+
 void TMainForm::showCurrentPreset() {
     const int number = m_bank.currentPresetIndex().oneBased();
     if (presetNumberIn(m_edPreset->text()) == number) {
@@ -628,14 +687,8 @@ void TMainForm::presetListTab() {
 
 void TMainForm::setConnectionMode(ConnectionMode mode) {
     m_connectionMode = mode;
-    const std::pair<const char*, ConnectionMode> items[] = {
-        {"mnuPickConnection", ConnectionMode::NotChosen},
-        {"mnuFileMode", ConnectionMode::FileOnly},
-        {"mnuExternalApp", ConnectionMode::ExternalApplication},
-        {"mnuDirectMIDI", ConnectionMode::DirectMidi}};
-    for (const auto& [name, itemMode] : items) {
-        findChild<QAction*>(QLatin1String(name))->setChecked(itemMode == mode);
-    }
+    // The items are one exclusive group: checking one takes the mark off the others.
+    m_modeItems[std::size_t(mode)]->setChecked(true);
 }
 
 void TMainForm::mnuFileModeClick() {
@@ -690,24 +743,6 @@ void TMainForm::runTransfer(const std::function<void()>& command) {
     command();
 }
 
-void TMainForm::mnuDownloadCurrentClick() {
-    if (m_downloads) {
-        runTransfer([this] { m_downloads->downloadCurrent(); });
-    }
-}
-
-void TMainForm::mnuDownloadAllClick() {
-    if (m_downloads) {
-        runTransfer([this] { m_downloads->downloadAll(); });
-    }
-}
-
-void TMainForm::btnUpgradeClick() {
-    if (m_upgrade) {
-        runTransfer([this] { m_upgrade->run(); });
-    }
-}
-
 void TMainForm::closeEvent(QCloseEvent* event) {
     if (m_transferRunning) {
         event->ignore();
@@ -742,30 +777,6 @@ void TMainForm::clearDownloadProgress() {
     bar->repaint();
 }
 
-void TMainForm::mnuSaveSingleAsClick() {
-    if (m_fileCommands) {
-        m_fileCommands->saveOnePreset();
-    }
-}
-
-void TMainForm::mnuSaveAllAsClick() {
-    if (m_fileCommands) {
-        m_fileCommands->saveAllPresets();
-    }
-}
-
-void TMainForm::mnuOpenSingleClick() {
-    if (m_fileCommands) {
-        m_fileCommands->openOnePreset();
-    }
-}
-
-void TMainForm::btnOpenAllClick() {
-    if (m_fileCommands) {
-        m_fileCommands->openAllPresets();
-    }
-}
-
 void TMainForm::presetUpDownStep(int delta) {
     // Each step starts from the number the field holds; the arrows keep to 1..100.
     const auto typed = presetNumberIn(m_edPreset->text());
@@ -795,14 +806,6 @@ void TMainForm::btnShowPresetsClick() {
 
 void TMainForm::btnExitClick() {
     close();
-}
-
-void TMainForm::About1Click() {
-    emit aboutRequested();
-}
-
-void TMainForm::PDFManual1Click() {
-    emit manualRequested();
 }
 
 } // namespace tarnwick

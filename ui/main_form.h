@@ -1,17 +1,20 @@
 // The main editor window: shows and edits one preset of the bank at a time, and carries
-// the tool bar through which every other function is reached.
+// the tool bar through which every other function is reached. The file, download and
+// upgrade commands work on it through PresetView; it asks for them through its signals.
 #pragma once
 
 #include "connection_mode.h"
 #include "preset_record.h"
+#include "preset_view.h"
 
 #include <QMainWindow>
 
+#include <array>
 #include <functional>
 
 class QAction;
+class QActionGroup;
 class QComboBox;
-class QDialog;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -20,64 +23,67 @@ class QToolButton;
 namespace tarnwick {
 
 class ChannelGrid;
-class FirmwareUpgradeCommand;
-class PresetDownloads;
-class PresetFileCommands;
 class TMidiEventsForm;
 class TInterfaceForm;
 class TPresetListForm;
 class UpDownControl;
 class UserInteraction;
 
-class TMainForm final : public QMainWindow {
+class TMainForm final : public QMainWindow, public PresetView {
     Q_OBJECT
 public:
     explicit TMainForm(UserInteraction& interaction, QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    PresetBank& bank() { return m_bank; }
+    PresetBank& bank() override { return m_bank; }
     const PresetBank& bank() const { return m_bank; }
     bool presetEdited() const { return m_presetEdited; }
     bool loadingPreset() const { return m_loadingPreset; }
-    ConnectionMode connectionMode() const { return m_connectionMode; }
+    ConnectionMode connectionMode() const override { return m_connectionMode; }
 
     // Windows created after this one that it works with.
     void setPresetListForm(TPresetListForm* form);
-    void setFileCommands(PresetFileCommands* commands) { m_fileCommands = commands; }
     void setInterfaceForm(TInterfaceForm* form) { m_interfaceForm = form; }
-    void setDownloads(PresetDownloads* downloads) { m_downloads = downloads; }
     void setMidiEventsForm(TMidiEventsForm* form) { m_midiEventsForm = form; }
-    void setUpgrade(FirmwareUpgradeCommand* upgrade) { m_upgrade = upgrade; }
 
-    // Download All's progress: the status bar turns lime and names the preset being sent.
-    void showDownloadProgress(int presetNumber);
-    void clearDownloadProgress();
+    void showDownloadProgress(int presetNumber) override;
+    void clearDownloadProgress() override;
     // True while a download or upgrade talks to the keypad.
     bool transferRunning() const { return m_transferRunning; }
 
     // Window to record and record to window, for the preset at currentPresetIndex.
     void storePresetToBank();
-    void loadPresetFromBank();
+    void loadPresetFromBank() override;
     // Stores the window into the current preset when it holds user edits.
-    void flushEdits();
+    void flushEdits() override;
     // Stores pending edits, then shows preset `number` (1 to 100).
     void goToPreset(int number);
     // Every preset back to its default; preset 1 shown.
     void newBank();
     // Rebuilds the preset list's lines from the bank.
-    void updatePresetsList();
+    void updatePresetsList() override;
     // Shows `number` in the preset-number field; the field's change reaction moves the
     // window there unless it already shows that preset.
     void showPresetNumber(int number);
     // Loads the current preset and shows its number in the field; the field's change
     // reaction does the loading when the number changes, so it is done once.
-    void showCurrentPreset();
+    void showCurrentPreset() override;
+    void returnToFirstPreset() override;
+    void paintNow() override { repaint(); }
 
     ChannelGrid* channelGrid() const { return m_grid; }
     QLabel* statusPanel(int index) const;
 
 signals:
-    // The Help menu's two commands, carried out by the application shell.
+    // The tool bar's commands that others carry out: the file commands, the downloads
+    // and the upgrade (each asked for only while no transfer runs), About and the manual.
+    void openOneRequested();
+    void openAllRequested();
+    void saveOneRequested();
+    void saveAllRequested();
+    void downloadCurrentRequested();
+    void downloadAllRequested();
+    void upgradeRequested();
     void aboutRequested();
     void manualRequested();
 
@@ -98,10 +104,6 @@ private:
     void buildStatusBar();
     void setTabOrder();
 
-    QToolButton* addToolButton(const QString& name, const QString& caption, const QString& hint,
-                               const QString& icon, QMenu* menu = nullptr);
-    QAction* addMenuItem(QMenu* menu, const QString& name, const QString& caption);
-
     // Handlers of the window's own controls.
     bool edPresetKeyPress(QKeyEvent* event); // true when the key was taken
     void edPresetChange();
@@ -114,20 +116,11 @@ private:
     void mnuDirectMIDIClick();
     void setConnectionMode(ConnectionMode mode); // the mode and its check mark
     void btnArbMidiDataClick();
-    void mnuDownloadCurrentClick();
-    void mnuDownloadAllClick();
-    void btnUpgradeClick();
     // Runs a command that talks to the keypad, unless one already does.
     void runTransfer(const std::function<void()>& command);
-    void mnuSaveSingleAsClick();
-    void mnuSaveAllAsClick();
-    void mnuOpenSingleClick();
-    void btnOpenAllClick();
     void mnuNewClick();
     void btnShowPresetsClick();
     void btnExitClick();
-    void About1Click();
-    void PDFManual1Click();
 
     UserInteraction& m_interaction;
     PresetBank m_bank;
@@ -137,13 +130,12 @@ private:
     bool m_shownOnce = false;
     bool m_checkingPresetNumber = false; // the leave check's message is up
     ConnectionMode m_connectionMode = ConnectionMode::NotChosen;
+    // The MIDI menu's item of each connection mode, by the mode's value.
+    std::array<QAction*, 4> m_modeItems{};
 
     TPresetListForm* m_presetListForm = nullptr;
-    PresetFileCommands* m_fileCommands = nullptr;
     TInterfaceForm* m_interfaceForm = nullptr;
-    PresetDownloads* m_downloads = nullptr;
     TMidiEventsForm* m_midiEventsForm = nullptr;
-    FirmwareUpgradeCommand* m_upgrade = nullptr;
     bool m_transferRunning = false;
 
     QLineEdit* m_edPreset = nullptr;

@@ -5,7 +5,6 @@
 #include "firmware_file.h"
 #include "firmware_sender.h"
 #include "local_path.h"
-#include "main_form.h"
 #include "progress_form.h"
 #include "transfer_messages.h"
 #include "user_interaction.h"
@@ -16,9 +15,9 @@
 
 namespace tarnwick {
 
-FirmwareUpgradeCommand::FirmwareUpgradeCommand(TMainForm& main, TfrmProgress& progress,
-                                               UserInteraction& interaction, MidiPortLayer& ports)
-    : m_main(main), m_progress(progress), m_interaction(interaction), m_ports(ports) {}
+FirmwareUpgradeCommand::FirmwareUpgradeCommand(TfrmProgress& progress, UserInteraction& interaction,
+                                               MidiPortLayer& ports)
+    : m_progress(progress), m_interaction(interaction), m_ports(ports) {}
 
 FileDialogRequest FirmwareUpgradeCommand::OpenUpgradeDialog() {
     FileDialogRequest request = PresetFileCommands::OpenSingleDialog();
@@ -47,7 +46,7 @@ void FirmwareUpgradeCommand::run() {
     }
 
     m_progress.progressBar()->setValue(0);
-    m_progress.showCentredOn(m_main);
+    m_progress.showCentred();
     m_progress.repaint();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     const TransferResult result = SendFirmware(m_ports, image, [this] {

@@ -8,13 +8,12 @@ namespace tarnwick {
 
 class MidiPortLayer;
 class TfrmProgress;
-class TMainForm;
 class UserInteraction;
 struct FileDialogRequest;
 
 class FirmwareUpgradeCommand {
 public:
-    FirmwareUpgradeCommand(TMainForm& main, TfrmProgress& progress, UserInteraction& interaction,
+    FirmwareUpgradeCommand(TfrmProgress& progress, UserInteraction& interaction,
                            MidiPortLayer& ports);
 
     void run();
@@ -22,7 +21,6 @@ public:
     static FileDialogRequest OpenUpgradeDialog();
 
 private:
-    TMainForm& m_main;
     TfrmProgress& m_progress;
     UserInteraction& m_interaction;
     MidiPortLayer& m_ports;

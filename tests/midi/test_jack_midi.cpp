@@ -1,6 +1,7 @@
 // The MIDI path end to end: the editor's port layer on RtMidi against a private JACK
 // server (dummy driver) and the keypad simulator running as its own process. The bytes
 // on the wire are read back with jack_midi_dump.
+#include "command_wiring.h"
 #include "download_commands.h"
 #include "fake_desktop.h"
 #include "interface_form.h"
@@ -187,9 +188,9 @@ public:
         main.setInterfaceForm(chooser);
         downloads =
             std::make_unique<PresetDownloads>(main, *saveForm, interaction, desktop, ports, clock);
-        main.setDownloads(downloads.get());
-        upgrade = std::make_unique<FirmwareUpgradeCommand>(main, *progress, interaction, ports);
-        main.setUpgrade(upgrade.get());
+        ConnectCommands(main, *downloads);
+        upgrade = std::make_unique<FirmwareUpgradeCommand>(*progress, interaction, ports);
+        ConnectCommands(main, *upgrade);
         main.show();
         interaction.onModal = [keypad](QDialog& dialog) {
             dialog.show();

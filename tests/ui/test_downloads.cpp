@@ -3,6 +3,7 @@
 // the temporary file, and the external application's file.
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
+#include "command_wiring.h"
 #include "download_commands.h"
 #include "editor_fixture.h"
 #include "fake_clock.h"
@@ -95,7 +96,7 @@ private slots:
         m_saveForm = new TSaveForm(&m_f->main);
         m_downloads = std::make_unique<PresetDownloads>(m_f->main, *m_saveForm, m_f->interaction,
                                                         m_f->desktop, m_f->ports, m_f->clock);
-        m_f->main.setDownloads(m_downloads.get());
+        ConnectCommands(m_f->main, *m_downloads);
         m_f->main.setInterfaceForm(new TInterfaceForm(m_f->ports, &m_f->main));
         m_f->main.show();
         for (int n = 1; n <= 100; ++n) {

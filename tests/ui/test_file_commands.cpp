@@ -3,6 +3,7 @@
 // failed save never damages the file it was to replace.
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
+#include "command_wiring.h"
 #include "fake_clock.h"
 #include "file_commands.h"
 #include "main_form.h"
@@ -117,7 +118,7 @@ private slots:
         m_form->setPresetListForm(m_list);
         m_commands = std::make_unique<PresetFileCommands>(*m_form, *m_saveForm, *m_loadForm,
                                                           *m_interaction, *m_clock);
-        m_form->setFileCommands(m_commands.get());
+        ConnectCommands(*m_form, *m_commands);
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     }

@@ -1,6 +1,7 @@
 // The firmware upgrade command with an in-process keypad and a scripted user: the prompt,
 // every message, the progress window, and that the chosen interface is used whatever the
 // connection mode.
+#include "command_wiring.h"
 #include "editor_fixture.h"
 #include "fake_clock.h"
 #include "fake_midi_backend.h"
@@ -67,9 +68,9 @@ private slots:
         m_f = std::make_unique<EditorFixture>();
         m_f->midi.keypad = KeypadProtocol({.upgradeMode = true});
         m_progress = new TfrmProgress(&m_f->main);
-        m_upgrade = std::make_unique<FirmwareUpgradeCommand>(m_f->main, *m_progress,
-                                                             m_f->interaction, m_f->ports);
-        m_f->main.setUpgrade(m_upgrade.get());
+        m_upgrade =
+            std::make_unique<FirmwareUpgradeCommand>(*m_progress, m_f->interaction, m_f->ports);
+        ConnectCommands(m_f->main, *m_upgrade);
         m_f->main.show();
     }
     void cleanup() {

@@ -1,0 +1,33 @@
+// The main window's requests, each to the command that carries it out.
+#include "command_wiring.h"
+
+#include "download_commands.h"
+#include "file_commands.h"
+#include "main_form.h"
+#include "upgrade_command.h"
+
+namespace tarnwick {
+
+void ConnectCommands(TMainForm& main, PresetFileCommands& files) {
+    QObject::connect(&main, &TMainForm::openOneRequested, &main,
+                     [&files] { files.openOnePreset(); });
+    QObject::connect(&main, &TMainForm::openAllRequested, &main,
+                     [&files] { files.openAllPresets(); });
+    QObject::connect(&main, &TMainForm::saveOneRequested, &main,
+                     [&files] { files.saveOnePreset(); });
+    QObject::connect(&main, &TMainForm::saveAllRequested, &main,
+                     [&files] { files.saveAllPresets(); });
+}
+
+void ConnectCommands(TMainForm& main, PresetDownloads& downloads) {
+    QObject::connect(&main, &TMainForm::downloadCurrentRequested, &main,
+                     [&downloads] { downloads.downloadCurrent(); });
+    QObject::connect(&main, &TMainForm::downloadAllRequested, &main,
+                     [&downloads] { downloads.downloadAll(); });
+}
+
+void ConnectCommands(TMainForm& main, FirmwareUpgradeCommand& upgrade) {
+    QObject::connect(&main, &TMainForm::upgradeRequested, &main, [&upgrade] { upgrade.run(); });
+}
+
+} // namespace tarnwick

@@ -1,0 +1,16 @@
+// Connects the main window's requests to the commands that carry them out. Start-up wires
+// all of them; a test wires the ones it exercises.
+#pragma once
+
+namespace tarnwick {
+
+class FirmwareUpgradeCommand;
+class PresetDownloads;
+class PresetFileCommands;
+class TMainForm;
+
+void ConnectCommands(TMainForm& main, PresetFileCommands& files);
+void ConnectCommands(TMainForm& main, PresetDownloads& downloads);
+void ConnectCommands(TMainForm& main, FirmwareUpgradeCommand& upgrade);
+
+} // namespace tarnwick

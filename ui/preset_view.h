@@ -1,0 +1,44 @@
+// What the file, download and upgrade commands need of the window that shows the bank:
+// the bank and the connection, the edits not yet stored, the preset shown, the download
+// progress. The main window implements it; the commands never see the window itself.
+#pragma once
+
+#include "connection_mode.h"
+#include "preset_message.h"
+
+#include <functional>
+
+namespace tarnwick {
+
+class Clock;
+
+class PresetView {
+public:
+    virtual ~PresetView() = default;
+
+    virtual PresetBank& bank() = 0;
+    virtual ConnectionMode connectionMode() const = 0;
+    // Stores the window into the current preset when it holds user edits.
+    virtual void flushEdits() = 0;
+    // Shows the bank's current preset in the window.
+    virtual void loadPresetFromBank() = 0;
+    // The same, with its number in the number field.
+    virtual void showCurrentPreset() = 0;
+    // Pending edits stored, then preset 1 made current and shown with its number.
+    virtual void returnToFirstPreset() = 0;
+    // Paints the window now, while a loop keeps the event loop from doing it.
+    virtual void paintNow() = 0;
+    // Rebuilds the preset list's lines from the bank.
+    virtual void updatePresetsList() = 0;
+    // Download All's progress: the status bar turns lime and names the preset being sent.
+    virtual void showDownloadProgress(int presetNumber) = 0;
+    virtual void clearDownloadProgress() = 0;
+};
+
+// Makes presets 1 to 100 current in turn, drawing them at an animation's frame rate, and
+// hands each with its message to `step`; stops at the first step that fails. True when
+// every step succeeded.
+bool StepThroughBank(PresetView& view, const Clock& clock,
+                     const std::function<bool(PresetIndex, const PresetMessage&)>& step);
+
+} // namespace tarnwick
