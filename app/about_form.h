@@ -11,7 +11,7 @@ public:
     explicit TAboutForm(QWidget* parent = nullptr);
 
 protected:
-    // FormPaint: the thin black border one pixel inside the window's edge.
+    // The thin black border one pixel inside the window's edge.
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     // "OK" is the only way out: Escape and the window manager's close do nothing.

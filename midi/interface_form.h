@@ -22,7 +22,7 @@ public:
     QComboBox* interfaceList() const { return m_comboBox1; }
 
 protected:
-    // FormShow: lists the interfaces anew; no interface stays selected.
+    // Each showing lists the interfaces anew; no interface stays selected.
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -46,7 +46,7 @@ private:
     };
     using Row = std::array<Pair, 3>;
 
-    // cboxCh1MSBClick .. cboxCh16PgmClick: the user clicked the check box of this pair.
+    // The user clicked the check box of this pair.
     void cboxClick(int channel, SlotKind kind);
     // Focus colouring of the check boxes.
     void cboxEnter(QCheckBox* box);

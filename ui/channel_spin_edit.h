@@ -20,7 +20,7 @@ public:
     void fixup(QString& input) const override;
 
 protected:
-    // spinChxxKeyPress: Enter is swallowed and moves the focus on, as Tab would.
+    // Enter is swallowed and moves the focus on, as Tab would.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

@@ -186,7 +186,7 @@ void TMidiEventsForm::buildCustomGroup() {
     auto* decimal = new QRadioButton(QStringLiteral("Decimal"), box);
     decimal->setObjectName(QStringLiteral("rbDecimal"));
     decimal->setGeometry(270, 44, 90, 18);
-    // rbHexadecimalClick / rbDecimalClick: the entry's length; its text stays as it is.
+    // Hex or Decimal sets the entry's length; its text stays as it is.
     connect(m_rbHexadecimal, &QRadioButton::clicked, this, [this] { m_entryLength = 2; });
     connect(decimal, &QRadioButton::clicked, this, [this] { m_entryLength = 3; });
 }
@@ -283,7 +283,7 @@ bool TMidiEventsForm::eventFilter(QObject* watched, QEvent* event) {
     }
     auto* key = static_cast<QKeyEvent*>(event);
     if (watched == m_edManualInput) {
-        // edManualInputKeyPress: Enter inserts the typed byte.
+        // Enter inserts the typed byte.
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             InsertCustomButtonClick();
             return true;

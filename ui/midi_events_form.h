@@ -31,7 +31,7 @@ public:
     QString previewText() const;
 
 protected:
-    // FormShow: Note On again, strip and preview refreshed, first free cell selected.
+    // Each showing: Note On again, strip and preview refreshed, first free cell selected.
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override; // Escape does not close the window
@@ -42,7 +42,7 @@ private:
     void buildCustomGroup();
     void buildDataGroup();
 
-    void kindClick(int status); // rbNoteOnClick .. rbStopClick
+    void kindClick(int status); // a kind's button, by its base status byte
     void RefreshGrid();
     void RefreshEventPreview();
     void InsertStandardButtonClick();

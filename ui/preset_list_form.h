@@ -27,7 +27,7 @@ signals:
     void tabReleased();
 
 protected:
-    // FormShow: stands against the main window's right edge each time it is shown.
+    // Stands against the main window's right edge each time it is shown.
     void showEvent(QShowEvent* event) override;
     // Only the main window's button shows and hides the list: its close box does
     // nothing. Closes that the program asks for (the program ending) go through.
@@ -35,7 +35,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void chooseSelectedLine(); // ListBox1DblClick, and ListBox1KeyPress with Enter
+    void chooseSelectedLine(); // a double click, or Enter, in the list
 
     QListWidget* m_listBox = nullptr;
 };

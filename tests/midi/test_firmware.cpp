@@ -40,9 +40,11 @@ QString writeFile(QTemporaryDir& dir, const QByteArray& data) {
 
 class FirmwareTest : public QObject {
     Q_OBJECT
-    QTemporaryDir m_dir;
+    std::unique_ptr<QTemporaryDir> m_dir; // a folder of its own for every row
 
 private slots:
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+
     void reading_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<FirmwareReadResult>("result");
@@ -74,7 +76,7 @@ private slots:
         QFETCH(FirmwareReadResult, result);
         QFETCH(QList<int>, blocks);
         FirmwareImage image;
-        QCOMPARE(ReadFirmwareFile(writeFile(m_dir, file).toStdString(), image), result);
+        QCOMPARE(ReadFirmwareFile(writeFile(*m_dir, file).toStdString(), image), result);
         QList<int> lengths;
         for (const FirmwareBlock& block : image) {
             lengths << int(block.messageLength());
@@ -88,7 +90,7 @@ private slots:
 
     void missingFileCannotBeOpened() {
         FirmwareImage image;
-        QCOMPARE(ReadFirmwareFile(m_dir.filePath("none.syx").toStdString(), image),
+        QCOMPARE(ReadFirmwareFile(m_dir->filePath("none.syx").toStdString(), image),
                  FirmwareReadResult::CannotOpen);
         QVERIFY(image.empty());
     }
@@ -124,8 +126,8 @@ private slots:
         ports.setSelectedInterface(selected ? 0 : -1);
         backend.refuseOutput = !portsOpen;
         FirmwareImage image;
-        QCOMPARE(ReadFirmwareFile(writeFile(m_dir, firmwareMessage(10) + firmwareMessage(20) +
-                                                       firmwareMessage(2048))
+        QCOMPARE(ReadFirmwareFile(writeFile(*m_dir, firmwareMessage(10) + firmwareMessage(20) +
+                                                        firmwareMessage(2048))
                                       .toStdString(),
                                   image),
                  FirmwareReadResult::Read);
@@ -165,7 +167,7 @@ private slots:
         };
         FirmwareImage image;
         QCOMPARE(ReadFirmwareFile(
-                     writeFile(m_dir, QByteArray::fromHex("F07D2101F7") + firmwareMessage(20))
+                     writeFile(*m_dir, QByteArray::fromHex("F07D2101F7") + firmwareMessage(20))
                          .toStdString(),
                      image),
                  FirmwareReadResult::Read);

@@ -13,6 +13,7 @@
 #include "rtmidi_backend.h"
 #include "scripted_interaction.h"
 #include "upgrade_command.h"
+#include "working_folder.h"
 
 #include <jack/jack.h>
 
@@ -215,10 +216,10 @@ public:
         interaction.onModal = [](QDialog&) {
             return int(QDialog::Accepted);
         };
-        const QString current = QDir::currentPath();
-        QDir::setCurrent(folder);
-        main.findChild<QAction*>("mnuDownloadCurrent")->trigger();
-        QDir::setCurrent(current);
+        {
+            testing::WorkingFolder working(folder);
+            main.findChild<QAction*>("mnuDownloadCurrent")->trigger();
+        }
         interaction.onModal = nullptr;
         return messages();
     }
@@ -561,10 +562,11 @@ private slots:
         for (int n = 1; n <= 100; ++n) {
             editor.preset(n) = named(n, "Stage " + std::to_string(n));
         }
-        const QString current = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_dir.path()));
-        editor.main.findChild<QAction*>("mnuDownloadAll")->trigger();
-        QDir::setCurrent(current);
+        {
+            testing::WorkingFolder working(m_dir.path());
+            QVERIFY(working.entered());
+            editor.main.findChild<QAction*>("mnuDownloadAll")->trigger();
+        }
         QCOMPARE(editor.messages(), QStringList{"Download Success|Downloaded OK!"});
         QVERIFY(keypad.dump());
         Bytes expected;
@@ -584,10 +586,11 @@ private slots:
         editor.interaction.onMessage = [&](const auto&) {
             panel = editor.main.statusPanel(1)->text();
         };
-        const QString current = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_dir.path()));
-        editor.main.findChild<QAction*>("mnuDownloadAll")->trigger();
-        QDir::setCurrent(current);
+        {
+            testing::WorkingFolder working(m_dir.path());
+            QVERIFY(working.entered());
+            editor.main.findChild<QAction*>("mnuDownloadAll")->trigger();
+        }
         QCOMPARE(editor.messages(), QStringList{"Download Fail?|No acknowledge from keypad."});
         QCOMPARE(panel, QStringLiteral("Downloading Preset # 42"));
         QCOMPARE(editor.main.statusPanel(1)->text(), QString());
@@ -604,11 +607,12 @@ private slots:
             static_cast<PresetNumberDialog&>(dialog).setPresetNumber(7);
             return int(QDialog::Accepted);
         };
-        const QString current = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_dir.path()));
-        editor.main.findChild<QAction*>("mnuDownloadCurrent")->trigger();
-        QVERIFY(!QFile::exists(PresetDownloads::temporaryFile()));
-        QDir::setCurrent(current);
+        {
+            testing::WorkingFolder working(m_dir.path());
+            QVERIFY(working.entered());
+            editor.main.findChild<QAction*>("mnuDownloadCurrent")->trigger();
+            QVERIFY(!QFile::exists(PresetDownloads::temporaryFile()));
+        }
         QCOMPARE(editor.messages(), QStringList{"Download Success|Downloaded OK!"});
         QVERIFY(keypad.dump());
         const PresetMessage sent =
@@ -626,10 +630,11 @@ private slots:
         editor.interaction.onModal = [](QDialog&) {
             return int(QDialog::Accepted);
         };
-        const QString current = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_dir.path()));
-        editor.main.findChild<QAction*>("mnuDownloadCurrent")->trigger();
-        QDir::setCurrent(current);
+        {
+            testing::WorkingFolder working(m_dir.path());
+            QVERIFY(working.entered());
+            editor.main.findChild<QAction*>("mnuDownloadCurrent")->trigger();
+        }
         QCOMPARE(editor.messages(), QStringList{"Download Fail?|No acknowledge from keypad."});
     }
 

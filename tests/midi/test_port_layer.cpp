@@ -55,7 +55,7 @@ class PortLayerTest : public QObject {
     FakeMidiBackend backend;
     FakeClock clock;
     std::unique_ptr<MidiPortLayer> layer;
-    QTemporaryDir dir;
+    std::unique_ptr<QTemporaryDir> dir; // a folder of its own for every row
 
     void select() {
         QCOMPARE(layer->refreshInterfaces(), 1);
@@ -63,11 +63,12 @@ class PortLayerTest : public QObject {
         backend.log.clear();
     }
     TransferResult download(const Bytes& file) {
-        return layer->downloadPresetFile(writeTemp(dir, "one.syx", file).toStdString());
+        return layer->downloadPresetFile(writeTemp(*dir, "one.syx", file).toStdString());
     }
 
 private slots:
     void init() {
+        dir = std::make_unique<QTemporaryDir>();
         backend = FakeMidiBackend();
         clock = FakeClock();
         layer = std::make_unique<MidiPortLayer>(backend, clock);
@@ -142,11 +143,11 @@ private slots:
         layer->setSelectedInterface(selected ? 0 : -1);
         QString path;
         if (file == "missing") {
-            path = dir.filePath("nothing.syx");
+            path = dir->filePath("nothing.syx");
         } else if (file == "directory") {
-            path = dir.path();
+            path = dir->path();
         } else {
-            path = writeTemp(dir, "in.syx", Bytes(file.begin(), file.end()));
+            path = writeTemp(*dir, "in.syx", Bytes(file.begin(), file.end()));
         }
         QCOMPARE(layer->downloadPresetFile(path.toStdString()), result);
         QCOMPARE(!backend.log.empty(), portsOpened);
@@ -452,11 +453,11 @@ private slots:
             const Bytes m = presetMessage("Bank " + std::to_string(n), n);
             bank.insert(bank.end(), m.begin(), m.end());
         }
-        const QString shortPath = writeTemp(dir, "short.syx", Bytes(bank.begin(), bank.end() - 1));
+        const QString shortPath = writeTemp(*dir, "short.syx", Bytes(bank.begin(), bank.end() - 1));
         QCOMPARE(layer->readBankFile(shortPath.toStdString()), TransferResult::WrongSize);
-        QCOMPARE(layer->readBankFile(dir.filePath("none.syx").toStdString()),
+        QCOMPARE(layer->readBankFile(dir->filePath("none.syx").toStdString()),
                  TransferResult::CannotOpenFile);
-        QCOMPARE(layer->readBankFile(writeTemp(dir, "bank.syx", bank).toStdString()),
+        QCOMPARE(layer->readBankFile(writeTemp(*dir, "bank.syx", bank).toStdString()),
                  TransferResult::Acknowledged);
         QCOMPARE(layer->sendBankPreset(41), TransferResult::Acknowledged);
         QVERIFY(backend.sent[0] == presetMessage("Bank 42", 42));

@@ -10,6 +10,7 @@
 #include "preset_list_form.h"
 #include "preset_number_dialog.h"
 #include "scripted_interaction.h"
+#include "working_folder.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -435,12 +436,11 @@ private slots:
     }
 
     void dialogsStartInTheSyxFolder() {
-        const QString before = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_dir->path()));
+        const testing::WorkingFolder working(m_dir->path());
+        QVERIFY(working.entered());
         QCOMPARE(PresetFileCommands::startFolder(), QDir(m_dir->path()).absolutePath());
         QVERIFY(QDir(m_dir->path()).mkdir("Syx"));
         QCOMPARE(PresetFileCommands::startFolder(), QDir(m_dir->path()).absoluteFilePath("Syx"));
-        QVERIFY(QDir::setCurrent(before));
     }
 };
 
