@@ -3,21 +3,13 @@
 // arrives, the capture holds exactly the first message that is not our own echoed back,
 // the acknowledgement reads its byte, and the identity text is at most 16 characters of
 // a 24-byte reply.
+#include "fuzz_check.h"
 #include "reply_capture.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 
 using namespace tarnwick;
-
-namespace {
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) {
@@ -53,17 +45,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (reply != messages.end()) {
         std::copy_n(reply->begin(), std::min(reply->size(), kCaptureSize), expected.begin());
     }
-    check(std::equal(buffer.begin(), buffer.end(), expected.begin()));
+    FuzzCheck(std::equal(buffer.begin(), buffer.end(), expected.begin()));
     for (std::size_t position : {std::size_t(4), std::size_t(5)}) {
-        check(capture.acknowledged(position) == (expected[position] == kAcknowledge));
+        FuzzCheck(capture.acknowledged(position) == (expected[position] == kAcknowledge));
     }
     const std::string identity = capture.identityText();
-    check(identity.size() <= 16);
+    FuzzCheck(identity.size() <= 16);
     if (!identity.empty()) {
-        check(reply != messages.end() && reply->size() == 24 && reply->front() == 0xF0 &&
-              reply->back() == 0xF7);
-        check(std::equal(identity.begin(), identity.end(), reply->begin() + 7,
-                         [](char c, std::uint8_t b) { return static_cast<std::uint8_t>(c) == b; }));
+        FuzzCheck(reply != messages.end() && reply->size() == 24 && reply->front() == 0xF0 &&
+                  reply->back() == 0xF7);
+        FuzzCheck(
+            std::equal(identity.begin(), identity.end(), reply->begin() + 7,
+                       [](char c, std::uint8_t b) { return static_cast<std::uint8_t>(c) == b; }));
     }
     return 0;
 }

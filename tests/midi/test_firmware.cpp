@@ -3,6 +3,7 @@
 #include "fake_clock.h"
 #include "fake_midi_backend.h"
 #include "firmware_file.h"
+#include "firmware_messages.h"
 #include "firmware_sender.h"
 #include "port_layer.h"
 
@@ -11,21 +12,12 @@
 using namespace tarnwick;
 using testing::FakeClock;
 using testing::FakeMidiBackend;
+using testing::FirmwareMessage;
 
 Q_DECLARE_METATYPE(tarnwick::FirmwareReadResult)
 Q_DECLARE_METATYPE(tarnwick::TransferResult)
 
 namespace {
-
-// A firmware message of `size` bytes: F0 7D 21, filler, F7.
-QByteArray firmwareMessage(int size, char filler = 0x10) {
-    QByteArray m(size, filler);
-    m[0] = char(0xF0);
-    m[1] = 0x7D;
-    m[2] = 0x21;
-    m[size - 1] = char(0xF7);
-    return m;
-}
 
 QString writeFile(QTemporaryDir& dir, const QByteArray& data) {
     const QString path = dir.filePath(QStringLiteral("firmware.syx"));
@@ -49,18 +41,18 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<FirmwareReadResult>("result");
         QTest::addColumn<QList<int>>("blocks"); // message length of each block
-        const QByteArray three = firmwareMessage(10) + firmwareMessage(20) + firmwareMessage(2048);
+        const QByteArray three = FirmwareMessage(10) + FirmwareMessage(20) + FirmwareMessage(2048);
         QTest::newRow("three messages ending with F7")
             << three << FirmwareReadResult::Read << QList<int>{10, 20, 2048, 2048};
         QTest::newRow("bytes after the last F7 that end no message")
-            << firmwareMessage(10) + QByteArray::fromHex("F07D2101")
+            << FirmwareMessage(10) + QByteArray::fromHex("F07D2101")
             << FirmwareReadResult::NotFirmware << QList<int>{};
         QTest::newRow("2049-byte message")
-            << firmwareMessage(2049) << FirmwareReadResult::NotFirmware << QList<int>{};
-        QByteArray preset = firmwareMessage(153);
+            << FirmwareMessage(2049) << FirmwareReadResult::NotFirmware << QList<int>{};
+        QByteArray preset = FirmwareMessage(153);
         preset[2] = 0x22;
         QTest::newRow("a preset file") << preset << FirmwareReadResult::NotFirmware << QList<int>{};
-        QByteArray second = firmwareMessage(10) + firmwareMessage(10);
+        QByteArray second = FirmwareMessage(10) + FirmwareMessage(10);
         second[12] = 0x22;
         QTest::newRow("second message not firmware")
             << second << FirmwareReadResult::NotFirmware << QList<int>{};
@@ -126,8 +118,8 @@ private slots:
         ports.setSelectedInterface(selected ? 0 : -1);
         backend.refuseOutput = !portsOpen;
         FirmwareImage image;
-        QCOMPARE(ReadFirmwareFile(writeFile(*m_dir, firmwareMessage(10) + firmwareMessage(20) +
-                                                        firmwareMessage(2048))
+        QCOMPARE(ReadFirmwareFile(writeFile(*m_dir, FirmwareMessage(10) + FirmwareMessage(20) +
+                                                        FirmwareMessage(2048))
                                       .toStdString(),
                                   image),
                  FirmwareReadResult::Read);
@@ -167,7 +159,7 @@ private slots:
         };
         FirmwareImage image;
         QCOMPARE(ReadFirmwareFile(
-                     writeFile(*m_dir, QByteArray::fromHex("F07D2101F7") + firmwareMessage(20))
+                     writeFile(*m_dir, QByteArray::fromHex("F07D2101F7") + FirmwareMessage(20))
                          .toStdString(),
                      image),
                  FirmwareReadResult::Read);

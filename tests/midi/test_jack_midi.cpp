@@ -4,6 +4,7 @@
 #include "command_wiring.h"
 #include "download_commands.h"
 #include "fake_desktop.h"
+#include "firmware_messages.h"
 #include "interface_form.h"
 #include "main_form.h"
 #include "port_layer.h"
@@ -309,25 +310,11 @@ private slots:
     void chooserShowsTheKeypadsIdentity() {
         Simulator keypad("Keypad C", {"--identity", "TWK-5 Simulated"});
         QVERIFY(keypad.ready());
-        RtMidiBackend backend(kEditorClient);
-        SystemClock clock;
-        MidiPortLayer ports(backend, clock);
-        testing::ScriptedInteraction interaction;
-        TMainForm main(interaction);
-        auto* chooser = new TInterfaceForm(ports, &main);
-        main.setInterfaceForm(chooser);
-        interaction.onModal = [](QDialog& dialog) {
-            dialog.show();
-            auto* list = dialog.findChild<QComboBox*>("ComboBox1");
-            list->setCurrentIndex(list->findText("Keypad C"));
-            QTest::mouseClick(dialog.findChild<QPushButton*>("btnOK"), Qt::LeftButton);
-            dialog.hide();
-            return dialog.result();
-        };
-        main.findChild<QAction*>("mnuDirectMIDI")->trigger();
-        QCOMPARE(main.statusPanel(0)->text(), QStringLiteral("MIDI: Keypad C [TWK-5 Simulated ]"));
-        QCOMPARE(main.connectionMode(), ConnectionMode::DirectMidi);
-        QVERIFY(interaction.messages.isEmpty());
+        Editor editor("Keypad C"); // chooses it in "Choose MIDI Interface"
+        QCOMPARE(editor.main.statusPanel(0)->text(),
+                 QStringLiteral("MIDI: Keypad C [TWK-5 Simulated ]"));
+        QCOMPARE(editor.main.connectionMode(), ConnectionMode::DirectMidi);
+        QVERIFY(editor.interaction.messages.isEmpty());
     }
 
     void onePresetWithAcknowledgement() {
@@ -651,15 +638,7 @@ private slots:
         Simulator keypad("Keypad M", upgradeMode ? QStringList{"--upgrade-mode"} : QStringList{});
         QVERIFY(keypad.ready());
         Editor editor("Keypad M");
-        QByteArray firmware;
-        for (int size : {300, 2048, 40}) {
-            QByteArray m(size, 0x12);
-            m[0] = char(0xF0);
-            m[1] = 0x7D;
-            m[2] = 0x21;
-            m[size - 1] = char(0xF7);
-            firmware += m;
-        }
+        const QByteArray firmware = testing::FirmwareFile({300, 2048, 40}, 0x12);
         editor.interaction.fileAnswers = {
             writeAll(m_dir.filePath("firmware.syx"), Bytes(firmware.begin(), firmware.end()))};
         editor.main.findChild<QToolButton*>("btnUpgrade")->click();
@@ -697,15 +676,7 @@ private slots:
         QVERIFY(keypad.dump());
         QVERIFY(readAll(dump) == QByteArray(reinterpret_cast<const char*>(bank.data()), 15300));
 
-        QByteArray firmware;
-        for (int size : {64, 2048}) {
-            QByteArray m(size, 0x13);
-            m[0] = char(0xF0);
-            m[1] = 0x7D;
-            m[2] = 0x21;
-            m[size - 1] = char(0xF7);
-            firmware += m;
-        }
+        const QByteArray firmware = testing::FirmwareFile({64, 2048}, 0x13);
         const QString firmwareFile =
             writeAll(m_dir.filePath("cli-firmware.syx"), Bytes(firmware.begin(), firmware.end()));
         std::tie(code, out, err) = run({"firmware", "--port", "Keypad N", firmwareFile});

@@ -7,6 +7,7 @@
 #include "fake_midi_backend.h"
 #include "main_form.h"
 #include "port_layer.h"
+#include "preset_list_form.h"
 #include "scripted_interaction.h"
 
 namespace tarnwick::testing {
@@ -18,6 +19,14 @@ struct EditorFixture {
     FakeMidiBackend midi;
     MidiPortLayer ports{midi, clock};
     TMainForm main{interaction};
+
+    // The main window shown, with the preset list it works with.
+    TPresetListForm* showWithPresetList() {
+        auto* list = new TPresetListForm(&main);
+        main.setPresetListForm(list);
+        main.show();
+        return list;
+    }
 };
 
 } // namespace tarnwick::testing

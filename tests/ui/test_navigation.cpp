@@ -66,9 +66,7 @@ class NavigationTest : public QObject {
 private slots:
     void init() {
         m_f = std::make_unique<EditorFixture>();
-        m_list = new TPresetListForm(&m_f->main);
-        m_f->main.setPresetListForm(m_list);
-        m_f->main.show();
+        m_list = m_f->showWithPresetList();
         QVERIFY(QTest::qWaitForWindowActive(&m_f->main));
         QCOMPARE(QApplication::focusWidget(), number());
     }

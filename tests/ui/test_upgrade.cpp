@@ -5,6 +5,7 @@
 #include "editor_fixture.h"
 #include "fake_clock.h"
 #include "fake_midi_backend.h"
+#include "firmware_messages.h"
 #include "interface_form.h"
 #include "main_form.h"
 #include "port_layer.h"
@@ -24,18 +25,8 @@ using namespace tarnwick;
 using testing::EditorFixture;
 using testing::FakeClock;
 using testing::FakeMidiBackend;
+using testing::FirmwareMessage;
 using testing::ScriptedInteraction;
-
-namespace {
-QByteArray firmwareMessage(int size) {
-    QByteArray m(size, 0x11);
-    m[0] = char(0xF0);
-    m[1] = 0x7D;
-    m[2] = 0x21;
-    m[size - 1] = char(0xF7);
-    return m;
-}
-} // namespace
 
 class UpgradeTest : public QObject {
     Q_OBJECT
@@ -80,7 +71,7 @@ private slots:
 
     void promptAndDialog() {
         m_f->interaction.messageAnswers = {QMessageBox::Cancel};
-        upgrade(file(firmwareMessage(10)));
+        upgrade(file(FirmwareMessage(10)));
         QCOMPARE(m_f->interaction.messages.size(), 1);
         const auto& prompt = m_f->interaction.messages[0];
         QCOMPARE(prompt.title, QStringLiteral("Firmware Upgrade"));
@@ -111,7 +102,7 @@ private slots:
             visible << m_progress->isVisible();
             return m_f->midi.keypad.receive(m);
         };
-        upgrade(file(firmwareMessage(100) + firmwareMessage(2048) + firmwareMessage(7)));
+        upgrade(file(FirmwareMessage(100) + FirmwareMessage(2048) + FirmwareMessage(7)));
         QCOMPARE(m_f->interaction.shown(),
                  (QStringList{"Firmware Upgrade|Select your MIDI connection and put the "
                               "keypad into UPGRADE mode.\nNOTE: You MUST use the "
@@ -131,7 +122,7 @@ private slots:
             "setup"); // 0 none, 1 not in upgrade mode, 2 no interface, 3 ports refused
         QTest::addColumn<QString>("shownMessage");
         QTest::addColumn<int>("sent");
-        QByteArray preset = firmwareMessage(153);
+        QByteArray preset = FirmwareMessage(153);
         preset[2] = 0x22;
         QTest::newRow("a preset file") << preset << 0 << "Download Fail!|Wrong file type." << 0;
         QTest::newRow("an empty file")
@@ -139,17 +130,17 @@ private slots:
         QTest::newRow("no complete message")
             << QByteArray::fromHex("F07D2101") << 0 << "Download Fail!|Wrong file type." << 0;
         QTest::newRow("bytes after the last F7")
-            << firmwareMessage(10) + QByteArray::fromHex("F07D21") << 0
+            << FirmwareMessage(10) + QByteArray::fromHex("F07D21") << 0
             << "Download Fail!|Wrong file type." << 0;
         QTest::newRow("2049 bytes")
-            << firmwareMessage(2049) << 0 << "Download Fail!|Wrong file type." << 0;
+            << FirmwareMessage(2049) << 0 << "Download Fail!|Wrong file type." << 0;
         QTest::newRow("not in upgrade mode")
-            << firmwareMessage(10) + firmwareMessage(10) << 1
+            << FirmwareMessage(10) + FirmwareMessage(10) << 1
             << "Download Fail?|No acknowledge from keypad. Did you enable upgrade mode?" << 1;
         QTest::newRow("no interface chosen")
-            << firmwareMessage(10) << 2 << "Download Fail!|Bad or missing MIDI device." << 0;
+            << FirmwareMessage(10) << 2 << "Download Fail!|Bad or missing MIDI device." << 0;
         QTest::newRow("ports will not open")
-            << firmwareMessage(10) << 3 << "Download Fail!|MIDI Open failed." << 0;
+            << FirmwareMessage(10) << 3 << "Download Fail!|MIDI Open failed." << 0;
     }
     void failures() {
         QFETCH(QByteArray, firmware);
@@ -174,7 +165,7 @@ private slots:
     void usesTheChosenInterfaceWhateverTheMode() {
         chooseInterface();
         m_f->main.findChild<QAction*>("mnuFileMode")->trigger();
-        upgrade(file(firmwareMessage(10)));
+        upgrade(file(FirmwareMessage(10)));
         QCOMPARE(m_f->interaction.shown().last(), QStringLiteral("Upgrade Complete|Success!"));
         QCOMPARE(m_f->midi.keypad.firmwareMessages(), 1);
     }
