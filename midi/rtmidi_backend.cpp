@@ -327,17 +327,22 @@ std::string RtMidiBackend::systemName() {
     return RtMidi::getApiDisplayName(static_cast<RtMidi::Api>(m_api));
 }
 
-template <typename Port> void RtMidiBackend::list(Port& port, Listing& listing) {
+template <typename Port> int RtMidiBackend::list(Port& port, Listing& listing) {
     listing = {};
-    const unsigned count = port.getPortCount();
-    for (unsigned i = 0; i < count; ++i) {
-        std::string name = port.getPortName(i);
-        if (!name.empty() && IsOwnPort(m_kind, name, m_clientName)) {
-            continue;
+    try {
+        const unsigned count = port.getPortCount();
+        for (unsigned i = 0; i < count; ++i) {
+            std::string name = port.getPortName(i);
+            if (!name.empty() && IsOwnPort(m_kind, name, m_clientName)) {
+                continue;
+            }
+            listing.ports.push_back(i);
+            listing.names.push_back(std::move(name)); // empty: cannot be described
         }
-        listing.ports.push_back(i);
-        listing.names.push_back(std::move(name)); // empty: cannot be described
+    } catch (const RtMidiError&) {
+        listing = {};
     }
+    return static_cast<int>(listing.ports.size());
 }
 
 std::optional<std::string> RtMidiBackend::nameIn(const Listing& listing, int index,
@@ -363,27 +368,11 @@ std::optional<unsigned> RtMidiBackend::portOf(Port& port, const Listing& listing
 }
 
 int RtMidiBackend::outputCount() {
-    try {
-        if (!ensureSystem()) {
-            return 0;
-        }
-        list(*m_lister, m_outputList);
-        return static_cast<int>(m_outputList.ports.size());
-    } catch (const RtMidiError&) {
-        return 0;
-    }
+    return ensureSystem() ? list(*m_lister, m_outputList) : 0;
 }
 
 int RtMidiBackend::inputCount() {
-    try {
-        if (!ensureSystem()) {
-            return 0;
-        }
-        list(*m_in, m_inputList);
-        return static_cast<int>(m_inputList.ports.size());
-    } catch (const RtMidiError&) {
-        return 0;
-    }
+    return ensureSystem() ? list(*m_in, m_inputList) : 0;
 }
 
 std::optional<std::string> RtMidiBackend::outputName(int index) {

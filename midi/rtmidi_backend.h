@@ -81,7 +81,8 @@ private:
         std::vector<unsigned> ports;
         std::vector<std::string> names;
     };
-    template <typename Port> void list(Port& port, Listing& listing);
+    // Lists the ports anew; their number, 0 when the MIDI system fails.
+    template <typename Port> int list(Port& port, Listing& listing);
     static std::optional<std::string> nameIn(const Listing& listing, int index,
                                              MidiSystemKind kind);
     // The system's port number of device `index`, when it still carries the listed name.

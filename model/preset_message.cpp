@@ -2,6 +2,9 @@
 // record byte as a high/low nibble pair so all data stays below 0x80, and F7.
 #include "preset_message.h"
 
+#include <iterator>
+#include <vector>
+
 namespace tarnwick {
 
 namespace {
@@ -116,23 +119,18 @@ bool WritePresetMessage(const std::filesystem::path& fileName, bool append,
 }
 
 const char* DecodeErrorText(DecodeError error) {
-    switch (error) {
-    case DecodeError::None:
-        return "";
-    case DecodeError::NoStart:
-        return "File does not start with 0xF0.";
-    case DecodeError::WrongManufacturer:
-        return "Manufacturer ID not 0x7D.";
-    case DecodeError::WrongDevice:
-        return "Device ID not 0x22. Wrong file type selected?";
-    case DecodeError::WrongCommand:
-        return "Invalid command byte.";
-    case DecodeError::PresetOutOfRange:
-        return "Preset # beyond 100 (0x63).";
-    case DecodeError::UnexpectedEnd:
-        return "Unexpected End-of-File.";
-    }
-    return "";
+    // In the order of DecodeError.
+    static constexpr const char* kTexts[] = {
+        "",
+        "File does not start with 0xF0.",
+        "Manufacturer ID not 0x7D.",
+        "Device ID not 0x22. Wrong file type selected?",
+        "Invalid command byte.",
+        "Preset # beyond 100 (0x63).",
+        "Unexpected End-of-File.",
+    };
+    static_assert(std::size(kTexts) == std::size_t(DecodeError::UnexpectedEnd) + 1);
+    return kTexts[std::size_t(error)];
 }
 
 DecodeOutcome DecodePresetMessage(std::istream& in) {
@@ -165,33 +163,34 @@ DecodeOutcome DecodePresetMessage(std::istream& in) {
     }
     record.name[kNameLength] = 0;
 
-    // Pairs with a byte of 0x10 or more are not nibbles: the field keeps its default.
+    // Reads the next pair into `field`; false when the input ends first. In the slots and
+    // the data, pairs with a byte of 0x10 or more are not nibbles: the field keeps its
+    // default. The trailing bytes take whatever the pair says.
+    const auto readPair = [&in](std::uint8_t& field, bool onlyNibbles) {
+        const auto pair = nextPair(in);
+        if (pair && (pair->valid() || !onlyNibbles)) {
+            field = pair->value();
+        }
+        return pair.has_value();
+    };
+    std::vector<std::uint8_t*> nibbleFields;
     for (ChannelSlot& slot : record.channels) {
         for (std::uint8_t& slotByte : slot.bytes) {
-            const auto pair = nextPair(in);
-            if (!pair) {
-                return failure(DecodeError::UnexpectedEnd, presetByte);
-            }
-            if (pair->valid()) {
-                slotByte = pair->value();
-            }
+            nibbleFields.push_back(&slotByte);
         }
     }
     for (std::uint8_t& dataByte : record.data) {
-        const auto pair = nextPair(in);
-        if (!pair) {
+        nibbleFields.push_back(&dataByte);
+    }
+    for (std::uint8_t* field : nibbleFields) {
+        if (!readPair(*field, true)) {
             return failure(DecodeError::UnexpectedEnd, presetByte);
-        }
-        if (pair->valid()) {
-            dataByte = pair->value();
         }
     }
     for (std::uint8_t* trailing : {&record.placement, &record.reservedA, &record.reservedB}) {
-        const auto pair = nextPair(in);
-        if (!pair) {
+        if (!readPair(*trailing, false)) {
             return failure(DecodeError::UnexpectedEnd, presetByte);
         }
-        *trailing = pair->value();
     }
     // The terminator must be there, but its value is not checked.
     if (!next(in)) {

@@ -25,28 +25,18 @@ int rowY(int channel) {
                         : kNinthRowY + kRowPitch * (channel - 9);
 }
 
+// By SlotKind: the end of the controls' names, and what a screen reader calls the value.
+constexpr const char* kKindSuffixes[] = {"MSB", "LSB", "Pgm"};
+constexpr const char* kValueNames[] = {"bank select MSB", "bank select LSB", "program"};
+
 const char* kindSuffix(SlotKind kind) {
-    switch (kind) {
-    case SlotKind::Msb:
-        return "MSB";
-    case SlotKind::Lsb:
-        return "LSB";
-    case SlotKind::Program:
-        return "Pgm";
-    }
-    return "";
+    return kKindSuffixes[std::size_t(kind)];
 }
 
 QString accessibleValueName(int channel, SlotKind kind) {
-    switch (kind) {
-    case SlotKind::Msb:
-        return QStringLiteral("Channel %1 bank select MSB").arg(channel);
-    case SlotKind::Lsb:
-        return QStringLiteral("Channel %1 bank select LSB").arg(channel);
-    case SlotKind::Program:
-        return QStringLiteral("Channel %1 program").arg(channel);
-    }
-    return {};
+    return QStringLiteral("Channel %1 %2")
+        .arg(channel)
+        .arg(QLatin1String(kValueNames[std::size_t(kind)]));
 }
 
 const QColor kFocusBlue(0, 0, 255);

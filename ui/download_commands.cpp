@@ -41,21 +41,27 @@ void PresetDownloads::openInExternalApplication(const QString& path) {
     }
 }
 
-void PresetDownloads::downloadCurrent() {
+void PresetDownloads::byConnection(void (PresetDownloads::*external)(),
+                                   void (PresetDownloads::*direct)()) {
     m_view.flushEdits();
-    m_saveForm.setPresetNumber(m_view.bank().currentPresetIndex().oneBased());
     switch (m_view.connectionMode()) {
     case ConnectionMode::ExternalApplication:
-        downloadCurrentExternal();
+        (this->*external)();
         break;
     case ConnectionMode::DirectMidi:
-        downloadCurrentDirect();
+        (this->*direct)();
         break;
     case ConnectionMode::NotChosen:
     case ConnectionMode::FileOnly:
         refuse();
         break;
     }
+}
+
+void PresetDownloads::downloadCurrent() {
+    m_saveForm.setPresetNumber(m_view.bank().currentPresetIndex().oneBased());
+    byConnection(&PresetDownloads::downloadCurrentExternal,
+                 &PresetDownloads::downloadCurrentDirect);
 }
 
 void PresetDownloads::downloadCurrentExternal() {
@@ -125,19 +131,7 @@ void PresetDownloads::returnToFirstPreset() {
 }
 
 void PresetDownloads::downloadAll() {
-    m_view.flushEdits();
-    switch (m_view.connectionMode()) {
-    case ConnectionMode::ExternalApplication:
-        downloadAllExternal();
-        break;
-    case ConnectionMode::DirectMidi:
-        downloadAllDirect();
-        break;
-    case ConnectionMode::NotChosen:
-    case ConnectionMode::FileOnly:
-        refuse();
-        break;
-    }
+    byConnection(&PresetDownloads::downloadAllExternal, &PresetDownloads::downloadAllDirect);
     returnToFirstPreset();
 }
 

@@ -30,6 +30,9 @@ public:
     static QString temporaryFile() { return QStringLiteral("TWKTempDownloadFile.syx"); }
 
 private:
+    // Stores pending edits, then runs `external` or `direct` as the connection mode says,
+    // or refuses the download when no connection was chosen.
+    void byConnection(void (PresetDownloads::*external)(), void (PresetDownloads::*direct)());
     void downloadCurrentDirect();
     void downloadCurrentExternal();
     void downloadAllDirect();

@@ -59,6 +59,17 @@ QSlider* slider(QWidget* parent, const char* name, int minimum, int maximum, int
     return s;
 }
 
+// The two "Insert" buttons; what each inserts is said to screen readers.
+QPushButton* insertButton(QWidget* parent, const char* name, const QString& accessibleName,
+                          QRect geometry) {
+    auto* insert = new QPushButton(QStringLiteral("Insert     "), parent);
+    insert->setObjectName(QLatin1String(name));
+    insert->setAccessibleName(accessibleName);
+    insert->setAutoDefault(false);
+    insert->setGeometry(geometry);
+    return insert;
+}
+
 QLineEdit* readOut(QWidget* parent, const char* name, QRect geometry) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QLatin1String(name));
@@ -154,12 +165,9 @@ void TMidiEventsForm::buildStandardGroup() {
         connect(m_tbParam[i], &QSlider::valueChanged, this, &TMidiEventsForm::RefreshEventPreview);
     }
 
-    auto* insert = new QPushButton(QStringLiteral("Insert     "), box);
-    insert->setObjectName(QStringLiteral("btnInsert1"));
-    insert->setAccessibleName(QStringLiteral("Insert event"));
-    insert->setAutoDefault(false);
-    insert->setGeometry(330, 226, 105, 26);
-    connect(insert, &QPushButton::clicked, this, &TMidiEventsForm::InsertStandardButtonClick);
+    connect(
+        insertButton(box, "btnInsert1", QStringLiteral("Insert event"), QRect(330, 226, 105, 26)),
+        &QPushButton::clicked, this, &TMidiEventsForm::InsertStandardButtonClick);
     kindClick(0x90);
 }
 
@@ -172,12 +180,8 @@ void TMidiEventsForm::buildCustomGroup() {
     m_edManualInput->setAccessibleName(QStringLiteral("Manual byte entry"));
     m_edManualInput->setGeometry(90, 30, 50, 24);
     m_edManualInput->installEventFilter(this);
-    auto* insert = new QPushButton(QStringLiteral("Insert     "), box);
-    insert->setObjectName(QStringLiteral("btnInsert2"));
-    insert->setAccessibleName(QStringLiteral("Insert byte"));
-    insert->setAutoDefault(false);
-    insert->setGeometry(150, 29, 95, 26);
-    connect(insert, &QPushButton::clicked, this, &TMidiEventsForm::InsertCustomButtonClick);
+    connect(insertButton(box, "btnInsert2", QStringLiteral("Insert byte"), QRect(150, 29, 95, 26)),
+            &QPushButton::clicked, this, &TMidiEventsForm::InsertCustomButtonClick);
 
     m_rbHexadecimal = new QRadioButton(QStringLiteral("Hex"), box);
     m_rbHexadecimal->setObjectName(QStringLiteral("rbHexadecimal"));

@@ -6,6 +6,7 @@
 #include "firmware_messages.h"
 #include "firmware_sender.h"
 #include "port_layer.h"
+#include "row_folder.h"
 
 #include <QtTest>
 
@@ -17,25 +18,12 @@ using testing::FirmwareMessage;
 Q_DECLARE_METATYPE(tarnwick::FirmwareReadResult)
 Q_DECLARE_METATYPE(tarnwick::TransferResult)
 
-namespace {
-
-QString writeFile(QTemporaryDir& dir, const QByteArray& data) {
-    const QString path = dir.filePath(QStringLiteral("firmware.syx"));
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(data);
-    }
-    return path;
-}
-
-} // namespace
-
 class FirmwareTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> m_dir; // a folder of its own for every row
+    testing::RowFolder m_dir;
 
 private slots:
-    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+    void init() { m_dir.renew(); }
 
     void reading_data() {
         QTest::addColumn<QByteArray>("file");
@@ -68,7 +56,7 @@ private slots:
         QFETCH(FirmwareReadResult, result);
         QFETCH(QList<int>, blocks);
         FirmwareImage image;
-        QCOMPARE(ReadFirmwareFile(writeFile(*m_dir, file).toStdString(), image), result);
+        QCOMPARE(ReadFirmwareFile(m_dir.write("firmware.syx", file).toStdString(), image), result);
         QList<int> lengths;
         for (const FirmwareBlock& block : image) {
             lengths << int(block.messageLength());
@@ -82,7 +70,7 @@ private slots:
 
     void missingFileCannotBeOpened() {
         FirmwareImage image;
-        QCOMPARE(ReadFirmwareFile(m_dir->filePath("none.syx").toStdString(), image),
+        QCOMPARE(ReadFirmwareFile(m_dir.filePath("none.syx").toStdString(), image),
                  FirmwareReadResult::CannotOpen);
         QVERIFY(image.empty());
     }
@@ -118,11 +106,13 @@ private slots:
         ports.setSelectedInterface(selected ? 0 : -1);
         backend.refuseOutput = !portsOpen;
         FirmwareImage image;
-        QCOMPARE(ReadFirmwareFile(writeFile(*m_dir, FirmwareMessage(10) + FirmwareMessage(20) +
-                                                        FirmwareMessage(2048))
-                                      .toStdString(),
-                                  image),
-                 FirmwareReadResult::Read);
+        QCOMPARE(
+            ReadFirmwareFile(m_dir
+                                 .write("firmware.syx", FirmwareMessage(10) + FirmwareMessage(20) +
+                                                            FirmwareMessage(2048))
+                                 .toStdString(),
+                             image),
+            FirmwareReadResult::Read);
         int stepped = 0;
         QCOMPARE(SendFirmware(ports, image, [&stepped] { ++stepped; }), result);
         QCOMPARE(stepped, steps);
@@ -158,11 +148,12 @@ private slots:
                        : std::vector<Bytes>{};
         };
         FirmwareImage image;
-        QCOMPARE(ReadFirmwareFile(
-                     writeFile(*m_dir, QByteArray::fromHex("F07D2101F7") + FirmwareMessage(20))
-                         .toStdString(),
-                     image),
-                 FirmwareReadResult::Read);
+        QCOMPARE(
+            ReadFirmwareFile(
+                m_dir.write("firmware.syx", QByteArray::fromHex("F07D2101F7") + FirmwareMessage(20))
+                    .toStdString(),
+                image),
+            FirmwareReadResult::Read);
         QCOMPARE(SendFirmware(ports, image, {}), result);
         image.pop_back(); // even without the empty block that closes a file's image
         QCOMPARE(SendFirmware(ports, image, {}), result);

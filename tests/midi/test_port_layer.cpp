@@ -5,6 +5,7 @@
 #include "fake_midi_backend.h"
 #include "port_layer.h"
 #include "preset_message.h"
+#include "row_folder.h"
 #include "rtmidi_backend.h"
 
 #include <QtTest>
@@ -30,15 +31,6 @@ Bytes presetMessage(const std::string& name = "Piano", int number = 1) {
     return Bytes(m.begin(), m.end());
 }
 
-QString writeTemp(QTemporaryDir& dir, const QString& name, const Bytes& data) {
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(reinterpret_cast<const char*>(data.data()), qsizetype(data.size()));
-    }
-    return path;
-}
-
 std::vector<std::optional<std::string>> numbered(const std::string& stem, int count) {
     std::vector<std::optional<std::string>> names;
     for (int i = 0; i < count; ++i) {
@@ -55,7 +47,7 @@ class PortLayerTest : public QObject {
     FakeMidiBackend backend;
     FakeClock clock;
     std::unique_ptr<MidiPortLayer> layer;
-    std::unique_ptr<QTemporaryDir> dir; // a folder of its own for every row
+    testing::RowFolder dir;
 
     void select() {
         QCOMPARE(layer->refreshInterfaces(), 1);
@@ -63,12 +55,12 @@ class PortLayerTest : public QObject {
         backend.log.clear();
     }
     TransferResult download(const Bytes& file) {
-        return layer->downloadPresetFile(writeTemp(*dir, "one.syx", file).toStdString());
+        return layer->downloadPresetFile(dir.write("one.syx", file).toStdString());
     }
 
 private slots:
     void init() {
-        dir = std::make_unique<QTemporaryDir>();
+        dir.renew();
         backend = FakeMidiBackend();
         clock = FakeClock();
         layer = std::make_unique<MidiPortLayer>(backend, clock);
@@ -143,11 +135,11 @@ private slots:
         layer->setSelectedInterface(selected ? 0 : -1);
         QString path;
         if (file == "missing") {
-            path = dir->filePath("nothing.syx");
+            path = dir.filePath("nothing.syx");
         } else if (file == "directory") {
-            path = dir->path();
+            path = dir.path();
         } else {
-            path = writeTemp(*dir, "in.syx", Bytes(file.begin(), file.end()));
+            path = dir.write("in.syx", Bytes(file.begin(), file.end()));
         }
         QCOMPARE(layer->downloadPresetFile(path.toStdString()), result);
         QCOMPARE(!backend.log.empty(), portsOpened);
@@ -453,11 +445,11 @@ private slots:
             const Bytes m = presetMessage("Bank " + std::to_string(n), n);
             bank.insert(bank.end(), m.begin(), m.end());
         }
-        const QString shortPath = writeTemp(*dir, "short.syx", Bytes(bank.begin(), bank.end() - 1));
+        const QString shortPath = dir.write("short.syx", Bytes(bank.begin(), bank.end() - 1));
         QCOMPARE(layer->readBankFile(shortPath.toStdString()), TransferResult::WrongSize);
-        QCOMPARE(layer->readBankFile(dir->filePath("none.syx").toStdString()),
+        QCOMPARE(layer->readBankFile(dir.filePath("none.syx").toStdString()),
                  TransferResult::CannotOpenFile);
-        QCOMPARE(layer->readBankFile(writeTemp(*dir, "bank.syx", bank).toStdString()),
+        QCOMPARE(layer->readBankFile(dir.write("bank.syx", bank).toStdString()),
                  TransferResult::Acknowledged);
         QCOMPARE(layer->sendBankPreset(41), TransferResult::Acknowledged);
         QVERIFY(backend.sent[0] == presetMessage("Bank 42", 42));
@@ -466,55 +458,44 @@ private slots:
         QCOMPARE(backend.keypad.presetsStored(), 2);
     }
 
-    void jackInterfaceNames_data() {
-        QTest::addColumn<QString>("port");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("input port") << "Tarnwick Keypad:in"
-                                    << "Tarnwick Keypad";
-        QTest::newRow("second client") << "Sim-01:out"
-                                       << "Sim";
-        QTest::newRow("dash in the name") << "a-b:x"
-                                          << "a-b";
-        QTest::newRow("one digit is no suffix") << "Keypad-1:x"
-                                                << "Keypad-1";
-        QTest::newRow("three digits are no suffix") << "X-123:y"
-                                                    << "X-123";
-        QTest::newRow("no colon") << "Lonely"
-                                  << "Lonely";
-    }
-    void jackInterfaceNames() {
-        QFETCH(QString, port);
-        QFETCH(QString, name);
-        QCOMPARE(QString::fromStdString(JackInterfaceName(port.toStdString())), name);
-    }
-
+    // The name an interface is offered and found again by, and whether a port is ours.
     void interfaceNamesAndOwnPorts_data() {
         QTest::addColumn<MidiSystemKind>("system");
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("own");
-        const auto alsa = MidiSystemKind::Alsa;
-        const auto jack = MidiSystemKind::Jack;
-        QTest::newRow("ALSA: address dropped") << alsa << "TWK-5:TWK-5 MIDI 1 24:0"
-                                               << "TWK-5:TWK-5 MIDI 1" << false;
-        QTest::newRow("ALSA: re-plugged, same name") << alsa << "TWK-5:TWK-5 MIDI 1 28:0"
-                                                     << "TWK-5:TWK-5 MIDI 1" << false;
-        QTest::newRow("ALSA: no address") << alsa << "Midi Through:Port 0"
-                                          << "Midi Through:Port 0" << false;
-        QTest::newRow("ALSA: not an address") << alsa << "Synth:Port 1a:0"
-                                              << "Synth:Port 1a:0" << false;
-        QTest::newRow("ALSA: the editor's port") << alsa << "Tarnwick Editor:in 129:0"
-                                                 << "Tarnwick Editor:in" << true;
-        QTest::newRow("ALSA: this program's port") << alsa << "Test Client:out 130:1"
-                                                   << "Test Client:out" << true;
-        QTest::newRow("JACK: the editor's second client") << jack << "Tarnwick Editor-02:out"
-                                                          << "Tarnwick Editor" << true;
-        QTest::newRow("JACK: tarnwick-syx") << jack << "tarnwick-syx:in"
-                                            << "tarnwick-syx" << true;
-        QTest::newRow("JACK: a keypad named after us is not us") << jack << "Tarnwick Keypad:in"
-                                                                 << "Tarnwick Keypad" << false;
-        QTest::newRow("other systems: as given") << MidiSystemKind::Other << "TWK-5 24:0"
-                                                 << "TWK-5 24:0" << false;
+        struct Row {
+            const char* tag;
+            MidiSystemKind system;
+            const char* port;
+            const char* name;
+            bool own;
+        };
+        using enum MidiSystemKind;
+        static const Row rows[] = {
+            {"JACK: input port", Jack, "Tarnwick Keypad:in", "Tarnwick Keypad", false},
+            {"JACK: second client", Jack, "Sim-01:out", "Sim", false},
+            {"JACK: dash in the name", Jack, "a-b:x", "a-b", false},
+            {"JACK: one digit is no suffix", Jack, "Keypad-1:x", "Keypad-1", false},
+            {"JACK: three digits are no suffix", Jack, "X-123:y", "X-123", false},
+            {"JACK: no colon", Jack, "Lonely", "Lonely", false},
+            {"JACK: the editor's second client", Jack, "Tarnwick Editor-02:out", "Tarnwick Editor",
+             true},
+            {"JACK: tarnwick-syx", Jack, "tarnwick-syx:in", "tarnwick-syx", true},
+            {"ALSA: address dropped", Alsa, "TWK-5:TWK-5 MIDI 1 24:0", "TWK-5:TWK-5 MIDI 1", false},
+            {"ALSA: re-plugged, same name", Alsa, "TWK-5:TWK-5 MIDI 1 28:0", "TWK-5:TWK-5 MIDI 1",
+             false},
+            {"ALSA: no address", Alsa, "Midi Through:Port 0", "Midi Through:Port 0", false},
+            {"ALSA: not an address", Alsa, "Synth:Port 1a:0", "Synth:Port 1a:0", false},
+            {"ALSA: the editor's port", Alsa, "Tarnwick Editor:in 129:0", "Tarnwick Editor:in",
+             true},
+            {"ALSA: this program's port", Alsa, "Test Client:out 130:1", "Test Client:out", true},
+            {"other systems: as given", Other, "TWK-5 24:0", "TWK-5 24:0", false},
+        };
+        for (const Row& row : rows) {
+            QTest::newRow(row.tag) << row.system << QString::fromLatin1(row.port)
+                                   << QString::fromLatin1(row.name) << row.own;
+        }
     }
     void interfaceNamesAndOwnPorts() {
         QFETCH(MidiSystemKind, system);

@@ -1,5 +1,6 @@
 // tarnwick-syx on real files: every command, its output, its files and its exit code.
 #include "preset_message.h"
+#include "row_folder.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -68,15 +69,6 @@ QByteArray editedBank() {
     return bytes;
 }
 
-QString write(QTemporaryDir& dir, const QString& name, const QByteArray& data) {
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(data);
-    }
-    return path;
-}
-
 QByteArray read(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -86,14 +78,14 @@ QByteArray read(const QString& path) {
 
 class SyxCliTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> m_dir; // a folder of its own for every row
+    testing::RowFolder m_dir;
 
 private slots:
-    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+    void init() { m_dir.renew(); }
 
     void newBankIsTheEditorsDefaultBank() {
         // Written over a file of other content, which keeps its permissions.
-        const QString out = write(*m_dir, "new.syx", "old");
+        const QString out = m_dir.write("new.syx", "old");
         const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther;
         QVERIFY(QFile::setPermissions(out, permissions));
         const Run run = syx({"new-bank", "-o", out});
@@ -123,12 +115,12 @@ private slots:
         if (QStandardPaths::findExecutable("strace").isEmpty()) {
             QSKIP("strace is not installed");
         }
-        const QString log = m_dir->filePath("strace.log");
+        const QString log = m_dir.filePath("strace.log");
         QProcess strace;
         strace.start("strace", QStringList{"-f", "-y", "-o", log, "-e",
                                            "trace=fsync,fdatasync,rename,renameat,renameat2",
                                            QStringLiteral(TARNWICK_SYX)} +
-                                   args + QStringList{m_dir->filePath(output)});
+                                   args + QStringList{m_dir.filePath(output)});
         QVERIFY(strace.waitForFinished(60000));
         QCOMPARE(strace.exitCode(), 0);
         const QStringList calls = QString::fromUtf8(read(log)).split('\n');
@@ -140,9 +132,9 @@ private slots:
             }
             return qsizetype(-1);
         };
-        const qsizetype flushed = lineOf("fsync(", m_dir->filePath(output) + ".tmp");
-        const qsizetype renamed = lineOf("rename", "\"" + m_dir->filePath(output) + "\"");
-        const qsizetype folder = lineOf("fsync(", "<" + m_dir->path() + ">");
+        const qsizetype flushed = lineOf("fsync(", m_dir.filePath(output) + ".tmp");
+        const qsizetype renamed = lineOf("rename", "\"" + m_dir.filePath(output) + "\"");
+        const qsizetype folder = lineOf("fsync(", "<" + m_dir.path() + ">");
         QVERIFY2(flushed >= 0 && renamed > flushed && folder > renamed,
                  qPrintable(calls.join('\n')));
     }
@@ -176,7 +168,7 @@ private slots:
     void checkReportsTheFirstFailure() {
         QFETCH(QByteArray, file);
         QFETCH(QString, error);
-        const QString path = write(*m_dir, "check.syx", file);
+        const QString path = m_dir.write("check.syx", file);
         const Run run = syx({"check", path});
         if (error.isEmpty()) {
             QCOMPARE(run.exitCode, 0);
@@ -188,9 +180,9 @@ private slots:
     }
 
     void missingFileIsBadInput() {
-        const Run run = syx({"check", m_dir->filePath("none.syx")});
+        const Run run = syx({"check", m_dir.filePath("none.syx")});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.err, m_dir->filePath("none.syx") + ": cannot read the file\n");
+        QCOMPARE(run.err, m_dir.filePath("none.syx") + ": cannot read the file\n");
     }
 
     void jsonRoundTrips_data() {
@@ -201,9 +193,9 @@ private slots:
     }
     void jsonRoundTrips() {
         QFETCH(QByteArray, file);
-        const QString syxPath = write(*m_dir, "trip.syx", file);
-        const QString json = m_dir->filePath("trip.json");
-        const QString back = m_dir->filePath("back.syx");
+        const QString syxPath = m_dir.write("trip.syx", file);
+        const QString json = m_dir.filePath("trip.json");
+        const QString back = m_dir.filePath("back.syx");
         QCOMPARE(syx({"export", syxPath, "-o", json}).exitCode, 0);
         QCOMPARE(syx({"import", json, "-o", back}).exitCode, 0);
         QCOMPARE(read(back), file);
@@ -212,7 +204,7 @@ private slots:
     }
 
     void jsonFields() {
-        const QString path = write(*m_dir, "edited.syx", editedBank());
+        const QString path = m_dir.write("edited.syx", editedBank());
         const QJsonObject doc =
             QJsonDocument::fromJson(syx({"export", path}).out.toUtf8()).object();
         QCOMPARE(doc["format"].toString(), QStringLiteral("tarnwick-presets"));
@@ -309,7 +301,7 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, value);
         QFETCH(QString, error);
-        const QString syxPath = write(*m_dir, "good.syx", defaultBank().left(153 * 3));
+        const QString syxPath = m_dir.write("good.syx", defaultBank().left(153 * 3));
         QJsonDocument doc = QJsonDocument::fromJson(syx({"export", syxPath}).out.toUtf8());
         // Walk to the field and change it.
         const QStringList parts = key.split('.');
@@ -334,8 +326,8 @@ private slots:
             return object;
         };
         doc = QJsonDocument(edit(doc.object(), 0).toObject());
-        const QString json = write(*m_dir, "bad.json", doc.toJson());
-        const QString out = m_dir->filePath("never.syx");
+        const QString json = m_dir.write("bad.json", doc.toJson());
+        const QString out = m_dir.filePath("never.syx");
         const Run run = syx({"import", json, "-o", out});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.err, "tarnwick-syx: " + json + ": " + error + "\n");
@@ -343,8 +335,8 @@ private slots:
     }
 
     void importOfSomethingElse() {
-        const QString json = write(*m_dir, "text.json", "not json at all");
-        const Run run = syx({"import", json, "-o", m_dir->filePath("x.syx")});
+        const QString json = m_dir.write("text.json", "not json at all");
+        const Run run = syx({"import", json, "-o", m_dir.filePath("x.syx")});
         QCOMPARE(run.exitCode, 1);
         QVERIFY(run.err.contains(": not JSON: "));
     }
@@ -359,8 +351,8 @@ private slots:
         changed.placement = 1;
         QByteArray b = a;
         b.replace(4 * 153, 153, messageBytes(changed, 5));
-        const QString pa = write(*m_dir, "a.syx", a);
-        const QString pb = write(*m_dir, "b.syx", b);
+        const QString pa = m_dir.write("a.syx", a);
+        const QString pb = m_dir.write("b.syx", b);
         const Run run = syx({"diff", pa, pb});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.out, QStringLiteral("preset 5: name \"New Name 5   \" -> \"Piano        \"\n"
@@ -370,7 +362,7 @@ private slots:
         const Run same = syx({"diff", pa, pa});
         QCOMPARE(same.exitCode, 0);
         QCOMPARE(same.out, QString());
-        const Run partial = syx({"diff", pa, write(*m_dir, "one.syx", a.left(153))});
+        const Run partial = syx({"diff", pa, m_dir.write("one.syx", a.left(153))});
         QVERIFY(partial.out.contains("preset 2: only in the first file\n"));
     }
 
@@ -382,7 +374,7 @@ private slots:
         r.channel(3)[SlotKind::Lsb] = 0x80 | 4;
         r.data[0] = 0x90;
         r.placement = 1;
-        const QString path = write(*m_dir, "show.syx", messageBytes(r, 9));
+        const QString path = m_dir.write("show.syx", messageBytes(r, 9));
         const Run run = syx({"show", path});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, path + ": 1 preset\n"
@@ -392,8 +384,8 @@ private slots:
     }
 
     void splitAndJoin() {
-        const QString bank = write(*m_dir, "split.syx", editedBank());
-        const QString parts = m_dir->filePath("parts");
+        const QString bank = m_dir.write("split.syx", editedBank());
+        const QString parts = m_dir.filePath("parts");
         QCOMPARE(syx({"split", bank, parts}).exitCode, 0);
         const QStringList files = QDir(parts).entryList(QDir::Files, QDir::Name);
         QCOMPARE(files.size(), 100);
@@ -404,12 +396,12 @@ private slots:
         for (auto it = files.rbegin(); it != files.rend(); ++it) {
             args << parts + "/" + *it; // any order: the bank comes out in preset order
         }
-        args << "-o" << m_dir->filePath("joined.syx");
+        args << "-o" << m_dir.filePath("joined.syx");
         QCOMPARE(syx(args).exitCode, 0);
-        QCOMPARE(read(m_dir->filePath("joined.syx")), editedBank());
+        QCOMPARE(read(m_dir.filePath("joined.syx")), editedBank());
 
         const Run twice = syx({"join", parts + "/001 Stage 1.syx", parts + "/001 Stage 1.syx", "-o",
-                               m_dir->filePath("twice.syx")});
+                               m_dir.filePath("twice.syx")});
         QCOMPARE(twice.exitCode, 1);
         QVERIFY(twice.err.contains("preset 1 is in both"));
     }
