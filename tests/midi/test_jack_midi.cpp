@@ -40,12 +40,10 @@ const char* const kEditorClient = "Tarnwick Editor Test";
 // One keypad simulator process.
 class Simulator {
 public:
-    Simulator(const QString& name, const QStringList& options, const QString& dumpPath = {}) {
-        QStringList args{"--name", name};
-        if (!dumpPath.isEmpty()) {
-            args << "--dump" << dumpPath;
-        }
-        m_process.start(QStringLiteral(TARNWICK_KEYPAD_SIM), args + options);
+    Simulator(const QString& name, const QStringList& options) {
+        m_process.start(QStringLiteral(TARNWICK_KEYPAD_SIM),
+                        QStringList{"--name", name, "--dump", m_memoryFile.filePath("memory.syx")} +
+                            options);
         m_ready = waitFor("ready");
     }
     ~Simulator() {
@@ -56,10 +54,14 @@ public:
         }
     }
     bool ready() const { return m_ready; }
-    // Asks for the memory dump and waits until it is written.
-    bool dump() {
+    // The 100 presets the keypad holds now, as a bank file; empty when it did not say.
+    QByteArray memory() {
         ::kill(pid_t(m_process.processId()), SIGUSR1);
-        return waitFor("dumped");
+        if (!waitFor("dumped")) {
+            return {};
+        }
+        QFile file(m_memoryFile.filePath("memory.syx"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
 private:
@@ -78,6 +80,7 @@ private:
         return false;
     }
 
+    QTemporaryDir m_memoryFile;
     QProcess m_process;
     bool m_ready = false;
 };
@@ -142,11 +145,6 @@ PresetRecord named(int n, const std::string& name) {
     record.data[0] = 0xC0;
     record.data[1] = std::uint8_t(n);
     return record;
-}
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QString writeAll(const QString& path, const Bytes& data) {
@@ -318,8 +316,7 @@ private slots:
     }
 
     void onePresetWithAcknowledgement() {
-        const QString dump = m_dir.filePath("one-dump.syx");
-        Simulator keypad("Keypad D", {}, dump);
+        Simulator keypad("Keypad D", {});
         QVERIFY(keypad.ready());
         PortSession session("Keypad D");
         MidiPortLayer& ports = session.ports;
@@ -334,16 +331,14 @@ private slots:
         QCOMPARE(ports.downloadPresetFile(file.toStdString()), TransferResult::Acknowledged);
         QVERIFY(timer.elapsed() >= 100);
         ports.sendPostDownloadPreset(6);
-        QVERIFY(keypad.dump());
-        const QByteArray memory = readAll(dump);
+        const QByteArray memory = keypad.memory();
         QCOMPARE(memory.size(), 15300);
         QCOMPARE(memory.mid(6 * 153, 153),
                  QByteArray(reinterpret_cast<const char*>(message.data()), 153));
     }
 
     void wholeBankWithAcknowledgements() {
-        const QString dump = m_dir.filePath("bank-dump.syx");
-        Simulator keypad("Keypad E", {}, dump);
+        Simulator keypad("Keypad E", {});
         QVERIFY(keypad.ready());
         PortSession session("Keypad E");
         MidiPortLayer& ports = session.ports;
@@ -353,8 +348,7 @@ private slots:
         for (int i = 0; i < 100; ++i) {
             QCOMPARE(ports.sendBankPreset(i), TransferResult::Acknowledged);
         }
-        QVERIFY(keypad.dump());
-        QVERIFY(readAll(dump) == QByteArray(reinterpret_cast<const char*>(bank.data()), 15300));
+        QVERIFY(keypad.memory() == QByteArray(reinterpret_cast<const char*>(bank.data()), 15300));
     }
 
     void acknowledgementsStopWhereTheKeypadStops() {
@@ -373,10 +367,8 @@ private slots:
     // The backend keeps its JACK connections from one message to the next; they must
     // follow the user from one keypad to another and survive a keypad that restarts.
     void messagesAlternatingBetweenTwoKeypads() {
-        const QString dumpH = m_dir.filePath("h-dump.syx");
-        const QString dumpI = m_dir.filePath("i-dump.syx");
-        Simulator h("Keypad H", {}, dumpH);
-        Simulator i("Keypad I", {}, dumpI);
+        Simulator h("Keypad H", {});
+        Simulator i("Keypad I", {});
         QVERIFY(h.ready() && i.ready());
         PortSession session("Keypad H");
         MidiPortLayer& ports = session.ports;
@@ -390,9 +382,8 @@ private slots:
             QCOMPARE(ports.sendAcknowledged(m.data(), m.size(), kPresetAckPosition),
                      TransferResult::Acknowledged);
         }
-        QVERIFY(h.dump() && i.dump());
-        const QByteArray memoryH = readAll(dumpH);
-        const QByteArray memoryI = readAll(dumpI);
+        const QByteArray memoryH = h.memory();
+        const QByteArray memoryI = i.memory();
         for (int n = 1; n <= 6; ++n) {
             const QByteArray& mine = n % 2 ? memoryH : memoryI;
             const QByteArray& other = n % 2 ? memoryI : memoryH;
@@ -541,8 +532,7 @@ private slots:
     }
 
     void downloadAllOfANonDefaultBank() {
-        const QString dump = m_dir.filePath("download-all.syx");
-        Simulator keypad("Keypad I", {}, dump);
+        Simulator keypad("Keypad I", {});
         QVERIFY(keypad.ready());
         Editor editor("Keypad I");
         QCOMPARE(editor.main.connectionMode(), ConnectionMode::DirectMidi);
@@ -555,14 +545,14 @@ private slots:
             editor.main.findChild<QAction*>("mnuDownloadAll")->trigger();
         }
         QCOMPARE(editor.messages(), QStringList{"Download Success|Downloaded OK!"});
-        QVERIFY(keypad.dump());
         Bytes expected;
         for (int n = 1; n <= 100; ++n) {
             const PresetMessage m =
                 EncodePresetMessage(editor.preset(n), PresetIndex::fromOneBase(n));
             expected.insert(expected.end(), m.begin(), m.end());
         }
-        QVERIFY(readAll(dump) == QByteArray(reinterpret_cast<const char*>(expected.data()), 15300));
+        QVERIFY(keypad.memory() ==
+                QByteArray(reinterpret_cast<const char*>(expected.data()), 15300));
     }
 
     void downloadAllStopsAtPreset42() {
@@ -584,8 +574,7 @@ private slots:
     }
 
     void downloadCurrentToAnotherNumber() {
-        const QString dump = m_dir.filePath("current.syx");
-        Simulator keypad("Keypad K", {}, dump);
+        Simulator keypad("Keypad K", {});
         QVERIFY(keypad.ready());
         Editor editor("Keypad K");
         editor.preset(3) = named(3, "Three");
@@ -601,10 +590,9 @@ private slots:
             QVERIFY(!QFile::exists(PresetDownloads::temporaryFile()));
         }
         QCOMPARE(editor.messages(), QStringList{"Download Success|Downloaded OK!"});
-        QVERIFY(keypad.dump());
         const PresetMessage sent =
             EncodePresetMessage(editor.preset(3), PresetIndex::fromOneBase(7));
-        QCOMPARE(readAll(dump).mid(6 * 153, 153),
+        QCOMPARE(keypad.memory().mid(6 * 153, 153),
                  QByteArray(reinterpret_cast<const char*>(sent.data()), 153));
     }
 
@@ -648,8 +636,7 @@ private slots:
     }
 
     void commandLineLibrarian() {
-        const QString dump = m_dir.filePath("cli-dump.syx");
-        Simulator keypad("Keypad N", {"--upgrade-mode", "--identity", "CLI Keypad"}, dump);
+        Simulator keypad("Keypad N", {"--upgrade-mode", "--identity", "CLI Keypad"});
         QVERIFY(keypad.ready());
         const auto run = [](const QStringList& args) {
             QProcess process;
@@ -673,8 +660,7 @@ private slots:
         QVERIFY2(code == 0, qPrintable(err));
         QCOMPARE(out, QStringLiteral("Downloaded OK!\n"));
         QVERIFY(err.contains("Sending preset 100/100"));
-        QVERIFY(keypad.dump());
-        QVERIFY(readAll(dump) == QByteArray(reinterpret_cast<const char*>(bank.data()), 15300));
+        QVERIFY(keypad.memory() == QByteArray(reinterpret_cast<const char*>(bank.data()), 15300));
 
         const QByteArray firmware = testing::FirmwareFile({64, 2048}, 0x13);
         const QString firmwareFile =
