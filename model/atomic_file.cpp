@@ -1,6 +1,7 @@
 // Temporary file beside the destination, renamed over it on success.
 #include "atomic_file.h"
 
+#include <cerrno>
 #include <random>
 #include <system_error>
 
@@ -71,13 +72,21 @@ AtomicFile::~AtomicFile() {
     abandon();
 }
 
+bool AtomicFile::fail(int systemError) {
+    m_failed = true;
+    if (m_error.empty()) {
+        m_error = std::generic_category().message(systemError != 0 ? systemError : EIO);
+    }
+    return false;
+}
+
 bool AtomicFile::open() {
     abandon();
     m_failed = false;
+    m_error.clear();
     std::error_code error;
     if (std::filesystem::is_directory(m_destination, error)) {
-        m_failed = true;
-        return false;
+        return fail(EISDIR);
     }
     for (int attempt = 0; attempt < 8 && !m_out.is_open(); ++attempt) {
         m_temporary = temporaryBeside(m_destination);
@@ -85,12 +94,12 @@ bool AtomicFile::open() {
             continue;
         }
         m_out.clear();
+        errno = 0;
         m_out.open(m_temporary, std::ios::binary | std::ios::trunc);
     }
     if (!m_out.is_open()) {
         m_temporary.clear();
-        m_failed = true;
-        return false;
+        return fail(errno);
     }
     return true;
 }
@@ -99,23 +108,25 @@ bool AtomicFile::write(const std::uint8_t* data, std::size_t size) {
     if (!m_out.is_open() || m_failed) {
         return false;
     }
+    errno = 0;
     m_out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    m_failed = !m_out;
-    return !m_failed;
+    return m_out ? true : fail(errno);
 }
 
 bool AtomicFile::commit() {
     if (!m_out.is_open() || m_failed) {
         abandon();
-        return false;
+        return m_failed ? false : fail(EBADF);
     }
+    errno = 0;
     m_out.close();
     std::error_code error;
     // The bytes reach the disk before the name does: a crash right after the rename must
     // not leave an empty file where a good one stood.
     if (!m_out || !flushToDisk(m_temporary)) {
+        const int systemError = errno;
         abandon();
-        return false;
+        return fail(systemError);
     }
     // A replaced file keeps its permissions.
     const auto existing = std::filesystem::status(m_destination, error);
@@ -126,7 +137,7 @@ bool AtomicFile::commit() {
     std::filesystem::rename(m_temporary, m_destination, error);
     if (error) {
         abandon();
-        return false;
+        return fail(error.value());
     }
     m_temporary.clear();
     flushFolder(m_destination.parent_path());

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 namespace tarnwick {
 
@@ -25,12 +26,17 @@ public:
     bool commit();
     // Drops the temporary file; the destination is untouched.
     void abandon();
+    // The system's reason for the first failure ("Permission denied", ...).
+    const std::string& error() const { return m_error; }
 
 private:
     std::filesystem::path m_destination;
     std::filesystem::path m_temporary;
     std::ofstream m_out;
     bool m_failed = false;
+    std::string m_error;
+
+    bool fail(int systemError); // records the reason; false
 };
 
 } // namespace tarnwick

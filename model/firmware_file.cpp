@@ -24,6 +24,11 @@ FirmwareReadResult ReadFirmwareFile(const std::filesystem::path& path, FirmwareI
     if (!file.is_open()) {
         return FirmwareReadResult::CannotOpen;
     }
+    return ReadFirmware(file, image);
+}
+
+FirmwareReadResult ReadFirmware(std::istream& file, FirmwareImage& image) {
+    FreeFirmware(image);
     try {
         image.emplace_back();
     } catch (const std::bad_alloc&) {
@@ -35,7 +40,7 @@ FirmwareReadResult ReadFirmwareFile(const std::filesystem::path& path, FirmwareI
     };
     for (;;) {
         const auto next = file.get();
-        if (next == std::ifstream::traits_type::eof()) {
+        if (next == std::istream::traits_type::eof()) {
             if (file.bad()) {
                 // Never go on with a byte that was not read.
                 FreeFirmware(image);

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,8 @@ enum class FirmwareReadResult {
 
 // Reads `path` into `image` (emptied first; left empty on failure).
 FirmwareReadResult ReadFirmwareFile(const std::filesystem::path& path, FirmwareImage& image);
+// The same from a stream already open.
+FirmwareReadResult ReadFirmware(std::istream& in, FirmwareImage& image);
 void FreeFirmware(FirmwareImage& image);
 
 } // namespace tarnwick

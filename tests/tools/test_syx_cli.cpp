@@ -6,7 +6,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QtTest>
+
+#include <sstream>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tarnwick;
 
@@ -16,18 +22,18 @@ struct Run {
     int exitCode = -1;
     QString out;
     QString err;
+    QByteArray bytes; // standard output as written
 };
 
-Run syx(const QStringList& args, const QString& workingDirectory = {}) {
+Run syx(const QStringList& args, const QByteArray& standardInput = {}) {
     QProcess process;
-    if (!workingDirectory.isEmpty()) {
-        process.setWorkingDirectory(workingDirectory);
-    }
     process.start(QStringLiteral(TARNWICK_SYX), args);
+    process.write(standardInput);
+    process.closeWriteChannel();
     process.waitForFinished(60000);
+    const QByteArray out = process.readAllStandardOutput();
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+            QString::fromUtf8(out), QString::fromUtf8(process.readAllStandardError()), out};
 }
 
 QByteArray messageBytes(const PresetRecord& record, int number) {
@@ -49,8 +55,8 @@ QByteArray editedBank() {
     PresetBank bank;
     for (int n = 1; n <= 100; ++n) {
         PresetRecord& r = bank[PresetIndex::fromOneBase(n)];
-        SetPresetName(r, (n % 7 == 0 ? "Caf\xE9 " : "Stage ") + std::to_string(n) +
-                             std::string(13, ' '));
+        SetPresetName(r,
+                      (n % 7 == 0 ? "Cafe " : "Stage ") + std::to_string(n) + std::string(13, ' '));
         r.channel(1 + n % 16)[SlotKind::Program] = std::uint8_t(n % 128);
         r.channel(2)[SlotKind::Msb] = std::uint8_t(n % 100);
         r.data[0] = 0xB0;
@@ -139,74 +145,153 @@ private slots:
                  qPrintable(calls.join('\n')));
     }
 
-    void checkReportsTheFirstFailure_data() {
+    // Every kind of damage, what the decoder refuses and what it lets through, in every
+    // file given.
+    void checkReportsEveryProblem_data() {
         QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("error"); // empty: valid
+        QTest::addColumn<QStringList>("errors"); // empty: valid
         QByteArray bank = defaultBank();
-        QTest::newRow("default bank") << bank << QString();
+        QTest::newRow("default bank") << bank << QStringList();
+        QTest::newRow("one preset") << bank.left(153) << QStringList();
         QByteArray third = bank;
         third[2 * 153 + 1] = 0x41;
         QTest::newRow("third message, manufacturer")
-            << third << "message 3 at byte 306: Manufacturer ID not 0x7D.";
+            << third << QStringList{"message 3 at byte 306: Manufacturer ID not 0x7D."};
         QByteArray device = bank;
         device[2] = 0x21;
-        QTest::newRow("device")
-            << device << "message 1 at byte 0: Device ID not 0x22. Wrong file type selected?";
+        QTest::newRow("device") << device
+                                << QStringList{"message 1 at byte 0: Device ID not 0x22. Wrong "
+                                               "file type selected?"};
         QByteArray command = bank;
         command[153 + 3] = 0x25;
-        QTest::newRow("command") << command << "message 2 at byte 153: Invalid command byte.";
+        QTest::newRow("command") << command
+                                 << QStringList{"message 2 at byte 153: Invalid command byte."};
         QByteArray number = bank;
         number[4] = 0x64;
         QTest::newRow("preset number")
-            << number << "message 1 at byte 0: Preset # beyond 100 (0x63).";
+            << number << QStringList{"message 1 at byte 0: Preset # beyond 100 (0x63)."};
         QTest::newRow("cut short")
-            << bank.left(153 * 5 + 100) << "message 6 at byte 765: Unexpected End-of-File.";
-        QTest::newRow("empty file")
-            << QByteArray() << "message 1 at byte 0: File does not start with 0xF0.";
-        QTest::newRow("one preset") << bank.left(153) << QString();
+            << bank.left(153 * 5 + 100)
+            << QStringList{"message 6 at byte 765: 865 bytes are no whole number of 153-byte "
+                           "messages",
+                           "message 6 at byte 765: Unexpected End-of-File."};
+        QByteArray high = bank;
+        high[153 + 20] = char(0x99);
+        QTest::newRow("a data byte of 0x99")
+            << high << QStringList{"message 2 at byte 173: byte 99 is no data byte (0x80 or more)"};
+        QByteArray noEnd = bank;
+        noEnd[15299] = 0;
+        QTest::newRow("last F7 made 00")
+            << noEnd
+            << QStringList{"message 100 at byte 15299: does not end with F7 at its 153rd byte"};
+        QByteArray twice = bank;
+        twice[153 + 4] = 0;
+        QTest::newRow("preset 1 twice")
+            << twice
+            << QStringList{"message 2 at byte 157: preset 1 stands in this file more than once"};
     }
-    void checkReportsTheFirstFailure() {
+    void checkReportsEveryProblem() {
         QFETCH(QByteArray, file);
-        QFETCH(QString, error);
+        QFETCH(QStringList, errors);
+        // The damaged file between two good ones: all three are looked at.
+        const QString good = m_dir.write("good.syx", defaultBank());
         const QString path = m_dir.write("check.syx", file);
-        const Run run = syx({"check", path});
-        if (error.isEmpty()) {
-            QCOMPARE(run.exitCode, 0);
-            QVERIFY(run.out.contains("all valid"));
-        } else {
-            QCOMPARE(run.exitCode, 1);
-            QCOMPARE(run.err, path + ": " + error + "\n");
+        const Run run = syx({"check", good, path, good});
+        QCOMPARE(run.exitCode, errors.isEmpty() ? 0 : 1);
+        QCOMPARE(run.out.count("all valid"), errors.isEmpty() ? 3 : 2);
+        QStringList expected;
+        for (const QString& error : errors) {
+            expected << "tarnwick-syx: " + path + ": " + error;
         }
+        QCOMPARE(run.err.split('\n', Qt::SkipEmptyParts), expected);
     }
 
-    void missingFileIsBadInput() {
-        const Run run = syx({"check", m_dir.filePath("none.syx")});
-        QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.err, m_dir.filePath("none.syx") + ": cannot read the file\n");
+    // Whatever it is given, every command says what is wrong on one line and exits with 1.
+    void badInputs_data() {
+        QTest::addColumn<QString>("kind");
+        for (const char* kind : {"folder", "missing", "empty", "pipe", "2 MiB", "unreadable"}) {
+            QTest::newRow(kind) << kind;
+        }
+    }
+    void badInputs() {
+        QFETCH(QString, kind);
+        QString path = m_dir.filePath("input");
+        QString reason;
+        if (kind == "folder") {
+            QVERIFY(QDir().mkpath(path));
+            reason = "Is a directory";
+        } else if (kind == "missing") {
+            reason = "No such file or directory";
+        } else if (kind == "empty") {
+            m_dir.write("input", QByteArray());
+            reason = "the file is empty";
+        } else if (kind == "pipe") {
+            QCOMPARE(::mkfifo(path.toLocal8Bit().constData(), 0600), 0);
+            reason = "not a regular file (a pipe or a device)";
+        } else if (kind == "2 MiB") {
+            QByteArray noise(2 << 20, 0);
+            for (char& c : noise) {
+                c = char(QRandomGenerator::global()->bounded(256));
+            }
+            m_dir.write("input", noise);
+            reason = "larger than 1 MiB: no preset or firmware file is";
+        } else if (::geteuid() == 0) {
+            path = "/proc/self/mem"; // no file permission keeps root out; this cannot be read
+            reason = "Input/output error";
+        } else {
+            m_dir.write("input", defaultBank());
+            QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
+            reason = "Permission denied";
+        }
+        const QString out = m_dir.filePath("out");
+        const QList<QStringList> commands{{"show", path},
+                                          {"check", path},
+                                          {"export", path},
+                                          {"import", path, "-o", out},
+                                          {"diff", path, path},
+                                          {"split", path, m_dir.filePath("parts")},
+                                          {"join", path, "-o", out},
+                                          {"send", "-p", "any", path},
+                                          {"firmware", "-p", "any", path}};
+        for (const QStringList& command : commands) {
+            const Run run = syx(command);
+            QVERIFY2(run.exitCode == 1,
+                     qPrintable(command.join(' ') + " gave " + QString::number(run.exitCode)));
+            QCOMPARE(run.err, "tarnwick-syx: " + path + ": " + reason + "\n");
+        }
+        QVERIFY(!QFile::exists(out));
     }
 
     void jsonRoundTrips_data() {
         QTest::addColumn<QByteArray>("file");
-        QTest::newRow("default bank") << defaultBank();
-        QTest::newRow("edited bank") << editedBank();
-        QTest::newRow("one preset") << editedBank().mid(153 * 49, 153);
+        QTest::addColumn<QString>("version");
+        for (const char* version : {"2", "1"}) {
+            QTest::addRow("default bank, version %s", version) << defaultBank() << version;
+            QTest::addRow("edited bank, version %s", version) << editedBank() << version;
+            QTest::addRow("one preset, version %s", version)
+                << editedBank().mid(153 * 49, 153) << version;
+        }
     }
     void jsonRoundTrips() {
         QFETCH(QByteArray, file);
+        QFETCH(QString, version);
         const QString syxPath = m_dir.write("trip.syx", file);
         const QString json = m_dir.filePath("trip.json");
         const QString back = m_dir.filePath("back.syx");
-        QCOMPARE(syx({"export", syxPath, "-o", json}).exitCode, 0);
+        QCOMPARE(syx({"export", syxPath, "-o", json, "--format-version", version}).exitCode, 0);
         QCOMPARE(syx({"import", json, "-o", back}).exitCode, 0);
         QCOMPARE(read(back), file);
-        // Standard output carries the same text.
-        QCOMPARE(syx({"export", syxPath}).out.toUtf8(), read(json));
+        // Standard output carries the same text, and "-" is standard input.
+        QCOMPARE(syx({"export", "-", "-o", "-", "--format-version", version}, file).out.toUtf8(),
+                 read(json));
+        QCOMPARE(syx({"import", "-", "-o", "-"}, read(json)).bytes, file);
     }
 
-    void jsonFields() {
+    void jsonFieldsVersion1() {
         const QString path = m_dir.write("edited.syx", editedBank());
         const QJsonObject doc =
-            QJsonDocument::fromJson(syx({"export", path}).out.toUtf8()).object();
+            QJsonDocument::fromJson(syx({"export", path, "--format-version", "1"}).out.toUtf8())
+                .object();
         QCOMPARE(doc["format"].toString(), QStringLiteral("tarnwick-presets"));
         QCOMPARE(doc["version"].toInt(), 1);
         const QJsonArray presets = doc["presets"].toArray();
@@ -221,88 +306,118 @@ private slots:
         const QJsonObject p60 = presets[59].toObject();
         QCOMPARE(p60["placementBits"].toInt(), 0xA4 >> 1);
         QCOMPARE(p60["dataTail"].toString(), QString());
-        QCOMPARE(presets[6].toObject()["name"].toString(), QStringLiteral("Caf\u00e9 7       "));
+        QCOMPARE(presets[6].toObject()["name"].toString(), QStringLiteral("Cafe 7       "));
         const QJsonObject channel = presets[0].toObject()["channels"].toArray()[1].toObject();
         QCOMPARE(channel["channel"].toInt(), 2);
         QCOMPARE(channel["program"].toObject()["enabled"].toBool(), true);
         QCOMPARE(channel["program"].toObject()["value"].toInt(), 2);
         QCOMPARE(channel["bankMsb"].toObject()["value"].toInt(), 1);
-        QVERIFY(syx({"export", path}).out.contains("\\u00e9"));
+    }
+
+    // Version 2: short enough to read, a changed field is a changed line.
+    void jsonVersion2IsCompact() {
+        const QString path = m_dir.write("edited.syx", editedBank());
+        const QString text = syx({"export", path}).out;
+        const QStringList lines = text.split('\n');
+        QVERIFY(lines.contains(QStringLiteral("  \"version\": 2,")));
+        const QString defaults = syx({"export", m_dir.write("default.syx", defaultBank())}).out;
+        QVERIFY2(defaults.count('\n') < 1000, qPrintable(QString::number(defaults.count('\n'))));
+        QVERIFY(!defaults.contains("enabled") && !defaults.contains("reserved"));
+        // Preset 2: channel 3's program on, channel 2's bank select MSB on.
+        QVERIFY(lines.contains(QStringLiteral("        \"2\": {\"bankMsb\": 2},")));
+        QVERIFY(lines.contains(QStringLiteral("        \"3\": {\"program\": 3}")));
+        QVERIFY(lines.contains(
+            QStringLiteral("      \"dataTail\": \"FF 12 FF FF FF FF FF FF FF FF FF FF "
+                           "FF\",")));
+        QVERIFY(lines.contains(QStringLiteral("      \"placementBits\": 82,")));
+        QVERIFY(lines.contains(QStringLiteral("      \"reservedA\": 9,")));
+        // One value changed in the bank is one line changed in its JSON form.
+        QByteArray one = editedBank();
+        std::istringstream in(one.mid(41 * 153, 153).toStdString());
+        PresetRecord r = *DecodePresetMessage(in).record;
+        r.channel(2)[SlotKind::Msb] = 99;
+        one.replace(41 * 153, 153, messageBytes(r, 42));
+        const QStringList otherLines = syx({"export", m_dir.write("one.syx", one)}).out.split('\n');
+        QCOMPARE(otherLines.size(), lines.size());
+        int different = 0;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            different += lines[i] != otherLines[i] ? 1 : 0;
+        }
+        QCOMPARE(different, 1);
     }
 
     void importNamesTheFirstBadField_data() {
-        QTest::addColumn<QString>("key");   // what to change, as a dotted path
-        QTest::addColumn<QString>("value"); // new JSON value; "DELETE" removes the key
+        QTest::addColumn<QString>("version"); // of the JSON form changed
+        QTest::addColumn<QString>("key");     // what to change, as a dotted path
+        QTest::addColumn<QString>("value");   // new JSON value; "DELETE" removes the key
         QTest::addColumn<QString>("error");
-        QTest::newRow("format") << "format"
-                                << "\"other\""
-                                << "$.format: must be \"tarnwick-presets\"";
-        QTest::newRow("version") << "version"
-                                 << "2"
-                                 << "$.version: must be a whole number from 1 to 1";
-        QTest::newRow("unknown key") << "colour"
-                                     << "1"
-                                     << "$.colour: is not a field of this format";
-        QTest::newRow("number 101") << "presets.0.number"
-                                    << "101"
-                                    << "$.presets[0].number: must be a whole number from 1 to 100";
-        QTest::newRow("missing name") << "presets.1.name"
-                                      << "DELETE"
-                                      << "$.presets[1].name: is missing";
-        QTest::newRow("short name")
-            << "presets.0.name"
-            << "\"Twelve chars\""
-            << "$.presets[0].name: must be 13 characters, each U+0000 to U+00FF";
-        QTest::newRow("wide character")
-            << "presets.0.name"
-            << "\"\\u0100bcdefghijklm\""
-            << "$.presets[0].name: must be 13 characters, each U+0000 to U+00FF";
-        QTest::newRow("program 0")
-            << "presets.2.channels.3.program.value"
-            << "0"
-            << "$.presets[2].channels[3].program.value: must be a whole number from 1 to 128";
-        QTest::newRow("MSB 128")
-            << "presets.2.channels.0.bankMsb.value"
-            << "128"
-            << "$.presets[2].channels[0].bankMsb.value: must be a whole number from 0 to 127";
-        QTest::newRow("enabled not a switch")
-            << "presets.2.channels.0.bankLsb.enabled"
-            << "1"
-            << "$.presets[2].channels[0].bankLsb.enabled: must be true or false";
-        QTest::newRow("channel out of place")
-            << "presets.0.channels.4.channel"
-            << "6"
-            << "$.presets[0].channels[4].channel: must be a whole number from 5 to 5";
-        QTest::newRow("FF in the data")
-            << "presets.0.data"
-            << "\"90 FF\""
-            << "$.presets[0].data: must be up to 16 hex pairs from 00 to FE, single blanks between";
-        QTest::newRow("data not hex")
-            << "presets.0.data"
-            << "\"9 3C\""
-            << "$.presets[0].data: must be up to 16 hex pairs from 00 to FE, single blanks between";
-        QTest::newRow("tail too short") << "presets.0.dataTail"
-                                        << "\"FF 12\""
-                                        << "$.presets[0].dataTail: must be empty, or the bytes "
-                                           "from the end marker FF to the 16th as hex pairs";
-        QTest::newRow("placement") << "presets.0.placement"
-                                   << "\"Middle\""
-                                   << "$.presets[0].placement: must be \"Pre\" or \"Post\"";
-        QTest::newRow("placement bits")
-            << "presets.0.placementBits"
-            << "128"
-            << "$.presets[0].placementBits: must be a whole number from 0 to 127";
-        QTest::newRow("reserved byte")
-            << "presets.0.reservedB"
-            << "256"
-            << "$.presets[0].reservedB: must be a whole number from 0 to 255";
+        struct Row {
+            const char* tag;
+            const char* version;
+            const char* key;
+            const char* value;
+            const char* error;
+        };
+        static const Row rows[] = {
+            {"format", "1", "format", "\"other\"", "$.format: must be \"tarnwick-presets\""},
+            {"version", "1", "version", "3", "$.version: must be a whole number from 1 to 2"},
+            {"unknown key", "1", "colour", "1", "$.colour: is not a field of this format"},
+            {"number 101", "1", "presets.0.number", "101",
+             "$.presets[0].number: must be a whole number from 1 to 100"},
+            {"missing name", "1", "presets.1.name", "DELETE", "$.presets[1].name: is missing"},
+            {"long name", "1", "presets.0.name", "\"Fourteen chars\"",
+             "$.presets[0].name: must be at most 13 printable ASCII characters, as the editor "
+             "takes"},
+            {"wide character", "1", "presets.0.name", "\"\\u00e9bc\"",
+             "$.presets[0].name: must be at most 13 printable ASCII characters, as the editor "
+             "takes"},
+            {"control character", "1", "presets.0.name", "\"Tab\\there\"",
+             "$.presets[0].name: must be at most 13 printable ASCII characters, as the editor "
+             "takes"},
+            {"program 0", "1", "presets.2.channels.3.program.value", "0",
+             "$.presets[2].channels[3].program.value: must be a whole number from 1 to 128"},
+            {"MSB 128", "1", "presets.2.channels.0.bankMsb.value", "128",
+             "$.presets[2].channels[0].bankMsb.value: must be a whole number from 0 to 127"},
+            {"enabled not a switch", "1", "presets.2.channels.0.bankLsb.enabled", "1",
+             "$.presets[2].channels[0].bankLsb.enabled: must be true or false"},
+            {"channel out of place", "1", "presets.0.channels.4.channel", "6",
+             "$.presets[0].channels[4].channel: must be a whole number from 5 to 5"},
+            {"FF in the data", "1", "presets.0.data", "\"90 FF\"",
+             "$.presets[0].data: must be up to 16 hex pairs from 00 to FE, single blanks between"},
+            {"data not hex", "1", "presets.0.data", "\"9 3C\"",
+             "$.presets[0].data: must be up to 16 hex pairs from 00 to FE, single blanks between"},
+            {"tail too short", "1", "presets.0.dataTail", "\"FF 12\"",
+             "$.presets[0].dataTail: must be empty, or the bytes from the end marker FF to the "
+             "16th as hex pairs"},
+            {"placement", "1", "presets.0.placement", "\"Middle\"",
+             "$.presets[0].placement: must be \"Pre\" or \"Post\""},
+            {"placement bits", "1", "presets.0.placementBits", "128",
+             "$.presets[0].placementBits: must be a whole number from 0 to 127"},
+            {"reserved byte", "1", "presets.0.reservedB", "256",
+             "$.presets[0].reservedB: must be a whole number from 0 to 255"},
+            {"version 2: channel 17", "2", "presets.0.channels.17", "{\"program\": 1}",
+             "$.presets[0].channels.17: is no channel: channels are \"1\" to \"16\""},
+            {"version 2: program 0", "2", "presets.0.channels.1", "{\"program\": 0}",
+             "$.presets[0].channels.1.program: must be a whole number from 1 to 128"},
+            {"version 2: unknown value", "2", "presets.0.channels.1", "{\"volume\": 3}",
+             "$.presets[0].channels.1.volume: is not a field of this format"},
+            {"version 2: reserved byte", "2", "presets.1.reservedA", "300",
+             "$.presets[1].reservedA: must be a whole number from 0 to 255"},
+            {"version 2: missing placement", "2", "presets.1.placement", "DELETE",
+             "$.presets[1].placement: is missing"},
+        };
+        for (const Row& row : rows) {
+            QTest::newRow(row.tag) << row.version << row.key << row.value << row.error;
+        }
     }
     void importNamesTheFirstBadField() {
+        QFETCH(QString, version);
         QFETCH(QString, key);
         QFETCH(QString, value);
         QFETCH(QString, error);
         const QString syxPath = m_dir.write("good.syx", defaultBank().left(153 * 3));
-        QJsonDocument doc = QJsonDocument::fromJson(syx({"export", syxPath}).out.toUtf8());
+        QJsonDocument doc = QJsonDocument::fromJson(
+            syx({"export", syxPath, "--format-version", version}).out.toUtf8());
         // Walk to the field and change it.
         const QStringList parts = key.split('.');
         std::function<QJsonValue(QJsonValue, int)> edit = [&](QJsonValue node,
@@ -328,10 +443,73 @@ private slots:
         doc = QJsonDocument(edit(doc.object(), 0).toObject());
         const QString json = m_dir.write("bad.json", doc.toJson());
         const QString out = m_dir.filePath("never.syx");
-        const Run run = syx({"import", json, "-o", out});
+        const Run run = syx({"import", json, "-o", out, "--partial"});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.err, "tarnwick-syx: " + json + ": " + error + "\n");
         QVERIFY(!QFile::exists(out));
+    }
+
+    // What the editor would never write is refused; a short name is padded, as the editor does.
+    void importTakesWhatTheEditorTakes_data() {
+        QTest::addColumn<QList<int>>("numbers"); // of the presets in the JSON file
+        QTest::addColumn<bool>("partial");
+        QTest::addColumn<QString>("error"); // empty: imported
+        QTest::newRow("one preset") << QList<int>{7} << false << QString();
+        QTest::newRow("the same number twice")
+            << QList<int>{5, 9, 5} << true << "preset 5 stands more than once";
+        QTest::newRow("three presets")
+            << QList<int>{9, 2, 5} << false
+            << "holds 3 presets; a preset file holds 1 or 100 (--partial writes just these)";
+        QTest::newRow("three presets, --partial") << QList<int>{9, 2, 5} << true << QString();
+    }
+    void importTakesWhatTheEditorTakes() {
+        QFETCH(QList<int>, numbers);
+        QFETCH(bool, partial);
+        QFETCH(QString, error);
+        QJsonArray presets;
+        for (int number : numbers) {
+            presets.append(
+                QJsonObject{{"number", number},
+                            {"name", "Strings Pad"},
+                            {"placement", "Pre"},
+                            {"data", ""},
+                            {"channels", QJsonObject{{"1", QJsonObject{{"program", 49}}}}}});
+        }
+        const QString json =
+            m_dir.write("hand.json", QJsonDocument(QJsonObject{{"format", "tarnwick-presets"},
+                                                               {"version", 2},
+                                                               {"presets", presets}})
+                                         .toJson());
+        const QString out = m_dir.filePath("hand.syx");
+        QStringList args{"import", json, "-o", out};
+        if (partial) {
+            args << "--partial";
+        }
+        const Run run = syx(args);
+        if (!error.isEmpty()) {
+            QCOMPARE(run.exitCode, 1);
+            QCOMPARE(run.err, "tarnwick-syx: " + json + ": " + error + "\n");
+            QVERIFY(!QFile::exists(out));
+            return;
+        }
+        QCOMPARE(run.exitCode, 0);
+        QList<int> sorted = numbers;
+        std::sort(sorted.begin(), sorted.end());
+        QByteArray expected;
+        for (int number : sorted) {
+            PresetRecord r = DefaultPresetRecord();
+            SetPresetName(r, "Strings Pad  ");
+            for (int c = 1; c <= kChannelCount; ++c) {
+                for (SlotKind k : kSlotKinds) {
+                    r.channel(c)[k] = kSlotDisabled;
+                }
+            }
+            r.channel(1)[SlotKind::Program] = 48;
+            r.data.fill(kMidiDataEnd);
+            r.placement = 0;
+            expected += messageBytes(r, number);
+        }
+        QCOMPARE(read(out), expected);
     }
 
     void importOfSomethingElse() {
@@ -366,6 +544,16 @@ private slots:
         QVERIFY(partial.out.contains("preset 2: only in the first file\n"));
     }
 
+    void showOfATruncatedBank() {
+        const QString path = m_dir.write("cut.syx", defaultBank().left(153 * 2 + 40));
+        const Run run = syx({"show", path});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(run.out.startsWith(path + ": 2 presets\nPreset 1  "));
+        QVERIFY(run.out.contains("Preset 2  "));
+        QCOMPARE(run.err,
+                 "tarnwick-syx: " + path + ": message 3 at byte 306: Unexpected End-of-File.\n");
+    }
+
     void showListsEachPreset() {
         PresetRecord r = NewBankPreset(PresetIndex::fromOneBase(9));
         SetPresetName(r, "Piano");
@@ -390,7 +578,7 @@ private slots:
         const QStringList files = QDir(parts).entryList(QDir::Files, QDir::Name);
         QCOMPARE(files.size(), 100);
         QCOMPARE(files.first(), QStringLiteral("001 Stage 1.syx"));
-        QVERIFY(files.contains(QStringLiteral("007 Caf_ 7.syx")));
+        QVERIFY(files.contains(QStringLiteral("007 Cafe 7.syx")));
         QCOMPARE(read(parts + "/041 Stage 41.syx"), editedBank().mid(40 * 153, 153));
         QStringList args{"join"};
         for (auto it = files.rbegin(); it != files.rend(); ++it) {
@@ -404,6 +592,13 @@ private slots:
                                m_dir.filePath("twice.syx")});
         QCOMPARE(twice.exitCode, 1);
         QVERIFY(twice.err.contains("preset 1 is in both"));
+
+        // A second split into the same folder replaces nothing unless told to.
+        const Run again = syx({"split", bank, parts});
+        QCOMPARE(again.exitCode, 1);
+        QCOMPARE(again.err,
+                 "tarnwick-syx: " + parts + "/001 Stage 1.syx: exists (--force replaces it)\n");
+        QCOMPARE(syx({"split", bank, parts, "--force"}).exitCode, 0);
     }
 
     void usageAndHelp_data() {
@@ -415,6 +610,8 @@ private slots:
         QTest::newRow("import without output") << QStringList{"import", "x.json"} << 2;
         QTest::newRow("help") << QStringList{"--help"} << 0;
         QTest::newRow("command help") << QStringList{"send", "--help"} << 0;
+        QTest::newRow("version") << QStringList{"--version"} << 0;
+        QTest::newRow("no port anywhere") << QStringList{"identify"} << 2;
     }
     void usageAndHelp() {
         QFETCH(QStringList, args);
@@ -422,10 +619,31 @@ private slots:
         const Run run = syx(args);
         QCOMPARE(run.exitCode, exitCode);
         if (exitCode == 0) {
-            QVERIFY(run.out.contains("Usage:"));
+            QVERIFY(run.out.contains("Usage:") || run.out == "tarnwick-syx 2.79\n");
         } else {
             QCOMPARE(run.err.count('\n'), 1);
+            QVERIFY(run.err.startsWith("tarnwick-syx: "));
         }
+    }
+
+    void helpEndsWithExitCodesAndExamples() {
+        const Run run = syx({"--help"});
+        QVERIFY(run.out.contains("Exit codes: 0 done; 1 bad input"));
+        QVERIFY(run.out.trimmed().endsWith("tarnwick-syx send -p twk-5 -v MyBank.syx"));
+        QCOMPARE(syx({"frobnicate"}).err,
+                 QStringLiteral("tarnwick-syx: unknown command 'frobnicate' (see tarnwick-syx "
+                                "--help)\n"));
+    }
+
+    void standardOutput() {
+        const Run bank = syx({"new-bank", "-o", "-"});
+        QCOMPARE(bank.exitCode, 0);
+        QCOMPARE(bank.bytes, defaultBank());
+        const Run cannot = syx({"new-bank", "-o", "/proc/nope.syx"});
+        QCOMPARE(cannot.exitCode, 1);
+        QVERIFY2(cannot.err.startsWith("tarnwick-syx: cannot write /proc/nope.syx: ") &&
+                     cannot.err.size() > 45,
+                 qPrintable(cannot.err));
     }
 };
 

@@ -1,24 +1,40 @@
 // tarnwick-syx: the editor's librarian functions on the command line. Inspects, checks,
 // converts, compares, splits and joins .syx preset files, and sends presets or firmware
 // to the keypad, with the editor's own decoder, encoder, port layer and message texts.
-#include "atomic_file.h"
+// Every error is one line on standard error, "tarnwick-syx: " first; nothing it is given
+// makes it abort.
 #include "clock.h"
 #include "firmware_file.h"
 #include "firmware_sender.h"
+#include "hex.h"
+#include "midi_tracer.h"
 #include "port_layer.h"
 #include "preset_json.h"
 #include "preset_text.h"
 #include "rtmidi_backend.h"
 #include "syx_file.h"
+#include "version.h"
 
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <map>
+#include <memory>
+#include <optional>
+#include <sstream>
+
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -27,32 +43,52 @@ namespace fs = std::filesystem;
 
 constexpr int kOk = 0;
 constexpr int kBad = 1;
+constexpr int kUsage = 2;
 
 int fail(const std::string& text) {
     std::cerr << "tarnwick-syx: " << text << '\n';
     return kBad;
 }
 
-// Reads a file or says, in the `check` form, where it goes wrong.
-bool load(const std::string& path, std::vector<SyxMessage>& messages) {
-    SyxError error;
-    if (ReadSyxFile(path, messages, error)) {
-        return true;
-    }
-    if (error.message == 0) {
-        std::cerr << path << ": " << error.text << '\n';
-    } else {
-        std::cerr << path << ": message " << error.message << " at byte " << error.offset << ": "
-                  << error.text << '\n';
-    }
-    return false;
+int usageError(const std::string& text) {
+    std::cerr << "tarnwick-syx: " << text << " (see tarnwick-syx --help)\n";
+    return kUsage;
 }
 
-bool writeText(const std::string& path, const std::string& text) {
-    AtomicFile file(path);
-    return file.open() &&
-           file.write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()) &&
-           file.commit();
+void report(const std::string& path, const SyxError& error) {
+    fail(path + ": message " + std::to_string(error.message) + " at byte " +
+         std::to_string(error.offset) + ": " + error.text);
+}
+
+// Reads a whole input, saying why when it cannot.
+std::optional<std::string> input(const std::string& path) {
+    std::string content;
+    std::string reason;
+    if (!ReadInput(path, content, reason)) {
+        fail(path + ": " + reason);
+        return std::nullopt;
+    }
+    return content;
+}
+
+// Reads and decodes a preset file; the messages before a failure stay in `messages`.
+bool load(const std::string& path, std::vector<SyxMessage>& messages) {
+    messages.clear();
+    const auto content = input(path);
+    if (!content) {
+        return false;
+    }
+    SyxError error;
+    if (!DecodeSyx(*content, messages, error)) {
+        report(path, error);
+        return false;
+    }
+    return true;
+}
+
+int output(const std::string& path, const std::string& bytes) {
+    std::string reason;
+    return WriteOutput(path, bytes, reason) ? kOk : fail("cannot write " + path + ": " + reason);
 }
 
 std::string fileNameFor(const SyxMessage& message) {
@@ -71,34 +107,67 @@ std::string fileNameFor(const SyxMessage& message) {
     return std::string(number) + (name.empty() ? "" : " " + name) + ".syx";
 }
 
-// The MIDI commands share this: the interface list and the one named on the command line.
+std::string lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return text;
+}
+
+// The MIDI commands share this: the interface list, the one the user named, and with
+// --verbose every message on the wire.
 class Keypad {
 public:
-    Keypad() : m_ports(m_backend, m_clock) { m_ports.refreshInterfaces(); }
+    explicit Keypad(bool verbose)
+        : m_tracer(m_backend, verbose ? &std::cerr : nullptr), m_ports(m_tracer, m_clock) {
+        m_ports.refreshInterfaces();
+    }
     MidiPortLayer& ports() { return m_ports; }
-    bool select(const std::string& name) {
-        const auto& list = m_ports.interfaceList();
-        const auto found = std::find_if(list.begin(), list.end(),
-                                        [&](const MidiPortPair& p) { return p.name == name; });
-        if (found == list.end()) {
-            return false;
+
+    // Selects the interface `wanted` names: its exact name, or the one interface whose name
+    // holds it in any letter case. Else says why: 1 none, 2 several.
+    int select(const std::string& wanted) {
+        if (wanted.empty()) {
+            return usageError("which MIDI interface? Give --port, or set TARNWICK_PORT");
         }
-        m_ports.setSelectedInterface(int(found - list.begin()));
-        return true;
+        const auto& list = m_ports.interfaceList();
+        std::vector<int> matches;
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            if (list[i].name == wanted) {
+                m_ports.setSelectedInterface(int(i));
+                return kOk;
+            }
+            if (lowered(list[i].name).find(lowered(wanted)) != std::string::npos) {
+                matches.push_back(int(i));
+            }
+        }
+        if (matches.size() == 1) {
+            m_ports.setSelectedInterface(matches.front());
+            return kOk;
+        }
+        if (matches.empty()) {
+            return fail("no MIDI interface named \"" + wanted +
+                        "\" (tarnwick-syx ports lists them): " +
+                        DownloadResultText(TransferResult::NoInterface).text);
+        }
+        std::string names;
+        for (int i : matches) {
+            names += (names.empty() ? "" : ", ") + ("\"" + list[std::size_t(i)].name + "\"");
+        }
+        return usageError("\"" + wanted + "\" matches several MIDI interfaces: " + names);
     }
 
 private:
     RtMidiBackend m_backend{"tarnwick-syx"};
+    MidiTracer m_tracer;
     SystemClock m_clock;
     MidiPortLayer m_ports;
 };
 
-int noSuchPort(const std::string& name) {
-    return fail("no MIDI interface named \"" + name + "\" (tarnwick-syx ports lists them): " +
-                DownloadResultText(TransferResult::NoInterface).text);
-}
-
+// The progress of a transfer, on a terminal only: in a pipe or a log it is noise.
 void progress(const std::string& what, std::size_t done, std::size_t total) {
+    if (!isatty(fileno(stderr))) {
+        return;
+    }
     std::cerr << '\r' << what << ' ' << done << '/' << total << std::flush;
     if (done == total) {
         std::cerr << '\n';
@@ -108,53 +177,67 @@ void progress(const std::string& what, std::size_t done, std::size_t total) {
 int show(const std::vector<std::string>& files) {
     int result = kOk;
     for (const std::string& file : files) {
-        std::vector<SyxMessage> messages;
-        if (!load(file, messages)) {
+        const auto content = input(file);
+        if (!content) {
             result = kBad;
             continue;
         }
+        std::vector<SyxMessage> messages;
+        SyxError error;
+        const bool whole = DecodeSyx(*content, messages, error);
         std::cout << file << ": " << messages.size()
                   << (messages.size() == 1 ? " preset\n" : " presets\n");
         for (const SyxMessage& message : messages) {
             std::cout << DescribePreset(message);
+        }
+        if (!whole) {
+            std::cout.flush();
+            report(file, error);
+            result = kBad;
         }
     }
     return result;
 }
 
 int check(const std::vector<std::string>& files) {
+    int result = kOk;
     for (const std::string& file : files) {
-        std::vector<SyxMessage> messages;
-        if (!load(file, messages)) {
-            return kBad;
+        const auto content = input(file);
+        if (!content) {
+            result = kBad;
+            continue;
         }
-        std::cout << file << ": " << messages.size() << " preset message"
-                  << (messages.size() == 1 ? "" : "s") << ", all valid\n";
+        const std::vector<SyxError> problems = CheckSyx(*content);
+        for (const SyxError& problem : problems) {
+            report(file, problem);
+        }
+        if (!problems.empty()) {
+            result = kBad;
+            continue;
+        }
+        const std::size_t count = content->size() / kPresetMessageSize;
+        std::cout << file << ": " << count << " preset message" << (count == 1 ? "" : "s")
+                  << ", all valid\n";
     }
-    return kOk;
+    return result;
 }
 
-int exportJson(const std::string& file, const std::string& output) {
+int exportJson(const std::string& file, const std::string& out, int version) {
     std::vector<SyxMessage> messages;
     if (!load(file, messages)) {
         return kBad;
     }
-    const std::string text = PresetsToJson(messages).dump(2, ' ', true) + "\n";
-    if (output.empty()) {
-        std::cout << text;
-        return kOk;
-    }
-    return writeText(output, text) ? kOk : fail("cannot write " + output);
+    return output(out.empty() ? "-" : out, PresetsToJsonText(messages, version));
 }
 
-int importJson(const std::string& file, const std::string& output) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        return fail(file + ": cannot read the file");
+int importJson(const std::string& file, const std::string& out, bool partial) {
+    const auto content = input(file);
+    if (!content) {
+        return kBad;
     }
     Json document;
     try {
-        document = Json::parse(in);
+        document = Json::parse(*content);
     } catch (const Json::parse_error& error) {
         return fail(file + ": not JSON: " + error.what());
     }
@@ -163,21 +246,35 @@ int importJson(const std::string& file, const std::string& output) {
     if (!PresetsFromJson(document, presets, error)) {
         return fail(file + ": " + error);
     }
-    std::vector<PresetMessage> messages;
+    std::map<int, PresetMessage> byNumber;
     for (const JsonPreset& preset : presets) {
-        messages.push_back(EncodePresetMessage(preset.record, preset.number));
+        if (!byNumber
+                 .emplace(preset.number.oneBased(),
+                          EncodePresetMessage(preset.record, preset.number))
+                 .second) {
+            return fail(file + ": preset " + std::to_string(preset.number.oneBased()) +
+                        " stands more than once");
+        }
     }
-    return WriteSyxFile(output, messages) ? kOk : fail("cannot write " + output);
+    if (!partial && presets.size() != 1 && presets.size() != std::size_t(kPresetCount)) {
+        return fail(file + ": holds " + std::to_string(presets.size()) +
+                    " presets; a preset file holds 1 or 100 (--partial writes just these)");
+    }
+    std::vector<PresetMessage> messages;
+    for (const auto& [number, message] : byNumber) {
+        messages.push_back(message);
+    }
+    return output(out, SyxBytes(messages));
 }
 
-int newBank(const std::string& output) {
+int newBank(const std::string& out) {
     const PresetBank bank;
     std::vector<PresetMessage> messages;
     for (int i = 0; i < kPresetCount; ++i) {
         const auto index = PresetIndex::fromZeroBase(i);
         messages.push_back(EncodePresetMessage(bank[index], index));
     }
-    return WriteSyxFile(output, messages) ? kOk : fail("cannot write " + output);
+    return output(out, SyxBytes(messages));
 }
 
 int diff(const std::string& first, const std::string& second) {
@@ -193,24 +290,34 @@ int diff(const std::string& first, const std::string& second) {
     return lines.empty() ? kOk : kBad;
 }
 
-int split(const std::string& bank, const std::string& directory) {
+int split(const std::string& bank, const std::string& directory, bool force) {
     std::vector<SyxMessage> messages;
     if (!load(bank, messages)) {
         return kBad;
     }
     std::error_code error;
     fs::create_directories(directory, error);
+    if (error) {
+        return fail("cannot make " + directory + ": " + error.message());
+    }
+    // Nothing is written when a file is in the way, so a refusal leaves no half of a split.
     for (const SyxMessage& message : messages) {
         const fs::path path = fs::path(directory) / fileNameFor(message);
-        if (!WriteSyxFile(path.string(), {message.raw})) {
-            return fail("cannot write " + path.string());
+        if (!force && fs::exists(path, error)) {
+            return fail(path.string() + ": exists (--force replaces it)");
+        }
+    }
+    for (const SyxMessage& message : messages) {
+        const fs::path path = fs::path(directory) / fileNameFor(message);
+        if (output(path.string(), SyxBytes({message.raw})) != kOk) {
+            return kBad;
         }
     }
     std::cout << "wrote " << messages.size() << " files to " << directory << '\n';
     return kOk;
 }
 
-int join(const std::vector<std::string>& files, const std::string& output) {
+int join(const std::vector<std::string>& files, const std::string& out) {
     std::map<int, std::pair<PresetMessage, std::string>> byNumber;
     for (const std::string& file : files) {
         std::vector<SyxMessage> messages;
@@ -230,31 +337,40 @@ int join(const std::vector<std::string>& files, const std::string& output) {
     for (const auto& [number, entry] : byNumber) {
         messages.push_back(entry.first);
     }
-    if (!WriteSyxFile(output, messages)) {
-        return fail("cannot write " + output);
+    if (output(out, SyxBytes(messages)) != kOk) {
+        return kBad;
     }
     if (messages.size() != std::size_t(kPresetCount)) {
-        std::cerr << "tarnwick-syx: note: " << output << " holds " << messages.size()
+        std::cerr << "tarnwick-syx: note: " << out << " holds " << messages.size()
                   << " presets; a bank holds 100\n";
     }
     return kOk;
 }
 
-int ports() {
-    Keypad keypad;
-    for (const MidiPortPair& pair : keypad.ports().interfaceList()) {
+int ports(bool asJson) {
+    Keypad keypad(false);
+    const auto& list = keypad.ports().interfaceList();
+    if (asJson) {
+        Json names = Json::array();
+        for (const MidiPortPair& pair : list) {
+            names.push_back({{"name", pair.name}});
+        }
+        std::cout << names.dump(2) << '\n';
+        return kOk;
+    }
+    for (const MidiPortPair& pair : list) {
         std::cout << pair.name << '\n';
     }
-    if (keypad.ports().interfaceList().empty()) {
+    if (list.empty()) {
         std::cerr << "No MIDI interfaces found\n";
     }
     return kOk;
 }
 
-int identify(const std::string& port) {
-    Keypad keypad;
-    if (!keypad.select(port)) {
-        return noSuchPort(port);
+int identify(const std::string& port, bool verbose) {
+    Keypad keypad(verbose);
+    if (const int selected = keypad.select(port); selected != kOk) {
+        return selected;
     }
     MidiPortLayer& layer = keypad.ports();
     if (!layer.openPortPair(layer.selectedInterface())) {
@@ -263,18 +379,21 @@ int identify(const std::string& port) {
     layer.probeIdentity();
     layer.closePortPair();
     const std::string identity = layer.identityText();
-    std::cout << (identity.empty() ? "(no identity reply)" : identity) << '\n';
+    if (identity.empty()) {
+        return fail("no identity reply from \"" + port + "\"");
+    }
+    std::cout << identity << '\n';
     return kOk;
 }
 
-int send(const std::string& port, const std::string& file) {
+int send(const std::string& port, const std::string& file, bool verbose) {
     std::vector<SyxMessage> messages;
     if (!load(file, messages)) {
         return kBad;
     }
-    Keypad keypad;
-    if (!keypad.select(port)) {
-        return noSuchPort(port);
+    Keypad keypad(verbose);
+    if (const int selected = keypad.select(port); selected != kOk) {
+        return selected;
     }
     MidiPortLayer& layer = keypad.ports();
     for (std::size_t i = 0; i < messages.size(); ++i) {
@@ -285,7 +404,7 @@ int send(const std::string& port, const std::string& file) {
                 ? TransferResult::NotSysEx
                 : layer.sendAcknowledged(raw.data(), raw.size(), kPresetAckPosition);
         if (result != TransferResult::Acknowledged) {
-            std::cerr << '\n';
+            progress("Sending preset", messages.size(), messages.size());
             return fail("preset " + std::to_string(messages[i].presetByte + 1) + ": " +
                         DownloadResultText(result).text);
         }
@@ -297,107 +416,161 @@ int send(const std::string& port, const std::string& file) {
     return kOk;
 }
 
-int firmware(const std::string& port, const std::string& file) {
+int firmware(const std::string& port, const std::string& file, bool verbose) {
+    const auto content = input(file);
+    if (!content) {
+        return kBad;
+    }
     FirmwareImage image;
-    const TransferResult read = FirmwareReadTransferResult(ReadFirmwareFile(file, image));
+    std::istringstream in(*content);
+    const TransferResult read = FirmwareReadTransferResult(ReadFirmware(in, image));
     if (read != TransferResult::Acknowledged) {
         return fail(file + ": " + UpgradeResultText(read).text);
     }
-    Keypad keypad;
-    if (!keypad.select(port)) {
-        return noSuchPort(port);
+    Keypad keypad(verbose);
+    if (const int selected = keypad.select(port); selected != kOk) {
+        return selected;
     }
     std::size_t sent = 0;
     const TransferResult result = SendFirmware(
         keypad.ports(), image, [&] { progress("Sending firmware message", ++sent, image.size()); });
     if (result != TransferResult::Acknowledged) {
-        std::cerr << '\n';
         return fail(UpgradeResultText(result).text);
     }
     std::cout << UpgradeResultText(result).text << '\n';
     return kOk;
 }
 
+const char* const kFooter = R"(
+A FILE of "-" is standard input; "-o -" writes to standard output.
+The MIDI commands take --port, or else the interface named in TARNWICK_PORT.
+
+Exit codes: 0 done; 1 bad input, a file that cannot be read or written, a failed
+transfer, or (diff) files that differ; 2 a usage error.
+
+Examples:
+  tarnwick-syx show MyBank.syx
+  tarnwick-syx check *.syx
+  tarnwick-syx export MyBank.syx -o MyBank.json
+  tarnwick-syx import MyBank.json -o MyBank.syx
+  tarnwick-syx new-bank -o - | tarnwick-syx show -
+  tarnwick-syx split MyBank.syx presets/
+  tarnwick-syx send -p twk-5 -v MyBank.syx)";
+
 } // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{"tarnwick-syx: inspect, check, convert, compare and send Tarnwick preset files."};
+    app.set_version_flag("--version", std::string("tarnwick-syx ") + kVersion);
+    app.footer(kFooter);
     app.require_subcommand(1);
     std::vector<std::string> files;
     std::string file;
     std::string second;
-    std::string output;
-    std::string port;
+    std::string out;
+    const char* defaultPort = std::getenv("TARNWICK_PORT");
+    std::string port = defaultPort ? defaultPort : "";
+    int version = kJsonVersion;
+    bool partial = false;
+    bool force = false;
+    bool verbose = false;
+    bool asJson = false;
     int result = kOk;
 
-    auto* cmdShow = app.add_subcommand(
-        "show", "List every preset of each file: number, name, values, MIDI data.");
-    cmdShow->add_option("FILE", files, "preset files (.syx)")->required();
-    cmdShow->callback([&] { result = show(files); });
+    // A subcommand whose exit code is its action's.
+    const auto command = [&](const char* name, const char* description,
+                             std::function<int()> action) {
+        CLI::App* sub = app.add_subcommand(name, description);
+        sub->callback([&result, action] { result = action(); });
+        return sub;
+    };
+    // The options of the commands that talk to an interface.
+    const auto midiOptions = [&](CLI::App* sub) {
+        sub->add_option("-p,--port", port,
+                        "MIDI interface: its name or a part of it (default: $TARNWICK_PORT)");
+        sub->add_flag("-v,--verbose", verbose,
+                      "print every message sent and received, with milliseconds");
+    };
 
-    auto* cmdCheck =
-        app.add_subcommand("check", "Decode every message; report the first that fails.");
-    cmdCheck->add_option("FILE", files, "preset files (.syx)")->required();
-    cmdCheck->callback([&] { result = check(files); });
+    command("show", "List every preset of each file: number, name, values, MIDI data.",
+            [&] { return show(files); })
+        ->add_option("FILE", files, "preset files (.syx)")
+        ->required();
+    command("check", "Check every message of each file; report everything wrong.",
+            [&] { return check(files); })
+        ->add_option("FILE", files, "preset files (.syx)")
+        ->required();
 
-    auto* cmdExport = app.add_subcommand("export", "Write a preset file as JSON.");
-    cmdExport->add_option("FILE", file, "preset file (.syx)")->required();
-    cmdExport->add_option("-o,--output", output, "JSON file to write (default: standard output)");
-    cmdExport->callback([&] { result = exportJson(file, output); });
+    CLI::App* exportCommand = command("export", "Write a preset file as JSON.",
+                                      [&] { return exportJson(file, out, version); });
+    exportCommand->add_option("FILE", file, "preset file (.syx)")->required();
+    exportCommand->add_option("-o,--output", out, "JSON file to write (default: standard output)");
+    exportCommand->add_option("--format-version", version, "JSON form: 2 (compact) or 1")
+        ->check(CLI::Range(1, 2));
 
-    auto* cmdImport = app.add_subcommand("import", "Write a preset file from its JSON form.");
-    cmdImport->add_option("FILE", file, "JSON file")->required();
-    cmdImport->add_option("-o,--output", output, "preset file to write (.syx)")->required();
-    cmdImport->callback([&] { result = importJson(file, output); });
+    CLI::App* importCommand = command("import", "Write a preset file from its JSON form.",
+                                      [&] { return importJson(file, out, partial); });
+    importCommand->add_option("FILE", file, "JSON file (version 1 or 2)")->required();
+    importCommand->add_option("-o,--output", out, "preset file to write (.syx)")->required();
+    importCommand->add_flag("--partial", partial,
+                            "write the presets present even when they are neither 1 nor 100");
 
-    auto* cmdNew =
-        app.add_subcommand("new-bank", "Write the editor's default bank of 100 presets.");
-    cmdNew->add_option("-o,--output", output, "bank file to write (.syx)")->required();
-    cmdNew->callback([&] { result = newBank(output); });
+    command("new-bank", "Write the editor's default bank of 100 presets.",
+            [&] { return newBank(out); })
+        ->add_option("-o,--output", out, "bank file to write (.syx)")
+        ->required();
 
-    auto* cmdDiff =
-        app.add_subcommand("diff", "Show the presets and fields in which two files differ.");
-    cmdDiff->add_option("A", file, "first preset file")->required();
-    cmdDiff->add_option("B", second, "second preset file")->required();
-    cmdDiff->callback([&] { result = diff(file, second); });
+    CLI::App* diffCommand =
+        command("diff", "Show the presets and fields in which two files differ.",
+                [&] { return diff(file, second); });
+    diffCommand->add_option("A", file, "first preset file")->required();
+    diffCommand->add_option("B", second, "second preset file")->required();
 
-    auto* cmdSplit =
-        app.add_subcommand("split", "Write each preset of a bank as a one-preset file.");
-    cmdSplit->add_option("BANK", file, "bank file (.syx)")->required();
-    cmdSplit->add_option("DIR", second, "folder for the one-preset files")->required();
-    cmdSplit->callback([&] { result = split(file, second); });
+    CLI::App* splitCommand = command("split", "Write each preset of a bank as a one-preset file.",
+                                     [&] { return split(file, second, force); });
+    splitCommand->add_option("BANK", file, "bank file (.syx)")->required();
+    splitCommand->add_option("DIR", second, "folder for the one-preset files")->required();
+    splitCommand->add_flag("--force", force, "replace files that are already there");
 
-    auto* cmdJoin = app.add_subcommand("join", "Join preset files into one file, in preset order.");
-    cmdJoin->add_option("FILE", files, "preset files (.syx)")->required();
-    cmdJoin->add_option("-o,--output", output, "file to write (.syx)")->required();
-    cmdJoin->callback([&] { result = join(files, output); });
+    CLI::App* joinCommand = command("join", "Join preset files into one file, in preset order.",
+                                    [&] { return join(files, out); });
+    joinCommand->add_option("FILE", files, "preset files (.syx)")->required();
+    joinCommand->add_option("-o,--output", out, "file to write (.syx)")->required();
 
-    auto* cmdPorts =
-        app.add_subcommand("ports", "List the MIDI interfaces the editor would offer.");
-    cmdPorts->callback([&] { result = ports(); });
+    command("ports", "List the MIDI interfaces the editor would offer.", [&] {
+        return ports(asJson);
+    })->add_flag("--json", asJson, "as JSON, for scripts");
 
-    auto* cmdIdentify = app.add_subcommand("identify", "Ask the keypad on an interface who it is.");
-    cmdIdentify->add_option("--port", port, "MIDI interface name")->required();
-    cmdIdentify->callback([&] { result = identify(port); });
+    midiOptions(command("identify", "Ask the keypad on an interface who it is.",
+                        [&] { return identify(port, verbose); }));
 
-    auto* cmdSend = app.add_subcommand("send", "Send every preset of a file, each acknowledged.");
-    cmdSend->add_option("--port", port, "MIDI interface name")->required();
-    cmdSend->add_option("FILE", file, "preset file (.syx)")->required();
-    cmdSend->callback([&] { result = send(port, file); });
+    CLI::App* sendCommand = command("send", "Send every preset of a file, each acknowledged.",
+                                    [&] { return send(port, file, verbose); });
+    midiOptions(sendCommand);
+    sendCommand->add_option("FILE", file, "preset file (.syx)")->required();
 
-    auto* cmdFirmware =
-        app.add_subcommand("firmware", "Send a firmware file to the keypad in upgrade mode.");
-    cmdFirmware->add_option("--port", port, "MIDI interface name")->required();
-    cmdFirmware->add_option("FILE", file, "firmware file (.syx)")->required();
-    cmdFirmware->callback([&] { result = firmware(port, file); });
+    CLI::App* firmwareCommand =
+        command("firmware", "Send a firmware file to the keypad in upgrade mode.",
+                [&] { return firmware(port, file, verbose); });
+    midiOptions(firmwareCommand);
+    firmwareCommand->add_option("FILE", file, "firmware file (.syx)")->required();
 
+    // CLI11 would call an unknown command an unexpected argument.
+    if (argc > 1 && argv[1][0] != '-') {
+        const auto subcommands = app.get_subcommands([](CLI::App*) { return true; });
+        if (std::none_of(subcommands.begin(), subcommands.end(),
+                         [&](const CLI::App* sub) { return sub->get_name() == argv[1]; })) {
+            return usageError(std::string("unknown command '") + argv[1] + "'");
+        }
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& help) {
         return app.exit(help);
+    } catch (const CLI::CallForVersion& versionCall) {
+        return app.exit(versionCall);
     } catch (const CLI::ParseError& error) {
-        std::cerr << "tarnwick-syx: " << error.what() << " (see tarnwick-syx --help)\n";
-        return 2;
+        return usageError(error.what());
     }
     return result;
 }

@@ -12,7 +12,12 @@ using json = Json;
 
 namespace {
 
-const char* const kSlotKeys[] = {"bankMsb", "bankLsb", "program"};
+const char* const kSlotKeys[] = {"bankMsb", "bankLsb", "program"}; // by SlotKind
+
+// A slot's value as shown: programs 1 to 128, bank selects 0 to 127.
+int slotValue(std::uint8_t slotByte, bool program) {
+    return program ? ProgramNumberFromStored(slotByte) : slotByte & kSlotValueMask;
+}
 
 // The name's bytes as code points U+0000 to U+00FF, so that every byte survives.
 std::string nameToUtf8(const PresetRecord& record) {
@@ -29,18 +34,16 @@ std::string nameToUtf8(const PresetRecord& record) {
     return text;
 }
 
-bool nameFromUtf8(const std::string& text, std::vector<std::uint8_t>& bytes) {
-    bytes.clear();
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = std::uint8_t(text[i]);
-        if (c < 0x80) {
-            bytes.push_back(c);
-        } else if ((c & 0xE0) == 0xC0 && c <= 0xC3 && i + 1 < text.size()) {
-            bytes.push_back(std::uint8_t(((c & 0x1F) << 6) | (std::uint8_t(text[++i]) & 0x3F)));
-        } else {
-            return false; // a character beyond U+00FF
-        }
+// A name as the editor takes one: printable ASCII, at most 13 characters, padded with
+// blanks to 13.
+bool nameFromText(const std::string& text, std::array<std::uint8_t, kNameLength + 1>& name) {
+    if (text.size() > kNameLength ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; })) {
+        return false;
     }
+    name.fill(' ');
+    std::copy(text.begin(), text.end(), name.begin());
+    name[kNameLength] = 0;
     return true;
 }
 
@@ -53,8 +56,9 @@ public:
         m_error = path + ": " + reason;
         return false;
     }
-    bool object(const json& value, const std::string& path,
-                std::initializer_list<const char*> keys) {
+    // An object with every one of `keys`, and of `optional` what it likes, nothing else.
+    bool object(const json& value, const std::string& path, std::initializer_list<const char*> keys,
+                std::initializer_list<const char*> optional = {}) {
         if (!value.is_object()) {
             return fail(path, "must be an object");
         }
@@ -63,10 +67,13 @@ public:
                 return fail(path + "." + key, "is missing");
             }
         }
+        const auto known = [&](const std::string& key, std::initializer_list<const char*> in) {
+            return std::find_if(in.begin(), in.end(), [&](const char* k) { return key == k; }) !=
+                   in.end();
+        };
         for (const auto& item : value.items()) {
             const std::string& key = item.key();
-            if (std::find_if(keys.begin(), keys.end(), [&](const char* k) { return key == k; }) ==
-                keys.end()) {
+            if (!known(key, keys) && !known(key, optional)) {
                 return fail(path + "." + key, "is not a field of this format");
             }
         }
@@ -101,16 +108,14 @@ private:
 };
 
 json slotJson(std::uint8_t slotByte, bool program) {
-    const int value = program ? ProgramNumberFromStored(slotByte) : slotByte & kSlotValueMask;
-    return json{{"enabled", SlotEnabled(slotByte)}, {"value", value}};
+    return json{{"enabled", SlotEnabled(slotByte)}, {"value", slotValue(slotByte, program)}};
 }
 
-bool readPreset(Reader& read, const json& item, const std::string& path, JsonPreset& preset) {
-    if (!read.object(item, path,
-                     {"number", "name", "channels", "data", "dataTail", "placement",
-                      "placementBits", "reservedA", "reservedB"})) {
-        return false;
-    }
+// The fields both versions share: number, name, data and its hidden tail, placement and
+// the reserved bytes. Version 2 leaves out the tail, the placement's other bits and the
+// reserved bytes when they hold their defaults.
+bool readCommonFields(Reader& read, const json& item, const std::string& path, int version,
+                      JsonPreset& preset) {
     int number = 0;
     if (!read.integer(item["number"], path + ".number", 1, kPresetCount, number)) {
         return false;
@@ -120,50 +125,23 @@ bool readPreset(Reader& read, const json& item, const std::string& path, JsonPre
     record = DefaultPresetRecord();
 
     std::string name;
-    std::vector<std::uint8_t> nameBytes;
     if (!read.string(item["name"], path + ".name", name)) {
         return false;
     }
-    if (!nameFromUtf8(name, nameBytes) || nameBytes.size() != kNameLength) {
-        return read.fail(path + ".name", "must be 13 characters, each U+0000 to U+00FF");
-    }
-    std::copy(nameBytes.begin(), nameBytes.end(), record.name.begin());
-    record.name[kNameLength] = 0;
-
-    const json& channels = item["channels"];
-    if (!channels.is_array() || channels.size() != std::size_t(kChannelCount)) {
-        return read.fail(path + ".channels", "must be a list of 16 channels");
-    }
-    for (int c = 1; c <= kChannelCount; ++c) {
-        const std::string at = path + ".channels[" + std::to_string(c - 1) + "]";
-        const json& channel = channels[std::size_t(c - 1)];
-        if (!read.object(channel, at, {"channel", "bankMsb", "bankLsb", "program"})) {
-            return false;
-        }
-        int channelNumber = 0;
-        if (!read.integer(channel["channel"], at + ".channel", c, c, channelNumber)) {
-            return false;
-        }
-        for (std::size_t k = 0; k < 3; ++k) {
-            const bool program = k == 2;
-            const std::string slotPath = at + "." + kSlotKeys[k];
-            const json& slot = channel[kSlotKeys[k]];
-            bool enabled = false;
-            int value = 0;
-            if (!read.object(slot, slotPath, {"enabled", "value"}) ||
-                !read.boolean(slot["enabled"], slotPath + ".enabled", enabled) ||
-                !read.integer(slot["value"], slotPath + ".value", program ? 1 : 0,
-                              program ? 128 : 127, value)) {
-                return false;
-            }
-            const auto stored = program ? StoredFromProgramNumber(value) : std::uint8_t(value);
-            record.channel(c).bytes[k] = enabled ? stored : std::uint8_t(stored | kSlotDisabled);
-        }
+    if (!nameFromText(name, record.name)) {
+        return read.fail(path + ".name",
+                         "must be at most 13 printable ASCII characters, as the editor takes");
     }
 
+    const auto optional = [&](const char* key, const json& fallback) -> const json& {
+        return version == 1 || item.contains(key) ? item[key] : fallback;
+    };
+    static const json kEmpty = "";
+    static const json kZero = 0;
     std::string data;
     std::string tail;
-    if (!read.string(item["data"], path + ".data", data)) {
+    if (!read.string(item["data"], path + ".data", data) ||
+        !read.string(optional("dataTail", kEmpty), path + ".dataTail", tail)) {
         return false;
     }
     const auto dataBytes = ParseHexPairs(data);
@@ -171,9 +149,6 @@ bool readPreset(Reader& read, const json& item, const std::string& path, JsonPre
         std::find(dataBytes->begin(), dataBytes->end(), kMidiDataEnd) != dataBytes->end()) {
         return read.fail(path + ".data",
                          "must be up to 16 hex pairs from 00 to FE, single blanks between");
-    }
-    if (!read.string(item["dataTail"], path + ".dataTail", tail)) {
-        return false;
     }
     const auto tailBytes = ParseHexPairs(tail);
     if (!tailBytes ||
@@ -198,9 +173,9 @@ bool readPreset(Reader& read, const json& item, const std::string& path, JsonPre
     if (placement != "Pre" && placement != "Post") {
         return read.fail(path + ".placement", "must be \"Pre\" or \"Post\"");
     }
-    if (!read.integer(item["placementBits"], path + ".placementBits", 0, 127, bits) ||
-        !read.integer(item["reservedA"], path + ".reservedA", 0, 255, reservedA) ||
-        !read.integer(item["reservedB"], path + ".reservedB", 0, 255, reservedB)) {
+    if (!read.integer(optional("placementBits", kZero), path + ".placementBits", 0, 127, bits) ||
+        !read.integer(optional("reservedA", kZero), path + ".reservedA", 0, 255, reservedA) ||
+        !read.integer(optional("reservedB", kZero), path + ".reservedB", 0, 255, reservedB)) {
         return false;
     }
     record.placement = std::uint8_t((bits << 1) | (placement == "Post" ? 1 : 0));
@@ -209,9 +184,164 @@ bool readPreset(Reader& read, const json& item, const std::string& path, JsonPre
     return true;
 }
 
+bool readSlot(Reader& read, const json& value, const std::string& path, SlotKind kind, bool enabled,
+              std::uint8_t& slotByte) {
+    const bool program = kind == SlotKind::Program;
+    int number = 0;
+    if (!read.integer(value, path, program ? 1 : 0, program ? 128 : 127, number)) {
+        return false;
+    }
+    const auto stored = program ? StoredFromProgramNumber(number) : std::uint8_t(number);
+    slotByte = enabled ? stored : std::uint8_t(stored | kSlotDisabled);
+    return true;
+}
+
+// Version 1: a list of 16 channels, every value with its switch.
+bool readChannelsV1(Reader& read, const json& channels, const std::string& path,
+                    PresetRecord& record) {
+    if (!channels.is_array() || channels.size() != std::size_t(kChannelCount)) {
+        return read.fail(path, "must be a list of 16 channels");
+    }
+    for (int c = 1; c <= kChannelCount; ++c) {
+        const std::string at = path + "[" + std::to_string(c - 1) + "]";
+        const json& channel = channels[std::size_t(c - 1)];
+        int channelNumber = 0;
+        if (!read.object(channel, at, {"channel", "bankMsb", "bankLsb", "program"}) ||
+            !read.integer(channel["channel"], at + ".channel", c, c, channelNumber)) {
+            return false;
+        }
+        for (SlotKind kind : kSlotKinds) {
+            const std::string slotPath = at + "." + kSlotKeys[std::size_t(kind)];
+            const json& slot = channel[kSlotKeys[std::size_t(kind)]];
+            bool enabled = false;
+            if (!read.object(slot, slotPath, {"enabled", "value"}) ||
+                !read.boolean(slot["enabled"], slotPath + ".enabled", enabled) ||
+                !readSlot(read, slot["value"], slotPath + ".value", kind, enabled,
+                          record.channel(c)[kind])) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Version 2: only the values switched on, by channel number.
+bool readChannelsV2(Reader& read, const json& channels, const std::string& path,
+                    PresetRecord& record) {
+    if (!channels.is_object()) {
+        return read.fail(path, "must be an object of channels \"1\" to \"16\"");
+    }
+    for (const auto& item : channels.items()) {
+        const std::string at = path + "." + item.key();
+        int c = 0;
+        for (int n = 1; n <= kChannelCount; ++n) {
+            c = item.key() == std::to_string(n) ? n : c;
+        }
+        if (c == 0) {
+            return read.fail(at, "is no channel: channels are \"1\" to \"16\"");
+        }
+        if (!read.object(item.value(), at, {}, {"bankMsb", "bankLsb", "program"})) {
+            return false;
+        }
+        for (SlotKind kind : kSlotKinds) {
+            const char* key = kSlotKeys[std::size_t(kind)];
+            if (item.value().contains(key) && !readSlot(read, item.value()[key], at + "." + key,
+                                                        kind, true, record.channel(c)[kind])) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool readPreset(Reader& read, const json& item, const std::string& path, int version,
+                JsonPreset& preset) {
+    const bool fields =
+        version == 1 ? read.object(item, path,
+                                   {"number", "name", "channels", "data", "dataTail", "placement",
+                                    "placementBits", "reservedA", "reservedB"})
+                     : read.object(item, path, {"number", "name", "placement", "data", "channels"},
+                                   {"dataTail", "placementBits", "reservedA", "reservedB"});
+    if (!fields || !readCommonFields(read, item, path, version, preset)) {
+        return false;
+    }
+    return version == 1 ? readChannelsV1(read, item["channels"], path + ".channels", preset.record)
+                        : readChannelsV2(read, item["channels"], path + ".channels", preset.record);
+}
+
+std::string quoted(const std::string& text) {
+    return json(text).dump();
+}
+
+std::string hiddenTail(const PresetRecord& r) {
+    const auto end = std::find(r.data.begin(), r.data.end(), kMidiDataEnd);
+    const bool hidden =
+        std::any_of(end, r.data.end(), [](std::uint8_t b) { return b != kMidiDataEnd; });
+    return hidden ? HexPairs(&*end, std::size_t(r.data.end() - end)) : "";
+}
+
+std::string dataText(const PresetRecord& r) {
+    const auto end = std::find(r.data.begin(), r.data.end(), kMidiDataEnd);
+    return HexPairs(r.data.data(), std::size_t(end - r.data.begin()));
+}
+
+// Version 2, laid out by hand: a preset's fields one a line, a channel's values on one.
+std::string presetsToJsonV2(const std::vector<SyxMessage>& messages) {
+    std::string text =
+        "{\n  \"format\": \"tarnwick-presets\",\n  \"version\": 2,\n  \"presets\": [";
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+        const PresetRecord& r = messages[i].record;
+        std::vector<std::string> fields{
+            "\"number\": " + std::to_string(messages[i].presetByte + 1),
+            "\"name\": " + quoted(nameToUtf8(r)),
+            std::string("\"placement\": ") +
+                ((r.placement & kPlacementPost) ? "\"Post\"" : "\"Pre\""),
+            "\"data\": " + quoted(dataText(r))};
+        if (const std::string tail = hiddenTail(r); !tail.empty()) {
+            fields.push_back("\"dataTail\": " + quoted(tail));
+        }
+        for (const auto& [key, value] :
+             {std::pair{"placementBits", r.placement >> 1},
+              std::pair{"reservedA", int(r.reservedA)}, std::pair{"reservedB", int(r.reservedB)}}) {
+            if (value != 0) {
+                fields.push_back("\"" + std::string(key) + "\": " + std::to_string(value));
+            }
+        }
+        std::vector<std::string> channels;
+        for (int c = 1; c <= kChannelCount; ++c) {
+            std::string values;
+            for (SlotKind kind : kSlotKinds) {
+                const std::uint8_t slotByte = r.channel(c)[kind];
+                if (SlotEnabled(slotByte)) {
+                    values += (values.empty() ? "" : ", ") + quoted(kSlotKeys[std::size_t(kind)]) +
+                              ": " + std::to_string(slotValue(slotByte, kind == SlotKind::Program));
+                }
+            }
+            if (!values.empty()) {
+                channels.push_back("        \"" + std::to_string(c) + "\": {" + values + "}");
+            }
+        }
+        std::string channelText = "\"channels\": {";
+        for (std::size_t c = 0; c < channels.size(); ++c) {
+            channelText += (c == 0 ? "\n" : ",\n") + channels[c];
+        }
+        channelText += channels.empty() ? "}" : "\n      }";
+        fields.push_back(channelText);
+        text += i == 0 ? "\n    {" : ",\n    {";
+        for (std::size_t f = 0; f < fields.size(); ++f) {
+            text += (f == 0 ? "\n      " : ",\n      ") + fields[f];
+        }
+        text += "\n    }";
+    }
+    return text + "\n  ]\n}\n";
+}
+
 } // namespace
 
-Json PresetsToJson(const std::vector<SyxMessage>& messages) {
+std::string PresetsToJsonText(const std::vector<SyxMessage>& messages, int version) {
+    if (version == 2) {
+        return presetsToJsonV2(messages);
+    }
     json presets = json::array();
     for (const SyxMessage& message : messages) {
         const PresetRecord& r = message.record;
@@ -223,22 +353,18 @@ Json PresetsToJson(const std::vector<SyxMessage>& messages) {
                                 {"bankLsb", slotJson(slot[SlotKind::Lsb], false)},
                                 {"program", slotJson(slot[SlotKind::Program], true)}});
         }
-        const auto end = std::find(r.data.begin(), r.data.end(), kMidiDataEnd);
-        const std::size_t dataCount = std::size_t(end - r.data.begin());
-        const bool hiddenBytes =
-            std::any_of(end, r.data.end(), [](std::uint8_t b) { return b != kMidiDataEnd; });
-        presets.push_back(
-            {{"number", message.presetByte + 1},
-             {"name", nameToUtf8(r)},
-             {"channels", channels},
-             {"data", HexPairs(r.data.data(), dataCount)},
-             {"dataTail", hiddenBytes ? HexPairs(&*end, std::size_t(r.data.end() - end)) : ""},
-             {"placement", (r.placement & kPlacementPost) ? "Post" : "Pre"},
-             {"placementBits", r.placement >> 1},
-             {"reservedA", r.reservedA},
-             {"reservedB", r.reservedB}});
+        presets.push_back({{"number", message.presetByte + 1},
+                           {"name", nameToUtf8(r)},
+                           {"channels", channels},
+                           {"data", dataText(r)},
+                           {"dataTail", hiddenTail(r)},
+                           {"placement", (r.placement & kPlacementPost) ? "Post" : "Pre"},
+                           {"placementBits", r.placement >> 1},
+                           {"reservedA", r.reservedA},
+                           {"reservedB", r.reservedB}});
     }
-    return json{{"format", "tarnwick-presets"}, {"version", 1}, {"presets", presets}};
+    const json document{{"format", "tarnwick-presets"}, {"version", 1}, {"presets", presets}};
+    return document.dump(2, ' ', true) + "\n";
 }
 
 bool PresetsFromJson(const Json& document, std::vector<JsonPreset>& presets, std::string& error) {
@@ -251,7 +377,7 @@ bool PresetsFromJson(const Json& document, std::vector<JsonPreset>& presets, std
         return read.fail("$.format", "must be \"tarnwick-presets\"");
     }
     int version = 0;
-    if (!read.integer(document["version"], "$.version", 1, 1, version)) {
+    if (!read.integer(document["version"], "$.version", 1, 2, version)) {
         return false;
     }
     const json& list = document["presets"];
@@ -260,7 +386,7 @@ bool PresetsFromJson(const Json& document, std::vector<JsonPreset>& presets, std
     }
     for (std::size_t i = 0; i < list.size(); ++i) {
         JsonPreset preset;
-        if (!readPreset(read, list[i], "$.presets[" + std::to_string(i) + "]", preset)) {
+        if (!readPreset(read, list[i], "$.presets[" + std::to_string(i) + "]", version, preset)) {
             return false;
         }
         presets.push_back(preset);

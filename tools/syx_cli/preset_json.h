@@ -1,7 +1,9 @@
 // The JSON form of preset files, for keeping banks as readable text:
-// { "format": "tarnwick-presets", "version": 1, "presets": [ ... ] }.
-// Every field of a preset message is there, so a file the editor wrote comes back from
-// its JSON form byte for byte.
+// { "format": "tarnwick-presets", "version": 2, "presets": [ ... ] }.
+// Version 2 keeps, of each preset, its number, name, placement and MIDI data, and by
+// channel only the values switched on (the only ones a preset message carries), each
+// channel on one line; fields at their defaults are left out. Version 1 lists every field.
+// Either way a file the editor wrote comes back from its JSON form byte for byte.
 #pragma once
 
 #include "syx_file.h"
@@ -16,14 +18,16 @@ namespace tarnwick {
 // Keys in the order a reader expects them: format, version, presets; number, name, ...
 using Json = nlohmann::ordered_json;
 
-Json PresetsToJson(const std::vector<SyxMessage>& messages);
+inline constexpr int kJsonVersion = 2;
+std::string PresetsToJsonText(const std::vector<SyxMessage>& messages, int version = kJsonVersion);
 
 struct JsonPreset {
     PresetIndex number;
     PresetRecord record;
 };
 
-// Checks every field; on the first bad one sets `error` to "PATH: REASON" and returns false.
+// Reads either version and checks every field; on the first bad one sets `error` to
+// "PATH: REASON" and returns false.
 bool PresetsFromJson(const Json& document, std::vector<JsonPreset>& presets, std::string& error);
 
 } // namespace tarnwick

@@ -1,24 +1,121 @@
-// .syx files as runs of preset messages.
+// Reading, checking and writing the files of tarnwick-syx.
 #include "syx_file.h"
 
 #include "atomic_file.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
 #include <iterator>
+#include <set>
 #include <sstream>
+#include <system_error>
 
 namespace tarnwick {
 
-bool ReadSyxFile(const std::string& path, std::vector<SyxMessage>& messages, SyxError& error) {
-    messages.clear();
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = {0, 0, "cannot read the file"};
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string systemReason(int error) {
+    return std::generic_category().message(error != 0 ? error : EIO);
+}
+
+const std::string kTooLarge = "larger than 1 MiB: no preset or firmware file is";
+
+// Reads `in` to its end, or stops past kMaxInputSize.
+bool readStream(std::FILE* in, std::string& content, std::string& reason) {
+    char buffer[65536];
+    std::size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
+        content.append(buffer, count);
+        if (content.size() > kMaxInputSize) {
+            reason = kTooLarge;
+            return false;
+        }
+    }
+    if (std::ferror(in)) {
+        reason = systemReason(errno);
         return false;
     }
-    const std::string content((std::istreambuf_iterator<char>(file)),
-                              std::istreambuf_iterator<char>());
+    return true;
+}
+
+std::string messageText(std::size_t offset, const std::string& content) {
+    return std::string(content, offset, kPresetMessageSize);
+}
+
+} // namespace
+
+bool ReadInput(const std::string& path, std::string& content, std::string& reason) {
+    content.clear();
+    if (path == "-") {
+        if (!readStream(stdin, content, reason)) {
+            return false;
+        }
+    } else {
+        std::error_code error;
+        const fs::file_status status = fs::status(path, error);
+        if (error) {
+            reason = error.message();
+            return false;
+        }
+        // Checked before opening: opening a named pipe would wait for a writer.
+        if (fs::is_directory(status)) {
+            reason = systemReason(EISDIR);
+            return false;
+        }
+        if (!fs::is_regular_file(status)) {
+            reason = "not a regular file (a pipe or a device)";
+            return false;
+        }
+        if (fs::file_size(path, error) > kMaxInputSize) {
+            reason = kTooLarge;
+            return false;
+        }
+        errno = 0;
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        if (!file) {
+            reason = systemReason(errno);
+            return false;
+        }
+        const bool read = readStream(file, content, reason);
+        std::fclose(file);
+        if (!read) {
+            return false;
+        }
+    }
+    if (content.empty()) {
+        reason = "the file is empty";
+        return false;
+    }
+    return true;
+}
+
+bool WriteOutput(const std::string& path, const std::string& bytes, std::string& reason) {
+    if (path == "-") {
+        std::cout.write(bytes.data(), std::streamsize(bytes.size()));
+        std::cout.flush();
+        if (!std::cout) {
+            reason = systemReason(errno);
+            return false;
+        }
+        return true;
+    }
+    AtomicFile file(path);
+    if (!file.open() ||
+        !file.write(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()) ||
+        !file.commit()) {
+        reason = file.error();
+        return false;
+    }
+    return true;
+}
+
+bool DecodeSyx(const std::string& content, std::vector<SyxMessage>& messages, SyxError& error) {
+    messages.clear();
     std::istringstream in(content);
     do {
         const auto offset = static_cast<std::size_t>(in.tellg());
@@ -38,17 +135,54 @@ bool ReadSyxFile(const std::string& path, std::vector<SyxMessage>& messages, Syx
     return true;
 }
 
-bool WriteSyxFile(const std::string& path, const std::vector<PresetMessage>& messages) {
-    AtomicFile file(path);
-    if (!file.open()) {
-        return false;
+std::vector<SyxError> CheckSyx(const std::string& content) {
+    std::vector<SyxError> problems;
+    if (content.size() % kPresetMessageSize != 0) {
+        problems.push_back(
+            {content.size() / kPresetMessageSize + 1,
+             content.size() / kPresetMessageSize * kPresetMessageSize,
+             std::to_string(content.size()) + " bytes are no whole number of 153-byte messages"});
     }
-    for (const PresetMessage& message : messages) {
-        if (!file.write(message.data(), message.size())) {
-            return false;
+    std::set<int> seen;
+    for (std::size_t offset = 0; offset < content.size(); offset += kPresetMessageSize) {
+        const std::size_t number = offset / kPresetMessageSize + 1;
+        const std::string text = messageText(offset, content);
+        const auto problem = [&](std::size_t at, const std::string& what) {
+            problems.push_back({number, offset + at, what});
+        };
+        std::istringstream in(text);
+        const DecodeOutcome outcome = DecodePresetMessage(in);
+        if (!outcome.record) {
+            problem(0, DecodeErrorText(outcome.error));
+        }
+        if (text.size() < kPresetMessageSize) {
+            continue; // cut short: said above
+        }
+        const auto bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+        for (std::size_t i = 1; i + 1 < kPresetMessageSize; ++i) {
+            if (bytes[i] >= 0x80) {
+                char value[8];
+                std::snprintf(value, sizeof value, "%02X", bytes[i]);
+                problem(i, std::string("byte ") + value + " is no data byte (0x80 or more)");
+            }
+        }
+        if (bytes[kPresetMessageSize - 1] != kSysExEnd) {
+            problem(kPresetMessageSize - 1, "does not end with F7 at its 153rd byte");
+        }
+        if (outcome.presetByte && !seen.insert(*outcome.presetByte).second) {
+            problem(4, "preset " + std::to_string(*outcome.presetByte + 1) +
+                           " stands in this file more than once");
         }
     }
-    return file.commit();
+    return problems;
+}
+
+std::string SyxBytes(const std::vector<PresetMessage>& messages) {
+    std::string bytes;
+    for (const PresetMessage& message : messages) {
+        bytes.append(reinterpret_cast<const char*>(message.data()), message.size());
+    }
+    return bytes;
 }
 
 } // namespace tarnwick

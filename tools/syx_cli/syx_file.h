@@ -1,13 +1,26 @@
-// Reading .syx files as runs of preset messages with the editor's own decoder, and
-// writing them back.
+// The files tarnwick-syx reads and writes: any input read whole and safely ("-" is standard
+// input), .syx content decoded message by message with the editor's own decoder and
+// checked beyond it, and outputs written whole or not at all ("-" is standard output).
 #pragma once
 
 #include "preset_message.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace tarnwick {
+
+// No preset or firmware file comes near this size; a larger input is refused unread.
+inline constexpr std::uintmax_t kMaxInputSize = 1 << 20;
+
+// Reads `path` whole into `content`. Folders, pipes, devices, empty files and files over
+// kMaxInputSize are refused before anything is read; false and the system's reason
+// ("No such file or directory", "Is a directory", "Permission denied", ...) otherwise.
+bool ReadInput(const std::string& path, std::string& content, std::string& reason);
+// Writes `bytes` as the whole file `path`, replacing it only when all went well; false and
+// the system's reason otherwise.
+bool WriteOutput(const std::string& path, const std::string& bytes, std::string& reason);
 
 struct SyxMessage {
     std::size_t offset = 0;      // where the message starts in its file
@@ -22,11 +35,17 @@ struct SyxError {
     std::string text;
 };
 
-// Decodes every message of `path`; false and `error` at the first that fails a check (or
-// when the file holds none, or cannot be read: message 0).
-bool ReadSyxFile(const std::string& path, std::vector<SyxMessage>& messages, SyxError& error);
+// Decodes the messages of `content` one after another; false and `error` at the first that
+// fails, with the messages before it in `messages`.
+bool DecodeSyx(const std::string& content, std::vector<SyxMessage>& messages, SyxError& error);
 
-// Writes the messages back to back, replacing `path` only when all were written.
-bool WriteSyxFile(const std::string& path, const std::vector<PresetMessage>& messages);
+// Everything wrong with `content` as a preset file: what the editor's decoder refuses, and
+// what it lets through: a message that does not start with F0 or does not end with F7 at
+// its 153rd byte, a byte of 0x80 or more inside a message, a length that is no whole number
+// of messages, a preset number that stands twice.
+std::vector<SyxError> CheckSyx(const std::string& content);
+
+// The messages back to back, as file content.
+std::string SyxBytes(const std::vector<PresetMessage>& messages);
 
 } // namespace tarnwick
