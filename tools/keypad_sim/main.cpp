@@ -5,6 +5,9 @@
 #include "atomic_file.h"
 #include "keypad_protocol.h"
 #include "sysex.h"
+#include "version.h"
+
+#include <CLI/CLI.hpp>
 
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -16,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -25,25 +29,13 @@ using tarnwick::KeypadBehaviour;
 using tarnwick::KeypadProtocol;
 using Bytes = KeypadProtocol::Bytes;
 
-const char* const kUsage = R"(Usage: tarnwick-keypad-sim [OPTIONS]
-
-Behaves like the Tarnwick keypad on a running JACK server: stores and acknowledges
-presets, answers the identity request, and takes firmware in upgrade mode.
-
-Options:
-  --name NAME            JACK client name (default "Tarnwick Keypad")
-  --identity TEXT        the 16-character text of the identity reply
-  --upgrade-mode         the keypad is in upgrade mode: it acknowledges firmware
-  --stop-ack-at N        acknowledge no preset from preset number N (1-100) on
-  --no-identity          do not answer the identity request
-  --standard-identity    answer with the 15-byte standard identity reply
-  --echo                 send every message straight back, as a MIDI loop would
-  --reply-delay MS       wait MS milliseconds before each answer
-  --dump FILE            write the 100 presets as a bank file on exit and on SIGUSR1
-  --help                 this text
-
-Prints "ready" once its ports are registered. Ends on SIGINT or SIGTERM.
-)";
+const char* const kDescription =
+    "tarnwick-keypad-sim: behaves like the Tarnwick keypad on a running JACK server: stores "
+    "and acknowledges presets, answers the identity request, and takes firmware in upgrade "
+    "mode.";
+const char* const kFooter =
+    "\nPrints \"ready\" once its ports are registered. Ends on SIGINT or SIGTERM; SIGUSR1 "
+    "writes the --dump file at once.";
 
 struct Options {
     std::string name = "Tarnwick Keypad";
@@ -147,53 +139,56 @@ bool writeDump(const std::string& path, const KeypadProtocol& keypad) {
     return true;
 }
 
-bool parse(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const auto value = [&]() -> const char* {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "tarnwick-keypad-sim: %s needs a value\n", arg.c_str());
-                std::exit(2);
-            }
-            return argv[++i];
-        };
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            std::exit(0);
-        } else if (arg == "--name") {
-            options.name = value();
-        } else if (arg == "--identity") {
-            options.behaviour.identity = value();
-        } else if (arg == "--upgrade-mode") {
-            options.behaviour.upgradeMode = true;
-        } else if (arg == "--stop-ack-at") {
-            options.behaviour.stopAcknowledgingAt = std::atoi(value());
-        } else if (arg == "--no-identity") {
-            options.behaviour.answerIdentity = false;
-        } else if (arg == "--standard-identity") {
-            options.behaviour.standardIdentity = true;
-        } else if (arg == "--echo") {
-            options.behaviour.echo = true;
-        } else if (arg == "--reply-delay") {
-            options.replyDelayMs = std::atoi(value());
-        } else if (arg == "--dump") {
-            options.dumpPath = value();
-        } else {
-            std::fprintf(stderr, "tarnwick-keypad-sim: unknown option %s (see --help)\n",
-                         arg.c_str());
-            return false;
-        }
+// The command line; nothing when the program should end at once with `exitCode`.
+std::optional<Options> parse(int argc, char** argv, int& exitCode) {
+    Options options;
+    CLI::App app{kDescription};
+    app.footer(kFooter);
+    app.set_version_flag("--version", std::string("tarnwick-keypad-sim ") + tarnwick::kVersion);
+    app.add_option("--name", options.name, "JACK client name")->capture_default_str();
+    app.add_option("--identity", options.behaviour.identity,
+                   "the 16-character text of the identity reply");
+    app.add_flag("--upgrade-mode", options.behaviour.upgradeMode,
+                 "the keypad is in upgrade mode: it acknowledges firmware");
+    app.add_option("--stop-ack-at", options.behaviour.stopAcknowledgingAt,
+                   "acknowledge no preset from preset number N (1-100) on")
+        ->check(CLI::Range(1, 100));
+    bool noIdentity = false;
+    app.add_flag("--no-identity", noIdentity, "do not answer the identity request");
+    app.add_flag("--standard-identity", options.behaviour.standardIdentity,
+                 "answer with the 15-byte standard identity reply");
+    app.add_flag("--echo", options.behaviour.echo,
+                 "send every message straight back, as a MIDI loop would");
+    app.add_option("--reply-delay", options.replyDelayMs, "wait MS milliseconds before each answer")
+        ->check(CLI::NonNegativeNumber);
+    app.add_option("--dump", options.dumpPath,
+                   "write the 100 presets as a bank file on exit and on SIGUSR1");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& help) {
+        exitCode = app.exit(help);
+        return std::nullopt;
+    } catch (const CLI::CallForVersion& version) {
+        exitCode = app.exit(version);
+        return std::nullopt;
+    } catch (const CLI::ParseError& error) {
+        std::fprintf(stderr, "tarnwick-keypad-sim: %s (see --help)\n", error.what());
+        exitCode = 2;
+        return std::nullopt;
     }
-    return true;
+    options.behaviour.answerIdentity = !noIdentity;
+    return options;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    Options options;
-    if (!parse(argc, argv, options)) {
-        return 2;
+    int exitCode = 0;
+    const std::optional<Options> parsed = parse(argc, argv, exitCode);
+    if (!parsed) {
+        return exitCode;
     }
+    const Options& options = *parsed;
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
     std::signal(SIGUSR1, onSignal);
