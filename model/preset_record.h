@@ -104,6 +104,8 @@ std::string MidiDataText(const PresetRecord& record);
 // All 100 presets and the one the editor shows.
 class PresetBank {
 public:
+    using Presets = std::array<PresetRecord, kPresetCount>;
+
     PresetBank() { reset(); }
 
     // Every preset back to its new-bank default and preset 1 current.
@@ -117,10 +119,14 @@ public:
     PresetRecord& current() { return (*this)[m_current]; }
     const PresetRecord& current() const { return (*this)[m_current]; }
 
+    // All 100 at once, as undo keeps them.
+    const Presets& presets() const { return m_presets; }
+    void setPresets(const Presets& presets) { m_presets = presets; }
+
 private:
     static std::size_t slot(PresetIndex index);
 
-    std::array<PresetRecord, kPresetCount> m_presets{};
+    Presets m_presets{};
     PresetIndex m_current;
 };
 

@@ -17,6 +17,8 @@ void ConnectCommands(TMainForm& main, PresetFileCommands& files) {
                      [&files] { files.saveOnePreset(); });
     QObject::connect(&main, &TMainForm::saveAllRequested, &main,
                      [&files] { files.saveAllPresets(); });
+    QObject::connect(&main, &TMainForm::fileDropped, &main,
+                     [&files](const QString& path) { files.openDropped(path); });
 }
 
 void ConnectCommands(TMainForm& main, PresetDownloads& downloads) {

@@ -119,18 +119,39 @@ void PresetFileCommands::replacePreset(int number, const PresetRecord& record) {
 }
 
 void PresetFileCommands::openOnePreset() {
-    const auto path = m_interaction.openFileName(OpenSingleDialog());
-    if (!path || !QFileInfo(*path).isFile()) {
+    if (const auto path = m_interaction.openFileName(OpenSingleDialog())) {
+        openOneFrom(*path);
+    }
+}
+
+void PresetFileCommands::openAllPresets() {
+    if (const auto path = m_interaction.openFileName(OpenAllDialog())) {
+        openAllFrom(*path);
+    }
+}
+
+void PresetFileCommands::openDropped(const QString& path) {
+    // A bank file is opened as Open All would, anything smaller as Open One would (which
+    // refuses a file too big for one preset with its own message).
+    if (QFileInfo(path).size() >= qint64(kBankFileSize)) {
+        openAllFrom(path);
+    } else {
+        openOneFrom(path);
+    }
+}
+
+void PresetFileCommands::openOneFrom(const QString& path) {
+    if (!QFileInfo(path).isFile()) {
         return;
     }
-    if (QFileInfo(*path).size() > qint64(kPresetMessageSize)) {
+    if (QFileInfo(path).size() > qint64(kPresetMessageSize)) {
         m_interaction.message(QStringLiteral("File Open Error!"),
                               QStringLiteral("This file is too big to be a single Preset file."),
                               QMessageBox::NoIcon, QMessageBox::Ok);
         return;
     }
     PresetFileReader reader;
-    if (!reader.open(LocalPath(*path))) {
+    if (!reader.open(LocalPath(path))) {
         return;
     }
     const DecodeOutcome outcome = reader.next();
@@ -150,12 +171,11 @@ void PresetFileCommands::openOnePreset() {
     m_view.updatePresetsList();
 }
 
-void PresetFileCommands::openAllPresets() {
-    const auto path = m_interaction.openFileName(OpenAllDialog());
-    if (!path || !QFileInfo(*path).isFile()) {
+void PresetFileCommands::openAllFrom(const QString& path) {
+    if (!QFileInfo(path).isFile()) {
         return;
     }
-    if (QFileInfo(*path).size() < qint64(kBankFileSize)) {
+    if (QFileInfo(path).size() < qint64(kBankFileSize)) {
         m_interaction.message(
             QStringLiteral("File Open Error!"),
             QStringLiteral("This file is not big enough to be a 100 Preset file."),
@@ -166,7 +186,7 @@ void PresetFileCommands::openAllPresets() {
     {
         BusyCursor busy(m_interaction);
         PresetFileReader reader;
-        reader.open(LocalPath(*path));
+        reader.open(LocalPath(path));
         // Each message goes to the preset its own number byte names; reading goes on
         // from the preset after it.
         FrameThrottle frames(m_clock);

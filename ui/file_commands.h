@@ -34,6 +34,8 @@ public:
     void saveAllPresets();
     void openOnePreset();
     void openAllPresets();
+    // A file dropped on the main window: opened as the Open command for its size would.
+    void openDropped(const QString& path);
 
     // Where the file dialogs start: the folder "Syx" when there is one, else the
     // current folder.
@@ -44,6 +46,9 @@ public:
     static FileDialogRequest OpenAllDialog();
 
 private:
+    // The Open commands once the file is chosen.
+    void openOneFrom(const QString& path);
+    void openAllFrom(const QString& path);
     // Replaces preset `number` with `record` and makes it the current preset.
     void replacePreset(int number, const PresetRecord& record);
 

@@ -17,12 +17,16 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScreen>
@@ -105,6 +109,8 @@ TMainForm::TMainForm(UserInteraction& interaction, QWidget* parent)
     buildDataGroups(central);
     buildStatusBar();
     setTabOrder();
+    buildKeyboard();
+    setAcceptDrops(true);
 
     // The bank already holds its 100 defaults with preset 1 current.
     m_presetEdited = false;
@@ -127,12 +133,14 @@ struct MenuItem {
     using Request = void (TMainForm::*)();
     MenuItem() = default; // a separator line
     MenuItem(const char* itemName, const char* itemCaption, Request itemRequest,
-             std::optional<ConnectionMode> itemMode = std::nullopt)
-        : name(itemName), caption(itemCaption), request(itemRequest), mode(itemMode) {}
+             QKeySequence itemShortcut = {}, std::optional<ConnectionMode> itemMode = std::nullopt)
+        : name(itemName), caption(itemCaption), request(itemRequest), shortcut(itemShortcut),
+          mode(itemMode) {}
 
     const char* name = nullptr;
     const char* caption = "";
     Request request = nullptr;          // a signal or handler; nullptr for a title line
+    QKeySequence shortcut;              // shown in the menu
     std::optional<ConnectionMode> mode; // the connection mode the item chooses
 };
 
@@ -146,6 +154,7 @@ struct ToolButton {
     void (TMainForm::*clicked)() = nullptr; // a button without a menu
     const char* description = nullptr;      // what a screen reader adds to the caption
     bool separatorAfter = false;
+    QKeySequence key{}; // clicks a button without a menu; Alt and a letter opens a menu
 };
 
 QToolButton* makeToolButton(QWidget* parent, const ToolButton& spec) {
@@ -191,49 +200,76 @@ void TMainForm::buildToolBar() {
     addToolBar(Qt::TopToolBarArea, bar);
 
     using Mode = ConnectionMode;
+    const auto ctrl = [](Qt::Key key) {
+        return QKeySequence(Qt::CTRL | key);
+    };
+    const auto ctrlShift = [](Qt::Key key) {
+        return QKeySequence(Qt::CTRL | Qt::SHIFT | key);
+    };
+    const auto alt = [](Qt::Key key) {
+        return QKeySequence(Qt::ALT | key);
+    };
     const ToolButton buttons[] = {
         {.name = "btnAutoSend",
          .caption = "MIDI",
          .hint = "Select MIDI connection",
          .icon = "midi",
          .menu = "MidiMenu",
-         .items = {{"mnuPickConnection", "Choose a MIDI file/interface option", nullptr,
+         .items = {{"mnuPickConnection",
+                    "Choose a MIDI file/interface option",
+                    nullptr,
+                    {},
                     Mode::NotChosen},
                    {},
-                   {"mnuFileMode", "None (save to file only)", &TMainForm::mnuFileModeClick,
+                   {"mnuFileMode",
+                    "None (save to file only)",
+                    &TMainForm::mnuFileModeClick,
+                    {},
                     Mode::FileOnly},
                    {"mnuDirectMIDI", "Direct MIDI (TWK-5, USB, etc) ...",
-                    &TMainForm::mnuDirectMIDIClick, Mode::DirectMidi},
-                   {"mnuExternalApp", "External File Application (MIDIOX, etc)",
-                    &TMainForm::mnuExternalAppClick, Mode::ExternalApplication}},
-         .separatorAfter = true},
+                    &TMainForm::mnuDirectMIDIClick, ctrl(Qt::Key_M), Mode::DirectMidi},
+                   {"mnuExternalApp",
+                    "External File Application (MIDIOX, etc)",
+                    &TMainForm::mnuExternalAppClick,
+                    {},
+                    Mode::ExternalApplication}},
+         .separatorAfter = true,
+         .key = alt(Qt::Key_M)},
         {.name = "bntNew",
          .caption = "New",
          .hint = "Clear all presets",
          .icon = "new",
-         .clicked = &TMainForm::mnuNewClick},
+         .clicked = &TMainForm::mnuNewClick,
+         .key = ctrl(Qt::Key_N)},
         {.name = "btnOpenFile",
          .caption = "Open",
          .hint = "Open 1 or 100 presets",
          .icon = "open",
          .menu = "OpenMenu",
-         .items = {{"OpenSinglePreset1", "Open One", &TMainForm::openOneRequested},
-                   {"OpenAll1001", "Open All (100)", &TMainForm::openAllRequested}}},
+         .items = {{"OpenSinglePreset1", "Open One", &TMainForm::openOneRequested, ctrl(Qt::Key_O)},
+                   {"OpenAll1001", "Open All (100)", &TMainForm::openAllRequested,
+                    ctrlShift(Qt::Key_O)}},
+         .key = alt(Qt::Key_O)},
         {.name = "btnSaveFile",
          .caption = "Save",
          .hint = "Save preset(s) as",
          .icon = "save",
          .menu = "SaveMenu",
-         .items = {{"SaveOne1", "Save One", &TMainForm::saveOneRequested},
-                   {"SaveAll1", "Save All (100)", &TMainForm::saveAllRequested}}},
+         .items = {{"SaveOne1", "Save One", &TMainForm::saveOneRequested, ctrl(Qt::Key_S)},
+                   {"SaveAll1", "Save All (100)", &TMainForm::saveAllRequested,
+                    ctrlShift(Qt::Key_S)}},
+         .key = alt(Qt::Key_S)},
         {.name = "btnDownload",
          .caption = "Download",
          .icon = "download",
          .menu = "DownloadMenu",
-         .items = {{"mnuDownloadCurrent", "Download Current", &TMainForm::downloadCurrentRequested},
-                   {"mnuDownloadAll", "Download All (100)", &TMainForm::downloadAllRequested}},
+         .items = {{"mnuDownloadCurrent", "Download Current", &TMainForm::downloadCurrentRequested,
+                    ctrl(Qt::Key_D)},
+                   {"mnuDownloadAll", "Download All (100)", &TMainForm::downloadAllRequested,
+                    ctrlShift(Qt::Key_D)}},
          .description = "Send presets to the keypad",
-         .separatorAfter = true},
+         .separatorAfter = true,
+         .key = alt(Qt::Key_D)},
         {.name = "btnUpgrade",
          .caption = "Upgrade",
          .hint = "Re-flash keypad firmware",
@@ -246,12 +282,15 @@ void TMainForm::buildToolBar() {
          .icon = "help",
          .menu = "HelpMenu",
          .items = {{"About1", "About", &TMainForm::aboutRequested},
-                   {"PDFManual1", "PDF User Manual", &TMainForm::manualRequested}}},
+                   {"PDFManual1", "PDF User Manual", &TMainForm::manualRequested,
+                    QKeySequence(Qt::Key_F1)}},
+         .key = alt(Qt::Key_H)},
         {.name = "btnExit",
          .caption = "Exit",
          .icon = "exit",
          .clicked = &TMainForm::btnExitClick,
-         .description = "Close the editor"},
+         .description = "Close the editor",
+         .key = ctrl(Qt::Key_Q)},
     };
     // Downloads and the upgrade talk to the keypad: one at a time.
     const auto transfer = [](void (TMainForm::*request)()) {
@@ -265,6 +304,7 @@ void TMainForm::buildToolBar() {
         } else {
             (this->*request)();
         }
+        takeInBankChanges();
     };
 
     auto* modes = new QActionGroup(this);
@@ -280,6 +320,11 @@ void TMainForm::buildToolBar() {
                 }
                 QAction* action = menu->addAction(QLatin1String(item.caption));
                 action->setObjectName(QLatin1String(item.name));
+                if (!item.shortcut.isEmpty()) {
+                    // Shown in the menu; reachable while the menu is closed too.
+                    action->setShortcut(item.shortcut);
+                    addAction(action);
+                }
                 if (item.mode) {
                     action->setCheckable(true);
                     modes->addAction(action);
@@ -297,9 +342,15 @@ void TMainForm::buildToolBar() {
             }
             button->setMenu(menu);
             button->setPopupMode(QToolButton::InstantPopup);
+            if (!spec.key.isEmpty()) {
+                addKeyAction(spec.key, [button] { button->showMenu(); });
+            }
         } else {
             connect(button, &QToolButton::clicked, this,
                     [run, clicked = spec.clicked] { run(clicked); });
+            if (!spec.key.isEmpty()) {
+                addKeyAction(spec.key, [button] { button->click(); });
+            }
         }
         bar->addWidget(button);
         if (spec.separatorAfter) {
@@ -307,6 +358,99 @@ void TMainForm::buildToolBar() {
         }
     }
     setConnectionMode(ConnectionMode::NotChosen);
+}
+
+void TMainForm::addKeyAction(const QKeySequence& key, const std::function<void()>& what) {
+    auto* action = new QAction(this);
+    action->setShortcut(key);
+    connect(action, &QAction::triggered, this, what);
+    addAction(action);
+}
+
+void TMainForm::buildKeyboard() {
+    addKeyAction(QKeySequence(Qt::CTRL | Qt::Key_L), [this] { m_btnShowPresets->click(); });
+    addKeyAction(QKeySequence(Qt::CTRL | Qt::Key_E),
+                 [this] { static_cast<QPushButton*>(m_btnArbMidiData)->click(); });
+    // As the arrows of the number field step, from the number it holds.
+    addKeyAction(QKeySequence(Qt::Key_PageUp), [this] { presetUpDownStep(-1); });
+    addKeyAction(QKeySequence(Qt::Key_PageDown), [this] { presetUpDownStep(+1); });
+    auto* undo = new QAction(this);
+    undo->setObjectName(QStringLiteral("actUndo"));
+    undo->setShortcuts(QKeySequence::Undo);
+    connect(undo, &QAction::triggered, this, [this] { undoBankChange(false); });
+    addAction(undo);
+    auto* redo = new QAction(this);
+    redo->setObjectName(QStringLiteral("actRedo"));
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    connect(redo, &QAction::triggered, this, [this] { undoBankChange(true); });
+    addAction(redo);
+    // Undo and redo are the bank's in every field of this window, not the field's own.
+    for (QWidget* field : findChildren<QWidget*>()) {
+        if (qobject_cast<QLineEdit*>(field) || qobject_cast<QSpinBox*>(field)) {
+            field->installEventFilter(this);
+        }
+    }
+}
+
+namespace {
+
+// The one local .syx file the drag carries, or nothing.
+std::optional<QString> droppedSyxFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1 ||
+        !data->urls().first().isLocalFile()) {
+        return std::nullopt;
+    }
+    const QFileInfo file(data->urls().first().toLocalFile());
+    if (!file.isFile() || file.suffix().compare(QStringLiteral("syx"), Qt::CaseInsensitive) != 0) {
+        return std::nullopt;
+    }
+    return file.filePath();
+}
+
+} // namespace
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (droppedSyxFile(event->mimeData()) && !m_transferRunning) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void TMainForm::dragMoveEvent(QDragMoveEvent* event) {
+    if (droppedSyxFile(event->mimeData()) && !m_transferRunning) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    const auto path = droppedSyxFile(event->mimeData());
+    if (!path || m_transferRunning) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    emit fileDropped(*path);
+    takeInBankChanges();
+}
+
+void TMainForm::takeInBankChanges() {
+    m_history.takeIn(m_bank);
+}
+
+void TMainForm::undoBankChange(bool redo) {
+    flushEdits();
+    takeInBankChanges(); // a change made without an edit (the MIDI data window's) is kept
+    const auto shown = redo ? m_history.redo(m_bank) : m_history.undo(m_bank);
+    if (!shown) {
+        return;
+    }
+    m_bank.setCurrentPresetIndex(*shown);
+    showCurrentPreset();
+    updatePresetsList();
 }
 
 void TMainForm::buildPresetGroups(QWidget* central) {
@@ -534,6 +678,7 @@ void TMainForm::flushEdits() {
     }
     m_presetEdited = false;
     storePresetToBank();
+    takeInBankChanges();
 }
 
 void TMainForm::goToPreset(int number) {
@@ -593,6 +738,14 @@ void TMainForm::edPresetChange() {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+            key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y)) {
+            event->ignore(); // the window's undo and redo take it
+            return true;
+        }
+    }
     if (watched == m_edPreset) {
         if (event->type() == QEvent::KeyPress) {
             return edPresetKeyPress(static_cast<QKeyEvent*>(event));

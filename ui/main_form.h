@@ -3,6 +3,7 @@
 // upgrade commands work on it through PresetView; it asks for them through its signals.
 #pragma once
 
+#include "bank_history.h"
 #include "connection_mode.h"
 #include "preset_record.h"
 #include "preset_view.h"
@@ -15,6 +16,9 @@
 class QAction;
 class QActionGroup;
 class QComboBox;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -86,6 +90,8 @@ signals:
     void upgradeRequested();
     void aboutRequested();
     void manualRequested();
+    // A .syx file dropped on the window, to be opened as the Open commands would.
+    void fileDropped(const QString& path);
 
 public slots:
     // A user change to the shown preset's contents.
@@ -96,6 +102,11 @@ protected:
     // The window stays while a transfer runs; otherwise closing it ends the program.
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // One .syx file may be dropped on the window; several files, a folder or another kind
+    // of file are refused, and the drag cursor says so.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildToolBar();
@@ -103,6 +114,10 @@ private:
     void buildDataGroups(QWidget* central);
     void buildStatusBar();
     void setTabOrder();
+    // Shortcuts of the window's own: the preset list, the MIDI data, previous and next
+    // preset, undo and redo.
+    void buildKeyboard();
+    void addKeyAction(const QKeySequence& key, const std::function<void()>& what);
 
     // Handlers of the window's own controls.
     bool edPresetKeyPress(QKeyEvent* event); // true when the key was taken
@@ -118,6 +133,11 @@ private:
     void btnArbMidiDataClick();
     // Runs a command that talks to the keypad, unless one already does.
     void runTransfer(const std::function<void()>& command);
+    // Records what changed in the bank since the last change recorded, as one undo step.
+    void takeInBankChanges();
+    // Stores pending edits, then puts the bank back one step (or forward, for redo) and
+    // shows the preset that step changed.
+    void undoBankChange(bool redo);
     void mnuNewClick();
     void btnShowPresetsClick();
     void btnExitClick();
@@ -130,6 +150,7 @@ private:
     bool m_shownOnce = false;
     bool m_checkingPresetNumber = false; // the leave check's message is up
     ConnectionMode m_connectionMode = ConnectionMode::NotChosen;
+    BankHistory m_history{m_bank};
     // The MIDI menu's item of each connection mode, by the mode's value.
     std::array<QAction*, 4> m_modeItems{};
 

@@ -22,7 +22,9 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 #include <stdexcept>
@@ -95,6 +97,126 @@ private slots:
         QCOMPARE(windows.midiEventsForm()->windowTitle(), QStringLiteral("Edit MIDI Data"));
         QCOMPARE(windows.interfaceForm()->windowTitle(), QStringLiteral("Choose MIDI Interface"));
         QVERIFY(interaction.messages.isEmpty());
+    }
+
+    // Every shortcut on a real window runs what its menu item or button runs, with the
+    // same storing of pending edits, and types nothing into the field that has the focus.
+    void shortcutsRunTheirCommands_data() {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("seen"); // what the command did, as observe() tells it
+        QTest::addColumn<bool>("stored");  // the pending name edit went into the bank
+        const auto row = [](const char* tag, QKeySequence keys, const char* seen, bool stored) {
+            QTest::newRow(tag) << keys << QString::fromLatin1(seen) << stored;
+        };
+        row("Ctrl+N New", QKeySequence(Qt::CTRL | Qt::Key_N), "preset 1 New Name 1", false);
+        row("Ctrl+O Open One", QKeySequence(Qt::CTRL | Qt::Key_O), "open Open Single Preset",
+            false);
+        row("Ctrl+Shift+O Open All", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
+            "open Open 100 Presets", false);
+        row("Ctrl+S Save One", QKeySequence(Qt::CTRL | Qt::Key_S), "modal SaveForm", true);
+        row("Ctrl+Shift+S Save All", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+            "save Save ALL As", true);
+        row("Ctrl+D Download Current", QKeySequence(Qt::CTRL | Qt::Key_D),
+            "box Download Halted!|No MIDI interface selected.", true);
+        row("Ctrl+Shift+D Download All", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D),
+            "box Download Halted!|No MIDI interface selected.", true);
+        row("Ctrl+M Direct MIDI", QKeySequence(Qt::CTRL | Qt::Key_M), "modal InterfaceForm", false);
+        row("Ctrl+L preset list", QKeySequence(Qt::CTRL | Qt::Key_L), "list shown", false);
+        row("Ctrl+E Edit MIDI Data", QKeySequence(Qt::CTRL | Qt::Key_E), "modal MidiEventsForm",
+            true);
+        row("F1 manual", QKeySequence(Qt::Key_F1),
+            "box Help|ERROR: Could not find the file \"Tarnwick.pdf\".", false);
+        row("PageDown next preset", QKeySequence(Qt::Key_PageDown), "preset 2 New Name 2", true);
+        row("Ctrl+Q Exit", QKeySequence(Qt::CTRL | Qt::Key_Q), "closed", false);
+    }
+    void shortcutsRunTheirCommands() {
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, seen);
+        QFETCH(bool, stored);
+        QTemporaryDir noManual;
+        Shell shell(noManual.path());
+        TMainForm* main = shell.windows.mainForm();
+        main->show();
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        auto* name = main->findChild<QLineEdit*>("edPresetName");
+        name->setFocus();
+        name->selectAll();
+        QTest::keyClicks(name, "Edited");
+        QVERIFY(main->presetEdited());
+        auto* number = main->findChild<QLineEdit*>("edPreset");
+        number->setFocus();
+        QTest::keySequence(QApplication::focusWidget(), keys);
+        const auto observe = [&]() -> QString {
+            const ScriptedInteraction& user = shell.interaction;
+            if (!main->isVisible()) {
+                return "closed";
+            }
+            if (!user.messages.isEmpty()) {
+                return "box " + user.shown().constLast();
+            }
+            if (!user.modalRuns.isEmpty()) {
+                return "modal " + user.modalRuns.constLast();
+            }
+            if (!user.openRequests.isEmpty()) {
+                return "open " + user.openRequests.constLast().title;
+            }
+            if (!user.saveRequests.isEmpty()) {
+                return "save " + user.saveRequests.constLast().title;
+            }
+            if (shell.windows.presetListForm()->isVisible()) {
+                return "list shown";
+            }
+            return QStringLiteral("preset %1 %2")
+                .arg(main->bank().currentPresetIndex().oneBased())
+                .arg(name->text().trimmed());
+        };
+        QCOMPARE(observe(), seen);
+        QCOMPARE(PresetName(main->bank()[PresetIndex::fromOneBase(1)]).substr(0, 6) == "Edited",
+                 stored);
+        QVERIFY(number->text() == "1" || number->text() == "2");
+    }
+
+    // Alt and a menu's first letter opens it; the arrows and Enter choose an item.
+    void altLetterOpensEachMenu_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QString>("firstItem");
+        QTest::newRow("Alt+M") << int(Qt::Key_M) << "MidiMenu"
+                               << "Choose a MIDI file/interface option";
+        QTest::newRow("Alt+O") << int(Qt::Key_O) << "OpenMenu"
+                               << "Open One";
+        QTest::newRow("Alt+S") << int(Qt::Key_S) << "SaveMenu"
+                               << "Save One";
+        QTest::newRow("Alt+D") << int(Qt::Key_D) << "DownloadMenu"
+                               << "Download Current";
+        QTest::newRow("Alt+H") << int(Qt::Key_H) << "HelpMenu"
+                               << "About";
+    }
+    void altLetterOpensEachMenu() {
+        QFETCH(int, key);
+        QFETCH(QString, menu);
+        QFETCH(QString, firstItem);
+        Shell shell(QDir::tempPath());
+        TMainForm* main = shell.windows.mainForm();
+        main->show();
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        QString opened;
+        QString chosen;
+        // The menu runs until an item is chosen: look at it and choose from inside.
+        QTimer::singleShot(0, main, [&] {
+            auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!popup) {
+                return;
+            }
+            opened = popup->objectName();
+            QTest::keyClick(popup, Qt::Key_Down);
+            chosen = popup->activeAction() ? popup->activeAction()->text() : QString();
+            QTest::keyClick(popup, Qt::Key_Escape);
+        });
+        QTest::keyClick(main->findChild<QLineEdit*>("edPreset"), Qt::Key(key), Qt::AltModifier);
+        QCOMPARE(opened, menu);
+        QCOMPARE(chosen.section(u'\t', 0, 0), firstItem);
+        QCOMPARE(main->findChild<QLineEdit*>("edPreset")->text(), QStringLiteral("1"));
     }
 
     void standardErrorText_data() {

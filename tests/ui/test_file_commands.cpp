@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QSpinBox>
 #include <QtTest>
 
@@ -98,6 +99,25 @@ class FileCommandsTest : public QObject {
             form.setPresetNumber(number);
             return int(QDialog::Accepted);
         };
+    }
+    // Drags `files` onto the main window and drops them there, as a file manager would;
+    // false when the window refuses them.
+    bool drop(const QStringList& files) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& file : files) {
+            urls << QUrl::fromLocalFile(file);
+        }
+        data.setUrls(urls);
+        const QPoint at = m_form->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_form.get(), &enter);
+        if (!enter.isAccepted()) {
+            return false;
+        }
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_form.get(), &dropped);
+        return dropped.isAccepted();
     }
     QByteArray bankFile(const std::function<PresetRecord(int)>& make) {
         QByteArray file;
@@ -370,11 +390,15 @@ private slots:
 
     void openKeepsUnstoredEditsOfTheShownPreset_data() {
         QTest::addColumn<bool>("all");
-        QTest::newRow("Open One") << false;
-        QTest::newRow("Open All") << true;
+        QTest::addColumn<bool>("dropped"); // dropped on the window instead of chosen
+        QTest::newRow("Open One") << false << false;
+        QTest::newRow("Open All") << true << false;
+        QTest::newRow("a dropped preset") << false << true;
+        QTest::newRow("a dropped bank") << true << true;
     }
     void openKeepsUnstoredEditsOfTheShownPreset() {
         QFETCH(bool, all);
+        QFETCH(bool, dropped);
         if (all) {
             QByteArray file = message(sample(99), 99) + message(sample(100), 100);
             file += QByteArray(15300 - file.size(), '\0');
@@ -385,11 +409,60 @@ private slots:
         }
         goTo(5);
         name()->setText("Unstored");
-        m_interaction->fileAnswers = {path("in.syx")};
-        trigger(all ? "OpenAll1001" : "OpenSinglePreset1");
+        if (dropped) {
+            QVERIFY(drop({path("in.syx")}));
+            QVERIFY(m_interaction->openRequests.isEmpty());
+        } else {
+            m_interaction->fileAnswers = {path("in.syx")};
+            trigger(all ? "OpenAll1001" : "OpenSinglePreset1");
+        }
         QCOMPARE(PresetName(preset(5)), std::string("Unstored     "));
+        QCOMPARE(m_interaction->modalRuns, all ? QStringList() : QStringList{"LoadForm"});
+        QCOMPARE(shown(), all ? 1 : 9);
         QCOMPARE(preset(all ? 99 : 9), CarriedByMessage(sample(all ? 99 : 9)));
         QVERIFY(!m_form->presetEdited());
+    }
+
+    // A file dropped on the window opens as its Open command would; anything but one .syx
+    // file is refused at the drag, and nothing changes.
+    void droppedFilesOpenAsTheOpenCommandsWould_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("shownMessage");
+        QTest::newRow("one preset") << "one.syx" << 153 << true << QString();
+        QTest::newRow("upper-case suffix") << "ONE.SYX" << 153 << true << QString();
+        QTest::newRow("154 bytes") << "odd.syx" << 154 << true
+                                   << "File Open Error!|This file is too big to be a single "
+                                      "Preset file.";
+        QTest::newRow("a text file") << "notes.txt" << 153 << false << QString();
+        QTest::newRow("a folder") << "folder.syx" << -1 << false << QString();
+        QTest::newRow("two files") << "one.syx,two.syx" << 153 << false << QString();
+    }
+    void droppedFilesOpenAsTheOpenCommandsWould() {
+        QFETCH(QString, name);
+        QFETCH(int, size);
+        QFETCH(bool, accepted);
+        QFETCH(QString, shownMessage);
+        QStringList files;
+        for (const QString& file : name.split(',')) {
+            if (size < 0) {
+                QVERIFY(QDir(m_dir->path()).mkdir(file));
+            } else {
+                QByteArray bytes = message(sample(12), 12);
+                bytes.resize(size, char(0xF7));
+                writeFile(path(file), bytes);
+            }
+            files << path(file);
+        }
+        answerNumberDialog(12);
+        QCOMPARE(drop(files), accepted);
+        QCOMPARE(m_interaction->shown(),
+                 shownMessage.isEmpty() ? QStringList() : QStringList{shownMessage});
+        const bool opened = accepted && shownMessage.isEmpty();
+        QCOMPARE(preset(12), opened ? CarriedByMessage(sample(12))
+                                    : NewBankPreset(PresetIndex::fromOneBase(12)));
+        QCOMPARE(shown(), opened ? 12 : 1);
     }
 
     void failedSaveLeavesTheOldFileAsItWas_data() {
