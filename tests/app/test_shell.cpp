@@ -1,6 +1,7 @@
 // The application shell: start-up order and state, the standard error box, the About
 // box and the user manual command.
 #include "about_form.h"
+#include "drop_files.h"
 #include "error_box.h"
 #include "fake_clock.h"
 #include "fake_desktop.h"
@@ -217,6 +218,109 @@ private slots:
         QCOMPARE(opened, menu);
         QCOMPARE(chosen.section(u'\t', 0, 0), firstItem);
         QCOMPARE(main->findChild<QLineEdit*>("edPreset")->text(), QStringLiteral("1"));
+    }
+
+    // Every kind of bank change is one step; undo and redo give back the bank byte for
+    // byte, as Save All would write it, across more than 100 steps.
+    void undoAndRedoEveryKindOfChange() {
+        QTemporaryDir dir;
+        Shell shell(dir.path());
+        ScriptedInteraction& user = shell.interaction;
+        TMainForm* main = shell.windows.mainForm();
+        main->show();
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        auto* name = main->findChild<QLineEdit*>("edPresetName");
+        auto* number = main->findChild<QLineEdit*>("edPreset");
+        const auto bankBytes = [main] {
+            QByteArray bytes;
+            for (int n = 1; n <= 100; ++n) {
+                const auto index = PresetIndex::fromOneBase(n);
+                const PresetMessage m = EncodePresetMessage(main->bank()[index], index);
+                bytes.append(reinterpret_cast<const char*>(m.data()), qsizetype(m.size()));
+            }
+            return bytes;
+        };
+        QList<QByteArray> states{bankBytes()};
+        QList<int> shownAfterUndo; // the preset each step changed; 1 for bank-wide ones
+        const auto step = [&](int changed) {
+            QVERIFY(bankBytes() != states.constLast());
+            states << bankBytes();
+            shownAfterUndo << changed;
+        };
+        const auto press = [](QKeySequence keys) {
+            QTest::keySequence(QApplication::focusWidget(), keys);
+        };
+        const auto rename = [&](const QString& text) {
+            name->setFocus();
+            name->selectAll();
+            QTest::keyClicks(name, text);
+        };
+        const auto write = [&](const QString& file, const QByteArray& bytes) {
+            QFile out(dir.filePath(file));
+            if (out.open(QIODevice::WriteOnly)) {
+                out.write(bytes);
+            }
+            return dir.filePath(file);
+        };
+        QByteArray otherBank;
+        for (int n = 1; n <= 100; ++n) {
+            PresetRecord r = NewBankPreset(PresetIndex::fromOneBase(n));
+            SetPresetName(r, "Other " + std::to_string(n));
+            const PresetMessage m = EncodePresetMessage(r, PresetIndex::fromOneBase(n));
+            otherBank.append(reinterpret_cast<const char*>(m.data()), qsizetype(m.size()));
+        }
+        user.onModal = [](QDialog& dialog) {
+            if (dialog.objectName() == "LoadForm") {
+                static_cast<PresetNumberDialog&>(dialog).setPresetNumber(7);
+            } else if (dialog.objectName() == "MidiEventsForm") {
+                static_cast<TMidiEventsForm&>(dialog).buffer().insert({0xFA});
+            }
+            return int(QDialog::Accepted);
+        };
+
+        rename("Edited one"); // stored when leaving the preset
+        press(QKeySequence(Qt::Key_PageDown));
+        step(1);
+        press(QKeySequence(Qt::CTRL | Qt::Key_N));
+        step(1);
+        user.fileAnswers = {write("other.syx", otherBank)};
+        press(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+        step(1);
+        user.fileAnswers = {write("one.syx", otherBank.mid(153 * 40, 153))};
+        press(QKeySequence(Qt::CTRL | Qt::Key_O));
+        step(7);
+        QVERIFY(testing::DropFiles(*main, {write("dropped.syx", states.first())}));
+        step(1);
+        rename("Before saving"); // stored by Save All
+        user.fileAnswers = {dir.filePath("saved.syx")};
+        press(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+        step(1);
+        // The MIDI data window's change is part of the preset's next stored change.
+        press(QKeySequence(Qt::CTRL | Qt::Key_E));
+        rename("With data");
+        press(QKeySequence(Qt::Key_PageDown));
+        step(1);
+        for (int n = 2; n <= 97; ++n) {
+            rename(QStringLiteral("Step %1").arg(n));
+            press(QKeySequence(Qt::Key_PageDown));
+            step(n);
+        }
+        QVERIFY(states.size() > 100);
+
+        for (qsizetype i = states.size() - 1; i > 0; --i) {
+            number->setFocus(); // the field's own undo gives way
+            press(QKeySequence::Undo);
+            QCOMPARE(bankBytes(), states[i - 1]);
+            QCOMPARE(main->bank().currentPresetIndex().oneBased(), shownAfterUndo[i - 1]);
+        }
+        press(QKeySequence::Undo); // nothing more to undo
+        QCOMPARE(bankBytes(), states.first());
+        for (qsizetype i = 1; i < states.size(); ++i) {
+            press(i % 2 ? QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)
+                        : QKeySequence(Qt::CTRL | Qt::Key_Y));
+            QCOMPARE(bankBytes(), states[i]);
+        }
+        QVERIFY(user.messages.isEmpty());
     }
 
     void standardErrorText_data() {

@@ -4,6 +4,7 @@
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
 #include "command_wiring.h"
+#include "drop_files.h"
 #include "fake_clock.h"
 #include "file_commands.h"
 #include "main_form.h"
@@ -16,7 +17,6 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMimeData>
 #include <QSpinBox>
 #include <QtTest>
 
@@ -100,25 +100,7 @@ class FileCommandsTest : public QObject {
             return int(QDialog::Accepted);
         };
     }
-    // Drags `files` onto the main window and drops them there, as a file manager would;
-    // false when the window refuses them.
-    bool drop(const QStringList& files) {
-        QMimeData data;
-        QList<QUrl> urls;
-        for (const QString& file : files) {
-            urls << QUrl::fromLocalFile(file);
-        }
-        data.setUrls(urls);
-        const QPoint at = m_form->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(m_form.get(), &enter);
-        if (!enter.isAccepted()) {
-            return false;
-        }
-        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(m_form.get(), &dropped);
-        return dropped.isAccepted();
-    }
+    bool drop(const QStringList& files) { return testing::DropFiles(*m_form, files); }
     QByteArray bankFile(const std::function<PresetRecord(int)>& make) {
         QByteArray file;
         for (int n = 1; n <= 100; ++n) {
