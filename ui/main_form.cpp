@@ -533,6 +533,11 @@ void TMainForm::buildDataGroups(QWidget* central) {
     m_cboxPrePost->setObjectName(QStringLiteral("cboxPrePost"));
     m_cboxPrePost->setAccessibleName(QStringLiteral("MIDI data placement"));
     m_cboxPrePost->addItems({QStringLiteral("Pre"), QStringLiteral("Post")});
+    // Screen readers on Linux read a drop-down by its current item and take its name from
+    // the label that stands for it: the layout has no room for one, so it is not drawn.
+    auto* placementLabel = new QLabel(QStringLiteral("MIDI data placement"), dataGroup);
+    placementLabel->setBuddy(m_cboxPrePost);
+    placementLabel->setGeometry(0, 0, 0, 0);
     m_cboxPrePost->setGeometry(7, 21, 49, 24);
     m_edArbMidiData = new QLineEdit(dataGroup);
     m_edArbMidiData->setObjectName(QStringLiteral("edArbMidiData"));

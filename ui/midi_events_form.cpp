@@ -147,6 +147,7 @@ void TMidiEventsForm::buildStandardGroup() {
         label(box, "lblMidiChannel", QStringLiteral("MIDI Channel :"), QRect(180, 44, 160, 16));
     m_tbMidiChannel = slider(box, "tbMidiChannel", 1, 16, 1, 4, 0, QRect(180, 62, 200, 26));
     m_edMidiChannel = readOut(box, "edMidiChannel", QRect(390, 62, 45, 22));
+    m_edMidiChannel->setAccessibleName(QStringLiteral("MIDI Channel"));
     m_lblMidiChannel->setBuddy(m_tbMidiChannel);
     connect(m_tbMidiChannel, &QSlider::valueChanged, this, &TMidiEventsForm::RefreshEventPreview);
 
@@ -342,6 +343,9 @@ void TMidiEventsForm::kindClick(int status) {
     for (std::size_t i = 0; i < 2; ++i) {
         const bool shown = labels[i][0] != '\0';
         m_lblParam[i]->setText(QString::fromLatin1(labels[i]));
+        // A read-out is announced as what it shows: its label without the colon.
+        m_edParam[i]->setAccessibleName(
+            QString::fromLatin1(labels[i]).remove(QLatin1Char(':')).trimmed());
         m_lblParam[i]->setVisible(shown);
         m_tbParam[i]->setVisible(shown);
         m_edParam[i]->setVisible(shown);

@@ -19,12 +19,14 @@
 #include "startup.h"
 #include "tarnwick_application.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -321,6 +323,71 @@ private slots:
             QCOMPARE(bankBytes(), states[i]);
         }
         QVERIFY(user.messages.isEmpty());
+    }
+
+    // What a screen reader reads: every input control of every window has a name of its own
+    // or a label that names it, read back through Qt's accessibility interface.
+    void everyInputControlIsNamed() {
+        Shell shell(QDir::tempPath());
+        AppWindows& windows = shell.windows;
+        const QList<QWidget*> all{windows.mainForm(),      windows.saveForm(),
+                                  windows.loadForm(),      windows.midiEventsForm(),
+                                  windows.aboutForm(),     windows.presetListForm(),
+                                  windows.interfaceForm(), windows.frmProgress()};
+        const QList<QAccessible::Role> inputs{
+            QAccessible::EditableText, QAccessible::SpinBox,     QAccessible::ComboBox,
+            QAccessible::CheckBox,     QAccessible::RadioButton, QAccessible::Slider,
+            QAccessible::List,         QAccessible::Table,       QAccessible::PushButton,
+            QAccessible::ButtonMenu,   QAccessible::ProgressBar};
+        for (QWidget* window : all) {
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            QStringList names;
+            std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+                if (!node || node->state().invisible) {
+                    return;
+                }
+                if (inputs.contains(node->role())) {
+                    const QString name = node->text(QAccessible::Name).trimmed();
+                    QString labelled;
+                    for (const auto& [other, relation] : node->relations(QAccessible::Label)) {
+                        labelled += other->text(QAccessible::Name);
+                    }
+                    const QString said = name + (labelled.isEmpty() ? "" : " / " + labelled);
+                    const QString where =
+                        window->objectName() + ": " + node->object()->objectName() + " ";
+                    QVERIFY2(!name.isEmpty() || !labelled.isEmpty(), qPrintable(where + "unnamed"));
+                    QVERIFY2(!names.contains(said), qPrintable(where + "repeats \"" + said + "\""));
+                    names << said;
+                }
+                for (int i = 0; i < node->childCount(); ++i) {
+                    walk(node->child(i));
+                }
+            };
+            walk(QAccessible::queryAccessibleInterface(window));
+            window->hide();
+        }
+        // The value fields of the MIDI data window say what they show, for every kind.
+        const auto* midi = windows.midiEventsForm();
+        const auto nameOf = [midi](const char* field) {
+            return QAccessible::queryAccessibleInterface(midi->findChild<QWidget*>(field))
+                ->text(QAccessible::Name);
+        };
+        QCOMPARE(nameOf("edMidiChannel"), QStringLiteral("MIDI Channel"));
+        QCOMPARE(nameOf("edMidiParam1"), QStringLiteral("Key (Note #)"));
+        QCOMPARE(nameOf("edMidiParam2"), QStringLiteral("Velocity"));
+        QTest::mouseClick(midi->findChild<QRadioButton*>("rbControlChange"), Qt::LeftButton, {},
+                          QPoint(8, 9));
+        QCOMPARE(nameOf("edMidiParam1"), QStringLiteral("Controller"));
+        QCOMPARE(nameOf("edMidiParam2"), QStringLiteral("Value"));
+        // The placement choice is read by its current item on Linux, and labelled.
+        QAccessibleInterface* placement = QAccessible::queryAccessibleInterface(
+            windows.mainForm()->findChild<QWidget*>("cboxPrePost"));
+        QStringList labels;
+        for (const auto& [label, relation] : placement->relations(QAccessible::Label)) {
+            labels << label->text(QAccessible::Name);
+        }
+        QVERIFY2(labels.contains("MIDI data placement"), qPrintable(labels.join('|')));
     }
 
     void standardErrorText_data() {
