@@ -114,6 +114,7 @@ bool MidiPortLayer::openPortPair(int index) {
     m_inputOpen = false;
     m_cycleFailed = false;
     m_sendRefused = false;
+    m_expectingReply = false;
     if (index < 0 || index >= static_cast<int>(m_interfaces.size())) {
         return false;
     }
@@ -146,6 +147,10 @@ bool MidiPortLayer::openPortPair(int index) {
 }
 
 bool MidiPortLayer::closePortPair() {
+    if (m_expectingReply && !m_capture.captured()) {
+        m_lateRepliesUntil = m_clock.now() + kLateReplyWindow;
+    }
+    m_expectingReply = false;
     if (m_outputOpen) {
         m_backend.closeOutput();
         m_outputOpen = false;
@@ -191,11 +196,24 @@ void MidiPortLayer::handOver(const std::uint8_t* data, std::size_t size) {
     }
 }
 
+void MidiPortLayer::waitOutLateReplies(const std::vector<std::uint8_t>& message) {
+    if (m_clock.now() >= m_lateRepliesUntil) {
+        return;
+    }
+    m_capture.arm(message);
+    while (m_clock.now() < m_lateRepliesUntil) {
+        m_clock.pause(kPoll);
+    }
+}
+
 void MidiPortLayer::sendSysEx(const std::uint8_t* data, std::size_t size) {
     if (size == 0) {
         return;
     }
-    m_capture.arm(std::vector<std::uint8_t>(data, data + size));
+    std::vector<std::uint8_t> message(data, data + size);
+    waitOutLateReplies(message);
+    m_capture.arm(std::move(message));
+    m_expectingReply = data[0] == kSysExStart;
     handOver(data, size);
 }
 

@@ -68,10 +68,17 @@ public:
     static constexpr auto kConnectLimit = std::chrono::milliseconds(250);
     static constexpr auto kOutputReleaseLimit = std::chrono::seconds(5);
     static constexpr auto kInputCloseLimit = std::chrono::seconds(1);
+    // How long after a message that got no reply in time a late reply may still come. The
+    // next message waits until then with the input open, so that such a reply is never
+    // taken for its own: any "A" at the right byte counts as an acknowledgement.
+    static constexpr auto kLateReplyWindow = std::chrono::seconds(3);
 
 private:
     // Steps shared by every send: hand over, pause 100 ms, wait for the output.
     void handOver(const std::uint8_t* data, std::size_t size);
+    // Listens, discarding what comes, until a late reply to an unanswered message can no
+    // longer arrive.
+    void waitOutLateReplies(const std::vector<std::uint8_t>& message);
     TransferResult sendPresetMessage(const std::uint8_t* message);
 
     MidiBackend& m_backend;
@@ -82,6 +89,8 @@ private:
     bool m_inputOpen = false;
     bool m_cycleFailed = false;
     bool m_sendRefused = false;
+    bool m_expectingReply = false; // the open cycle sent a message the keypad answers
+    Clock::TimePoint m_lateRepliesUntil{};
     ReplyCapture m_capture;
     std::array<std::uint8_t, kPresetMessageSize> m_presetBuffer{};
     std::vector<std::uint8_t> m_bankBuffer;

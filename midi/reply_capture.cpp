@@ -51,4 +51,9 @@ void ReplyCapture::clearIdentityText() {
     m_identityText.clear();
 }
 
+bool ReplyCapture::captured() const {
+    std::lock_guard lock(m_mutex);
+    return m_captured;
+}
+
 } // namespace tarnwick

@@ -27,6 +27,8 @@ public:
     void onSysEx(const std::uint8_t* data, std::size_t size);
 
     Buffer buffer() const;
+    // Whether a reply arrived since the last arm().
+    bool captured() const;
     // "A" at `position` of the captured reply.
     bool acknowledged(std::size_t position) const;
 

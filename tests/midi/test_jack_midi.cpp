@@ -370,6 +370,19 @@ private slots:
         QVERIFY(keypad.memory() == QByteArray(reinterpret_cast<const char*>(bank.data()), 15300));
     }
 
+    // A keypad that answers 150 ms late: its late "A" never passes for the next message's.
+    void lateReplyIsNotTheNextOnes() {
+        Simulator keypad("Keypad Late", {"--reply-delay", "150"});
+        QVERIFY(keypad.ready());
+        PortSession session("Keypad Late");
+        const PresetMessage one = EncodePresetMessage(named(1, "One"), PresetIndex::fromOneBase(1));
+        const PresetMessage two = EncodePresetMessage(named(2, "Two"), PresetIndex::fromOneBase(2));
+        QCOMPARE(session.ports.sendAcknowledged(one.data(), one.size(), kPresetAckPosition),
+                 TransferResult::NoAcknowledge);
+        QCOMPARE(session.ports.sendAcknowledged(two.data(), two.size(), kPresetAckPosition),
+                 TransferResult::NoAcknowledge);
+    }
+
     void acknowledgementsStopWhereTheKeypadStops() {
         Simulator keypad("Keypad F", {"--stop-ack-at", "3"});
         QVERIFY(keypad.ready());

@@ -333,6 +333,41 @@ private slots:
         QCOMPARE(std::vector<std::string>(backend.log.begin(), backend.log.begin() + 2), opened);
     }
 
+    // A reply that comes after its message's wait is never taken for the next message's.
+    void lateRepliesAreNeverTheNextOnes_data() {
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<TransferResult>("first");
+        QTest::addColumn<TransferResult>("second");
+        QTest::addColumn<bool>("waited"); // the second message waited for late replies
+        QTest::newRow("in time, 50 ms")
+            << 50 << TransferResult::Acknowledged << TransferResult::Acknowledged << false;
+        for (int late : {101, 150, 2000}) {
+            QTest::addRow("late, %d ms", late)
+                << late << TransferResult::NoAcknowledge << TransferResult::NoAcknowledge << true;
+        }
+    }
+    void lateRepliesAreNeverTheNextOnes() {
+        QFETCH(int, delayMs);
+        QFETCH(TransferResult, first);
+        QFETCH(TransferResult, second);
+        QFETCH(bool, waited);
+        select();
+        backend.replyDelay = std::chrono::milliseconds(delayMs);
+        clock.onAdvance = [this](Clock::TimePoint now) {
+            backend.deliverDue(now);
+        };
+        const Bytes one = presetMessage("One", 1);
+        const Bytes two = presetMessage("Two", 2);
+        QCOMPARE(layer->sendAcknowledged(one.data(), one.size(), kPresetAckPosition), first);
+        const auto before = clock.now();
+        QCOMPARE(layer->sendAcknowledged(two.data(), two.size(), kPresetAckPosition), second);
+        QCOMPARE(clock.now() - before >= MidiPortLayer::kLateReplyWindow, waited);
+        if (waited && delayMs < 3000) {
+            QVERIFY(backend.lateRepliesDelivered >= 1); // it came, and was not taken
+        }
+        clock.onAdvance = nullptr;
+    }
+
     void waitsAfterEachMessage_data() {
         QTest::addColumn<int>("busyMs");
         QTest::addColumn<int>("polls");

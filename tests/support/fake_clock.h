@@ -3,6 +3,7 @@
 
 #include "clock.h"
 
+#include <functional>
 #include <vector>
 
 namespace tarnwick::testing {
@@ -11,10 +12,14 @@ class FakeClock final : public Clock {
 public:
     std::vector<Duration> pauses;
     TimePoint current{};
+    std::function<void(TimePoint)> onAdvance; // what happens meanwhile, e.g. a late reply
 
     void pause(Duration duration) override {
         pauses.push_back(duration);
         current += duration;
+        if (onAdvance) {
+            onAdvance(current);
+        }
     }
     TimePoint now() const override { return current; }
 

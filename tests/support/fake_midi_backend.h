@@ -28,6 +28,10 @@ public:
     // Times outputConnected() says no after each opening; -1: never connected. A message
     // handed over before the connection is in effect is lost, as on a real MIDI system.
     int connectPolls = 0;
+    // The keypad's replies come this long after the message, when time is passed to
+    // deliverDue(); zero: during the send.
+    Clock::Duration replyDelay{};
+    int lateRepliesDelivered = 0;
 
     std::vector<std::string> log;
     std::vector<Bytes> sent;
@@ -62,11 +66,23 @@ public:
             return true; // handed over, but nothing is connected to carry it
         }
         for (const Bytes& reply : replies ? replies(message) : keypad.receive(message)) {
-            if (m_handler) {
+            if (replyDelay > Clock::Duration{}) {
+                m_pending.push_back({now + replyDelay, reply});
+            } else if (m_handler) {
                 m_handler(reply.data(), reply.size());
             }
         }
         return true;
+    }
+    // Replies due by `now` arrive, if the input listens.
+    void deliverDue(Clock::TimePoint now) {
+        while (!m_pending.empty() && m_pending.front().first <= now) {
+            if (m_handler) {
+                ++lateRepliesDelivered;
+                m_handler(m_pending.front().second.data(), m_pending.front().second.size());
+            }
+            m_pending.erase(m_pending.begin());
+        }
     }
     bool outputConnected() override {
         if (m_unconnectedPolls > 0) {
@@ -92,6 +108,7 @@ public:
 
 private:
     SysExHandler m_handler;
+    std::vector<std::pair<Clock::TimePoint, Bytes>> m_pending;
     Clock::TimePoint m_busyUntil{};
     int m_unconnectedPolls = 0;
 };
