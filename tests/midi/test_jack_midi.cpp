@@ -57,6 +57,11 @@ public:
         }
     }
     bool ready() const { return m_ready; }
+    // Gone at once, as a keypad pulled from its socket.
+    void vanish() {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
     // The 100 presets the keypad holds now, as a bank file; empty when it did not say.
     QByteArray memory() {
         ::kill(pid_t(m_process.processId()), SIGUSR1);
@@ -104,11 +109,42 @@ std::tuple<int, QString, QString> runSyx(const QStringList& args,
             QString::fromUtf8(process.readAllStandardError())};
 }
 
+// The real MIDI system, passed through so that a test can watch or disturb it.
+class ForwardingBackend : public MidiBackend {
+public:
+    explicit ForwardingBackend(const std::string& client) : m_real(client) {}
+    int outputCount() override { return m_real.outputCount(); }
+    int inputCount() override { return m_real.inputCount(); }
+    std::optional<std::string> outputName(int i) override { return m_real.outputName(i); }
+    std::optional<std::string> inputName(int i) override { return m_real.inputName(i); }
+    bool openOutput(int index) override { return m_real.openOutput(index); }
+    bool openInput(int index, SysExHandler handler) override {
+        return m_real.openInput(index, std::move(handler));
+    }
+    bool outputConnected() override { return m_real.outputConnected(); }
+    bool send(const std::uint8_t* data, std::size_t size, Clock::TimePoint now) override {
+        const bool sent = m_real.send(data, size, now);
+        if (afterSend) {
+            afterSend(data, size);
+        }
+        return sent;
+    }
+    bool outputBusy(Clock::TimePoint now) override { return m_real.outputBusy(now); }
+    void closeOutput() override { m_real.closeOutput(); }
+    bool closeInput() override { return m_real.closeInput(); }
+
+    std::function<void(const std::uint8_t*, std::size_t)> afterSend;
+
+protected:
+    RtMidiBackend m_real;
+};
+
 // The real backend, with every output it opens also connected to a monitor port, so
 // that what goes on the wire can be read back.
-class MonitoredBackend final : public MidiBackend {
+class MonitoredBackend final : public ForwardingBackend {
 public:
-    explicit MonitoredBackend(QString monitorPort) : m_monitor(std::move(monitorPort)) {
+    explicit MonitoredBackend(QString monitorPort)
+        : ForwardingBackend(kEditorClient), m_monitor(std::move(monitorPort)) {
         m_client = jack_client_open("tarnwick-test-patchbay", JackNoStartServer, nullptr);
     }
     ~MonitoredBackend() override {
@@ -116,10 +152,6 @@ public:
             jack_client_close(m_client);
         }
     }
-    int outputCount() override { return m_real.outputCount(); }
-    int inputCount() override { return m_real.inputCount(); }
-    std::optional<std::string> outputName(int i) override { return m_real.outputName(i); }
-    std::optional<std::string> inputName(int i) override { return m_real.inputName(i); }
     bool openOutput(int index) override {
         if (!m_real.openOutput(index)) {
             return false;
@@ -132,18 +164,8 @@ public:
         jack_free(ports);
         return true;
     }
-    bool openInput(int index, SysExHandler handler) override {
-        return m_real.openInput(index, std::move(handler));
-    }
-    bool send(const std::uint8_t* data, std::size_t size, Clock::TimePoint now) override {
-        return m_real.send(data, size, now);
-    }
-    bool outputBusy(Clock::TimePoint now) override { return m_real.outputBusy(now); }
-    void closeOutput() override { m_real.closeOutput(); }
-    bool closeInput() override { return m_real.closeInput(); }
 
 private:
-    RtMidiBackend m_real{kEditorClient};
     QString m_monitor;
     jack_client_t* m_client = nullptr;
 };
@@ -258,7 +280,7 @@ public:
         return names;
     }
 
-    RtMidiBackend backend;
+    ForwardingBackend backend;
     SystemClock clock;
     MidiPortLayer ports;
     testing::ScriptedInteraction interaction;
@@ -368,6 +390,42 @@ private slots:
             QCOMPARE(ports.sendBankPreset(i), TransferResult::Acknowledged);
         }
         QVERIFY(keypad.memory() == QByteArray(reinterpret_cast<const char*>(bank.data()), 15300));
+    }
+
+    // The keypad pulled out at preset 50 of Download All: the failure is told within the
+    // bounded waits, and once it is back the next Download All goes through, found by name.
+    void keypadVanishesMidDownload() {
+        auto keypad = std::make_unique<Simulator>("Keypad Vanishing", QStringList{});
+        QVERIFY(keypad->ready());
+        Editor editor("Keypad Vanishing");
+        int presetsSent = 0;
+        editor.backend.afterSend = [&](const std::uint8_t*, std::size_t size) {
+            if (size == kPresetMessageSize && ++presetsSent == 50) {
+                keypad->vanish();
+            }
+        };
+        QElapsedTimer timer;
+        timer.start();
+        {
+            testing::WorkingFolder working(m_dir.path());
+            editor.main.findChild<QAction*>("mnuDownloadAll")->trigger();
+        }
+        QCOMPARE(editor.messages(), QStringList{"Download Fail?|No acknowledge from keypad."});
+        qInfo("keypad pulled at preset 50: the download ended after %lld ms",
+              qint64(timer.elapsed()));
+        QVERIFY2(timer.elapsed() < 50 * 200 + 5000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(presetsSent, 50);
+
+        editor.backend.afterSend = nullptr;
+        keypad = std::make_unique<Simulator>("Keypad Vanishing", QStringList{});
+        QVERIFY(keypad->ready());
+        editor.interaction.messages.clear();
+        {
+            testing::WorkingFolder working(m_dir.path());
+            editor.main.findChild<QAction*>("mnuDownloadAll")->trigger();
+        }
+        QCOMPARE(editor.messages(), QStringList{"Download Success|Downloaded OK!"});
+        QCOMPARE(editor.interaction.modalRuns.count("InterfaceForm"), 1);
     }
 
     // A keypad that answers 150 ms late: its late "A" never passes for the next message's.
