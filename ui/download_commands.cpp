@@ -164,6 +164,8 @@ void PresetDownloads::downloadAllDirect() {
                                       index);
         });
         if (!written) {
+            // What was written of it is no bank: it goes, and nothing is sent.
+            QFile::remove(temporaryFile());
             ReportWriteFailure(m_interaction);
             return std::nullopt;
         }

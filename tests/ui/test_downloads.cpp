@@ -15,6 +15,7 @@
 #include "preset_number_dialog.h"
 #include "scripted_interaction.h"
 #include "transfer_messages.h"
+#include "working_folder.h"
 
 #include <QAction>
 #include <QLabel>
@@ -22,6 +23,11 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QtTest>
+
+#include <csignal>
+#include <optional>
+
+#include <sys/resource.h>
 
 #include <memory>
 
@@ -376,6 +382,40 @@ private slots:
         trigger("mnuDownloadAll");
         QCOMPARE(m_f->interaction.shown(), QStringList{"Error|Error opening output file."});
         QVERIFY(m_f->desktop.opened.isEmpty());
+    }
+
+    // The temporary file cannot be written: the disk is full, or the folder takes no files.
+    // The writer's message once, nothing sent, no temporary file left behind.
+    void directDownloadOnATroubledDisk_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<bool>("full"); // else a folder that takes no files
+        for (const char* item : {"mnuDownloadCurrent", "mnuDownloadAll"}) {
+            QTest::addRow("%s, disk full", item) << item << true;
+            QTest::addRow("%s, no files in the folder", item) << item << false;
+        }
+    }
+    void directDownloadOnATroubledDisk() {
+        QFETCH(QString, item);
+        QFETCH(bool, full);
+        directMode();
+        answerNumber(3);
+        std::optional<testing::WorkingFolder> unwritable;
+        if (!full) {
+            unwritable.emplace(QStringLiteral("/proc")); // not even root may make files here
+        }
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit tiny = saved;
+        // Room for no preset, or for 65 of the 100.
+        tiny.rlim_cur = !full ? saved.rlim_cur : item == "mnuDownloadCurrent" ? 100 : 10000;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+        trigger(item.toLatin1().constData());
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QCOMPARE(m_f->interaction.shown(), QStringList{"Error|Error opening output file."});
+        QVERIFY(m_f->midi.sent.empty());
+        QVERIFY(!QFile::exists(PresetDownloads::temporaryFile()));
+        QCOMPARE(m_f->interaction.busyDepth, 0);
     }
 
     void noSecondTransferWhileOneRuns() {
