@@ -5,6 +5,7 @@
 #include "clock.h"
 #include "port_layer.h"
 #include "preset_message.h"
+#include "resident_memory.h"
 #include "rtmidi_backend.h"
 
 #include <jack/jack.h>
@@ -13,7 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace {
@@ -27,14 +27,6 @@ long openFiles() {
         ++count;
     }
     return count;
-}
-
-long residentKiB() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return resident * 4;
 }
 
 // Ports of the server, ours and the others'.
@@ -93,14 +85,14 @@ int main(int argc, char** argv) {
     for (int n = 0; n < 10; ++n) { // everything that is made once is made
         transfer(n);
     }
-    const Counts before{openFiles(), jackPorts(counter), residentKiB()};
+    const Counts before{openFiles(), jackPorts(counter), ResidentKiB()};
     const auto start = std::chrono::steady_clock::now();
     for (int n = 0; n < transfers; ++n) {
         transfer(n);
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const Counts after{openFiles(), jackPorts(counter), residentKiB()};
+    const Counts after{openFiles(), jackPorts(counter), ResidentKiB()};
     std::filesystem::remove(temporary);
     jack_client_close(counter);
     std::printf("%d transfers in %.1f s, %d not acknowledged\n", transfers, seconds, failures);

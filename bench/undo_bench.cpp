@@ -1,25 +1,17 @@
 // What one undo step costs: the time to record a change and to undo it, and the memory the
 // history holds for it (resident memory before and after 200 steps, the history's limit).
 #include "bank_history.h"
+#include "resident_memory.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <vector>
 
 namespace {
 
 using namespace tarnwick;
 using Clock = std::chrono::steady_clock;
-
-long residentKiB() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return resident * 4;
-}
 
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -36,7 +28,7 @@ int main() {
     constexpr int kSteps = 200;
     PresetBank bank;
     BankHistory history(bank, kSteps);
-    const long before = residentKiB();
+    const long before = ResidentKiB();
     std::vector<double> record;
     for (int i = 0; i < kSteps; ++i) {
         // One preset's edit stored, as leaving a preset stores it.
@@ -47,7 +39,7 @@ int main() {
         history.takeIn(bank);
         record.push_back(microseconds(start));
     }
-    const long after = residentKiB();
+    const long after = ResidentKiB();
     std::vector<double> undo;
     for (int i = 0; i < kSteps && history.canUndo(); ++i) {
         const auto start = Clock::now();
