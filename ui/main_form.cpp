@@ -157,12 +157,12 @@ struct ToolButton {
     QKeySequence key{}; // clicks a button without a menu; Alt and a letter opens a menu
 };
 
-QToolButton* makeToolButton(QWidget* parent, const ToolButton& spec) {
+QToolButton* makeToolButton(QWidget* parent, const ToolButton& entry) {
     auto* button = new QToolButton(parent);
-    button->setObjectName(QLatin1String(spec.name));
-    button->setText(QLatin1String(spec.caption));
-    button->setToolTip(QLatin1String(spec.hint));
-    button->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(spec.icon))));
+    button->setObjectName(QLatin1String(entry.name));
+    button->setText(QLatin1String(entry.caption));
+    button->setToolTip(QLatin1String(entry.hint));
+    button->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(entry.icon))));
     button->setIconSize(QSize(16, 16));
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setFixedSize(kToolButtonSize);
@@ -171,8 +171,8 @@ QToolButton* makeToolButton(QWidget* parent, const ToolButton& spec) {
     button->setFont(small);
     button->setFocusPolicy(Qt::NoFocus);
     button->setAutoRaise(true);
-    if (spec.description) {
-        button->setAccessibleDescription(QLatin1String(spec.description));
+    if (entry.description) {
+        button->setAccessibleDescription(QLatin1String(entry.description));
     }
     return button;
 }
@@ -308,12 +308,12 @@ void TMainForm::buildToolBar() {
     };
 
     auto* modes = new QActionGroup(this);
-    for (const ToolButton& spec : buttons) {
-        QToolButton* button = makeToolButton(this, spec);
-        if (spec.menu) {
+    for (const ToolButton& entry : buttons) {
+        QToolButton* button = makeToolButton(this, entry);
+        if (entry.menu) {
             auto* menu = new QMenu(this);
-            menu->setObjectName(QLatin1String(spec.menu));
-            for (const MenuItem& item : spec.items) {
+            menu->setObjectName(QLatin1String(entry.menu));
+            for (const MenuItem& item : entry.items) {
                 if (!item.name) {
                     menu->addSeparator();
                     continue;
@@ -342,18 +342,18 @@ void TMainForm::buildToolBar() {
             }
             button->setMenu(menu);
             button->setPopupMode(QToolButton::InstantPopup);
-            if (!spec.key.isEmpty()) {
-                addKeyAction(spec.key, [button] { button->showMenu(); });
+            if (!entry.key.isEmpty()) {
+                addKeyAction(entry.key, [button] { button->showMenu(); });
             }
         } else {
             connect(button, &QToolButton::clicked, this,
-                    [run, clicked = spec.clicked] { run(clicked); });
-            if (!spec.key.isEmpty()) {
-                addKeyAction(spec.key, [button] { button->click(); });
+                    [run, clicked = entry.clicked] { run(clicked); });
+            if (!entry.key.isEmpty()) {
+                addKeyAction(entry.key, [button] { button->click(); });
             }
         }
         bar->addWidget(button);
-        if (spec.separatorAfter) {
+        if (entry.separatorAfter) {
             bar->addSeparator();
         }
     }
