@@ -165,7 +165,19 @@ class RtMidiBackend::JackGraphWatch {
 public:
     explicit JackGraphWatch(const std::string& clientName)
         : m_client(jack_client_open((clientName + " watch").c_str(), JackNoStartServer, nullptr)),
-          m_ourPrefix(clientName) {}
+          m_ourPrefix(clientName) {
+        if (m_client) {
+            // Told on the client's thread when the server stops or dies; the thread runs
+            // once the client is active (it has no ports and takes no part in the cycles).
+            jack_on_info_shutdown(
+                m_client,
+                [](jack_status_t, const char*, void* lost) {
+                    static_cast<std::atomic<bool>*>(lost)->store(true);
+                },
+                &m_serverLost);
+            jack_activate(m_client);
+        }
+    }
     ~JackGraphWatch() {
         if (m_client) {
             jack_client_close(m_client);
@@ -175,6 +187,8 @@ public:
     JackGraphWatch& operator=(const JackGraphWatch&) = delete;
 
     bool usable() const { return m_client != nullptr; }
+    // Whether the server this client (and every other of ours) belonged to has gone.
+    bool serverLost() const { return m_serverLost; }
 
     // Called before one of our outputs is connected to the port `target`.
     void expectConnection(const std::string& target) {
@@ -219,6 +233,7 @@ private:
     }
 
     jack_client_t* m_client;
+    std::atomic<bool> m_serverLost{false};
     std::string m_ourPrefix;
     std::string m_target;
     std::vector<std::string> m_before;
@@ -227,6 +242,7 @@ private:
 #else
 class RtMidiBackend::JackGraphWatch {
 public:
+    bool serverLost() const { return false; }
     void expectConnection(const std::string&) {}
     bool connectedToUs(const std::string&) const { return false; }
     bool connected() { return true; }
@@ -236,6 +252,9 @@ public:
 RtMidiBackend::RtMidiBackend(std::string clientName) : m_clientName(std::move(clientName)) {}
 
 bool RtMidiBackend::ensureSystem() {
+    if (serverLost()) {
+        abandonSystem(); // its clients are dead: built anew on a server that runs now
+    }
     if (m_lister && m_in) {
         return true;
     }
@@ -255,11 +274,7 @@ bool RtMidiBackend::ensureSystem() {
         output.port = makePort<RtMidiOut>(api, m_clientName, output.errors);
     }
     if (!m_lister || !m_in || !m_outputs[0].port || !m_outputs[1].port) {
-        m_lister.reset();
-        m_in.reset();
-        for (Output& output : m_outputs) {
-            output.port.reset();
-        }
+        dropSystem();
         return false;
     }
     m_api = m_lister->getCurrentApi();
@@ -287,7 +302,46 @@ RtMidiBackend::Output& RtMidiBackend::waitForOutput(std::size_t which) {
     return output;
 }
 
+bool RtMidiBackend::serverLost() const {
+    return m_jackGraph && m_jackGraph->serverLost();
+}
+
+void RtMidiBackend::dropSystem() {
+    m_in.reset();
+    for (Output& output : m_outputs) {
+        output.port.reset();
+    }
+    m_lister.reset();
+    m_jackGraph.reset();
+}
+
+void RtMidiBackend::abandonSystem() {
+    // libjack may crash when a client of a server that has gone unregisters a port or
+    // closes: the dead clients are kept, untouched, for as long as the program runs.
+    static auto* const dead = new std::vector<const void*>;
+    dead->push_back(m_in.release());
+    for (Output& output : m_outputs) {
+        waitForOutput(std::size_t(&output - m_outputs.data()));
+        dead->push_back(output.port.release());
+        output.target.clear();
+    }
+    dead->push_back(m_lister.release());
+    dead->push_back(m_jackGraph.release());
+    m_outputOpen = false;
+    m_inputSource.clear();
+    m_outputList = {};
+    m_inputList = {};
+    {
+        std::lock_guard lock(m_handlerMutex);
+        m_handler = nullptr;
+    }
+}
+
 RtMidiBackend::~RtMidiBackend() {
+    if (serverLost()) {
+        abandonSystem();
+        return;
+    }
     closeOutput();
     closeInput();
     // Kept connections end here; the input first, as its callback reaches this object.

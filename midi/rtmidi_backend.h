@@ -74,6 +74,12 @@ private:
     // Finds the MIDI system the first time it is needed, and again while there is none,
     // so that a JACK server started after the editor is found.
     bool ensureSystem();
+    // Lets go of every RtMidi object, which failed to be built.
+    void dropSystem();
+    // Whether the JACK server our clients belong to has stopped or died.
+    bool serverLost() const;
+    // Puts every RtMidi object of a server that has gone out of use without a call on it.
+    void abandonSystem();
     static void onMessage(double timeStamp, std::vector<unsigned char>* message, void* self);
     // The ports of the MIDI system that are not ours, as last listed, with their names as
     // the system gives them; the index into this list is the device index.

@@ -109,6 +109,35 @@ std::tuple<int, QString, QString> runSyx(const QStringList& args,
             QString::fromUtf8(process.readAllStandardError())};
 }
 
+// The test's JACK server, stopped ("stop") or started ("start") under its own name.
+bool jackServer(const QString& action) {
+    QProcess script;
+    script.start(
+        QStringLiteral(TARNWICK_JACK_SERVER),
+        {action, qEnvironmentVariable("JACK_DEFAULT_SERVER"), QStringLiteral(TARNWICK_JACK_STATE)});
+    return script.waitForFinished(20000) && script.exitStatus() == QProcess::NormalExit &&
+           script.exitCode() == 0;
+}
+
+// The test's JACK server killed, as in a crash. It leaves its slot in the shared-memory
+// registry: the next server of the same name takes it back, and the fixture's stop later
+// ends that one cleanly.
+bool crashJackServer() {
+    QFile pidFile(QStringLiteral(TARNWICK_JACK_STATE "/jackd-%1.pid")
+                      .arg(qEnvironmentVariable("JACK_DEFAULT_SERVER")));
+    const pid_t pid =
+        pidFile.open(QIODevice::ReadOnly) ? pid_t(pidFile.readAll().trimmed().toInt()) : 0;
+    if (pid <= 0 || ::kill(pid, SIGKILL) != 0) {
+        return false;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    while (::kill(pid, 0) == 0 && timer.elapsed() < 5000) {
+        QThread::msleep(10);
+    }
+    return ::kill(pid, 0) != 0;
+}
+
 // The real MIDI system, passed through so that a test can watch or disturb it.
 class ForwardingBackend : public MidiBackend {
 public:
@@ -304,14 +333,11 @@ class JackMidiTest : public QObject {
     jack_client_t* m_xrunWatch = nullptr;
     std::atomic<int> m_xruns{0};
 
-private slots:
-    void initTestCase() {
-        QProcess lsp;
-        lsp.start("jack_lsp", {});
-        QVERIFY2(lsp.waitForFinished(5000) && lsp.exitCode() == 0,
-                 "the JACK test server is not running");
+    bool watchXruns() {
         m_xrunWatch = jack_client_open("tarnwick-test-xruns", JackNoStartServer, nullptr);
-        QVERIFY(m_xrunWatch);
+        if (m_xrunWatch == nullptr) {
+            return false;
+        }
         jack_set_xrun_callback(
             m_xrunWatch,
             [](void* count) {
@@ -319,14 +345,29 @@ private slots:
                 return 0;
             },
             &m_xruns);
-        QCOMPARE(jack_activate(m_xrunWatch), 0);
+        return jack_activate(m_xrunWatch) == 0;
+    }
+    // Before the server goes away: libjack cannot always close a client of a dead server
+    // once the process's other clients of it are closed.
+    void stopWatchingXruns() {
+        if (m_xrunWatch) {
+            jack_client_close(m_xrunWatch);
+            m_xrunWatch = nullptr;
+        }
+    }
+
+private slots:
+    void initTestCase() {
+        QProcess lsp;
+        lsp.start("jack_lsp", {});
+        QVERIFY2(lsp.waitForFinished(5000) && lsp.exitCode() == 0,
+                 "the JACK test server is not running");
+        QVERIFY(watchXruns());
     }
 
     void cleanupTestCase() {
         qInfo("JACK server cycles overrun during the tests: %d", m_xruns.load());
-        if (m_xrunWatch) {
-            jack_client_close(m_xrunWatch);
-        }
+        stopWatchingXruns();
     }
 
     void listsAndPairsTheSimulators() {
@@ -785,6 +826,72 @@ private slots:
         QCOMPARE(code, 0);
         const QJsonArray listed = QJsonDocument::fromJson(out.toUtf8()).array();
         QVERIFY(listed.contains(QJsonObject{{"name", "Keypad Habit Twin"}}));
+    }
+
+    // The JACK server dies mid-download (killed, as in a crash) and later stops while the
+    // editor is idle: the failure is told within the waits, and once a server runs again
+    // the next download works in the same editor.
+    void jackServerGoesAway() {
+        stopWatchingXruns();
+        auto keypad = std::make_unique<Simulator>("Keypad Server", QStringList{});
+        QVERIFY(keypad->ready());
+        Editor editor("Keypad Server");
+        int presetsSent = 0;
+        editor.backend.afterSend = [&](const std::uint8_t*, std::size_t size) {
+            if (size == kPresetMessageSize && ++presetsSent == 30) {
+                QVERIFY(crashJackServer());
+            }
+        };
+        QElapsedTimer timer;
+        timer.start();
+        {
+            testing::WorkingFolder working(m_dir.path());
+            editor.main.findChild<QAction*>("mnuDownloadAll")->trigger();
+        }
+        qInfo("server killed at preset 30: the download ended after %lld ms",
+              qint64(timer.elapsed()));
+        QCOMPARE(editor.messages(), QStringList{"Download Fail?|No acknowledge from keypad."});
+        editor.backend.afterSend = nullptr;
+        keypad.reset();
+        QVERIFY(jackServer("start"));
+        keypad = std::make_unique<Simulator>("Keypad Server", QStringList{});
+        QVERIFY(keypad->ready());
+        timer.restart();
+        QCOMPARE(editor.downloadCurrent(m_dir.path()),
+                 QStringList{"Download Success|Downloaded OK!"});
+        qInfo("the first download on the new server took %lld ms", qint64(timer.elapsed()));
+
+        keypad.reset();
+        QVERIFY(jackServer("stop"));
+        QCOMPARE(editor.downloadCurrent(m_dir.path()),
+                 QStringList{"Download Fail!|MIDI Open failed."});
+        QVERIFY(jackServer("start"));
+        keypad = std::make_unique<Simulator>("Keypad Server", QStringList{});
+        QVERIFY(keypad->ready());
+        QCOMPARE(editor.downloadCurrent(m_dir.path()),
+                 QStringList{"Download Success|Downloaded OK!"});
+        QCOMPARE(editor.interaction.modalRuns.count("InterfaceForm"), 1);
+
+        // tarnwick-syx sending a bank when the server dies: a failure exit, no signal.
+        QProcess cli;
+        cli.setProcessChannelMode(QProcess::SeparateChannels);
+        cli.start(
+            QStringLiteral(TARNWICK_SYX),
+            {"send", "--port", "Keypad Server",
+             writeAll(m_dir.filePath("server.syx"), bankOf([](int n) { return named(n, "S"); }))});
+        QVERIFY(cli.waitForStarted());
+        QTest::qWait(2000);
+        QVERIFY(crashJackServer());
+        QVERIFY(cli.waitForFinished(10000));
+        QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(cli.exitCode(), 1);
+        const QString error = QString::fromUtf8(cli.readAllStandardError());
+        const QRegularExpression told(
+            R"(^tarnwick-syx: preset \d+: (No acknowledge from keypad|MIDI Open failed)\.\n$)");
+        QVERIFY2(told.match(error).hasMatch(), qPrintable(error));
+        keypad.reset();
+        QVERIFY(jackServer("start"));
+        QVERIFY(watchXruns());
     }
 
     void commandLineSendStopsWhereTheKeypadStops() {
