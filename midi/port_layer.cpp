@@ -147,8 +147,10 @@ bool MidiPortLayer::openPortPair(int index) {
 }
 
 bool MidiPortLayer::closePortPair() {
-    if (m_expectingReply && !m_capture.captured()) {
+    // No answer: a late one may still come. More than one: more may be on their way.
+    if (const std::size_t replies = m_capture.replies(); m_expectingReply && replies != 1) {
         m_lateRepliesUntil = m_clock.now() + kLateReplyWindow;
+        m_untilQuiet = replies > 1;
     }
     m_expectingReply = false;
     if (m_outputOpen) {
@@ -196,14 +198,25 @@ void MidiPortLayer::handOver(const std::uint8_t* data, std::size_t size) {
     }
 }
 
-void MidiPortLayer::waitOutLateReplies(const std::vector<std::uint8_t>& message) {
+bool MidiPortLayer::waitOutLateReplies(const std::vector<std::uint8_t>& message) {
     if (m_clock.now() >= m_lateRepliesUntil) {
-        return;
+        return true;
     }
     m_capture.arm(message);
+    std::size_t heard = 0;
+    auto quietSince = m_clock.now();
     while (m_clock.now() < m_lateRepliesUntil) {
+        if (m_untilQuiet && m_clock.now() - quietSince >= kQuietSpell) {
+            m_lateRepliesUntil = m_clock.now();
+            return true;
+        }
         m_clock.pause(kPoll);
+        if (const std::size_t replies = m_capture.replies(); replies != heard) {
+            heard = replies;
+            quietSince = m_clock.now();
+        }
     }
+    return !m_untilQuiet || m_clock.now() - quietSince >= kQuietSpell;
 }
 
 void MidiPortLayer::sendSysEx(const std::uint8_t* data, std::size_t size) {
@@ -211,7 +224,10 @@ void MidiPortLayer::sendSysEx(const std::uint8_t* data, std::size_t size) {
         return;
     }
     std::vector<std::uint8_t> message(data, data + size);
-    waitOutLateReplies(message);
+    if (!waitOutLateReplies(message)) {
+        m_cycleFailed = true; // no answer could be told from the noise: nothing goes out
+        return;
+    }
     m_capture.arm(std::move(message));
     m_expectingReply = data[0] == kSysExStart;
     handOver(data, size);

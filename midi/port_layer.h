@@ -72,13 +72,18 @@ public:
     // next message waits until then with the input open, so that such a reply is never
     // taken for its own: any "A" at the right byte counts as an acknowledgement.
     static constexpr auto kLateReplyWindow = std::chrono::seconds(3);
+    // After a message that was answered more than once, the next one waits until the
+    // input has been this long without a message (within the late-reply window), so that
+    // no answer still on its way passes for its own. An input that never goes quiet
+    // fails the message unsent.
+    static constexpr auto kQuietSpell = std::chrono::milliseconds(100);
 
 private:
     // Steps shared by every send: hand over, pause 100 ms, wait for the output.
     void handOver(const std::uint8_t* data, std::size_t size);
     // Listens, discarding what comes, until a late reply to an unanswered message can no
-    // longer arrive.
-    void waitOutLateReplies(const std::vector<std::uint8_t>& message);
+    // longer arrive, or a chattering input has gone quiet. False when it never did.
+    bool waitOutLateReplies(const std::vector<std::uint8_t>& message);
     TransferResult sendPresetMessage(const std::uint8_t* message);
 
     MidiBackend& m_backend;
@@ -91,6 +96,7 @@ private:
     bool m_sendRefused = false;
     bool m_expectingReply = false; // the open cycle sent a message the keypad answers
     Clock::TimePoint m_lateRepliesUntil{};
+    bool m_untilQuiet = false; // the late-reply wait ends early once the input is quiet
     ReplyCapture m_capture;
     std::array<std::uint8_t, kPresetMessageSize> m_presetBuffer{};
     std::vector<std::uint8_t> m_bankBuffer;

@@ -9,16 +9,17 @@ void ReplyCapture::arm(std::vector<std::uint8_t> sent) {
     std::lock_guard lock(m_mutex);
     m_buffer.fill(0);
     m_captured = false;
+    m_replies = 0;
     m_sent = std::move(sent);
 }
 
 void ReplyCapture::onSysEx(const std::uint8_t* data, std::size_t size) {
     std::lock_guard lock(m_mutex);
-    if (m_captured || size == 0) {
-        return;
-    }
-    if (size == m_sent.size() && std::equal(data, data + size, m_sent.begin())) {
+    if (size == 0 || (size == m_sent.size() && std::equal(data, data + size, m_sent.begin()))) {
         return; // our own message echoed back
+    }
+    if (++m_replies > 1) {
+        return;
     }
     m_captured = true;
     const std::size_t kept = std::min(size, kCaptureSize);
@@ -54,6 +55,11 @@ void ReplyCapture::clearIdentityText() {
 bool ReplyCapture::captured() const {
     std::lock_guard lock(m_mutex);
     return m_captured;
+}
+
+std::size_t ReplyCapture::replies() const {
+    std::lock_guard lock(m_mutex);
+    return m_replies;
 }
 
 } // namespace tarnwick

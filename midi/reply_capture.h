@@ -29,6 +29,8 @@ public:
     Buffer buffer() const;
     // Whether a reply arrived since the last arm().
     bool captured() const;
+    // How many messages arrived since the last arm(), echoes of our own not counted.
+    std::size_t replies() const;
     // "A" at `position` of the captured reply.
     bool acknowledged(std::size_t position) const;
 
@@ -39,6 +41,7 @@ private:
     mutable std::mutex m_mutex;
     Buffer m_buffer{};
     bool m_captured = false;
+    std::size_t m_replies = 0;
     std::vector<std::uint8_t> m_sent;
     std::string m_identityText;
 };

@@ -11,6 +11,7 @@
 #include "preset_message.h"
 #include "preset_number_dialog.h"
 #include "progress_form.h"
+#include "resident_memory.h"
 #include "rtmidi_backend.h"
 #include "scripted_interaction.h"
 #include "upgrade_command.h"
@@ -480,6 +481,62 @@ private slots:
                  TransferResult::NoAcknowledge);
         QCOMPARE(session.ports.sendAcknowledged(two.data(), two.size(), kPresetAckPosition),
                  TransferResult::NoAcknowledge);
+    }
+
+    // A keypad that floods its output while presets 1 to 3 go to it, and preset 1 again
+    // once it has stopped: no flood passes for an acknowledgement of a preset the keypad
+    // did not take, no transfer hangs, and the memory kept does not grow with the flood.
+    void floodedInput_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QList<TransferResult>>("twoAndThree");
+        QTest::addColumn<int>("floodMs"); // how long the simulator floods on its own
+        const auto ack = TransferResult::Acknowledged;
+        const auto none = TransferResult::NoAcknowledge;
+        QTest::newRow("every answer 20,000 times")
+            << QStringList{"--repeat-replies", "20000", "--stop-ack-at", "3"}
+            << QList<TransferResult>{ack, none} << 0;
+        QTest::newRow("System Exclusive and notes for 10 s")
+            << QStringList{"--stream", "10", "--stop-ack-at", "2"}
+            << QList<TransferResult>{none, none} << 10000;
+        QTest::newRow("System Exclusive messages of 64 KiB for 3 s")
+            << QStringList{"--stream", "3", "--stream-sysex-size", "65536", "--stop-ack-at", "2"}
+            << QList<TransferResult>{none, none} << 3000;
+    }
+    void floodedInput() {
+        QFETCH(QStringList, options);
+        QFETCH(QList<TransferResult>, twoAndThree);
+        QFETCH(int, floodMs);
+        QElapsedTimer flooding;
+        flooding.start();
+        Simulator keypad("Keypad Flood", options);
+        QVERIFY(keypad.ready());
+        PortSession session("Keypad Flood");
+        MidiPortLayer& ports = session.ports;
+        const Bytes bank = bankOf([](int n) { return named(n, "Flood"); });
+        QCOMPARE(ports.readBankFile(writeAll(m_dir.filePath("flood.syx"), bank).toStdString()),
+                 TransferResult::Acknowledged);
+        ports.sendBankPreset(0); // answered by the keypad, or first by the flood
+        const long residentBefore = ResidentKiB();
+        QElapsedTimer timer;
+        qint64 longestMs = 0;
+        const auto transfer = [&](int index) {
+            timer.start();
+            const TransferResult result = ports.sendBankPreset(index);
+            longestMs = std::max(longestMs, timer.elapsed());
+            return result;
+        };
+        QCOMPARE((QList<TransferResult>{transfer(1), transfer(2)}), twoAndThree);
+        // What the simulator had queued when it stopped takes a few cycles more.
+        QTest::qWait(int(std::max<qint64>(0, floodMs + 500 - flooding.elapsed())));
+        QCOMPARE(transfer(0), TransferResult::Acknowledged);
+        const long grown = ResidentKiB() - residentBefore;
+        qInfo("resident memory %ld KiB before, grown by %ld KiB; the longest transfer took %lld ms",
+              residentBefore, grown, longestMs);
+#ifndef TARNWICK_SANITIZED
+        QVERIFY2(grown < 1024, qPrintable(QString::number(grown)));
+#endif
+        QVERIFY(longestMs <
+                std::chrono::milliseconds(MidiPortLayer::kLateReplyWindow).count() + 500);
     }
 
     void acknowledgementsStopWhereTheKeypadStops() {

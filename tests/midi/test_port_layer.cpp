@@ -334,25 +334,39 @@ private slots:
     }
 
     // A reply that comes after its message's wait is never taken for the next message's.
+    // The keypad acknowledges the first message only; its answers come `delayMs` after
+    // each message, `repeats` times, `gapMs` apart.
     void lateRepliesAreNeverTheNextOnes_data() {
         QTest::addColumn<int>("delayMs");
+        QTest::addColumn<int>("repeats");
+        QTest::addColumn<int>("gapMs");
         QTest::addColumn<TransferResult>("first");
-        QTest::addColumn<TransferResult>("second");
-        QTest::addColumn<bool>("waited"); // the second message waited for late replies
+        QTest::addColumn<int>("waitedMs"); // before the second message went out
+        QTest::addColumn<bool>("secondSent");
         QTest::newRow("in time, 50 ms")
-            << 50 << TransferResult::Acknowledged << TransferResult::Acknowledged << false;
+            << 50 << 1 << 0 << TransferResult::Acknowledged << 0 << true;
         for (int late : {101, 150, 2000}) {
             QTest::addRow("late, %d ms", late)
-                << late << TransferResult::NoAcknowledge << TransferResult::NoAcknowledge << true;
+                << late << 1 << 0 << TransferResult::NoAcknowledge << 3000 << true;
         }
+        // The last copy of the first answer comes 440 ms after the first message.
+        QTest::newRow("answered 40 times, 10 ms apart")
+            << 50 << 40 << 10 << TransferResult::Acknowledged << 440 << true;
+        QTest::newRow("answered without end: the second one is never sent")
+            << 50 << 2000 << 5 << TransferResult::Acknowledged << 3000 << false;
     }
     void lateRepliesAreNeverTheNextOnes() {
         QFETCH(int, delayMs);
+        QFETCH(int, repeats);
+        QFETCH(int, gapMs);
         QFETCH(TransferResult, first);
-        QFETCH(TransferResult, second);
-        QFETCH(bool, waited);
+        QFETCH(int, waitedMs);
+        QFETCH(bool, secondSent);
         select();
+        backend.keypad = KeypadProtocol({.stopAcknowledgingAt = 2});
         backend.replyDelay = std::chrono::milliseconds(delayMs);
+        backend.replyRepeats = repeats;
+        backend.replyRepeatGap = std::chrono::milliseconds(gapMs);
         clock.onAdvance = [this](Clock::TimePoint now) {
             backend.deliverDue(now);
         };
@@ -360,9 +374,13 @@ private slots:
         const Bytes two = presetMessage("Two", 2);
         QCOMPARE(layer->sendAcknowledged(one.data(), one.size(), kPresetAckPosition), first);
         const auto before = clock.now();
-        QCOMPARE(layer->sendAcknowledged(two.data(), two.size(), kPresetAckPosition), second);
-        QCOMPARE(clock.now() - before >= MidiPortLayer::kLateReplyWindow, waited);
-        if (waited && delayMs < 3000) {
+        QCOMPARE(layer->sendAcknowledged(two.data(), two.size(), kPresetAckPosition),
+                 TransferResult::NoAcknowledge);
+        const auto waited = clock.now() - before - (secondSent ? 100ms : 0ms);
+        QVERIFY(waited >= std::chrono::milliseconds(waitedMs));
+        QVERIFY(waited < std::chrono::milliseconds(waitedMs + 20));
+        QCOMPARE(backend.sent.size(), secondSent ? 2u : 1u);
+        if (waitedMs > 0 && delayMs < 3000) {
             QVERIFY(backend.lateRepliesDelivered >= 1); // it came, and was not taken
         }
         clock.onAdvance = nullptr;

@@ -31,6 +31,9 @@ public:
     // The keypad's replies come this long after the message, when time is passed to
     // deliverDue(); zero: during the send.
     Clock::Duration replyDelay{};
+    // Each reply comes this many times, one every `replyRepeatGap` (with a delay only).
+    int replyRepeats = 1;
+    Clock::Duration replyRepeatGap{};
     int lateRepliesDelivered = 0;
 
     std::vector<std::string> log;
@@ -67,7 +70,9 @@ public:
         }
         for (const Bytes& reply : replies ? replies(message) : keypad.receive(message)) {
             if (replyDelay > Clock::Duration{}) {
-                m_pending.push_back({now + replyDelay, reply});
+                for (int i = 0; i < replyRepeats; ++i) {
+                    m_pending.push_back({now + replyDelay + i * replyRepeatGap, reply});
+                }
             } else if (m_handler) {
                 m_handler(reply.data(), reply.size());
             }

@@ -13,6 +13,7 @@
 #include <jack/midiport.h>
 #include <jack/ringbuffer.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -41,6 +42,9 @@ struct Options {
     std::string name = "Tarnwick Keypad";
     KeypadBehaviour behaviour;
     int replyDelayMs = 0;
+    int repeatReplies = 1;
+    double streamSeconds = 0;
+    int streamSysExSize = 16;
     std::string dumpPath;
 };
 
@@ -73,6 +77,7 @@ public:
         jack_ringbuffer_write(m_ring, reinterpret_cast<const char*>(data), size);
         return true;
     }
+    std::size_t space() const { return jack_ringbuffer_write_space(m_ring); }
     // The size of the next message, or 0 until one is there whole: the writer puts its
     // size and its bytes in two steps.
     std::uint32_t nextSize() const {
@@ -120,6 +125,9 @@ int process(jack_nframes_t frames, void* arg) {
     jack_midi_clear_buffer(out);
     // What does not fit into this cycle waits for the next one.
     while (const std::uint32_t size = ports->outbox.nextSize()) {
+        if (jack_midi_max_event_size(out) < size) {
+            break;
+        }
         jack_midi_data_t* event = jack_midi_event_reserve(out, 0, size);
         if (event == nullptr) {
             break;
@@ -127,6 +135,38 @@ int process(jack_nframes_t frames, void* arg) {
         ports->outbox.take(event);
     }
     return 0;
+}
+
+// Puts `message` into the outbox in pieces of at most kPieceSize bytes, waiting while
+// there is no room, unless told to stop. A System Exclusive message longer than a JACK
+// cycle can carry goes out in several events; the receiver joins them up to its F7.
+bool send(MessageRing& outbox, const Bytes& message, bool wait) {
+    constexpr std::size_t kPieceSize = 512;
+    const std::size_t pieces = (message.size() + kPieceSize - 1) / kPieceSize;
+    if (!wait && outbox.space() < message.size() + pieces * sizeof(std::uint32_t)) {
+        return false; // not begun, so that no message goes out cut short
+    }
+    for (std::size_t at = 0; at < message.size(); at += kPieceSize) {
+        const auto size = std::uint32_t(std::min(kPieceSize, message.size() - at));
+        while (!outbox.put(message.data() + at, size)) {
+            if (!wait || g_stop) {
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    return true;
+}
+
+// What --stream sends over and over: a System Exclusive message of `size` bytes that
+// no program takes for an answer (a made-up manufacturer, zeros), and a note played.
+std::vector<Bytes> streamMessages(int size) {
+    Bytes sysEx(std::size_t(size), 0);
+    sysEx.front() = tarnwick::kSysExStart;
+    sysEx[1] = 0x7D;
+    sysEx[2] = 0x7F;
+    sysEx.back() = tarnwick::kSysExEnd;
+    return {sysEx, {0x90, 60, 100}, {0x80, 60, 0}};
 }
 
 bool writeDump(const std::string& path, const KeypadProtocol& keypad) {
@@ -161,6 +201,16 @@ std::optional<Options> parse(int argc, char** argv, int& exitCode) {
                  "send every message straight back, as a MIDI loop would");
     app.add_option("--reply-delay", options.replyDelayMs, "wait MS milliseconds before each answer")
         ->check(CLI::NonNegativeNumber);
+    app.add_option("--repeat-replies", options.repeatReplies,
+                   "send every answer N times, as a keypad stuck in a loop would")
+        ->check(CLI::Range(1, 1000000));
+    app.add_option("--stream", options.streamSeconds,
+                   "from the start, send System Exclusive and notes without pause for SECONDS")
+        ->check(CLI::NonNegativeNumber);
+    app.add_option("--stream-sysex-size", options.streamSysExSize,
+                   "the size in bytes of each System Exclusive message of --stream")
+        ->check(CLI::Range(3, 1 << 20))
+        ->capture_default_str();
     app.add_option("--dump", options.dumpPath,
                    "write the 100 presets as a bank file on exit and on SIGUSR1");
     try {
@@ -213,21 +263,32 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     KeypadProtocol keypad(options.behaviour);
+    const auto streamUntil = std::chrono::steady_clock::now() +
+                             std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                 std::chrono::duration<double>(options.streamSeconds));
+    const std::vector<Bytes> stream = streamMessages(options.streamSysExSize);
+    long streamed = 0;
     while (!g_stop) {
         const std::uint32_t size = ports.inbox.nextSize();
-        if (size == 0) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        } else {
+        if (size != 0) {
             Bytes message(size);
             ports.inbox.take(message.data());
             for (const Bytes& reply : keypad.receive(message)) {
                 if (options.replyDelayMs > 0) {
                     std::this_thread::sleep_for(std::chrono::milliseconds(options.replyDelayMs));
                 }
-                while (!ports.outbox.put(reply.data(), std::uint32_t(reply.size())) && !g_stop) {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                for (int i = 0; i < options.repeatReplies && !g_stop; ++i) {
+                    send(ports.outbox, reply, true);
                 }
             }
+        } else if (std::chrono::steady_clock::now() < streamUntil) {
+            // Whatever the outbox takes: the JACK cycles carry all they can.
+            while (send(ports.outbox, stream[std::size_t(streamed % 3)], false)) {
+                ++streamed;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         if (g_dump.exchange(false) && !options.dumpPath.empty()) {
             writeDump(options.dumpPath, keypad);
@@ -241,6 +302,9 @@ int main(int argc, char** argv) {
     if (ports.dropped > 0) {
         std::fprintf(stderr, "tarnwick-keypad-sim: %ld incoming messages found no room\n",
                      ports.dropped.load());
+    }
+    if (streamed > 0) {
+        std::fprintf(stderr, "tarnwick-keypad-sim: %ld messages streamed\n", streamed);
     }
     if (!options.dumpPath.empty()) {
         writeDump(options.dumpPath, keypad);
