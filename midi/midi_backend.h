@@ -43,6 +43,12 @@ public:
     virtual void closeOutput() = 0;
     // False while the input refuses to close; the caller tries again.
     virtual bool closeInput() = 0;
+    // Takes, without waiting, the right to run one send-and-answer cycle, shared by all
+    // of our programs on this machine: a keypad answers whoever sent, and every program
+    // listening to it hears the answer, so two cycles at once could each take the
+    // other's answer for their own. False while another cycle holds it.
+    virtual bool tryLockCycle() = 0;
+    virtual void unlockCycle() = 0;
 };
 
 } // namespace tarnwick

@@ -115,7 +115,7 @@ bool MidiPortLayer::openPortPair(int index) {
     m_cycleFailed = false;
     m_sendRefused = false;
     m_expectingReply = false;
-    if (index < 0 || index >= static_cast<int>(m_interfaces.size())) {
+    if (index < 0 || index >= static_cast<int>(m_interfaces.size()) || !lockCycle()) {
         return false;
     }
     // Devices come and go and their indexes move: the interface is looked up by its name
@@ -128,10 +128,8 @@ bool MidiPortLayer::openPortPair(int index) {
     const std::optional<int> input = findDevice(
         [this] { return m_backend.inputCount(); }, [this](int i) { return m_backend.inputName(i); },
         pair.name, rankAmong(m_interfaces, pair, &MidiPortPair::inputIndex));
-    if (!output || !input) {
-        return false;
-    }
-    if (!m_backend.openOutput(*output)) {
+    if (!output || !input || !m_backend.openOutput(*output)) {
+        unlockCycle();
         return false;
     }
     m_outputOpen = true;
@@ -140,10 +138,30 @@ bool MidiPortLayer::openPortPair(int index) {
         })) {
         m_backend.closeOutput();
         m_outputOpen = false;
+        unlockCycle();
         return false;
     }
     m_inputOpen = true;
     return true;
+}
+
+bool MidiPortLayer::lockCycle() {
+    const auto giveUp = m_clock.now() + kCycleLockLimit;
+    while (!m_backend.tryLockCycle()) {
+        if (m_clock.now() >= giveUp) {
+            return false;
+        }
+        m_clock.pause(kPoll);
+    }
+    m_cycleLocked = true;
+    return true;
+}
+
+void MidiPortLayer::unlockCycle() {
+    if (m_cycleLocked) {
+        m_backend.unlockCycle();
+        m_cycleLocked = false;
+    }
 }
 
 bool MidiPortLayer::closePortPair() {
@@ -167,9 +185,11 @@ bool MidiPortLayer::closePortPair() {
         m_inputOpen = false;
         if (!closed) {
             m_cycleFailed = true;
+            unlockCycle();
             return false;
         }
     }
+    unlockCycle();
     return true;
 }
 

@@ -77,6 +77,8 @@ public:
     // no answer still on its way passes for its own. An input that never goes quiet
     // fails the message unsent.
     static constexpr auto kQuietSpell = std::chrono::milliseconds(100);
+    // How long a cycle waits for another program's cycle to end before it fails.
+    static constexpr auto kCycleLockLimit = std::chrono::seconds(10);
 
 private:
     // Steps shared by every send: hand over, pause 100 ms, wait for the output.
@@ -85,6 +87,9 @@ private:
     // longer arrive, or a chattering input has gone quiet. False when it never did.
     bool waitOutLateReplies(const std::vector<std::uint8_t>& message);
     TransferResult sendPresetMessage(const std::uint8_t* message);
+    // Waits, up to kCycleLockLimit, until no other program of ours runs a cycle.
+    bool lockCycle();
+    void unlockCycle();
 
     MidiBackend& m_backend;
     Clock& m_clock;
@@ -96,6 +101,7 @@ private:
     bool m_sendRefused = false;
     bool m_expectingReply = false; // the open cycle sent a message the keypad answers
     Clock::TimePoint m_lateRepliesUntil{};
+    bool m_cycleLocked = false;
     bool m_untilQuiet = false; // the late-reply wait ends early once the input is quiet
     ReplyCapture m_capture;
     std::array<std::uint8_t, kPresetMessageSize> m_presetBuffer{};

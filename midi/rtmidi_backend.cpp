@@ -12,8 +12,16 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <string_view>
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#define TARNWICK_HAVE_FLOCK
+#endif
 
 namespace tarnwick {
 
@@ -338,6 +346,11 @@ void RtMidiBackend::abandonSystem() {
 }
 
 RtMidiBackend::~RtMidiBackend() {
+#ifdef TARNWICK_HAVE_FLOCK
+    if (m_cycleLock >= 0) {
+        ::close(m_cycleLock); // lets go of the lock too
+    }
+#endif
     if (serverLost()) {
         abandonSystem();
         return;
@@ -574,6 +587,32 @@ bool RtMidiBackend::closeInput() {
     std::lock_guard lock(m_handlerMutex);
     m_handler = nullptr;
     return true;
+}
+
+bool RtMidiBackend::tryLockCycle() {
+#ifdef TARNWICK_HAVE_FLOCK
+    if (m_cycleLock < 0) {
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        const std::string path = runtime && *runtime
+                                     ? std::string(runtime) + "/tarnwick-midi.lock"
+                                     : "/tmp/tarnwick-midi-" + std::to_string(::getuid()) + ".lock";
+        m_cycleLock = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (m_cycleLock < 0) {
+            return true; // no lock to be had: the cycle runs as it would alone
+        }
+    }
+    return ::flock(m_cycleLock, LOCK_EX | LOCK_NB) == 0;
+#else
+    return true;
+#endif
+}
+
+void RtMidiBackend::unlockCycle() {
+#ifdef TARNWICK_HAVE_FLOCK
+    if (m_cycleLock >= 0) {
+        ::flock(m_cycleLock, LOCK_UN);
+    }
+#endif
 }
 
 } // namespace tarnwick

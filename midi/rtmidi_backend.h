@@ -69,6 +69,9 @@ public:
     bool outputBusy(Clock::TimePoint now) override;
     void closeOutput() override;
     bool closeInput() override;
+    // A lock on a file of the user's: in the runtime folder, else in /tmp.
+    bool tryLockCycle() override;
+    void unlockCycle() override;
 
 private:
     // Finds the MIDI system the first time it is needed, and again while there is none,
@@ -133,6 +136,7 @@ private:
     // On JACK only: tells when a new connection is in effect and whether one still is.
     class JackGraphWatch;
     std::unique_ptr<JackGraphWatch> m_jackGraph;
+    int m_cycleLock = -1; // the lock file, opened when first needed
 };
 
 } // namespace tarnwick

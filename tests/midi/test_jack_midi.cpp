@@ -162,6 +162,8 @@ public:
     bool outputBusy(Clock::TimePoint now) override { return m_real.outputBusy(now); }
     void closeOutput() override { m_real.closeOutput(); }
     bool closeInput() override { return m_real.closeInput(); }
+    bool tryLockCycle() override { return m_real.tryLockCycle(); }
+    void unlockCycle() override { m_real.unlockCycle(); }
 
     std::function<void(const std::uint8_t*, std::size_t)> afterSend;
 
@@ -949,6 +951,68 @@ private slots:
         keypad.reset();
         QVERIFY(jackServer("start"));
         QVERIFY(watchXruns());
+    }
+
+    // tarnwick-syx sends a bank to the keypad while the editor downloads another. Both
+    // hear every answer of the keypad's; neither may take one meant for the other as its
+    // own: with a keypad that takes every preset both succeed (each preset it holds is
+    // one of the two sent to it), with one that stops at preset 50 both fail by then.
+    void twoSendersAtOnce_data() {
+        QTest::addColumn<int>("stopAt"); // 0: the keypad takes every preset
+        QTest::newRow("keypad takes all") << 0;
+        QTest::newRow("keypad stops at preset 50") << 50;
+    }
+    void twoSendersAtOnce() {
+        QFETCH(int, stopAt);
+        Simulator keypad("Keypad Shared",
+                         stopAt ? QStringList{"--stop-ack-at", QString::number(stopAt)}
+                                : QStringList{});
+        QVERIFY(keypad.ready());
+        Editor editor("Keypad Shared");
+        for (int n = 1; n <= 100; ++n) {
+            editor.preset(n) = named(n, "Editor");
+        }
+        const Bytes fromCli = bankOf([](int n) { return named(n, "Cli"); });
+        QProcess cli;
+        cli.start(QStringLiteral(TARNWICK_SYX), {"send", "--port", "Keypad Shared",
+                                                 writeAll(m_dir.filePath("cli.syx"), fromCli)});
+        QVERIFY(cli.waitForStarted());
+        QTest::qWait(500);
+        int failedAt = 0;
+        editor.interaction.onMessage = [&](const auto&) {
+            failedAt = editor.main.statusPanel(1)->text().section('#', 1).toInt();
+        };
+        {
+            testing::WorkingFolder working(m_dir.path());
+            editor.main.findChild<QAction*>("mnuDownloadAll")->trigger();
+        }
+        QVERIFY(cli.waitForFinished(60000));
+        const QString cliError = QString::fromUtf8(cli.readAllStandardError());
+        qInfo("editor: %s (at preset %d); tarnwick-syx: exit %d %s",
+              qPrintable(editor.messages().join(' ')), failedAt, cli.exitCode(),
+              qPrintable(cliError.trimmed()));
+        if (stopAt != 0) {
+            QCOMPARE(editor.messages(), QStringList{"Download Fail?|No acknowledge from keypad."});
+            QVERIFY(failedAt >= 1 && failedAt <= stopAt);
+            QCOMPARE(cli.exitCode(), 1);
+            const QRegularExpression cliFailed(R"(^tarnwick-syx: preset (\d+): No acknowledge)");
+            const QRegularExpressionMatch match = cliFailed.match(cliError);
+            QVERIFY(match.hasMatch() && match.captured(1).toInt() <= stopAt);
+            return;
+        }
+        QCOMPARE(editor.messages(), QStringList{"Download Success|Downloaded OK!"});
+        QCOMPARE(cli.exitCode(), 0);
+        QCOMPARE(cli.readAllStandardOutput(), QByteArray("Downloaded OK!\n"));
+        const QByteArray memory = keypad.memory();
+        for (int n = 1; n <= 100; ++n) {
+            const PresetMessage mine =
+                EncodePresetMessage(editor.preset(n), PresetIndex::fromOneBase(n));
+            const QByteArray held = memory.mid((n - 1) * 153, 153);
+            QVERIFY(
+                held == QByteArray(reinterpret_cast<const char*>(mine.data()), 153) ||
+                held ==
+                    QByteArray(reinterpret_cast<const char*>(fromCli.data()) + (n - 1) * 153, 153));
+        }
     }
 
     void commandLineSendStopsWhereTheKeypadStops() {

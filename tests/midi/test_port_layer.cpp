@@ -153,20 +153,29 @@ private slots:
     }
 
     void portsThatWillNotOpen_data() {
-        QTest::addColumn<bool>("output");
+        QTest::addColumn<QString>("refusing");
         QTest::addColumn<std::vector<std::string>>("log");
-        QTest::newRow("output") << true << std::vector<std::string>{"open output 0"};
+        QTest::addColumn<int>("waitedMs");
+        QTest::newRow("output") << "output" << std::vector<std::string>{"open output 0"} << 0;
         QTest::newRow("input: the output is closed again")
-            << false << std::vector<std::string>{"open output 0", "open input 0", "close output"};
+            << "input" << std::vector<std::string>{"open output 0", "open input 0", "close output"}
+            << 0;
+        QTest::newRow("another program's cycle that never ends: nothing opened after 10 s")
+            << "lock" << std::vector<std::string>{} << 10000;
     }
     void portsThatWillNotOpen() {
-        QFETCH(bool, output);
+        QFETCH(QString, refusing);
         QFETCH(std::vector<std::string>, log);
+        QFETCH(int, waitedMs);
         select();
-        (output ? backend.refuseOutput : backend.refuseInput) = true;
+        backend.refuseOutput = refusing == "output";
+        backend.refuseInput = refusing == "input";
+        backend.lockRefusals = refusing == "lock" ? -1 : 0;
         QCOMPARE(download(presetMessage()), TransferResult::PortsUnavailable);
         QCOMPARE(backend.log, log);
         QVERIFY(backend.sent.empty());
+        QCOMPARE(clock.totalPaused(), Clock::Duration(std::chrono::milliseconds(waitedMs)));
+        QCOMPARE(backend.locksHeld, 0);
     }
 
     void replyPositions_data() {

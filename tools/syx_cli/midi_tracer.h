@@ -28,6 +28,8 @@ public:
     bool outputBusy(Clock::TimePoint now) override { return m_backend.outputBusy(now); }
     void closeOutput() override { m_backend.closeOutput(); }
     bool closeInput() override { return m_backend.closeInput(); }
+    bool tryLockCycle() override { return m_backend.tryLockCycle(); }
+    void unlockCycle() override { m_backend.unlockCycle(); }
 
 private:
     // Called from the MIDI system's thread too.
