@@ -418,6 +418,39 @@ private slots:
         QCOMPARE(m_f->interaction.busyDepth, 0);
     }
 
+    // Another program takes the temporary file away, or cuts it short, once all 100
+    // presets are written and before it is read back: its reader's message, nothing sent.
+    void temporaryFileChangedBeforeReadBack_data() {
+        QTest::addColumn<int>("keptBytes"); // -1: the file is gone
+        QTest::addColumn<QString>("message");
+        QTest::newRow("gone") << -1 << "Download Fail!|Bad file name.";
+        QTest::newRow("cut short") << 15300 - 153 << "Download Fail!|File wrong size.";
+    }
+    void temporaryFileChangedBeforeReadBack() {
+        QFETCH(int, keptBytes);
+        QFETCH(QString, message);
+        directMode();
+        // The main window is painted once more after the last preset is written.
+        struct Meddler : QObject {
+            int kept = 0;
+            bool eventFilter(QObject*, QEvent* event) override {
+                QFile file(PresetDownloads::temporaryFile());
+                if (event->type() == QEvent::Paint && file.size() == 15300) {
+                    kept < 0 ? file.remove() : file.resize(kept);
+                }
+                return false;
+            }
+        } meddler;
+        meddler.kept = keptBytes;
+        QVERIFY(QTest::qWaitForWindowExposed(&m_f->main));
+        m_f->main.installEventFilter(&meddler);
+        trigger("mnuDownloadAll");
+        m_f->main.removeEventFilter(&meddler);
+        QCOMPARE(m_f->interaction.shown(), QStringList{message});
+        QVERIFY(m_f->midi.sent.empty());
+        QCOMPARE(shown(), 1);
+    }
+
     void noSecondTransferWhileOneRuns() {
         directMode();
         int nested = 0;

@@ -478,13 +478,20 @@ private slots:
 #endif
     }
 
+    void saveIntoAMissingFolderSaysSo_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("missing") << QStringLiteral("missing");
+        // Not even root may make files here, as in a read-only folder.
+        QTest::newRow("taking no files") << QStringLiteral("/proc");
+    }
     void saveIntoAMissingFolderSaysSo() {
+        QFETCH(QString, folder);
         answerNumberDialog(1);
-        m_interaction->fileAnswers = {path("missing/one.syx")};
+        m_interaction->fileAnswers = {path(folder + "/one.syx")};
         trigger("SaveOne1");
         QCOMPARE(m_interaction->shown(), QStringList{"Error|Error opening output file."});
         m_interaction->messages.clear();
-        m_interaction->fileAnswers = {path("missing/all.syx")};
+        m_interaction->fileAnswers = {path(folder + "/all.syx")};
         trigger("SaveAll1");
         QCOMPARE(m_interaction->shown(), QStringList{"Error|Error opening output file."});
         QCOMPARE(shown(), 1);
