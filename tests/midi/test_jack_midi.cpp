@@ -982,14 +982,17 @@ private slots:
         editor.interaction.onMessage = [&](const auto&) {
             failedAt = editor.main.statusPanel(1)->text().section('#', 1).toInt();
         };
+        QElapsedTimer timer;
+        timer.start();
         {
             testing::WorkingFolder working(m_dir.path());
             editor.main.findChild<QAction*>("mnuDownloadAll")->trigger();
         }
+        const qint64 editorMs = timer.elapsed();
         QVERIFY(cli.waitForFinished(60000));
         const QString cliError = QString::fromUtf8(cli.readAllStandardError());
-        qInfo("editor: %s (at preset %d); tarnwick-syx: exit %d %s",
-              qPrintable(editor.messages().join(' ')), failedAt, cli.exitCode(),
+        qInfo("editor: %s (at preset %d) after %lld ms; tarnwick-syx: exit %d %s",
+              qPrintable(editor.messages().join(' ')), failedAt, editorMs, cli.exitCode(),
               qPrintable(cliError.trimmed()));
         if (stopAt != 0) {
             QCOMPARE(editor.messages(), QStringList{"Download Fail?|No acknowledge from keypad."});
