@@ -1,6 +1,7 @@
 // Tarnwick Editor: names the application, creates its windows and runs the event loop
 // until the main window closes.
 #include "application_title.h"
+#include "audition_player.h"
 #include "desktop_services.h"
 #include "error_box.h"
 #include "event_pumping_clock.h"
@@ -23,11 +24,13 @@ int main(int argc, char** argv) {
     EventPumpingClock clock; // pauses keep the windows painting
     RtMidiBackend midi;
     MidiPortLayer ports(midi, clock);
+    RtMidiBackend auditionMidi; // apart, so that playing leaves the keypad's connection be
+    AuditionPlayer audition(auditionMidi, clock);
     app.setInteraction(&interaction);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tarnwick-editor.svg")));
     try {
         AppWindows windows(
-            {interaction, desktop, clock, ports, QCoreApplication::applicationDirPath()});
+            {interaction, desktop, clock, ports, audition, QCoreApplication::applicationDirPath()});
         windows.mainForm()->show();
         return QApplication::exec();
     } catch (const std::exception& error) {

@@ -2,6 +2,7 @@
 #include "startup.h"
 
 #include "about_form.h"
+#include "audition_command.h"
 #include "command_wiring.h"
 #include "download_commands.h"
 #include "file_commands.h"
@@ -51,6 +52,8 @@ AppWindows::AppWindows(const AppServices& services) {
     ConnectCommands(*main, *m_fileCommands);
     ConnectCommands(*main, *m_downloads);
     ConnectCommands(*main, *m_upgrade);
+    m_audition = std::make_unique<AuditionCommand>(*main, interaction, services.audition);
+    ConnectCommands(*main, *m_audition);
     QObject::connect(main, &TMainForm::aboutRequested, main,
                      [&interaction, about = m_aboutForm] { interaction.runModal(*about); });
     QObject::connect(main, &TMainForm::manualRequested, main,

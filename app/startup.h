@@ -10,6 +10,8 @@
 
 namespace tarnwick {
 
+class AuditionCommand;
+class AuditionPlayer;
 class Clock;
 class DesktopServices;
 class FirmwareUpgradeCommand;
@@ -32,7 +34,8 @@ struct AppServices {
     DesktopServices& desktop;
     Clock& clock;
     MidiPortLayer& ports;
-    QString executableDir; // where the user manual is looked for
+    AuditionPlayer& audition; // any MIDI output, for playing presets to a synth
+    QString executableDir;    // where the user manual is looked for
 };
 
 class AppWindows {
@@ -70,6 +73,7 @@ private:
     std::unique_ptr<PresetFileCommands> m_fileCommands;
     std::unique_ptr<PresetDownloads> m_downloads;
     std::unique_ptr<FirmwareUpgradeCommand> m_upgrade;
+    std::unique_ptr<AuditionCommand> m_audition;
 };
 
 } // namespace tarnwick

@@ -3,6 +3,7 @@
 //   tarnwick-startup-bench [ROUNDS]
 // Each round starts both programs as fresh processes (alternating which goes first) and
 // reports the median times, their ratio and the editor's resident memory at first paint.
+#include "audition_player.h"
 #include "clock.h"
 #include "desktop_services.h"
 #include "main_form.h"
@@ -65,8 +66,9 @@ int runEditor(int argc, char** argv) {
     tarnwick::SystemClock clock;
     tarnwick::RtMidiBackend midi;
     tarnwick::MidiPortLayer ports(midi, clock);
+    tarnwick::AuditionPlayer audition(midi, clock);
     tarnwick::AppWindows windows(
-        {interaction, desktop, clock, ports, QCoreApplication::applicationDirPath()});
+        {interaction, desktop, clock, ports, audition, QCoreApplication::applicationDirPath()});
     FirstPaint watcher;
     windows.mainForm()->installEventFilter(&watcher);
     windows.mainForm()->show();

@@ -28,6 +28,9 @@ public:
     // The device's name, or nothing when it cannot be described.
     virtual std::optional<std::string> outputName(int index) = 0;
     virtual std::optional<std::string> inputName(int index) = 0;
+    // An output's own name as the MIDI system gives it, for sending to any output (one
+    // device may have several): on JACK "client:port", where outputName() is the client.
+    virtual std::optional<std::string> outputPortName(int index) = 0;
 
     virtual bool openOutput(int index) = 0;
     // Input starts at once; `handler` receives SysEx until closeInput() returns.

@@ -450,6 +450,12 @@ std::optional<std::string> RtMidiBackend::inputName(int index) {
     return nameIn(m_inputList, index, m_kind);
 }
 
+std::optional<std::string> RtMidiBackend::outputPortName(int index) {
+    // ALSA's names without their sequencer address, which a re-plug changes.
+    return nameIn(m_outputList, index,
+                  m_kind == MidiSystemKind::Alsa ? m_kind : MidiSystemKind::Other);
+}
+
 bool RtMidiBackend::openOutput(int index) {
     if (!ensureSystem() || index < 0) {
         return false;

@@ -62,6 +62,7 @@ public:
     int inputCount() override;
     std::optional<std::string> outputName(int index) override;
     std::optional<std::string> inputName(int index) override;
+    std::optional<std::string> outputPortName(int index) override;
     bool openOutput(int index) override;
     bool openInput(int index, SysExHandler handler) override;
     bool outputConnected() override;

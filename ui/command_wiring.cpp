@@ -1,6 +1,7 @@
 // The main window's requests, each to the command that carries it out.
 #include "command_wiring.h"
 
+#include "audition_command.h"
 #include "download_commands.h"
 #include "file_commands.h"
 #include "main_form.h"
@@ -30,6 +31,12 @@ void ConnectCommands(TMainForm& main, PresetDownloads& downloads) {
 
 void ConnectCommands(TMainForm& main, FirmwareUpgradeCommand& upgrade) {
     QObject::connect(&main, &TMainForm::upgradeRequested, &main, [&upgrade] { upgrade.run(); });
+}
+
+void ConnectCommands(TMainForm& main, AuditionCommand& audition) {
+    QObject::connect(&main, &TMainForm::playRequested, &main, [&audition] { audition.play(); });
+    QObject::connect(&main, &TMainForm::chooseAuditionOutputRequested, &main,
+                     [&audition] { audition.chooseOutput(); });
 }
 
 } // namespace tarnwick

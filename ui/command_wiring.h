@@ -4,6 +4,7 @@
 
 namespace tarnwick {
 
+class AuditionCommand;
 class FirmwareUpgradeCommand;
 class PresetDownloads;
 class PresetFileCommands;
@@ -12,5 +13,6 @@ class TMainForm;
 void ConnectCommands(TMainForm& main, PresetFileCommands& files);
 void ConnectCommands(TMainForm& main, PresetDownloads& downloads);
 void ConnectCommands(TMainForm& main, FirmwareUpgradeCommand& upgrade);
+void ConnectCommands(TMainForm& main, AuditionCommand& audition);
 
 } // namespace tarnwick

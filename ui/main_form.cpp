@@ -360,11 +360,12 @@ void TMainForm::buildToolBar() {
     setConnectionMode(ConnectionMode::NotChosen);
 }
 
-void TMainForm::addKeyAction(const QKeySequence& key, const std::function<void()>& what) {
+QAction* TMainForm::addKeyAction(const QKeySequence& key, const std::function<void()>& what) {
     auto* action = new QAction(this);
     action->setShortcut(key);
     connect(action, &QAction::triggered, this, what);
     addAction(action);
+    return action;
 }
 
 void TMainForm::buildKeyboard() {
@@ -374,6 +375,17 @@ void TMainForm::buildKeyboard() {
     // As the arrows of the number field step, from the number it holds.
     addKeyAction(QKeySequence(Qt::Key_PageUp), [this] { presetUpDownStep(-1); });
     addKeyAction(QKeySequence(Qt::Key_PageDown), [this] { presetUpDownStep(+1); });
+    // Playing needs no keypad, so it runs beside nothing but a transfer.
+    addKeyAction(QKeySequence(Qt::CTRL | Qt::Key_P), [this] {
+        if (!m_transferRunning) {
+            emit playRequested();
+        }
+    })->setObjectName(QStringLiteral("actPlayPreset"));
+    addKeyAction(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), [this] {
+        if (!m_transferRunning) {
+            emit chooseAuditionOutputRequested();
+        }
+    })->setObjectName(QStringLiteral("actChooseAuditionOutput"));
     auto* undo = new QAction(this);
     undo->setObjectName(QStringLiteral("actUndo"));
     undo->setShortcuts(QKeySequence::Undo);
@@ -646,17 +658,26 @@ void TMainForm::storePresetToBank() {
         record.name[i] = static_cast<std::uint8_t>(name[static_cast<qsizetype>(i)]);
     }
 
+    shownSlotsInto(record);
+}
+
+void TMainForm::shownSlotsInto(PresetRecord& record) const {
     for (int channel = 1; channel <= kChannelCount; ++channel) {
         for (SlotKind kind : kSlotKinds) {
             record.channel(channel)[kind] = m_grid->slotByte(channel, kind);
         }
     }
-
     if (m_cboxPrePost->currentIndex() == 0) {
         record.placement = static_cast<std::uint8_t>(record.placement & ~kPlacementPost);
     } else {
         record.placement = static_cast<std::uint8_t>(record.placement | kPlacementPost);
     }
+}
+
+PresetRecord TMainForm::shownPreset() const {
+    PresetRecord record = m_bank.current();
+    shownSlotsInto(record);
+    return record;
 }
 
 void TMainForm::loadPresetFromBank() {

@@ -57,6 +57,9 @@ public:
 
     // Window to record and record to window, for the preset at currentPresetIndex.
     void storePresetToBank();
+    // The current preset with the channel values and placement the window shows now,
+    // stored or not; the bank stays as it is.
+    PresetRecord shownPreset() const;
     void loadPresetFromBank() override;
     // Stores the window into the current preset when it holds user edits.
     void flushEdits() override;
@@ -90,6 +93,9 @@ signals:
     void upgradeRequested();
     void aboutRequested();
     void manualRequested();
+    // Ctrl+P: play the shown preset to the audition output; Ctrl+Shift+P: choose it.
+    void playRequested();
+    void chooseAuditionOutputRequested();
     // A .syx file dropped on the window, to be opened as the Open commands would.
     void fileDropped(const QString& path);
 
@@ -117,7 +123,9 @@ private:
     // Shortcuts of the window's own: the preset list, the MIDI data, previous and next
     // preset, undo and redo.
     void buildKeyboard();
-    void addKeyAction(const QKeySequence& key, const std::function<void()>& what);
+    QAction* addKeyAction(const QKeySequence& key, const std::function<void()>& what);
+    // The window's channel values and placement into `record`.
+    void shownSlotsInto(PresetRecord& record) const;
 
     // Handlers of the window's own controls.
     bool edPresetKeyPress(QKeyEvent* event); // true when the key was taken

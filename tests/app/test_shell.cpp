@@ -1,6 +1,7 @@
 // The application shell: start-up order and state, the standard error box, the About
 // box and the user manual command.
 #include "about_form.h"
+#include "audition_player.h"
 #include "drop_files.h"
 #include "error_box.h"
 #include "fake_clock.h"
@@ -59,12 +60,14 @@ public:
 // The application's windows on fakes, with the user manual looked for in `executableDir`.
 struct Shell {
     explicit Shell(const QString& executableDir)
-        : ports(midi, clock), windows({interaction, desktop, clock, ports, executableDir}) {}
+        : ports(midi, clock), audition(midi, clock),
+          windows({interaction, desktop, clock, ports, audition, executableDir}) {}
     ScriptedInteraction interaction;
     FakeDesktop desktop;
     FakeClock clock;
     testing::FakeMidiBackend midi;
     MidiPortLayer ports;
+    AuditionPlayer audition;
     AppWindows windows;
 };
 

@@ -147,6 +147,7 @@ public:
     int inputCount() override { return m_real.inputCount(); }
     std::optional<std::string> outputName(int i) override { return m_real.outputName(i); }
     std::optional<std::string> inputName(int i) override { return m_real.inputName(i); }
+    std::optional<std::string> outputPortName(int i) override { return m_real.outputPortName(i); }
     bool openOutput(int index) override { return m_real.openOutput(index); }
     bool openInput(int index, SysExHandler handler) override {
         return m_real.openInput(index, std::move(handler));

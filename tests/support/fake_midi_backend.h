@@ -45,6 +45,7 @@ public:
     int inputCount() override { return int(inputs.size()); }
     std::optional<std::string> outputName(int i) override { return outputs.at(std::size_t(i)); }
     std::optional<std::string> inputName(int i) override { return inputs.at(std::size_t(i)); }
+    std::optional<std::string> outputPortName(int i) override { return outputName(i); }
 
     bool openOutput(int index) override {
         log.push_back("open output " + std::to_string(index));

@@ -252,7 +252,8 @@ private slots:
                                           {"split", path, m_dir.filePath("parts")},
                                           {"join", path, "-o", out},
                                           {"send", "-p", "any", path},
-                                          {"firmware", "-p", "any", path}};
+                                          {"firmware", "-p", "any", path},
+                                          {"play", "--to", "any", path}};
         for (const QStringList& command : commands) {
             const Run run = syx(command);
             QVERIFY2(run.exitCode == 1,
@@ -629,7 +630,7 @@ private slots:
     void helpEndsWithExitCodesAndExamples() {
         const Run run = syx({"--help"});
         QVERIFY(run.out.contains("Exit codes: 0 done; 1 bad input"));
-        QVERIFY(run.out.trimmed().endsWith("tarnwick-syx send -p twk-5 -v MyBank.syx"));
+        QVERIFY(run.out.trimmed().endsWith("tarnwick-syx play --to fluid MyBank.syx --preset 7"));
         QCOMPARE(syx({"frobnicate"}).err,
                  QStringLiteral("tarnwick-syx: unknown command 'frobnicate' (see tarnwick-syx "
                                 "--help)\n"));

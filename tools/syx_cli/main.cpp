@@ -3,6 +3,8 @@
 // to the keypad, with the editor's own decoder, encoder, port layer and message texts.
 // Every error is one line on standard error, "tarnwick-syx: " first; nothing it is given
 // makes it abort.
+#include "audition.h"
+#include "audition_player.h"
 #include "clock.h"
 #include "firmware_file.h"
 #include "firmware_sender.h"
@@ -27,6 +29,7 @@
 #include <memory>
 #include <optional>
 #include <sstream>
+#include <thread>
 
 #ifdef _WIN32
 #include <io.h>
@@ -113,6 +116,39 @@ std::string lowered(std::string text) {
     return text;
 }
 
+// What a name given on the command line stands for among `names`: the exact name, or
+// the one name that holds it in any letter case. `kind` is what they are ("MIDI
+// interface"), `lister` the command that lists them. Says why when none or several do.
+struct NameMatch {
+    std::size_t index = 0;
+    int result = kOk;
+};
+NameMatch matchName(const std::vector<std::string>& names, const std::string& wanted,
+                    const std::string& kind, const std::string& lister,
+                    const std::string& noneSuffix = "") {
+    std::vector<std::size_t> matches;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == wanted) {
+            return {i, kOk};
+        }
+        if (lowered(names[i]).find(lowered(wanted)) != std::string::npos) {
+            matches.push_back(i);
+        }
+    }
+    if (matches.size() == 1) {
+        return {matches.front(), kOk};
+    }
+    if (matches.empty()) {
+        return {0, fail("no " + kind + " named \"" + wanted + "\" (tarnwick-syx " + lister +
+                        " lists them)" + noneSuffix)};
+    }
+    std::string listed;
+    for (std::size_t i : matches) {
+        listed += (listed.empty() ? "" : ", ") + ("\"" + names[i] + "\"");
+    }
+    return {0, usageError("\"" + wanted + "\" matches several " + kind + "s: " + listed)};
+}
+
 // The MIDI commands share this: the interface list, the one the user named, and with
 // --verbose every message on the wire.
 class Keypad {
@@ -123,37 +159,22 @@ public:
     }
     MidiPortLayer& ports() { return m_ports; }
 
-    // Selects the interface `wanted` names: its exact name, or the one interface whose name
-    // holds it in any letter case. Else says why: 1 none, 2 several.
+    // Selects the interface `wanted` names (see matchName).
     int select(const std::string& wanted) {
         if (wanted.empty()) {
             return usageError("which MIDI interface? Give --port, or set TARNWICK_PORT");
         }
-        const auto& list = m_ports.interfaceList();
-        std::vector<int> matches;
-        for (std::size_t i = 0; i < list.size(); ++i) {
-            if (list[i].name == wanted) {
-                m_ports.setSelectedInterface(int(i));
-                return kOk;
-            }
-            if (lowered(list[i].name).find(lowered(wanted)) != std::string::npos) {
-                matches.push_back(int(i));
-            }
+        std::vector<std::string> names;
+        for (const MidiPortPair& pair : m_ports.interfaceList()) {
+            names.push_back(pair.name);
         }
-        if (matches.size() == 1) {
-            m_ports.setSelectedInterface(matches.front());
-            return kOk;
+        const NameMatch match =
+            matchName(names, wanted, "MIDI interface", "ports",
+                      std::string(": ") + DownloadResultText(TransferResult::NoInterface).text);
+        if (match.result == kOk) {
+            m_ports.setSelectedInterface(int(match.index));
         }
-        if (matches.empty()) {
-            return fail("no MIDI interface named \"" + wanted +
-                        "\" (tarnwick-syx ports lists them): " +
-                        DownloadResultText(TransferResult::NoInterface).text);
-        }
-        std::string names;
-        for (int i : matches) {
-            names += (names.empty() ? "" : ", ") + ("\"" + list[std::size_t(i)].name + "\"");
-        }
-        return usageError("\"" + wanted + "\" matches several MIDI interfaces: " + names);
+        return match.result;
     }
 
 private:
@@ -161,6 +182,20 @@ private:
     MidiTracer m_tracer;
     SystemClock m_clock;
     MidiPortLayer m_ports;
+};
+
+// The MIDI outputs, for playing presets to a synth.
+class Outputs {
+public:
+    explicit Outputs(bool verbose)
+        : m_tracer(m_backend, verbose ? &std::cerr : nullptr), m_player(m_tracer, m_clock) {}
+    AuditionPlayer& player() { return m_player; }
+
+private:
+    RtMidiBackend m_backend{"tarnwick-syx"};
+    MidiTracer m_tracer;
+    SystemClock m_clock;
+    AuditionPlayer m_player;
 };
 
 // The progress of a transfer, on a terminal only: in a pipe or a log it is noise.
@@ -367,6 +402,90 @@ int ports(bool asJson) {
     return kOk;
 }
 
+int outputs(bool asJson) {
+    Outputs midi(false);
+    const std::vector<std::string> names = midi.player().outputs();
+    if (asJson) {
+        Json list = Json::array();
+        for (const std::string& name : names) {
+            list.push_back({{"name", name}});
+        }
+        std::cout << list.dump(2) << '\n';
+        return kOk;
+    }
+    for (const std::string& name : names) {
+        std::cout << name << '\n';
+    }
+    if (names.empty()) {
+        std::cerr << "No MIDI outputs found\n";
+    }
+    return kOk;
+}
+
+struct PlayOptions {
+    std::string to;
+    int preset = 0; // 1 to 100; 0: the file's only preset
+    bool all = false;
+    int intervalMs = 0; // with --all: the pause between presets; 0: wait for Enter
+    bool verbose = false;
+};
+
+int play(const std::string& file, const PlayOptions& options) {
+    std::vector<SyxMessage> messages;
+    if (!load(file, messages)) {
+        return kBad;
+    }
+    std::stable_sort(
+        messages.begin(), messages.end(),
+        [](const SyxMessage& a, const SyxMessage& b) { return a.presetByte < b.presetByte; });
+    if (options.preset != 0) {
+        const auto found = std::find_if(messages.begin(), messages.end(), [&](const auto& m) {
+            return m.presetByte + 1 == options.preset;
+        });
+        if (found == messages.end()) {
+            return fail(file + ": holds no preset " + std::to_string(options.preset));
+        }
+        messages = {*found};
+    } else if (!options.all && messages.size() != 1) {
+        return usageError(file + " holds " + std::to_string(messages.size()) +
+                          " presets: give --preset N or --all");
+    }
+    // Every preset is checked before anything is sent.
+    std::vector<AuditionMessages> plans;
+    for (const SyxMessage& message : messages) {
+        plans.push_back(PresetAudition(message.record));
+        if (!plans.back().refusal.empty()) {
+            return fail("preset " + std::to_string(message.presetByte + 1) + ": " +
+                        plans.back().refusal);
+        }
+    }
+    Outputs midi(options.verbose);
+    const std::vector<std::string> names = midi.player().outputs();
+    const NameMatch match = matchName(names, options.to, "MIDI output", "outputs");
+    if (match.result != kOk) {
+        return match.result;
+    }
+    const std::string& output = names[match.index];
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+        if (options.all) {
+            std::cout << "preset " << messages[i].presetByte + 1 << ": "
+                      << PresetName(messages[i].record) << std::endl;
+        }
+        if (!midi.player().play(output, plans[i].messages)) {
+            return fail("Could not play the preset on " + output + ".");
+        }
+        if (i + 1 == messages.size()) {
+            break;
+        }
+        if (options.intervalMs > 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(options.intervalMs));
+        } else if (std::string line; !std::getline(std::cin, line)) {
+            break; // no more Enters to come
+        }
+    }
+    return kOk;
+}
+
 int identify(const std::string& port, bool verbose) {
     Keypad keypad(verbose);
     if (const int selected = keypad.select(port); selected != kOk) {
@@ -455,7 +574,8 @@ Examples:
   tarnwick-syx import MyBank.json -o MyBank.syx
   tarnwick-syx new-bank -o - | tarnwick-syx show -
   tarnwick-syx split MyBank.syx presets/
-  tarnwick-syx send -p twk-5 -v MyBank.syx)";
+  tarnwick-syx send -p twk-5 -v MyBank.syx
+  tarnwick-syx play --to fluid MyBank.syx --preset 7)";
 
 } // namespace
 
@@ -548,6 +668,33 @@ int main(int argc, char** argv) {
                                     [&] { return send(port, file, verbose); });
     midiOptions(sendCommand);
     sendCommand->add_option("FILE", file, "preset file (.syx)")->required();
+
+    command("outputs", "List the MIDI outputs a preset can be played to.", [&] {
+        return outputs(asJson);
+    })->add_flag("--json", asJson, "as JSON, for scripts");
+
+    PlayOptions playOptions;
+    CLI::App* playCommand =
+        command("play",
+                "Play a preset to a MIDI output: its MIDI data, bank selects and "
+                "program changes, as the keypad would send them.",
+                [&] { return play(file, playOptions); });
+    playCommand->add_option("--to", playOptions.to, "MIDI output: its name or a part of it")
+        ->required();
+    playCommand->add_option("FILE", file, "preset file (.syx)")->required();
+    CLI::Option* presetOption =
+        playCommand
+            ->add_option("--preset", playOptions.preset, "the preset of a bank to play (1-100)")
+            ->check(CLI::Range(1, kPresetCount));
+    playCommand
+        ->add_flag("--all", playOptions.all,
+                   "play every preset in turn, waiting for Enter between them")
+        ->excludes(presetOption);
+    playCommand
+        ->add_option("--interval", playOptions.intervalMs,
+                     "with --all: wait MS milliseconds between presets instead")
+        ->check(CLI::Range(1, 3600000));
+    playCommand->add_flag("-v,--verbose", playOptions.verbose, "print every message sent");
 
     CLI::App* firmwareCommand =
         command("firmware", "Send a firmware file to the keypad in upgrade mode.",

@@ -21,6 +21,9 @@ public:
         return m_backend.outputName(index);
     }
     std::optional<std::string> inputName(int index) override { return m_backend.inputName(index); }
+    std::optional<std::string> outputPortName(int index) override {
+        return m_backend.outputPortName(index);
+    }
     bool openOutput(int index) override { return m_backend.openOutput(index); }
     bool openInput(int index, SysExHandler handler) override;
     bool outputConnected() override { return m_backend.outputConnected(); }

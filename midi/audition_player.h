@@ -1,0 +1,27 @@
+// Plays a preset to any MIDI output, a synth or sound module: finds the output by its name
+// each time, opens it, hands it the messages and closes it. Nothing comes back, so no
+// answer is awaited and the keypad's interface is not touched.
+#pragma once
+
+#include "midi_backend.h"
+
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+
+class AuditionPlayer {
+public:
+    AuditionPlayer(MidiBackend& backend, Clock& clock);
+
+    // The MIDI outputs as the system names them now; our own ports never.
+    std::vector<std::string> outputs();
+    // False when no output has that name, it would not open, or it refused a message.
+    bool play(const std::string& output, const std::vector<Bytes>& messages);
+
+private:
+    MidiBackend& m_backend;
+    Clock& m_clock;
+};
+
+} // namespace tarnwick

@@ -1,0 +1,46 @@
+// Playing the shown preset and choosing where to.
+#include "audition_command.h"
+
+#include "audition.h"
+#include "audition_output_form.h"
+#include "audition_player.h"
+#include "main_form.h"
+#include "user_interaction.h"
+
+namespace tarnwick {
+
+namespace {
+const QString kTitle = QStringLiteral("MIDI Error!");
+}
+
+AuditionCommand::AuditionCommand(TMainForm& main, UserInteraction& interaction,
+                                 AuditionPlayer& player)
+    : m_main(main), m_interaction(interaction), m_player(player),
+      m_form(new TAuditionOutputForm(player, &main)) {}
+
+AuditionCommand::~AuditionCommand() = default;
+
+bool AuditionCommand::chooseOutput() {
+    if (m_interaction.runModal(*m_form) != QDialog::Accepted || m_form->chosenOutput().isEmpty()) {
+        return false;
+    }
+    m_output = m_form->chosenOutput();
+    return true;
+}
+
+void AuditionCommand::play() {
+    if (m_output.isEmpty() && !chooseOutput()) {
+        return;
+    }
+    const AuditionMessages plan = PresetAudition(m_main.shownPreset());
+    if (!plan.refusal.empty()) {
+        m_interaction.message(kTitle, QString::fromStdString(plan.refusal), QMessageBox::Warning,
+                              QMessageBox::Ok);
+    } else if (!m_player.play(m_output.toStdString(), plan.messages)) {
+        m_interaction.message(kTitle,
+                              QStringLiteral("Could not play the preset on %1.").arg(m_output),
+                              QMessageBox::Warning, QMessageBox::Ok);
+    }
+}
+
+} // namespace tarnwick
