@@ -1,6 +1,10 @@
 // The MIDI path end to end: the editor's port layer on RtMidi against a private JACK
 // server (dummy driver) and the keypad simulator running as its own process. The bytes
 // on the wire are read back with jack_midi_dump.
+#include "audition_command.h"
+#include "audition_player.h"
+#include "channel_grid.h"
+#include "channel_spin_edit.h"
 #include "command_wiring.h"
 #include "download_commands.h"
 #include "fake_desktop.h"
@@ -19,6 +23,7 @@
 
 #include <jack/jack.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -138,6 +143,63 @@ bool crashJackServer() {
     }
     return ::kill(pid, 0) != 0;
 }
+
+// jack_midi_dump as the MIDI output "CLIENT:input": every event that reaches it, as
+// lowercase hex pairs.
+class WireDump {
+public:
+    explicit WireDump(const QString& client) : m_port((client + ":input").toLatin1()) {
+        m_process.start("stdbuf", {"-oL", "jack_midi_dump", client});
+        m_ready = m_process.waitForStarted() && listed(true);
+    }
+    // Once its port is gone.
+    ~WireDump() {
+        m_process.terminate();
+        m_process.waitForFinished();
+        listed(false);
+    }
+    bool ready() const { return m_ready; }
+    // The events received since the last call: once `count` are there (or after 5 s),
+    // and 300 ms more, so that one too many shows.
+    QStringList events(int count) {
+        QElapsedTimer timer;
+        timer.start();
+        while (m_dumped.count('\n') < count && timer.elapsed() < 5000) {
+            m_process.waitForReadyRead(100);
+            m_dumped += m_process.readAllStandardOutput();
+        }
+        QTest::qWait(300);
+        m_dumped += m_process.readAllStandardOutput();
+        QStringList lines;
+        static const QRegularExpression bytes(R"(:\s*((?:[0-9a-f]{2}(?: |$))+))");
+        for (const QByteArray& line : m_dumped.split('\n')) {
+            // "   0: b0 07 64 control change (...)": the bytes without what they mean.
+            if (const auto match = bytes.match(QString::fromLatin1(line)); match.hasMatch()) {
+                lines << match.captured(1).trimmed();
+            }
+        }
+        m_dumped.clear();
+        return lines;
+    }
+
+private:
+    // Waits up to 5 s until the server lists the port, or no longer does.
+    bool listed(bool wanted) const {
+        QElapsedTimer timer;
+        timer.start();
+        QProcess lsp;
+        do {
+            lsp.start("jack_lsp", {});
+            lsp.waitForFinished();
+        } while (lsp.readAll().contains(m_port) != wanted && timer.elapsed() < 5000);
+        return timer.elapsed() < 5000;
+    }
+
+    QByteArray m_port;
+    QProcess m_process;
+    QByteArray m_dumped;
+    bool m_ready = false;
+};
 
 // The real MIDI system, passed through so that a test can watch or disturb it.
 class ForwardingBackend : public MidiBackend {
@@ -679,17 +741,8 @@ private slots:
     void bytesOnTheWire() {
         Simulator keypad("Keypad H", {});
         QVERIFY(keypad.ready());
-        QProcess monitor;
-        monitor.start("stdbuf", {"-oL", "jack_midi_dump", "tarnwick-monitor"});
-        QVERIFY(monitor.waitForStarted());
-        QElapsedTimer timer;
-        timer.start();
-        QProcess lsp;
-        do {
-            lsp.start("jack_lsp", {});
-            lsp.waitForFinished();
-        } while (!lsp.readAll().contains("tarnwick-monitor:input") && timer.elapsed() < 5000);
-
+        WireDump monitor("tarnwick-monitor");
+        QVERIFY(monitor.ready());
         MonitoredBackend backend("tarnwick-monitor:input");
         SystemClock clock;
         MidiPortLayer ports(backend, clock);
@@ -700,26 +753,132 @@ private slots:
         QCOMPARE(ports.sendAcknowledged(message.data(), message.size(), 5),
                  TransferResult::Acknowledged);
         ports.sendPostDownloadPreset(41);
+        QCOMPARE(monitor.events(2),
+                 (QStringList{
+                     QString::fromLatin1(
+                         QByteArray(reinterpret_cast<const char*>(message.data()), 153).toHex(' ')),
+                     "f0 7d 22 07 29 f7"}));
+    }
 
-        QByteArray dumped;
-        timer.restart();
-        while (dumped.count('\n') < 2 && timer.elapsed() < 5000) {
-            monitor.waitForReadyRead(100);
-            dumped += monitor.readAllStandardOutput();
-        }
-        monitor.terminate();
-        monitor.waitForFinished();
-        QStringList lines;
-        for (const QByteArray& line : dumped.split('\n')) {
-            if (line.contains(':')) {
-                lines << QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
+    // tarnwick-syx plays presets to a synth (here jack_midi_dump): the MIDI data, then per
+    // channel the values switched on, or the data after them when placed "Post".
+    void playFromTheCommandLine() {
+        WireDump synth("tarnwick-synth");
+        QVERIFY(synth.ready());
+        const auto preset = [](int n, bool post, std::initializer_list<std::uint8_t> data) {
+            PresetRecord record = named(n, "Play"); // program n on channel 1 + n % 16 only
+            for (int channel = 1; channel <= kChannelCount; ++channel) {
+                for (SlotKind kind : kSlotKinds) {
+                    if (channel != 1 + n % 16 || kind != SlotKind::Program) {
+                        record.channel(channel)[kind] = kSlotDisabled;
+                    }
+                }
             }
+            record.channel(3)[SlotKind::Msb] = 2; // and bank 2 on channel 3
+            record.data.fill(kMidiDataEnd);
+            std::copy(data.begin(), data.end(), record.data.begin());
+            record.placement = post ? kPlacementPost : 0;
+            return record;
+        };
+        const PresetMessage one =
+            EncodePresetMessage(preset(5, false, {0xB0, 0x07, 0x64}), PresetIndex::fromOneBase(5));
+        auto [code, out, err] =
+            runSyx({"play", "--to", "TARNWICK-SYNTH",
+                    writeAll(m_dir.filePath("play1.syx"), Bytes(one.begin(), one.end()))});
+        QVERIFY2(code == 0, qPrintable(err));
+        QCOMPARE(synth.events(3), (QStringList{"b0 07 64", "b2 00 02", "c5 05"}));
+
+        const Bytes bank = bankOf([&](int n) {
+            return preset(n, true, {0xF0, 0x7D, std::uint8_t(n), 0xF7, 0xC0, 0x01});
+        });
+        const QString bankFile = writeAll(m_dir.filePath("play-bank.syx"), bank);
+        std::tie(code, out, err) =
+            runSyx({"play", "--to", "tarnwick-synth", bankFile, "--preset", "7"});
+        QVERIFY2(code == 0, qPrintable(err));
+        QCOMPARE(synth.events(4), (QStringList{"b2 00 02", "c7 07", "f0 7d 07 f7", "c0 01"}));
+        std::tie(code, out, err) = runSyx({"play", "--to", "tarnwick-synth", bankFile});
+        QCOMPARE(code, 2);
+
+        const PresetMessage broken = EncodePresetMessage(preset(9, false, {0xB0, 0x07, 0x64, 0x40}),
+                                                         PresetIndex::fromOneBase(9));
+        std::tie(code, out, err) =
+            runSyx({"play", "--to", "tarnwick-synth",
+                    writeAll(m_dir.filePath("broken.syx"), Bytes(broken.begin(), broken.end()))});
+        QCOMPARE(code, 1);
+        QCOMPARE(err, QStringLiteral("tarnwick-syx: preset 9: The MIDI data is not whole MIDI "
+                                     "messages: byte 4 (40) follows no status byte.\n"));
+        QCOMPARE(synth.events(0), QStringList{});
+    }
+
+    // Ctrl+P plays what the window shows, an edit not stored included, to the output
+    // chosen in "Choose Audition Output"; the bank and the edit mark stay as they were.
+    // Our own ports are never offered as outputs, by the editor or by tarnwick-syx.
+    void playFromTheEditor() {
+        auto synth = std::make_unique<WireDump>("tarnwick-synth");
+        Simulator keypad("Keypad Audition", {});
+        QVERIFY(synth->ready() && keypad.ready());
+        Editor editor("Keypad Audition", "Tarnwick Editor");
+        RtMidiBackend auditionMidi("Tarnwick Editor");
+        AuditionPlayer player(auditionMidi, editor.clock);
+        AuditionCommand audition(editor.main, editor.interaction, player);
+        ConnectCommands(editor.main, audition);
+        PresetRecord& shown = editor.preset(1);
+        for (ChannelSlot& slot : shown.channels) {
+            slot.bytes.fill(kSlotDisabled);
         }
-        QCOMPARE(lines.size(), 2);
-        QCOMPARE(lines[0],
-                 QString::fromLatin1(
-                     QByteArray(reinterpret_cast<const char*>(message.data()), 153).toHex(' ')));
-        QCOMPARE(lines[1], QStringLiteral("f0 7d 22 07 29 f7"));
+        shown.channel(1)[SlotKind::Msb] = 3;
+        shown.data.fill(kMidiDataEnd);
+        shown.data[0] = 0xB0;
+        shown.data[1] = 0x07;
+        shown.data[2] = 0x64;
+        editor.main.loadPresetFromBank();
+        const PresetRecord stored = shown;
+        editor.main.channelGrid()->spinEdit(2, SlotKind::Program)->setValue(10);
+        QTest::mouseClick(editor.main.channelGrid()->checkBox(2, SlotKind::Program),
+                          Qt::LeftButton);
+        QVERIFY(editor.main.presetEdited());
+
+        QStringList offered;
+        editor.interaction.onModal = [&offered](QDialog& dialog) {
+            dialog.show();
+            auto* list = dialog.findChild<QComboBox*>("cboxOutputs");
+            for (int i = 0; i < list->count(); ++i) {
+                offered << list->itemText(i);
+            }
+            list->setCurrentIndex(list->findText("tarnwick-synth:input"));
+            QTest::mouseClick(dialog.findChild<QPushButton*>("btnOK"), Qt::LeftButton);
+            dialog.hide();
+            return dialog.result();
+        };
+        editor.main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&editor.main));
+        QTest::keyClick(&editor.main, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(synth->events(3), (QStringList{"b0 07 64", "b0 00 03", "c1 09"}));
+        QVERIFY(offered.contains("tarnwick-synth:input") && offered.contains("Keypad Audition:in"));
+        QVERIFY(editor.main.presetEdited());
+        QVERIFY(editor.preset(1) == stored);
+        QVERIFY(editor.interaction.messages.isEmpty());
+
+        // The choice holds: the next Ctrl+P, typed in the name field, asks nothing.
+        editor.interaction.onModal = nullptr;
+        QApplication::setActiveWindow(&editor.main); // the test's dialog was no modal run
+        auto* nameField = editor.main.findChild<QLineEdit*>("edPresetName");
+        nameField->setFocus();
+        QTest::keyClick(nameField, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(synth->events(3).size(), 3);
+        QCOMPARE(editor.interaction.modalRuns.count("AuditionOutputForm"), 1);
+        const auto [code, out, err] = runSyx({"outputs"});
+        QCOMPARE(code, 0);
+        const QStringList listed = out.split('\n', Qt::SkipEmptyParts);
+        QVERIFY(listed.contains("tarnwick-synth:input"));
+        for (const QString& name : listed + offered) {
+            QVERIFY2(!name.startsWith("Tarnwick Editor") && !name.startsWith("tarnwick-syx"),
+                     qPrintable(name));
+        }
+        synth.reset();
+        QTest::keyClick(nameField, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(editor.messages(),
+                 QStringList{"MIDI Error!|Could not play the preset on tarnwick-synth:input."});
     }
 
     void downloadAllOfANonDefaultBank() {
