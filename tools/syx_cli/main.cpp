@@ -94,11 +94,17 @@ int output(const std::string& path, const std::string& bytes) {
     return WriteOutput(path, bytes, reason) ? kOk : fail("cannot write " + path + ": " + reason);
 }
 
-std::string fileNameFor(const SyxMessage& message) {
+// The preset's name without the blanks that pad it to 13 characters.
+std::string shownName(const SyxMessage& message) {
     std::string name = PresetName(message.record);
     while (!name.empty() && name.back() == ' ') {
         name.pop_back();
     }
+    return name;
+}
+
+std::string fileNameFor(const SyxMessage& message) {
+    std::string name = shownName(message);
     for (char& c : name) {
         const auto b = static_cast<unsigned char>(c);
         if (b < 0x20 || b >= 0x7F || std::string("/\\:*?\"<>|").find(c) != std::string::npos) {
@@ -468,8 +474,8 @@ int play(const std::string& file, const PlayOptions& options) {
     const std::string& output = names[match.index];
     for (std::size_t i = 0; i < messages.size(); ++i) {
         if (options.all) {
-            std::cout << "preset " << messages[i].presetByte + 1 << ": "
-                      << PresetName(messages[i].record) << std::endl;
+            std::cout << "preset " << messages[i].presetByte + 1 << ": " << shownName(messages[i])
+                      << std::endl;
         }
         if (!midi.player().play(output, plans[i].messages)) {
             return fail("Could not play the preset on " + output + ".");
