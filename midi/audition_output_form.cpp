@@ -2,9 +2,9 @@
 #include "audition_output_form.h"
 
 #include "audition_player.h"
+#include "dialog_buttons.h"
 
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -28,26 +28,14 @@ TAuditionOutputForm::TAuditionOutputForm(AuditionPlayer& player, QWidget* parent
     m_outputs->setMinimumContentsLength(24);
     label->setBuddy(m_outputs);
 
-    m_btnOK = new QPushButton(QStringLiteral("OK"), this);
-    m_btnOK->setObjectName(QStringLiteral("btnOK"));
-    m_btnOK->setDefault(true);
-    auto* btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addWidget(m_outputs);
+    m_btnOK = AddOkCancelRow(*this, *layout);
     connect(m_btnOK, &QPushButton::clicked, this, [this] {
         m_chosen = m_outputs->currentIndex() < 0 ? QString() : m_outputs->currentText();
         accept();
     });
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_btnOK);
-    buttons->addWidget(btnCancel);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(label);
-    layout->addWidget(m_outputs);
-    layout->addStretch();
-    layout->addLayout(buttons);
 }
 
 void TAuditionOutputForm::showEvent(QShowEvent* event) {

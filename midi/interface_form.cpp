@@ -1,10 +1,10 @@
 // Listing and trying MIDI interfaces.
 #include "interface_form.h"
 
+#include "dialog_buttons.h"
 #include "port_layer.h"
 
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -32,24 +32,12 @@ TInterfaceForm::TInterfaceForm(MidiPortLayer& ports, QWidget* parent)
     m_comboBox1->setEditable(false);
     label->setBuddy(m_comboBox1);
 
-    m_btnOK = new QPushButton(QStringLiteral("OK"), this);
-    m_btnOK->setObjectName(QStringLiteral("btnOK"));
-    m_btnOK->setDefault(true);
-    m_btnOK->setEnabled(false);
-    auto* btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    connect(m_btnOK, &QPushButton::clicked, this, &TInterfaceForm::btnOKClick);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_btnOK);
-    buttons->addWidget(btnCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
     layout->addWidget(m_comboBox1);
-    layout->addStretch();
-    layout->addLayout(buttons);
+    m_btnOK = AddOkCancelRow(*this, *layout);
+    m_btnOK->setEnabled(false);
+    connect(m_btnOK, &QPushButton::clicked, this, &TInterfaceForm::btnOKClick);
 }
 
 void TInterfaceForm::showEvent(QShowEvent* event) {

@@ -307,6 +307,10 @@ struct PortSession {
         ports.refreshInterfaces();
         ports.setSelectedInterface(indexOf(ports, keypad));
     }
+    // The bank written to `path` and read in for sendBankPreset().
+    TransferResult readBank(const Bytes& bank, const QString& path) {
+        return ports.readBankFile(writeAll(path, bank).toStdString());
+    }
     RtMidiBackend backend{kEditorClient};
     SystemClock clock;
     MidiPortLayer ports;
@@ -491,8 +495,7 @@ private slots:
         PortSession session("Keypad E");
         MidiPortLayer& ports = session.ports;
         const Bytes bank = bankOf([](int n) { return named(n, "Bank " + std::to_string(n)); });
-        QCOMPARE(ports.readBankFile(writeAll(m_dir.filePath("bank.syx"), bank).toStdString()),
-                 TransferResult::Acknowledged);
+        QCOMPARE(session.readBank(bank, m_dir.filePath("bank.syx")), TransferResult::Acknowledged);
         for (int i = 0; i < 100; ++i) {
             QCOMPARE(ports.sendBankPreset(i), TransferResult::Acknowledged);
         }
@@ -578,8 +581,7 @@ private slots:
         PortSession session("Keypad Flood");
         MidiPortLayer& ports = session.ports;
         const Bytes bank = bankOf([](int n) { return named(n, "Flood"); });
-        QCOMPARE(ports.readBankFile(writeAll(m_dir.filePath("flood.syx"), bank).toStdString()),
-                 TransferResult::Acknowledged);
+        QCOMPARE(session.readBank(bank, m_dir.filePath("flood.syx")), TransferResult::Acknowledged);
         ports.sendBankPreset(0); // answered by the keypad, or first by the flood
         const long residentBefore = ResidentKiB();
         QElapsedTimer timer;
@@ -610,8 +612,7 @@ private slots:
         PortSession session("Keypad F");
         MidiPortLayer& ports = session.ports;
         const Bytes bank = bankOf([](int n) { return named(n, "P"); });
-        QCOMPARE(ports.readBankFile(writeAll(m_dir.filePath("stop.syx"), bank).toStdString()),
-                 TransferResult::Acknowledged);
+        QCOMPARE(session.readBank(bank, m_dir.filePath("stop.syx")), TransferResult::Acknowledged);
         QCOMPARE(ports.sendBankPreset(0), TransferResult::Acknowledged);
         QCOMPARE(ports.sendBankPreset(1), TransferResult::Acknowledged);
         QCOMPARE(ports.sendBankPreset(2), TransferResult::NoAcknowledge);
