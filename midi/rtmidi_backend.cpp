@@ -175,15 +175,15 @@ public:
         : m_client(jack_client_open((clientName + " watch").c_str(), JackNoStartServer, nullptr)),
           m_ourPrefix(clientName) {
         if (m_client) {
-            // Told on the client's thread when the server stops or dies; the thread runs
-            // once the client is active (it has no ports and takes no part in the cycles).
+            // Told on the thread that carries the server's notices when the server stops
+            // or dies. The client stays inactive: an active one, even without ports, would
+            // be woken in every server cycle.
             jack_on_info_shutdown(
                 m_client,
                 [](jack_status_t, const char*, void* lost) {
                     static_cast<std::atomic<bool>*>(lost)->store(true);
                 },
                 &m_serverLost);
-            jack_activate(m_client);
         }
     }
     ~JackGraphWatch() {
