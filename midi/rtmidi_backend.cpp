@@ -329,8 +329,7 @@ void RtMidiBackend::abandonSystem() {
     static auto* const dead = new std::vector<const void*>;
     dead->push_back(m_in.release());
     for (Output& output : m_outputs) {
-        waitForOutput(std::size_t(&output - m_outputs.data()));
-        dead->push_back(output.port.release());
+        dead->push_back(output.port.release()); // on JACK none is closing in the background
         output.target.clear();
     }
     dead->push_back(m_lister.release());
