@@ -51,7 +51,8 @@ public:
     // listening to it hears the answer, so two cycles at once could each take the
     // other's answer for their own. False while another cycle holds it.
     virtual bool tryLockCycle() = 0;
-    virtual void unlockCycle() = 0;
+    // True when another program waits for its turn.
+    virtual bool unlockCycle() = 0;
 };
 
 } // namespace tarnwick

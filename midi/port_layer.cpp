@@ -158,9 +158,12 @@ bool MidiPortLayer::lockCycle() {
 }
 
 void MidiPortLayer::unlockCycle() {
-    if (m_cycleLocked) {
-        m_backend.unlockCycle();
-        m_cycleLocked = false;
+    if (!m_cycleLocked) {
+        return;
+    }
+    m_cycleLocked = false;
+    if (m_backend.unlockCycle()) {
+        m_clock.pause(kTurnGap);
     }
 }
 

@@ -79,6 +79,10 @@ public:
     static constexpr auto kQuietSpell = std::chrono::milliseconds(100);
     // How long a cycle waits for another program's cycle to end before it fails.
     static constexpr auto kCycleLockLimit = std::chrono::seconds(10);
+    // How long a cycle that another program waits for leaves it the turn. The waiter tries
+    // every millisecond; without this the one that just ended would start its next cycle
+    // first, time after time.
+    static constexpr auto kTurnGap = std::chrono::milliseconds(10);
 
 private:
     // Steps shared by every send: hand over, pause 100 ms, wait for the output.

@@ -72,7 +72,7 @@ public:
     bool closeInput() override;
     // A lock on a file of the user's: in the runtime folder, else in /tmp.
     bool tryLockCycle() override;
-    void unlockCycle() override;
+    bool unlockCycle() override;
 
 private:
     // Finds the MIDI system the first time it is needed, and again while there is none,
@@ -137,7 +137,8 @@ private:
     // On JACK only: tells when a new connection is in effect and whether one still is.
     class JackGraphWatch;
     std::unique_ptr<JackGraphWatch> m_jackGraph;
-    int m_cycleLock = -1; // the lock file, opened when first needed
+    int m_cycleLock = -1; // the lock files, opened when first needed
+    int m_waitMark = -1;
 };
 
 } // namespace tarnwick

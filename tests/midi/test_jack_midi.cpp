@@ -226,7 +226,7 @@ public:
     void closeOutput() override { m_real.closeOutput(); }
     bool closeInput() override { return m_real.closeInput(); }
     bool tryLockCycle() override { return m_real.tryLockCycle(); }
-    void unlockCycle() override { m_real.unlockCycle(); }
+    bool unlockCycle() override { return m_real.unlockCycle(); }
 
     std::function<void(const std::uint8_t*, std::size_t)> afterSend;
 
@@ -1145,11 +1145,16 @@ private slots:
         };
         QElapsedTimer timer;
         timer.start();
+        qint64 firstSentMs = -1; // the editor waits its turn, never a whole bank
+        editor.backend.afterSend = [&](const std::uint8_t*, std::size_t) {
+            firstSentMs = firstSentMs < 0 ? timer.elapsed() : firstSentMs;
+        };
         {
             testing::WorkingFolder working(m_dir.path());
             editor.main.findChild<QAction*>("mnuDownloadAll")->trigger();
         }
         const qint64 editorMs = timer.elapsed();
+        QVERIFY2(firstSentMs >= 0 && firstSentMs < 2000, qPrintable(QString::number(firstSentMs)));
         QVERIFY(cli.waitForFinished(60000));
         const QString cliError = QString::fromUtf8(cli.readAllStandardError());
         qInfo("editor: %s (at preset %d) after %lld ms; tarnwick-syx: exit %d %s",

@@ -399,21 +399,31 @@ private slots:
         QTest::addColumn<int>("busyMs");
         QTest::addColumn<int>("polls");
         QTest::addColumn<TransferResult>("result");
-        QTest::newRow("finished within the 100 ms") << 99 << 0 << TransferResult::Acknowledged;
+        QTest::addColumn<bool>("othersWaiting"); // for the cycle lock: they get a 10 ms turn
+        QTest::newRow("finished within the 100 ms")
+            << 99 << 0 << TransferResult::Acknowledged << false;
         QTest::newRow("a firmware-sized message keeps it open")
             << int(std::chrono::duration_cast<std::chrono::milliseconds>(MessageOutputTime(2048))
                        .count())
-            << 605 << TransferResult::Acknowledged;
+            << 605 << TransferResult::Acknowledged << false;
         QTest::newRow("output never finishes: give up after 5 s")
-            << 1000000 << 5000 << TransferResult::NoAcknowledge;
+            << 1000000 << 5000 << TransferResult::NoAcknowledge << false;
+        QTest::newRow("another program waits its turn: 10 ms for it after the cycle")
+            << 99 << 0 << TransferResult::Acknowledged << true;
     }
     void waitsAfterEachMessage() {
         QFETCH(int, busyMs);
         QFETCH(int, polls);
         QFETCH(TransferResult, result);
+        QFETCH(bool, othersWaiting);
         select();
         backend.busyFor = std::chrono::milliseconds(busyMs);
+        backend.othersWaiting = othersWaiting;
         QCOMPARE(download(presetMessage()), result);
+        if (othersWaiting) {
+            QCOMPARE(clock.pauses.back(), Clock::Duration(10ms));
+            clock.pauses.pop_back();
+        }
         QCOMPARE(clock.pauses.front(), Clock::Duration(100ms));
         QCOMPARE(int(clock.pauses.size()) - 1, polls);
         for (std::size_t i = 1; i < clock.pauses.size(); ++i) {

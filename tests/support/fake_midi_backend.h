@@ -27,6 +27,7 @@ public:
     int closeRefusals = 0;     // times closeInput refuses before closing; -1: always
     int lockRefusals = 0;      // times another program holds the cycle lock; -1: always
     int locksHeld = 0;
+    bool othersWaiting = false; // another program waits for its turn at the cycle lock
     // Times outputConnected() says no after each opening; -1: never connected. A message
     // handed over before the connection is in effect is lost, as on a real MIDI system.
     int connectPolls = 0;
@@ -121,7 +122,10 @@ public:
         ++locksHeld;
         return true;
     }
-    void unlockCycle() override { --locksHeld; }
+    bool unlockCycle() override {
+        --locksHeld;
+        return othersWaiting;
+    }
 
 private:
     SysExHandler m_handler;

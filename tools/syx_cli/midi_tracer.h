@@ -32,7 +32,7 @@ public:
     void closeOutput() override { m_backend.closeOutput(); }
     bool closeInput() override { return m_backend.closeInput(); }
     bool tryLockCycle() override { return m_backend.tryLockCycle(); }
-    void unlockCycle() override { m_backend.unlockCycle(); }
+    bool unlockCycle() override { return m_backend.unlockCycle(); }
 
 private:
     // Called from the MIDI system's thread too.
