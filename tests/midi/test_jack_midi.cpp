@@ -1114,10 +1114,11 @@ private slots:
         QVERIFY(watchXruns());
     }
 
-    // tarnwick-syx sends a bank to the keypad while the editor downloads another. Both
+    // tarnwick-syx sends presets to the keypad while the editor downloads its bank. Both
     // hear every answer of the keypad's; neither may take one meant for the other as its
-    // own: with a keypad that takes every preset both succeed (each preset it holds is
-    // one of the two sent to it), with one that stops at preset 50 both fail by then.
+    // own. They take turns: the editor's first preset goes out at once. With a keypad that
+    // takes every preset both succeed (each preset it holds is one of the two sent to it),
+    // with one that stops at preset 50 both fail by then.
     void twoSendersAtOnce_data() {
         QTest::addColumn<int>("stopAt"); // 0: the keypad takes every preset
         QTest::newRow("keypad takes all") << 0;
@@ -1129,11 +1130,14 @@ private slots:
                          stopAt ? QStringList{"--stop-ack-at", QString::number(stopAt)}
                                 : QStringList{});
         QVERIFY(keypad.ready());
+        const int xrunsBefore = m_xruns;
         Editor editor("Keypad Shared");
         for (int n = 1; n <= 100; ++n) {
             editor.preset(n) = named(n, "Editor");
         }
-        const Bytes fromCli = bankOf([](int n) { return named(n, "Cli"); });
+        // Presets 1 to 30 (to 100 when the keypad stops at 50) from tarnwick-syx.
+        const Bytes bank = bankOf([](int n) { return named(n, "Cli"); });
+        const Bytes fromCli(bank.begin(), bank.begin() + (stopAt ? 100 : 30) * 153);
         QProcess cli;
         cli.start(QStringLiteral(TARNWICK_SYX), {"send", "--port", "Keypad Shared",
                                                  writeAll(m_dir.filePath("cli.syx"), fromCli)});
@@ -1157,9 +1161,11 @@ private slots:
         QVERIFY2(firstSentMs >= 0 && firstSentMs < 2000, qPrintable(QString::number(firstSentMs)));
         QVERIFY(cli.waitForFinished(60000));
         const QString cliError = QString::fromUtf8(cli.readAllStandardError());
-        qInfo("editor: %s (at preset %d) after %lld ms; tarnwick-syx: exit %d %s",
+        const int xruns = m_xruns - xrunsBefore;
+        qInfo("editor: %s (at preset %d) after %lld ms; tarnwick-syx: exit %d %s; %d cycles "
+              "overrun",
               qPrintable(editor.messages().join(' ')), failedAt, editorMs, cli.exitCode(),
-              qPrintable(cliError.trimmed()));
+              qPrintable(cliError.trimmed()), xruns);
         if (stopAt != 0) {
             QCOMPARE(editor.messages(), QStringList{"Download Fail?|No acknowledge from keypad."});
             QVERIFY(failedAt >= 1 && failedAt <= stopAt);
@@ -1169,18 +1175,31 @@ private slots:
             QVERIFY(match.hasMatch() && match.captured(1).toInt() <= stopAt);
             return;
         }
-        QCOMPARE(editor.messages(), QStringList{"Download Success|Downloaded OK!"});
-        QCOMPARE(cli.exitCode(), 0);
-        QCOMPARE(cli.readAllStandardOutput(), QByteArray("Downloaded OK!\n"));
+        // A cycle the server could not finish in time drops its MIDI events: then a
+        // sender may miss an answer and say so, but neither may claim a preset it lost.
+        const bool editorDone = editor.messages() == QStringList{"Download Success|Downloaded OK!"};
+        const bool cliDone = cli.exitCode() == 0;
+        if (xruns == 0) {
+            QVERIFY(editorDone && cliDone);
+        } else {
+            QVERIFY(editorDone ||
+                    editor.messages() == QStringList{"Download Fail?|No acknowledge from keypad."});
+            QVERIFY(cliDone || cliError.contains(": No acknowledge from keypad."));
+        }
+        QCOMPARE(cli.readAllStandardOutput(), QByteArray(cliDone ? "Downloaded OK!\n" : ""));
+        if (!editorDone && !cliDone) {
+            return;
+        }
+        // Each preset that one of them says it sent is there, the other's or its own.
         const QByteArray memory = keypad.memory();
-        for (int n = 1; n <= 100; ++n) {
+        for (int n = 1; n <= (editorDone ? 100 : 30); ++n) {
             const PresetMessage mine =
                 EncodePresetMessage(editor.preset(n), PresetIndex::fromOneBase(n));
             const QByteArray held = memory.mid((n - 1) * 153, 153);
-            QVERIFY(
-                held == QByteArray(reinterpret_cast<const char*>(mine.data()), 153) ||
-                held ==
-                    QByteArray(reinterpret_cast<const char*>(fromCli.data()) + (n - 1) * 153, 153));
+            QVERIFY(held == QByteArray(reinterpret_cast<const char*>(mine.data()), 153) ||
+                    (n <= 30 && held == QByteArray(reinterpret_cast<const char*>(fromCli.data()) +
+                                                       (n - 1) * 153,
+                                                   153)));
         }
     }
 
