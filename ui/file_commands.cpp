@@ -188,13 +188,18 @@ void PresetFileCommands::openAllFrom(const QString& path) {
         PresetFileReader reader;
         reader.open(LocalPath(path));
         // Each message goes to the preset its own number byte names; reading goes on
-        // from the preset after it.
+        // from the preset after it. The read made for the last preset closes the file, so
+        // a file whose numbers jump back ends there without a word; one whose numbers
+        // never reach the last preset is read on to its end (or its first bad message).
         FrameThrottle frames(m_clock);
         for (int n = 0; n < kPresetCount && reader.isOpen(); ++n) {
             const DecodeOutcome outcome = reader.next();
             if (!outcome.record) {
                 ReportDecodeFailure(m_interaction, outcome.error);
                 break;
+            }
+            if (n == kPresetCount - 1) {
+                reader.close();
             }
             n = reader.lastPresetByte();
             replacePreset(n + 1, *outcome.record);

@@ -270,55 +270,87 @@ private slots:
         QCOMPARE(m_interaction->busyCalls, 0);
     }
 
-    void openAllStopsAtAFailingMessage() {
-        QByteArray file = bankFile(sample);
-        file[2 * 153 + 1] = 0x41; // third message: manufacturer
-        writeFile(path("bank.syx"), file);
+    // Each message goes to the preset its own number names, reading on from the one after
+    // it; the read for preset 100 closes the file. Message k holds sample(k); `numbers` are
+    // the presets the messages name, `sources` the sample each preset ends up with (0: the
+    // default), and the bank is checked whole.
+    void openAllFollowsTheNumbersItReads_data() {
+        QTest::addColumn<QList<int>>("numbers");
+        QTest::addColumn<int>("damaged"); // the message whose manufacturer byte is 0x41
+        QTest::addColumn<QByteArray>("tail");
+        QTest::addColumn<QString>("shownMessage");
+        QTest::addColumn<QList<int>>("sources");
+        QTest::addColumn<int>("pauses");
+        const auto upTo = [](int last) {
+            QList<int> list;
+            for (int n = 1; n <= last; ++n) {
+                list << n;
+            }
+            return list;
+        };
+        const auto allPresetOne = [&upTo](int last) {
+            QList<int> sources(100, 0);
+            sources[0] = last;
+            return std::make_pair(QList<int>(upTo(100)).fill(1), sources);
+        };
+        QList<int> firstTwo(100, 0);
+        firstTwo[0] = 1;
+        firstTwo[1] = 2;
+        QTest::newRow("third message damaged")
+            << upTo(100) << 3 << QByteArray() << "File Open Error!|Manufacturer ID not 0x7D."
+            << firstTwo << 2;
+        const auto [ones, lastInOne] = allPresetOne(100);
+        QTest::newRow("all name preset 1, then the end")
+            << ones << 0 << QByteArray() << "File Open Error!|File does not start with 0xF0."
+            << lastInOne << 100;
+        QTest::newRow("all name preset 1, then a message cut after 100 bytes")
+            << ones << 0 << message(sample(101), 1).left(100)
+            << "File Open Error!|Unexpected End-of-File." << lastInOne << 100;
+        QTest::newRow("all name preset 1, then a lone header")
+            << ones << 0 << QByteArray("\xF0\x7D\x22") << "File Open Error!|Invalid command byte."
+            << lastInOne << 100;
+        QList<int> late(100, 0);
+        late[98] = 1;
+        late[99] = 2;
+        QTest::newRow("starting at 99") << (QList<int>{99, 100} + upTo(98)) << 0 << QByteArray()
+                                        << QString() << late << 2;
+        QList<int> backToSix = upTo(100);
+        backToSix[5] = 100;
+        backToSix[99] = 0;
+        QTest::newRow("the 100th names preset 6, more follow")
+            << (upTo(99) + QList<int>{6, 51}) << 0 << message(sample(102), 52) << QString()
+            << backToSix << 100;
+    }
+    void openAllFollowsTheNumbersItReads() {
+        QFETCH(QList<int>, numbers);
+        QFETCH(int, damaged);
+        QFETCH(QByteArray, tail);
+        QFETCH(QString, shownMessage);
+        QFETCH(QList<int>, sources);
+        QFETCH(int, pauses);
+        QByteArray file;
+        for (qsizetype k = 1; k <= numbers.size(); ++k) {
+            QByteArray m = message(sample(int(k)), numbers[k - 1]);
+            if (k == damaged) {
+                m[1] = 0x41;
+            }
+            file += m;
+        }
+        writeFile(path("bank.syx"), file + tail);
         goTo(50);
         m_interaction->fileAnswers = {path("bank.syx")};
         trigger("OpenAll1001");
-        QCOMPARE(m_interaction->shown(), QStringList{"File Open Error!|Manufacturer ID not 0x7D."});
-        QCOMPARE(preset(1), CarriedByMessage(sample(1)));
-        QCOMPARE(preset(2), CarriedByMessage(sample(2)));
-        for (int n = 3; n <= 100; ++n) {
-            QCOMPARE(preset(n), NewBankPreset(PresetIndex::fromOneBase(n)));
+        QCOMPARE(m_interaction->shown(),
+                 shownMessage.isEmpty() ? QStringList() : QStringList{shownMessage});
+        for (int n = 1; n <= 100; ++n) {
+            const int source = sources[n - 1];
+            QVERIFY2(preset(n) == (source ? CarriedByMessage(sample(source))
+                                          : NewBankPreset(PresetIndex::fromOneBase(n))),
+                     qPrintable(QStringLiteral("preset %1").arg(n)));
         }
+        QCOMPARE(m_clock->pauses.size(), std::size_t(pauses));
         QCOMPARE(shown(), 1);
         QCOMPARE(m_interaction->busyDepth, 0);
-    }
-
-    void openAllOfMessagesAllNumberedZero() {
-        QByteArray file;
-        for (int n = 1; n <= 100; ++n) {
-            file += message(sample(n), 1);
-        }
-        writeFile(path("zeros.syx"), file);
-        m_interaction->fileAnswers = {path("zeros.syx")};
-        trigger("OpenAll1001");
-        // Every message replaced preset 1; the read after the last found the file's end.
-        QCOMPARE(preset(1), CarriedByMessage(sample(100)));
-        QCOMPARE(m_interaction->shown(),
-                 QStringList{"File Open Error!|File does not start with 0xF0."});
-        QCOMPARE(preset(2), NewBankPreset(PresetIndex::fromOneBase(2)));
-        QCOMPARE(m_clock->pauses.size(), std::size_t(100));
-    }
-
-    void openAllOfAFileStartingAt98() {
-        QByteArray file = message(sample(99), 99) + message(sample(100), 100);
-        for (int n = 1; n <= 98; ++n) {
-            file += message(sample(n), n);
-        }
-        writeFile(path("late.syx"), file);
-        m_interaction->fileAnswers = {path("late.syx")};
-        trigger("OpenAll1001");
-        QVERIFY(m_interaction->shown().isEmpty());
-        QCOMPARE(preset(99), CarriedByMessage(sample(99)));
-        QCOMPARE(preset(100), CarriedByMessage(sample(100)));
-        for (int n = 1; n <= 98; ++n) {
-            QCOMPARE(preset(n), NewBankPreset(PresetIndex::fromOneBase(n)));
-        }
-        QCOMPARE(m_clock->pauses.size(), std::size_t(2));
-        QCOMPARE(shown(), 1);
     }
 
     void missingFilesAreIgnoredQuietly_data() {
