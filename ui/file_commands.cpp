@@ -131,9 +131,9 @@ void PresetFileCommands::openAllPresets() {
 }
 
 void PresetFileCommands::openDropped(const QString& path) {
-    // A bank file is opened as Open All would, anything smaller as Open One would (which
-    // refuses a file too big for one preset with its own message).
-    if (QFileInfo(path).size() >= qint64(kBankFileSize)) {
+    // A file of at most one message opens as Open One would; anything larger is taken for
+    // a bank and opens as Open All would (which says when it is too short for one).
+    if (QFileInfo(path).size() > qint64(kPresetMessageSize)) {
         openAllFrom(path);
     } else {
         openOneFrom(path);

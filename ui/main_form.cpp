@@ -292,19 +292,8 @@ void TMainForm::buildToolBar() {
          .description = "Close the editor",
          .key = ctrl(Qt::Key_Q)},
     };
-    // Downloads and the upgrade talk to the keypad: one at a time.
-    const auto transfer = [](void (TMainForm::*request)()) {
-        return request == &TMainForm::downloadCurrentRequested ||
-               request == &TMainForm::downloadAllRequested ||
-               request == &TMainForm::upgradeRequested;
-    };
-    const auto run = [this, transfer](void (TMainForm::*request)()) {
-        if (transfer(request)) {
-            runTransfer([this, request] { (this->*request)(); });
-        } else {
-            (this->*request)();
-        }
-        takeInBankChanges();
+    const auto run = [this](void (TMainForm::*request)()) {
+        runCommand([this, request] { (this->*request)(); });
     };
 
     auto* modes = new QActionGroup(this);
@@ -373,30 +362,25 @@ void TMainForm::buildKeyboard() {
     addKeyAction(QKeySequence(Qt::CTRL | Qt::Key_E),
                  [this] { static_cast<QPushButton*>(m_btnArbMidiData)->click(); });
     // As the arrows of the number field step, from the number it holds.
-    addKeyAction(QKeySequence(Qt::Key_PageUp), [this] { presetUpDownStep(-1); });
-    addKeyAction(QKeySequence(Qt::Key_PageDown), [this] { presetUpDownStep(+1); });
-    // Playing needs no keypad, so it runs beside nothing but a transfer.
+    addKeyAction(QKeySequence(Qt::Key_PageUp),
+                 [this] { runCommand([this] { presetUpDownStep(-1); }); });
+    addKeyAction(QKeySequence(Qt::Key_PageDown),
+                 [this] { runCommand([this] { presetUpDownStep(+1); }); });
     addKeyAction(QKeySequence(Qt::CTRL | Qt::Key_P), [this] {
-        if (!m_transferRunning) {
-            emit playRequested();
-        }
+        runCommand([this] { emit playRequested(); });
     })->setObjectName(QStringLiteral("actPlayPreset"));
     addKeyAction(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), [this] {
-        if (!m_transferRunning) {
-            emit chooseAuditionOutputRequested();
-        }
+        runCommand([this] { emit chooseAuditionOutputRequested(); });
     })->setObjectName(QStringLiteral("actChooseAuditionOutput"));
-    auto* undo = new QAction(this);
+    QAction* undo = addKeyAction(QKeySequence(Qt::CTRL | Qt::Key_Z),
+                                 [this] { runCommand([this] { undoBankChange(false); }); });
     undo->setObjectName(QStringLiteral("actUndo"));
     undo->setShortcuts(QKeySequence::Undo);
-    connect(undo, &QAction::triggered, this, [this] { undoBankChange(false); });
-    addAction(undo);
-    auto* redo = new QAction(this);
+    QAction* redo = addKeyAction(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                                 [this] { runCommand([this] { undoBankChange(true); }); });
     redo->setObjectName(QStringLiteral("actRedo"));
     redo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    connect(redo, &QAction::triggered, this, [this] { undoBankChange(true); });
-    addAction(redo);
     // Undo and redo are the bank's in every field of this window, not the field's own.
     for (QWidget* field : findChildren<QWidget*>()) {
         if (qobject_cast<QLineEdit*>(field) || qobject_cast<QSpinBox*>(field)) {
@@ -423,7 +407,7 @@ std::optional<QString> droppedSyxFile(const QMimeData* data) {
 } // namespace
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
-    if (droppedSyxFile(event->mimeData()) && !m_transferRunning) {
+    if (droppedSyxFile(event->mimeData()) && !m_commandRunning) {
         event->acceptProposedAction();
     } else {
         event->ignore();
@@ -431,7 +415,7 @@ void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TMainForm::dragMoveEvent(QDragMoveEvent* event) {
-    if (droppedSyxFile(event->mimeData()) && !m_transferRunning) {
+    if (droppedSyxFile(event->mimeData()) && !m_commandRunning) {
         event->acceptProposedAction();
     } else {
         event->ignore();
@@ -440,13 +424,12 @@ void TMainForm::dragMoveEvent(QDragMoveEvent* event) {
 
 void TMainForm::dropEvent(QDropEvent* event) {
     const auto path = droppedSyxFile(event->mimeData());
-    if (!path || m_transferRunning) {
+    if (!path || m_commandRunning) {
         event->ignore();
         return;
     }
     event->acceptProposedAction();
-    emit fileDropped(*path);
-    takeInBankChanges();
+    runCommand([this, &path] { emit fileDropped(*path); });
 }
 
 void TMainForm::takeInBankChanges() {
@@ -564,7 +547,8 @@ void TMainForm::buildDataGroups(QWidget* central) {
     edit->setObjectName(QStringLiteral("btnArbMidiData"));
     edit->setGeometry(279, 21, 35, 24);
     m_btnArbMidiData = edit;
-    connect(edit, &QPushButton::clicked, this, &TMainForm::btnArbMidiDataClick);
+    connect(edit, &QPushButton::clicked, this,
+            [this] { runCommand([this] { btnArbMidiDataClick(); }); });
     connect(m_cboxPrePost, &QComboBox::currentIndexChanged, this, &TMainForm::SomethingChanged);
 
     // Shown for the keypad's layout only: nothing stands behind the chain settings.
@@ -771,6 +755,11 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
             event->ignore(); // the window's undo and redo take it
             return true;
         }
+        if (qobject_cast<QSpinBox*>(watched) &&
+            (key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown)) {
+            event->accept(); // a spin edit steps its value by a page: the key is its own
+            return true;
+        }
     }
     if (watched == m_edPreset) {
         if (event->type() == QEvent::KeyPress) {
@@ -884,8 +873,7 @@ void TMainForm::mnuExternalAppClick() {
 void TMainForm::mnuDirectMIDIClick() {
     // The menu toggled this item's mark; it shows the mode until one is chosen.
     setConnectionMode(m_connectionMode);
-    if (m_transferRunning || !m_interfaceForm ||
-        m_interaction.runModal(*m_interfaceForm) != QDialog::Accepted) {
+    if (!m_interfaceForm || m_interaction.runModal(*m_interfaceForm) != QDialog::Accepted) {
         return;
     }
     const MidiPortLayer& ports = m_interfaceForm->portLayer();
@@ -906,24 +894,30 @@ void TMainForm::btnArbMidiDataClick() {
     if (!m_midiEventsForm) {
         return;
     }
-    // Edits still on screen go into the bank first; the edited mark keeps its value.
+    // Edits still on screen go into the bank first, as a step of their own; the edited
+    // mark keeps its value. What the window changes is the next step.
     storePresetToBank();
+    takeInBankChanges();
     m_midiEventsForm->buffer().setBytes(m_bank.current().data);
     m_interaction.runModal(*m_midiEventsForm);
     m_bank.current().data = m_midiEventsForm->buffer().bytes();
     loadPresetFromBank();
 }
 
-void TMainForm::runTransfer(const std::function<void()>& command) {
-    if (m_transferRunning) {
+void TMainForm::runCommand(const std::function<void()>& command) {
+    if (m_commandRunning) {
         return;
     }
-    FlagGuard running(m_transferRunning);
-    command();
+    {
+        FlagGuard running(m_commandRunning);
+        command();
+    }
+    takeInBankChanges();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    if (m_transferRunning) {
+    // While a command runs only Exit (itself that command) closes the window.
+    if (m_commandRunning && !m_exiting) {
         event->ignore();
         return;
     }
@@ -984,6 +978,7 @@ void TMainForm::btnShowPresetsClick() {
 }
 
 void TMainForm::btnExitClick() {
+    FlagGuard exiting(m_exiting);
     close();
 }
 

@@ -52,8 +52,9 @@ public:
 
     void showDownloadProgress(int presetNumber) override;
     void clearDownloadProgress() override;
-    // True while a download or upgrade talks to the keypad.
-    bool transferRunning() const { return m_transferRunning; }
+    // True while a command asked for on the window runs (a file command, a download,
+    // the upgrade, ...): nothing else may change the bank meanwhile.
+    bool commandRunning() const { return m_commandRunning; }
 
     // Window to record and record to window, for the preset at currentPresetIndex.
     void storePresetToBank();
@@ -105,7 +106,7 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    // The window stays while a transfer runs; otherwise closing it ends the program.
+    // The window stays while a command runs; otherwise closing it ends the program.
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // One .syx file may be dropped on the window; several files, a folder or another kind
@@ -139,8 +140,11 @@ private:
     void mnuDirectMIDIClick();
     void setConnectionMode(ConnectionMode mode); // the mode and its check mark
     void btnArbMidiDataClick();
-    // Runs a command that talks to the keypad, unless one already does.
-    void runTransfer(const std::function<void()>& command);
+    // Runs a command asked for on the window (tool bar, shortcut or drop), unless one
+    // already runs: Save All, Open All, the downloads and the upgrade let the window paint
+    // while they work, and nothing may change the bank under them. What the command
+    // changed in the bank is then one undo step.
+    void runCommand(const std::function<void()>& command);
     // Records what changed in the bank since the last change recorded, as one undo step.
     void takeInBankChanges();
     // Stores pending edits, then puts the bank back one step (or forward, for redo) and
@@ -165,7 +169,8 @@ private:
     TPresetListForm* m_presetListForm = nullptr;
     TInterfaceForm* m_interfaceForm = nullptr;
     TMidiEventsForm* m_midiEventsForm = nullptr;
-    bool m_transferRunning = false;
+    bool m_commandRunning = false;
+    bool m_exiting = false; // Exit, the one command that may close the window
 
     QLineEdit* m_edPreset = nullptr;
     UpDownControl* m_presetUpDown = nullptr;

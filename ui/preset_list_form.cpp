@@ -62,6 +62,14 @@ bool TPresetListForm::eventFilter(QObject* watched, QEvent* event) {
             m_listBox->setCurrentItem(line);
         }
         chooseSelectedLine();
+    } else if (watched == m_listBox && event->type() == QEvent::ShortcutOverride) {
+        // The main window steps presets with these keys; in the list they move the
+        // selection a page, and choosing stays the list's own.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
+            event->accept();
+            return true;
+        }
     } else if (watched == m_listBox && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {

@@ -300,12 +300,15 @@ private slots:
         user.fileAnswers = {dir.filePath("saved.syx")};
         press(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
         step(1);
-        // The MIDI data window's change is part of the preset's next stored change.
+        // Each OK of the MIDI data window is a step of its own, apart from a rename of the
+        // next preset.
         press(QKeySequence(Qt::CTRL | Qt::Key_E));
+        step(1);
+        press(QKeySequence(Qt::Key_PageDown));
         rename("With data");
         press(QKeySequence(Qt::Key_PageDown));
-        step(1);
-        for (int n = 2; n <= 97; ++n) {
+        step(2);
+        for (int n = 3; n <= 97; ++n) {
             rename(QStringLiteral("Step %1").arg(n));
             press(QKeySequence(Qt::Key_PageDown));
             step(n);

@@ -312,8 +312,8 @@ private slots:
         QList<int> late(100, 0);
         late[98] = 1;
         late[99] = 2;
-        QTest::newRow("starting at 99") << (QList<int>{99, 100} + upTo(98)) << 0 << QByteArray()
-                                        << QString() << late << 2;
+        QTest::newRow("starting at 99")
+            << (QList<int>{99, 100} + upTo(98)) << 0 << QByteArray() << QString() << late << 2;
         QList<int> backToSix = upTo(100);
         backToSix[5] = 100;
         backToSix[99] = 0;
@@ -447,8 +447,11 @@ private slots:
         QTest::newRow("one preset") << "one.syx" << 153 << true << QString();
         QTest::newRow("upper-case suffix") << "ONE.SYX" << 153 << true << QString();
         QTest::newRow("154 bytes") << "odd.syx" << 154 << true
-                                   << "File Open Error!|This file is too big to be a single "
+                                   << "File Open Error!|This file is not big enough to be a 100 "
                                       "Preset file.";
+        QTest::newRow("a bank of 90 presets")
+            << "short.syx" << 90 * 153 << true
+            << "File Open Error!|This file is not big enough to be a 100 Preset file.";
         QTest::newRow("a text file") << "notes.txt" << 153 << false << QString();
         QTest::newRow("a folder") << "folder.syx" << -1 << false << QString();
         QTest::newRow("two files") << "one.syx,two.syx" << 153 << false << QString();
@@ -477,6 +480,41 @@ private slots:
         QCOMPARE(preset(12), opened ? CarriedByMessage(sample(12))
                                     : NewBankPreset(PresetIndex::fromOneBase(12)));
         QCOMPARE(shown(), opened ? 12 : 1);
+    }
+
+    // Save All and Open All let the window paint between presets: a file dropped, a menu
+    // item or a shortcut meanwhile is refused, so the bank is never two banks mixed.
+    void nothingChangesTheBankWhileALoopRuns_data() {
+        QTest::addColumn<QString>("item");
+        QTest::newRow("Save All") << "SaveAll1";
+        QTest::newRow("Open All") << "OpenAll1001";
+    }
+    void nothingChangesTheBankWhileALoopRuns() {
+        QFETCH(QString, item);
+        const QByteArray bank = bankFile(sample);
+        writeFile(path("bank.syx"), bank);
+        writeFile(path("other.syx"), message(sample(60), 1));
+        answerNumberDialog(1);
+        bool refused = false;
+        m_clock->onAdvance = [&](auto) {
+            if (m_clock->pauses.size() == 50) {
+                refused = !drop({path("other.syx")});
+                for (const char* other : {"OpenSinglePreset1", "OpenAll1001", "actUndo"}) {
+                    trigger(other);
+                }
+            }
+        };
+        m_interaction->fileAnswers = {path("bank.syx")};
+        trigger(item.toLatin1().constData());
+        QVERIFY(refused);
+        QCOMPARE(m_interaction->openRequests.size() + m_interaction->saveRequests.size(), 1);
+        QVERIFY(m_interaction->modalRuns.isEmpty());
+        QByteArray now;
+        for (int n = 1; n <= 100; ++n) {
+            now += message(preset(n), n);
+        }
+        QCOMPARE(now, item == "SaveAll1" ? readFile(path("bank.syx")) : bank);
+        QCOMPARE(readFile(path("bank.syx")).size(), 15300);
     }
 
     void failedSaveLeavesTheOldFileAsItWas_data() {

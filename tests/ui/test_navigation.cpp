@@ -215,6 +215,39 @@ private slots:
         QCOMPARE(shown(), again);
     }
 
+    // PageUp and PageDown step presets from the controls that have no use for them; a
+    // spin edit steps its value by a page, the list moves its selection.
+    void pageKeysStepPresetsWhereNoControlUsesThem_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("shownAfter");
+        QTest::newRow("number field") << "edPreset" << 6;
+        QTest::newRow("name field") << "edPresetName" << 6;
+        QTest::newRow("check box") << "cboxCh1MSB" << 6;
+        QTest::newRow("spin edit") << "spinCh1MSB" << 5;
+        QTest::newRow("preset list") << "ListBox1" << 5;
+    }
+    void pageKeysStepPresetsWhereNoControlUsesThem() {
+        QFETCH(QString, control);
+        QFETCH(int, shownAfter);
+        goTo(5);
+        editChannel1Msb(30);
+        QWidget* widget = m_f->main.findChild<QWidget*>(control);
+        if (control == "ListBox1") {
+            focusTheList();
+            lines()->setCurrentRow(4);
+            widget = lines();
+        }
+        widget->setFocus();
+        QTest::keyClick(widget, Qt::Key_PageDown);
+        QCOMPARE(shown(), shownAfter);
+        if (control == "spinCh1MSB") {
+            QCOMPARE(m_f->main.channelGrid()->spinEdit(1, SlotKind::Msb)->value(), 20);
+        }
+        if (control == "ListBox1") {
+            QVERIFY(lines()->currentRow() > 4);
+        }
+    }
+
     void arrowsStartFromTheFieldsText() {
         goTo(25);
         emptyNumberField();
