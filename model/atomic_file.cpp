@@ -49,6 +49,18 @@ bool flushToDisk(const std::filesystem::path& path) {
 #endif
 }
 
+// Whether this user may write the existing file at `path` (root may write any).
+bool mayWrite(const std::filesystem::path& path) {
+#ifdef _WIN32
+    std::error_code error;
+    const auto permissions = std::filesystem::status(path, error).permissions();
+    return error ||
+           (permissions & std::filesystem::perms::owner_write) != std::filesystem::perms::none;
+#else
+    return ::access(path.c_str(), W_OK) == 0;
+#endif
+}
+
 // Makes a rename in `folder` last through a power cut. Windows keeps names in a journal
 // of its own; elsewhere a file system that cannot flush a folder has nothing to flush.
 void flushFolder(const std::filesystem::path& folder) {
@@ -84,9 +96,16 @@ bool AtomicFile::open() {
     abandon();
     m_failed = false;
     m_error.clear();
+    m_inPlace = false;
+    m_pending.clear();
     std::error_code error;
     if (std::filesystem::is_directory(m_destination, error)) {
         return fail(EISDIR);
+    }
+    const bool exists = std::filesystem::exists(m_destination, error);
+    // A file made read-only is kept so, even where its folder would let a rename replace it.
+    if (exists && !mayWrite(m_destination)) {
+        return fail(EACCES);
     }
     for (int attempt = 0; attempt < 8 && !m_out.is_open(); ++attempt) {
         m_temporary = temporaryBeside(m_destination);
@@ -98,13 +117,22 @@ bool AtomicFile::open() {
         m_out.open(m_temporary, std::ios::binary | std::ios::trunc);
     }
     if (!m_out.is_open()) {
+        const int systemError = errno;
         m_temporary.clear();
-        return fail(errno);
+        if (exists && (systemError == EACCES || systemError == EPERM || systemError == EROFS)) {
+            m_inPlace = true;
+            return true;
+        }
+        return fail(systemError);
     }
     return true;
 }
 
 bool AtomicFile::write(const std::uint8_t* data, std::size_t size) {
+    if (m_inPlace && !m_failed) {
+        m_pending.append(reinterpret_cast<const char*>(data), size);
+        return true;
+    }
     if (!m_out.is_open() || m_failed) {
         return false;
     }
@@ -113,7 +141,29 @@ bool AtomicFile::write(const std::uint8_t* data, std::size_t size) {
     return m_out ? true : fail(errno);
 }
 
+bool AtomicFile::commitInPlace() {
+    m_inPlace = false;
+    // Written over from its start (on a full disk the old file's own blocks take the new
+    // bytes), then cut to the new length.
+    errno = 0;
+    std::fstream file(m_destination, std::ios::binary | std::ios::in | std::ios::out);
+    file.write(m_pending.data(), static_cast<std::streamsize>(m_pending.size()));
+    file.close();
+    const int systemError = errno;
+    std::error_code error;
+    bool written = !file.fail();
+    if (written) {
+        std::filesystem::resize_file(m_destination, m_pending.size(), error);
+        written = !error && flushToDisk(m_destination);
+    }
+    m_pending.clear();
+    return written ? true : fail(error ? error.value() : systemError);
+}
+
 bool AtomicFile::commit() {
+    if (m_inPlace && !m_failed) {
+        return commitInPlace();
+    }
     if (!m_out.is_open() || m_failed) {
         abandon();
         return m_failed ? false : fail(EBADF);
@@ -145,6 +195,8 @@ bool AtomicFile::commit() {
 }
 
 void AtomicFile::abandon() {
+    m_inPlace = false;
+    m_pending.clear();
     if (m_out.is_open()) {
         m_out.close();
     }

@@ -1,6 +1,9 @@
 // Writes a file so that it is either replaced whole or not at all: the bytes go to a
 // temporary file beside the destination, which takes the destination's place only when
 // everything has been written. A failed or abandoned write leaves an existing file as it was.
+// A destination the user may not write is refused, as the system would refuse writing it
+// in place. In a folder that takes no new files, a destination the user may write is
+// written in place once every byte is known (a file of ours is a few kilobytes).
 #pragma once
 
 #include <cstddef>
@@ -33,10 +36,13 @@ private:
     std::filesystem::path m_destination;
     std::filesystem::path m_temporary;
     std::ofstream m_out;
+    bool m_inPlace = false; // the folder takes no temporary file: the bytes wait here
+    std::string m_pending;
     bool m_failed = false;
     std::string m_error;
 
     bool fail(int systemError); // records the reason; false
+    bool commitInPlace();
 };
 
 } // namespace tarnwick

@@ -103,6 +103,55 @@ private slots:
                  read(QStringLiteral(TARNWICK_TEST_DATA "/default_preset_1.syx")));
     }
 
+    // As an ordinary user (root may write anything): a file the user made read-only stays
+    // as it was; in a folder that takes no new files a writable file is written in place.
+    void savesAsAnOrdinaryUser_data() {
+        QTest::addColumn<bool>("folderTakesFiles");
+        QTest::addColumn<bool>("fileWritable");
+        QTest::newRow("read-only file") << true << false;
+        QTest::newRow("folder takes no files, file writable") << false << true;
+        QTest::newRow("neither") << false << false;
+    }
+    void savesAsAnOrdinaryUser() {
+        QFETCH(bool, folderTakesFiles);
+        QFETCH(bool, fileWritable);
+        const bool root = ::geteuid() == 0;
+        const QString folder = m_dir.filePath("user");
+        QVERIFY(QDir().mkdir(folder));
+        const QString out = folder + "/bank.syx";
+        {
+            QFile old(out);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("old");
+        }
+        QCOMPARE(::chmod(QFile::encodeName(m_dir.path()).constData(), 0711), 0);
+        if (root) {
+            for (const QString& path : {folder, out}) {
+                QCOMPARE(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+            }
+        }
+        QCOMPARE(::chmod(QFile::encodeName(out).constData(), fileWritable ? 0600 : 0400), 0);
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), folderTakesFiles ? 0700 : 0500), 0);
+        QProcess process;
+        const QStringList args{"new-bank", "-o", out};
+        if (root) {
+            process.start("setpriv", QStringList{"--reuid=65534", "--regid=65534", "--clear-groups",
+                                                 QStringLiteral(TARNWICK_SYX)} +
+                                         args);
+        } else {
+            process.start(QStringLiteral(TARNWICK_SYX), args);
+        }
+        QVERIFY(process.waitForFinished(60000));
+        ::chmod(QFile::encodeName(folder).constData(), 0700);
+        QCOMPARE(process.exitCode(), fileWritable ? 0 : 1);
+        QCOMPARE(read(out), fileWritable ? defaultBank() : QByteArray("old"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"bank.syx"});
+        if (!fileWritable) {
+            QCOMPARE(QString::fromUtf8(process.readAllStandardError()),
+                     "tarnwick-syx: cannot write " + out + ": Permission denied\n");
+        }
+    }
+
     // A save survives a power cut: the new file's bytes are flushed to the disk before it
     // takes the old one's name, and the folder after.
     void savesReachTheDiskBeforeTheirName_data() {
