@@ -23,6 +23,8 @@ inline constexpr std::uint8_t kSelectPresetCommand = 0x07;    // F0 7D 22 07 nn 
 // One preset's message, and a bank file of 100 of them back to back.
 inline constexpr std::size_t kPresetMessageSize = 153;
 inline constexpr std::size_t kBankFileSize = kPresetMessageSize * 100;
+// Where the 13 name bytes stand in a preset's message.
+inline constexpr std::size_t kNameOffset = 5;
 // Firmware files: messages of at most this many bytes.
 inline constexpr std::size_t kFirmwareBlockSize = 2048;
 

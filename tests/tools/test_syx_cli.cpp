@@ -228,6 +228,19 @@ private slots:
         high[153 + 20] = char(0x99);
         QTest::newRow("a data byte of 0x99")
             << high << QStringList{"message 2 at byte 173: byte 99 is no data byte (0x80 or more)"};
+        // Bytes the decoder takes but export and import would write otherwise.
+        QByteArray kept = bank;
+        kept[153 + 19] = 5; // a switched-off MSB that keeps 5: 08 05
+        QTest::newRow("a switched-off value kept")
+            << kept
+            << QStringList{"message 2 at byte 172: byte 05 is written back as 00 (export and "
+                           "import would change it)"};
+        QByteArray alternate = bank;
+        alternate[3] = 0x23;
+        QTest::newRow("command 23")
+            << alternate
+            << QStringList{"message 1 at byte 3: byte 23 is written back as 24 (export and "
+                           "import would change it)"};
         QByteArray noEnd = bank;
         noEnd[15299] = 0;
         QTest::newRow("last F7 made 00")
@@ -320,6 +333,12 @@ private slots:
             QTest::addRow("edited bank, version %s", version) << editedBank() << version;
             QTest::addRow("one preset, version %s", version)
                 << editedBank().mid(153 * 49, 153) << version;
+            // The names hold every 7-bit byte, a zero that hides the rest of a name included.
+            QByteArray names = editedBank();
+            for (int i = 0; i < 100 * 13; ++i) {
+                names[(i / 13) * 153 + 5 + i % 13] = char(i % 128);
+            }
+            QTest::addRow("every 7-bit byte in names, version %s", version) << names << version;
         }
     }
     void jsonRoundTrips() {
@@ -416,14 +435,9 @@ private slots:
              "$.presets[0].number: must be a whole number from 1 to 100"},
             {"missing name", "1", "presets.1.name", "DELETE", "$.presets[1].name: is missing"},
             {"long name", "1", "presets.0.name", "\"Fourteen chars\"",
-             "$.presets[0].name: must be at most 13 printable ASCII characters, as the editor "
-             "takes"},
+             "$.presets[0].name: must be at most 13 characters from U+0000 to U+007F"},
             {"wide character", "1", "presets.0.name", "\"\\u00e9bc\"",
-             "$.presets[0].name: must be at most 13 printable ASCII characters, as the editor "
-             "takes"},
-            {"control character", "1", "presets.0.name", "\"Tab\\there\"",
-             "$.presets[0].name: must be at most 13 printable ASCII characters, as the editor "
-             "takes"},
+             "$.presets[0].name: must be at most 13 characters from U+0000 to U+007F"},
             {"program 0", "1", "presets.2.channels.3.program.value", "0",
              "$.presets[2].channels[3].program.value: must be a whole number from 1 to 128"},
             {"MSB 128", "1", "presets.2.channels.0.bankMsb.value", "128",

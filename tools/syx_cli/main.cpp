@@ -291,7 +291,7 @@ int importJson(const std::string& file, const std::string& out, bool partial) {
     for (const JsonPreset& preset : presets) {
         if (!byNumber
                  .emplace(preset.number.oneBased(),
-                          EncodePresetMessage(preset.record, preset.number))
+                          MessageKeepingName(preset.record, preset.number))
                  .second) {
             return fail(file + ": preset " + std::to_string(preset.number.oneBased()) +
                         " stands more than once");

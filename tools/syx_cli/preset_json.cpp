@@ -34,11 +34,12 @@ std::string nameToUtf8(const PresetRecord& record) {
     return text;
 }
 
-// A name as the editor takes one: printable ASCII, at most 13 characters, padded with
-// blanks to 13.
+// A name of at most 13 characters, padded with blanks to 13. Every 7-bit byte is taken
+// (export writes a zero byte that hides the rest of a name as \u0000); bytes of 0x80 and
+// more cannot travel inside System Exclusive.
 bool nameFromText(const std::string& text, std::array<std::uint8_t, kNameLength + 1>& name) {
     if (text.size() > kNameLength ||
-        !std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; })) {
+        !std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; })) {
         return false;
     }
     name.fill(' ');
@@ -129,8 +130,7 @@ bool readCommonFields(Reader& read, const json& item, const std::string& path, i
         return false;
     }
     if (!nameFromText(name, record.name)) {
-        return read.fail(path + ".name",
-                         "must be at most 13 printable ASCII characters, as the editor takes");
+        return read.fail(path + ".name", "must be at most 13 characters from U+0000 to U+007F");
     }
 
     const auto optional = [&](const char* key, const json& fallback) -> const json& {

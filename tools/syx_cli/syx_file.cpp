@@ -159,11 +159,27 @@ std::vector<SyxError> CheckSyx(const std::string& content) {
             continue; // cut short: said above
         }
         const auto bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+        bool highByte = false;
         for (std::size_t i = 1; i + 1 < kPresetMessageSize; ++i) {
             if (bytes[i] >= 0x80) {
+                highByte = true;
                 char value[8];
                 std::snprintf(value, sizeof value, "%02X", bytes[i]);
                 problem(i, std::string("byte ") + value + " is no data byte (0x80 or more)");
+            }
+        }
+        // What export and import would write in its place: a message only a round trip
+        // keeps byte for byte passes (a byte of 0x80 or more is said once, above).
+        if (outcome.record && !highByte) {
+            const PresetMessage again =
+                MessageKeepingName(*outcome.record, PresetIndex::fromZeroBase(*outcome.presetByte));
+            const auto last = bytes + kPresetMessageSize - 1;
+            const auto [at, other] = std::mismatch(bytes, last, again.begin());
+            if (at != last) {
+                char values[32];
+                std::snprintf(values, sizeof values, "%02X is written back as %02X", *at, *other);
+                problem(std::size_t(at - bytes),
+                        std::string("byte ") + values + " (export and import would change it)");
             }
         }
         if (bytes[kPresetMessageSize - 1] != kSysExEnd) {
@@ -175,6 +191,12 @@ std::vector<SyxError> CheckSyx(const std::string& content) {
         }
     }
     return problems;
+}
+
+PresetMessage MessageKeepingName(const PresetRecord& record, PresetIndex number) {
+    PresetMessage message = EncodePresetMessage(record, number);
+    std::copy_n(record.name.begin(), kNameLength, message.begin() + kNameOffset);
+    return message;
 }
 
 std::string SyxBytes(const std::vector<PresetMessage>& messages) {

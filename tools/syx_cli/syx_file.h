@@ -41,9 +41,14 @@ bool DecodeSyx(const std::string& content, std::vector<SyxMessage>& messages, Sy
 
 // Everything wrong with `content` as a preset file: what the editor's decoder refuses, and
 // what it lets through: a message that does not start with F0 or does not end with F7 at
-// its 153rd byte, a byte of 0x80 or more inside a message, a length that is no whole number
-// of messages, a preset number that stands twice.
+// its 153rd byte, a byte of 0x80 or more inside a message, a byte that export and import
+// would write otherwise (a switched-off value kept, no nibble pair, command 23), a length
+// that is no whole number of messages, a preset number that stands twice.
 std::vector<SyxError> CheckSyx(const std::string& content);
+
+// The message of `record` with all 13 of its name bytes: the editor's encoder ends a name
+// at a zero byte, which would lose what a file hides behind it.
+PresetMessage MessageKeepingName(const PresetRecord& record, PresetIndex number);
 
 // The messages back to back, as file content.
 std::string SyxBytes(const std::vector<PresetMessage>& messages);
