@@ -29,10 +29,18 @@ bool AuditionCommand::chooseOutput() {
 }
 
 void AuditionCommand::play() {
+    const AuditionMessages plan = PresetAudition(m_main.shownPreset());
+    if (plan.refusal.empty() && plan.messages.empty()) {
+        // Said before anything is asked: silence would look like a broken connection.
+        m_interaction.message(QStringLiteral("Audition"),
+                              QStringLiteral("Nothing to play: no value is switched on and the "
+                                             "preset holds no MIDI data."),
+                              QMessageBox::Information, QMessageBox::Ok);
+        return;
+    }
     if (m_output.isEmpty() && !chooseOutput()) {
         return;
     }
-    const AuditionMessages plan = PresetAudition(m_main.shownPreset());
     if (!plan.refusal.empty()) {
         m_interaction.message(kTitle, QString::fromStdString(plan.refusal), QMessageBox::Warning,
                               QMessageBox::Ok);

@@ -876,6 +876,16 @@ private slots:
             QVERIFY2(!name.startsWith("Tarnwick Editor") && !name.startsWith("tarnwick-syx"),
                      qPrintable(name));
         }
+        // A preset that sends nothing says so, and nothing goes out.
+        editor.main.newBank();
+        QTest::keyClick(nameField, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(editor.messages(),
+                 QStringList{"Audition|Nothing to play: no value is switched on and the preset "
+                             "holds no MIDI data."});
+        QCOMPARE(synth->events(0), QStringList{});
+        editor.interaction.messages.clear();
+        editor.preset(1) = stored;
+        editor.main.loadPresetFromBank();
         synth.reset();
         QTest::keyClick(nameField, Qt::Key_P, Qt::ControlModifier);
         QCOMPARE(editor.messages(),
