@@ -53,6 +53,8 @@ public:
     virtual bool tryLockCycle() = 0;
     // True when another program waits for its turn.
     virtual bool unlockCycle() = 0;
+    // Gives up waiting for the cycle: no program leaves this one turns any longer.
+    virtual void stopWaitingForCycle() {}
 };
 
 } // namespace tarnwick

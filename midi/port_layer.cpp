@@ -149,6 +149,7 @@ bool MidiPortLayer::lockCycle() {
     const auto giveUp = m_clock.now() + kCycleLockLimit;
     while (!m_backend.tryLockCycle()) {
         if (m_clock.now() >= giveUp) {
+            m_backend.stopWaitingForCycle();
             return false;
         }
         m_clock.pause(kPoll);

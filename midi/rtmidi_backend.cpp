@@ -16,13 +16,6 @@
 #include <filesystem>
 #include <string_view>
 
-#if defined(__unix__) || defined(__APPLE__)
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-#define TARNWICK_HAVE_FLOCK
-#endif
-
 namespace tarnwick {
 
 namespace {
@@ -345,13 +338,6 @@ void RtMidiBackend::abandonSystem() {
 }
 
 RtMidiBackend::~RtMidiBackend() {
-#ifdef TARNWICK_HAVE_FLOCK
-    for (const int file : {m_cycleLock, m_waitMark}) {
-        if (file >= 0) {
-            ::close(file); // lets go of its lock too
-        }
-    }
-#endif
     if (serverLost()) {
         abandonSystem();
         return;
@@ -599,45 +585,15 @@ bool RtMidiBackend::closeInput() {
 // Two lock files: the cycle's own, and a marker that every program waiting for the cycle
 // holds shared, so that the one ending a cycle can tell that another waits for its turn.
 bool RtMidiBackend::tryLockCycle() {
-#ifdef TARNWICK_HAVE_FLOCK
-    if (m_cycleLock < 0) {
-        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-        const std::string path = runtime && *runtime
-                                     ? std::string(runtime) + "/tarnwick-midi"
-                                     : "/tmp/tarnwick-midi-" + std::to_string(::getuid());
-        const int flags = O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW;
-        m_cycleLock = ::open((path + ".lock").c_str(), flags, 0600);
-        m_waitMark = ::open((path + ".wait").c_str(), flags, 0600);
-        if (m_cycleLock < 0 || m_waitMark < 0) {
-            return true; // no lock to be had: the cycle runs as it would alone
-        }
-    }
-    if (::flock(m_cycleLock, LOCK_EX | LOCK_NB) == 0) {
-        ::flock(m_waitMark, LOCK_UN);
-        return true;
-    }
-    ::flock(m_waitMark, LOCK_SH | LOCK_NB);
-    return false;
-#else
-    return true;
-#endif
+    return m_cycleLock.tryLock();
 }
 
 bool RtMidiBackend::unlockCycle() {
-#ifdef TARNWICK_HAVE_FLOCK
-    if (m_cycleLock < 0 || m_waitMark < 0) {
-        return false;
-    }
-    ::flock(m_cycleLock, LOCK_UN);
-    // The marker is ours alone when nobody else waits.
-    if (::flock(m_waitMark, LOCK_EX | LOCK_NB) == 0) {
-        ::flock(m_waitMark, LOCK_UN);
-        return false;
-    }
-    return true;
-#else
-    return false;
-#endif
+    return m_cycleLock.unlock();
+}
+
+void RtMidiBackend::stopWaitingForCycle() {
+    m_cycleLock.stopWaiting();
 }
 
 } // namespace tarnwick

@@ -3,6 +3,7 @@
 // system at all simply has no devices.
 #pragma once
 
+#include "cycle_lock.h"
 #include "midi_backend.h"
 
 #include <array>
@@ -70,9 +71,10 @@ public:
     bool outputBusy(Clock::TimePoint now) override;
     void closeOutput() override;
     bool closeInput() override;
-    // A lock on a file of the user's: in the runtime folder, else in /tmp.
+    // The lock on files of the user's (CycleLock).
     bool tryLockCycle() override;
     bool unlockCycle() override;
+    void stopWaitingForCycle() override;
 
 private:
     // Finds the MIDI system the first time it is needed, and again while there is none,
@@ -137,8 +139,7 @@ private:
     // On JACK only: tells when a new connection is in effect and whether one still is.
     class JackGraphWatch;
     std::unique_ptr<JackGraphWatch> m_jackGraph;
-    int m_cycleLock = -1; // the lock files, opened when first needed
-    int m_waitMark = -1;
+    CycleLock m_cycleLock;
 };
 
 } // namespace tarnwick

@@ -227,6 +227,7 @@ public:
     bool closeInput() override { return m_real.closeInput(); }
     bool tryLockCycle() override { return m_real.tryLockCycle(); }
     bool unlockCycle() override { return m_real.unlockCycle(); }
+    void stopWaitingForCycle() override { m_real.stopWaitingForCycle(); }
 
     std::function<void(const std::uint8_t*, std::size_t)> afterSend;
 

@@ -1,6 +1,7 @@
 // The port layer against an in-process keypad on virtual time: pairing, the order of the
 // transfer checks, reply positions, identity replies, waits and their bounds, and the
 // mends (echo guard, no wrong device, bounded waits, cleared buffer, SysEx only).
+#include "cycle_lock.h"
 #include "fake_clock.h"
 #include "fake_midi_backend.h"
 #include "port_layer.h"
@@ -161,7 +162,7 @@ private slots:
             << "input" << std::vector<std::string>{"open output 0", "open input 0", "close output"}
             << 0;
         QTest::newRow("another program's cycle that never ends: nothing opened after 10 s")
-            << "lock" << std::vector<std::string>{} << 10000;
+            << "lock" << std::vector<std::string>{"stop waiting"} << 10000;
     }
     void portsThatWillNotOpen() {
         QFETCH(QString, refusing);
@@ -176,6 +177,42 @@ private slots:
         QVERIFY(backend.sent.empty());
         QCOMPARE(clock.totalPaused(), Clock::Duration(std::chrono::milliseconds(waitedMs)));
         QCOMPARE(backend.locksHeld, 0);
+    }
+
+    // Two holders of the lock in one process, as two programs would be: "A+" A takes it,
+    // "B-" B is refused (and waits), "Bx" B gives up, "A1" A lets go and another waits,
+    // "A0" A lets go and nobody waits.
+    void cycleLockBetweenTwoHolders_data() {
+        QTest::addColumn<bool>("markIsAFolder");
+        QTest::addColumn<QString>("steps");
+        QTest::newRow("a waiter gets its turn") << false << "A+ B- A1 B+ B0 A+ A0";
+        QTest::newRow("a waiter that gives up drops its mark") << false << "A+ B- Bx A0";
+        QTest::newRow("no wait mark to be had: neither file is used")
+            << true << "A+ A0 A+ A0 B+ B0 B+ B0";
+    }
+    void cycleLockBetweenTwoHolders() {
+        QFETCH(bool, markIsAFolder);
+        QFETCH(QString, steps);
+        const std::string stem = dir.filePath("cycle").toStdString();
+        if (markIsAFolder) {
+            QVERIFY(QDir().mkdir(dir.filePath("cycle.wait")));
+        }
+        CycleLock a(stem);
+        CycleLock b(stem);
+        for (const QString& step : steps.split(' ')) {
+            CycleLock& lock = step[0] == u'A' ? a : b;
+            switch (step[1].toLatin1()) {
+            case '+':
+            case '-':
+                QVERIFY2(lock.tryLock() == (step[1] == u'+'), qPrintable(step));
+                break;
+            case 'x':
+                lock.stopWaiting();
+                break;
+            default:
+                QVERIFY2(lock.unlock() == (step[1] == u'1'), qPrintable(step));
+            }
+        }
     }
 
     void replyPositions_data() {

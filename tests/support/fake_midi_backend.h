@@ -126,6 +126,7 @@ public:
         --locksHeld;
         return othersWaiting;
     }
+    void stopWaitingForCycle() override { log.push_back("stop waiting"); }
 
 private:
     SysExHandler m_handler;

@@ -33,6 +33,7 @@ public:
     bool closeInput() override { return m_backend.closeInput(); }
     bool tryLockCycle() override { return m_backend.tryLockCycle(); }
     bool unlockCycle() override { return m_backend.unlockCycle(); }
+    void stopWaitingForCycle() override { m_backend.stopWaitingForCycle(); }
 
 private:
     // Called from the MIDI system's thread too.
