@@ -30,14 +30,17 @@ bool AuditionPlayer::play(const std::string& output, const std::vector<Bytes>& m
     if (index == count || !m_backend.openOutput(index)) {
         return false;
     }
-    // As before a message to the keypad: nothing goes out before the connection is made.
-    const auto giveUp = m_clock.now() + MidiPortLayer::kConnectLimit;
-    while (!m_backend.outputConnected() && m_clock.now() < giveUp) {
-        m_clock.pause(std::chrono::milliseconds(1));
-    }
-    const bool sent = std::all_of(messages.begin(), messages.end(), [this](const Bytes& message) {
-        return !message.empty() && m_backend.send(message.data(), message.size(), m_clock.now());
-    });
+    // Nothing answers an audition, so nothing may go where nobody hears it: the messages
+    // go out once the connection is in effect, and the output stays open until it has
+    // handed them on (a JACK port closed at once drops what waits for the next cycle).
+    const bool sent =
+        WaitUntilConnected(m_backend, m_clock, kConnectLimit) &&
+        std::all_of(messages.begin(), messages.end(),
+                    [this](const Bytes& message) {
+                        return !message.empty() &&
+                               m_backend.send(message.data(), message.size(), m_clock.now());
+                    }) &&
+        WaitUntilSent(m_backend, m_clock, MidiPortLayer::kOutputReleaseLimit);
     m_backend.closeOutput();
     return sent;
 }

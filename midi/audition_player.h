@@ -19,6 +19,10 @@ public:
     // False when no output has that name, it would not open, or it refused a message.
     bool play(const std::string& output, const std::vector<Bytes>& messages);
 
+    // How long a play waits for its connection before it fails: an output nobody is
+    // connected to yet would swallow the messages without a word.
+    static constexpr auto kConnectLimit = std::chrono::seconds(1);
+
 private:
     MidiBackend& m_backend;
     Clock& m_clock;

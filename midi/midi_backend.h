@@ -57,4 +57,11 @@ public:
     virtual void stopWaitingForCycle() {}
 };
 
+// Waits, a millisecond at a time, until the open output's connection is in effect: false
+// when it is not within `limit`.
+bool WaitUntilConnected(MidiBackend& backend, Clock& clock, Clock::Duration limit);
+// Waits until the output has finished with what it was handed last: false when it has not
+// within `limit`.
+bool WaitUntilSent(MidiBackend& backend, Clock& clock, Clock::Duration limit);
+
 } // namespace tarnwick

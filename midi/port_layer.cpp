@@ -202,9 +202,8 @@ void MidiPortLayer::handOver(const std::uint8_t* data, std::size_t size) {
     const bool sysEx = data[0] == kSysExStart;
     // The connections made on opening must be in effect before the message goes out.
     // Should they never be, it goes anyway: the missing acknowledgement then tells.
-    const auto connectGiveUp = m_clock.now() + kConnectLimit;
-    while (sysEx && !m_backend.outputConnected() && m_clock.now() < connectGiveUp) {
-        m_clock.pause(kPoll);
+    if (sysEx) {
+        WaitUntilConnected(m_backend, m_clock, kConnectLimit);
     }
     if (!sysEx || !m_backend.send(data, size, m_clock.now())) {
         m_sendRefused = sysEx; // the output could not take it: the pair failed
@@ -212,13 +211,8 @@ void MidiPortLayer::handOver(const std::uint8_t* data, std::size_t size) {
         return;
     }
     m_clock.pause(kReplyWait);
-    const auto giveUp = m_clock.now() + kOutputReleaseLimit;
-    while (m_backend.outputBusy(m_clock.now())) {
-        if (m_clock.now() >= giveUp) {
-            m_cycleFailed = true;
-            return;
-        }
-        m_clock.pause(kPoll);
+    if (!WaitUntilSent(m_backend, m_clock, kOutputReleaseLimit)) {
+        m_cycleFailed = true;
     }
 }
 
