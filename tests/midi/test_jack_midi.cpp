@@ -36,6 +36,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <cstdio>
+
 #include <atomic>
 #include <csignal>
 #include <memory>
@@ -427,7 +429,28 @@ class JackMidiTest : public QObject {
         }
     }
 
+public:
+    // The cases that failed, with the cycles the server overran while each ran.
+    struct Failure {
+        QByteArray function;
+        QByteArray row;
+        int overruns = 0;
+    };
+    std::vector<Failure> failures;
+
+private:
+    int m_xrunsAtStart = 0;
+
 private slots:
+    void init() { m_xrunsAtStart = m_xruns; }
+    void cleanup() {
+        if (QTest::currentTestFailed()) {
+            const char* row = QTest::currentDataTag();
+            failures.push_back(
+                {QTest::currentTestFunction(), row ? row : "", m_xruns - m_xrunsAtStart});
+        }
+    }
+
     void initTestCase() {
         QProcess lsp;
         lsp.start("jack_lsp", {});
@@ -1232,7 +1255,36 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     JackMidiTest test;
-    return QTest::qExec(&test, argc, argv);
+    if (QTest::qExec(&test, argc, argv) == 0) {
+        return 0;
+    }
+    // JACK drops the MIDI events of a cycle the server could not finish in time: that is
+    // the machine, not the program. A case that failed while the server overran cycles
+    // runs again, at most twice, and passes only by passing; one that failed without
+    // overruns has failed.
+    int failed = 0;
+    const std::vector<JackMidiTest::Failure> firstRun = test.failures;
+    for (const JackMidiTest::Failure& failure : firstRun) {
+        QByteArray which = failure.function;
+        if (!failure.row.isEmpty()) {
+            which += ':' + failure.row;
+        }
+        int overruns = failure.overruns;
+        bool passed = false;
+        for (int attempt = 1; attempt <= 2 && overruns > 0 && !passed; ++attempt) {
+            std::printf("%s failed while the server overran %d cycles: running it again (%d of "
+                        "2)\n",
+                        which.constData(), overruns, attempt);
+            std::fflush(stdout);
+            test.failures.clear();
+            char* args[] = {argv[0], which.data()};
+            passed = QTest::qExec(&test, 2, args) == 0;
+            overruns = test.failures.empty() ? 0 : test.failures.front().overruns;
+        }
+        std::printf("%s: %s\n", which.constData(), passed ? "passed when run again" : "FAILED");
+        failed += passed ? 0 : 1;
+    }
+    return failed == 0 ? 0 : 1;
 }
 
 #include "test_jack_midi.moc"
