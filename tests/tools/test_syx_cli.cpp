@@ -199,57 +199,47 @@ private slots:
     void checkReportsEveryProblem_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QStringList>("errors"); // empty: valid
-        QByteArray bank = defaultBank();
+        const QByteArray bank = defaultBank();
+        const auto changed = [&bank](int at, char value) {
+            QByteArray file = bank;
+            file[at] = value;
+            return file;
+        };
         QTest::newRow("default bank") << bank << QStringList();
         QTest::newRow("one preset") << bank.left(153) << QStringList();
-        QByteArray third = bank;
-        third[2 * 153 + 1] = 0x41;
         QTest::newRow("third message, manufacturer")
-            << third << QStringList{"message 3 at byte 306: Manufacturer ID not 0x7D."};
-        QByteArray device = bank;
-        device[2] = 0x21;
-        QTest::newRow("device") << device
+            << changed(2 * 153 + 1, 0x41)
+            << QStringList{"message 3 at byte 306: Manufacturer ID not 0x7D."};
+        QTest::newRow("device") << changed(2, 0x21)
                                 << QStringList{"message 1 at byte 0: Device ID not 0x22. Wrong "
                                                "file type selected?"};
-        QByteArray command = bank;
-        command[153 + 3] = 0x25;
-        QTest::newRow("command") << command
+        QTest::newRow("command") << changed(153 + 3, 0x25)
                                  << QStringList{"message 2 at byte 153: Invalid command byte."};
-        QByteArray number = bank;
-        number[4] = 0x64;
         QTest::newRow("preset number")
-            << number << QStringList{"message 1 at byte 0: Preset # beyond 100 (0x63)."};
+            << changed(4, 0x64) << QStringList{"message 1 at byte 0: Preset # beyond 100 (0x63)."};
         QTest::newRow("cut short")
             << bank.left(153 * 5 + 100)
             << QStringList{"message 6 at byte 765: 865 bytes are no whole number of 153-byte "
                            "messages",
                            "message 6 at byte 765: Unexpected End-of-File."};
-        QByteArray high = bank;
-        high[153 + 20] = char(0x99);
         QTest::newRow("a data byte of 0x99")
-            << high << QStringList{"message 2 at byte 173: byte 99 is no data byte (0x80 or more)"};
-        // Bytes the decoder takes but export and import would write otherwise.
-        QByteArray kept = bank;
-        kept[153 + 19] = 5; // a switched-off MSB that keeps 5: 08 05
+            << changed(153 + 20, char(0x99))
+            << QStringList{"message 2 at byte 173: byte 99 is no data byte (0x80 or more)"};
+        // Bytes the decoder takes but export and import would write otherwise: a
+        // switched-off MSB that keeps 5 (08 05), the other command byte.
         QTest::newRow("a switched-off value kept")
-            << kept
+            << changed(153 + 19, 5)
             << QStringList{"message 2 at byte 172: byte 05 is written back as 00 (export and "
                            "import would change it)"};
-        QByteArray alternate = bank;
-        alternate[3] = 0x23;
         QTest::newRow("command 23")
-            << alternate
+            << changed(3, 0x23)
             << QStringList{"message 1 at byte 3: byte 23 is written back as 24 (export and "
                            "import would change it)"};
-        QByteArray noEnd = bank;
-        noEnd[15299] = 0;
         QTest::newRow("last F7 made 00")
-            << noEnd
+            << changed(15299, 0)
             << QStringList{"message 100 at byte 15299: does not end with F7 at its 153rd byte"};
-        QByteArray twice = bank;
-        twice[153 + 4] = 0;
         QTest::newRow("preset 1 twice")
-            << twice
+            << changed(153 + 4, 0)
             << QStringList{"message 2 at byte 157: preset 1 stands in this file more than once"};
     }
     void checkReportsEveryProblem() {
