@@ -19,6 +19,7 @@
 #include "scripted_interaction.h"
 #include "startup.h"
 #include "tarnwick_application.h"
+#include "version.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -519,7 +520,8 @@ private slots:
                      qPrintable(drawn.family()));
         }
         QCOMPARE(about->findChild<QLabel*>("Label2")->text(), QStringLiteral("Editor/Librarian"));
-        QCOMPARE(about->findChild<QLabel*>("Label3")->text(), QStringLiteral("Version 2.79"));
+        QCOMPARE(about->findChild<QLabel*>("Label3")->text(),
+                 QStringLiteral("Version ") + kVersion);
     }
 
     void aboutBoxClosesOnlyWithOk() {
