@@ -2,6 +2,7 @@
 // until the main window closes.
 #include "application_title.h"
 #include "audition_player.h"
+#include "cycle_lock.h"
 #include "desktop_services.h"
 #include "error_box.h"
 #include "event_pumping_clock.h"
@@ -23,7 +24,8 @@ int main(int argc, char** argv) {
     QtDesktopServices desktop;
     EventPumpingClock clock; // pauses keep the windows painting
     RtMidiBackend midi;
-    MidiPortLayer ports(midi, clock);
+    FileCycleLock cycleLock; // our programs take turns with the keypad
+    MidiPortLayer ports(midi, clock, cycleLock);
     RtMidiBackend auditionMidi; // apart, so that playing leaves the keypad's connection be
     AuditionPlayer audition(auditionMidi, clock);
     app.setInteraction(&interaction);

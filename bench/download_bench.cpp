@@ -5,6 +5,7 @@
 // simulator.
 #include "bench_support.h"
 #include "command_wiring.h"
+#include "cycle_lock.h"
 #include "download_commands.h"
 #include "event_pumping_clock.h"
 #include "interface_form.h"
@@ -40,7 +41,8 @@ int main(int argc, char** argv) {
     bench::NoDesktop desktop;
     EventPumpingClock clock;
     RtMidiBackend midi;
-    MidiPortLayer ports(midi, clock);
+    FileCycleLock cycleLock;
+    MidiPortLayer ports(midi, clock, cycleLock);
     TMainForm main(interaction);
     auto* saveForm = new TSaveForm(&main);
     auto* chooser = new TInterfaceForm(ports, &main);

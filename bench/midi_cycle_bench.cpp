@@ -1,10 +1,11 @@
 // Per-message cycle over a real MIDI system: open the pair, send a 153-byte preset,
-// wait, close, judge the reply. Reports the time above the fixed 100 ms wait, and what
-// opening and closing the pair cost on their own.
+// wait, close, judge the reply. Reports the time above the fixed 100 ms wait, and the
+// same for a cycle that asks the keypad for its identity (no file, no acknowledgement).
 //   tarnwick-midi-cycle-bench INTERFACE-NAME [MESSAGES]
 // Run it through scripts/bench-midi, which starts a private JACK server and the keypad
 // simulator.
 #include "clock.h"
+#include "cycle_lock.h"
 #include "port_layer.h"
 #include "preset_message.h"
 #include "rtmidi_backend.h"
@@ -41,7 +42,8 @@ int main(int argc, char** argv) {
 
     RtMidiBackend backend;
     SystemClock clock;
-    MidiPortLayer ports(backend, clock);
+    FileCycleLock cycleLock;
+    MidiPortLayer ports(backend, clock, cycleLock);
     ports.refreshInterfaces();
     const auto& list = ports.interfaceList();
     const auto found = std::find_if(list.begin(), list.end(),
@@ -53,7 +55,7 @@ int main(int argc, char** argv) {
     }
     ports.setSelectedInterface(int(found - list.begin()));
 
-    std::vector<double> above, open, close;
+    std::vector<double> above, identity;
     int acknowledged = 0;
     for (int i = 0; i < messages; ++i) {
         const auto index = PresetIndex::fromZeroBase(i % 100);
@@ -63,21 +65,16 @@ int main(int argc, char** argv) {
                         TransferResult::Acknowledged;
         above.push_back(msSince(start) - 100.0);
     }
-    // Opening and closing alone, spaced as the messages of a download are.
     for (int i = 0; i < 20; ++i) {
-        clock.pause(std::chrono::milliseconds(100));
-        auto t = std::chrono::steady_clock::now();
-        ports.openPortPair(ports.selectedInterface());
-        open.push_back(msSince(t));
-        t = std::chrono::steady_clock::now();
-        ports.closePortPair();
-        close.push_back(msSince(t));
+        const auto start = std::chrono::steady_clock::now();
+        ports.identify(ports.selectedInterface());
+        identity.push_back(msSince(start) - 100.0);
     }
     std::printf("%s, %d messages of 153 bytes, %d acknowledged\n", backend.systemName().c_str(),
                 messages, acknowledged);
     std::printf("time above the 100 ms wait: median %.2f ms, p95 %.2f ms, max %.2f ms\n",
                 percentile(above, 0.5), percentile(above, 0.95), percentile(above, 1.0));
-    std::printf("open pair alone: median %.2f ms; close pair alone: median %.2f ms\n",
-                percentile(open, 0.5), percentile(close, 0.5));
+    std::printf("identity cycles: median %.2f ms above the 100 ms wait\n",
+                percentile(identity, 0.5));
     return acknowledged == messages ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 // simulator: file descriptors, JACK ports and resident memory counted before and after.
 //   tarnwick-soak-bench KEYPAD [TRANSFERS]   (scripts/soak-midi runs it on a private server)
 #include "clock.h"
+#include "cycle_lock.h"
 #include "port_layer.h"
 #include "preset_message.h"
 #include "resident_memory.h"
@@ -63,7 +64,8 @@ int main(int argc, char** argv) {
     }
     RtMidiBackend backend("Tarnwick Soak");
     SystemClock clock;
-    MidiPortLayer ports(backend, clock);
+    FileCycleLock cycleLock;
+    MidiPortLayer ports(backend, clock, cycleLock);
     ports.refreshInterfaces();
     for (std::size_t i = 0; i < ports.interfaceList().size(); ++i) {
         if (ports.interfaceList()[i].name == keypad) {

@@ -5,6 +5,7 @@
 // reports the median times, their ratio and the editor's resident memory at first paint.
 #include "audition_player.h"
 #include "clock.h"
+#include "cycle_lock.h"
 #include "desktop_services.h"
 #include "main_form.h"
 #include "port_layer.h"
@@ -65,7 +66,8 @@ int runEditor(int argc, char** argv) {
     tarnwick::QtDesktopServices desktop;
     tarnwick::SystemClock clock;
     tarnwick::RtMidiBackend midi;
-    tarnwick::MidiPortLayer ports(midi, clock);
+    tarnwick::FileCycleLock cycleLock;
+    tarnwick::MidiPortLayer ports(midi, clock, cycleLock);
     tarnwick::AuditionPlayer audition(midi, clock);
     tarnwick::AppWindows windows(
         {interaction, desktop, clock, ports, audition, QCoreApplication::applicationDirPath()});

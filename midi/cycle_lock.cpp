@@ -13,9 +13,9 @@
 
 namespace tarnwick {
 
-CycleLock::CycleLock(std::string stem) : m_stem(std::move(stem)) {}
+FileCycleLock::FileCycleLock(std::string stem) : m_stem(std::move(stem)) {}
 
-CycleLock::~CycleLock() {
+FileCycleLock::~FileCycleLock() {
 #ifdef TARNWICK_HAVE_FLOCK
     for (const int file : {m_lock, m_waitMark}) {
         if (file >= 0) {
@@ -25,7 +25,7 @@ CycleLock::~CycleLock() {
 #endif
 }
 
-std::string CycleLock::defaultStem() {
+std::string FileCycleLock::defaultStem() {
 #ifdef TARNWICK_HAVE_FLOCK
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     return runtime && *runtime ? std::string(runtime) + "/tarnwick-midi"
@@ -35,7 +35,7 @@ std::string CycleLock::defaultStem() {
 #endif
 }
 
-bool CycleLock::openFiles() {
+bool FileCycleLock::openFiles() {
 #ifdef TARNWICK_HAVE_FLOCK
     if (!m_tried) {
         m_tried = true;
@@ -59,7 +59,7 @@ bool CycleLock::openFiles() {
 #endif
 }
 
-bool CycleLock::tryLock() {
+bool FileCycleLock::tryLock() {
 #ifdef TARNWICK_HAVE_FLOCK
     if (!openFiles()) {
         return true; // no lock to be had: the cycle runs as it would alone
@@ -75,7 +75,7 @@ bool CycleLock::tryLock() {
 #endif
 }
 
-bool CycleLock::unlock() {
+bool FileCycleLock::unlock() {
 #ifdef TARNWICK_HAVE_FLOCK
     if (m_lock < 0) {
         return false;
@@ -92,7 +92,7 @@ bool CycleLock::unlock() {
 #endif
 }
 
-void CycleLock::stopWaiting() {
+void FileCycleLock::stopWaiting() {
 #ifdef TARNWICK_HAVE_FLOCK
     if (m_waitMark >= 0) {
         ::flock(m_waitMark, LOCK_UN);

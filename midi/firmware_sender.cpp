@@ -7,30 +7,17 @@ namespace tarnwick {
 
 TransferResult SendFirmware(MidiPortLayer& ports, const FirmwareImage& image,
                             const std::function<void()>& stepped) {
-    for (std::size_t i = 0; i < image.size(); ++i) {
-        const FirmwareBlock& block = image[i];
-        if (ports.selectedInterface() < 0) {
-            return TransferResult::NoInterface;
-        }
-        if (!ports.openPortPair(ports.selectedInterface())) {
-            return TransferResult::PortsUnavailable;
-        }
-        // The empty block after a file's last F7 is no SysEx: the port layer refuses it,
-        // so it counts as a send and a step without putting 2048 zero bytes on the wire.
-        ports.sendSysEx(block.data.data(), block.messageLength());
-        if (stepped) {
-            stepped();
-        }
-        const bool closed = ports.closePortPair();
-        if (ports.lastSendRefused()) {
-            return TransferResult::PortsUnavailable;
-        }
+    for (const FirmwareBlock& block : image) {
         // Every message must be acknowledged, the last one included; only the empty block
-        // that closes the image carries none.
+        // that closes the image carries none. That block is no SysEx: the port layer
+        // passes it over, so it counts as a send and a step without putting 2048 zero
+        // bytes on the wire.
         const bool carriesMessage = block.fill > 0;
-        if (carriesMessage && (!closed || !ports.lastCycleSucceeded() ||
-                               ports.captureBuffer()[kFirmwareAckPosition] != kAcknowledge)) {
-            return TransferResult::NoAcknowledge;
+        const CycleResult cycle = ports.runCycle(
+            ports.selectedInterface(), block.data.data(), block.messageLength(),
+            carriesMessage ? std::optional(kFirmwareAckPosition) : std::nullopt, stepped);
+        if (cycle.result != TransferResult::Acknowledged) {
+            return cycle.result;
         }
     }
     return TransferResult::Acknowledged;

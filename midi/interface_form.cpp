@@ -68,10 +68,8 @@ void TInterfaceForm::btnOKClick() {
         return;
     }
     // The interface is taken when its ports open; the identity only decorates the status.
-    if (m_ports.openPortPair(index)) {
+    if (m_ports.identify(index).result == TransferResult::Acknowledged) {
         m_ports.setSelectedInterface(index);
-        m_ports.probeIdentity();
-        m_ports.closePortPair();
     }
     accept();
 }

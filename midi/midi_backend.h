@@ -46,15 +46,6 @@ public:
     virtual void closeOutput() = 0;
     // False while the input refuses to close; the caller tries again.
     virtual bool closeInput() = 0;
-    // Takes, without waiting, the right to run one send-and-answer cycle, shared by all
-    // of our programs on this machine: a keypad answers whoever sent, and every program
-    // listening to it hears the answer, so two cycles at once could each take the
-    // other's answer for their own. False while another cycle holds it.
-    virtual bool tryLockCycle() = 0;
-    // True when another program waits for its turn.
-    virtual bool unlockCycle() = 0;
-    // Gives up waiting for the cycle: no program leaves this one turns any longer.
-    virtual void stopWaitingForCycle() {}
 };
 
 // Waits, a millisecond at a time, until the open output's connection is in effect: false

@@ -2,6 +2,7 @@
 #include "port_layer.h"
 
 #include "clock.h"
+#include "cycle_lock.h"
 #include "preset_record.h"
 
 #include <algorithm>
@@ -83,8 +84,8 @@ std::optional<int> findDevice(CountFn count, NameFn name, const std::string& wan
 
 } // namespace
 
-MidiPortLayer::MidiPortLayer(MidiBackend& backend, Clock& clock)
-    : m_backend(backend), m_clock(clock), m_bankBuffer(kBankFileSize, 0) {}
+MidiPortLayer::MidiPortLayer(MidiBackend& backend, Clock& clock, CycleLock& lock)
+    : m_backend(backend), m_clock(clock), m_lock(lock), m_bankBuffer(kBankFileSize, 0) {}
 
 MidiPortLayer::~MidiPortLayer() {
     closePortPair();
@@ -147,9 +148,9 @@ bool MidiPortLayer::openPortPair(int index) {
 
 bool MidiPortLayer::lockCycle() {
     const auto giveUp = m_clock.now() + kCycleLockLimit;
-    while (!m_backend.tryLockCycle()) {
+    while (!m_lock.tryLock()) {
         if (m_clock.now() >= giveUp) {
-            m_backend.stopWaitingForCycle();
+            m_lock.stopWaiting();
             return false;
         }
         m_clock.pause(kPoll);
@@ -163,7 +164,7 @@ void MidiPortLayer::unlockCycle() {
         return;
     }
     m_cycleLocked = false;
-    if (m_backend.unlockCycle()) {
+    if (m_lock.unlock()) {
         m_clock.pause(kTurnGap);
     }
 }
@@ -251,11 +252,20 @@ void MidiPortLayer::sendSysEx(const std::uint8_t* data, std::size_t size) {
     handOver(data, size);
 }
 
-void MidiPortLayer::probeIdentity() {
+CycleResult MidiPortLayer::identify(int index) {
+    CycleResult cycle;
+    if (!openPortPair(index)) {
+        cycle.result = TransferResult::PortsUnavailable;
+        return cycle;
+    }
     // The whole buffer is cleared, so nothing of an earlier reply can pass for an identity.
     m_capture.arm(std::vector<std::uint8_t>(kIdentityRequest.begin(), kIdentityRequest.end()));
     m_capture.clearIdentityText();
     handOver(kIdentityRequest.data(), kIdentityRequest.size());
+    closePortPair();
+    cycle.result = TransferResult::Acknowledged;
+    cycle.reply = m_capture.buffer();
+    return cycle;
 }
 
 void MidiPortLayer::sendPostDownloadPreset(int presetIndex) {
@@ -272,22 +282,39 @@ void MidiPortLayer::sendPostDownloadPreset(int presetIndex) {
     closePortPair();
 }
 
-TransferResult MidiPortLayer::sendAcknowledged(const std::uint8_t* data, std::size_t size,
-                                               std::size_t ackPosition) {
-    if (m_selectedInterface < 0) {
-        return TransferResult::NoInterface;
+CycleResult MidiPortLayer::runCycle(int index, const std::uint8_t* data, std::size_t size,
+                                    std::optional<std::size_t> ackPosition,
+                                    const std::function<void()>& whileOpen) {
+    CycleResult cycle;
+    if (index < 0) {
+        cycle.result = TransferResult::NoInterface;
+        return cycle;
     }
-    if (!openPortPair(m_selectedInterface)) {
-        return TransferResult::PortsUnavailable;
+    if (!openPortPair(index)) {
+        cycle.result = TransferResult::PortsUnavailable;
+        return cycle;
     }
     sendSysEx(data, size);
-    const bool closed = closePortPair();
-    if (m_sendRefused) {
-        return TransferResult::PortsUnavailable;
+    if (whileOpen) {
+        whileOpen();
     }
-    return closed && !m_cycleFailed && m_capture.acknowledged(ackPosition)
-               ? TransferResult::Acknowledged
-               : TransferResult::NoAcknowledge;
+    const bool closed = closePortPair();
+    cycle.reply = m_capture.buffer();
+    if (m_sendRefused) {
+        cycle.result = TransferResult::PortsUnavailable;
+    } else if (!ackPosition) {
+        cycle.result = TransferResult::Acknowledged;
+    } else {
+        cycle.result = closed && !m_cycleFailed && m_capture.acknowledged(*ackPosition)
+                           ? TransferResult::Acknowledged
+                           : TransferResult::NoAcknowledge;
+    }
+    return cycle;
+}
+
+TransferResult MidiPortLayer::sendAcknowledged(const std::uint8_t* data, std::size_t size,
+                                               std::size_t ackPosition) {
+    return runCycle(m_selectedInterface, data, size, ackPosition).result;
 }
 
 TransferResult MidiPortLayer::sendPresetMessage(const std::uint8_t* message) {

@@ -10,12 +10,15 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace tarnwick {
 
 class Clock;
+class CycleLock;
 
 struct MidiPortPair {
     int outputIndex = 0;
@@ -24,12 +27,21 @@ struct MidiPortPair {
     bool operator==(const MidiPortPair&) const = default;
 };
 
+// What one send-and-answer cycle gave.
+struct CycleResult {
+    // Acknowledged, NoInterface (none given), PortsUnavailable (the pair would not open, or
+    // the output refused the message) or NoAcknowledge.
+    TransferResult result = TransferResult::NoAcknowledge;
+    ReplyCapture::Buffer reply{}; // the first reply captured; zeros when none came
+};
+
 class MidiPortLayer {
 public:
     static constexpr int kMaxDevices = 10;
     static constexpr int kMaxInterfaces = 10;
 
-    MidiPortLayer(MidiBackend& backend, Clock& clock);
+    // `lock` keeps the cycles of all of our programs apart (CycleLock); it outlives the layer.
+    MidiPortLayer(MidiBackend& backend, Clock& clock, CycleLock& lock);
     ~MidiPortLayer();
     MidiPortLayer(const MidiPortLayer&) = delete;
     MidiPortLayer& operator=(const MidiPortLayer&) = delete;
@@ -40,11 +52,18 @@ public:
     int selectedInterface() const { return m_selectedInterface; }
     void setSelectedInterface(int index) { m_selectedInterface = index; }
 
-    bool openPortPair(int index);
-    // False when the input would not close in time; the cycle then counts as failed.
-    bool closePortPair();
-    void sendSysEx(const std::uint8_t* data, std::size_t size);
-    void probeIdentity();
+    // One whole exchange through interface `index`: the cross-program lock taken, the pair
+    // opened (found again by its name), the waits for late or repeated answers to earlier
+    // messages, the message handed over and the output waited for, `whileOpen` run, the
+    // pair closed and the lock released, however it ends. With `ackPosition` the reply must
+    // hold "A" there; without, the cycle counts as acknowledged once the message went out
+    // (or, not being SysEx, was passed over).
+    CycleResult runCycle(int index, const std::uint8_t* data, std::size_t size,
+                         std::optional<std::size_t> ackPosition,
+                         const std::function<void()>& whileOpen = {});
+    // The MIDI identity request through interface `index` in a cycle of its own; sets
+    // identityText() from the answer. PortsUnavailable when the pair would not open.
+    CycleResult identify(int index);
     void sendPostDownloadPreset(int presetIndex);
 
     TransferResult downloadPresetFile(const std::filesystem::path& path);
@@ -56,12 +75,6 @@ public:
                                     std::size_t ackPosition);
 
     std::string identityText() const { return m_capture.identityText(); }
-    // False when the last cycle gave up waiting for the output or the input.
-    bool lastCycleSucceeded() const { return !m_cycleFailed; }
-    // True when the output refused the last message handed to it: the pair could not be
-    // used, which is no missing acknowledgement.
-    bool lastSendRefused() const { return m_sendRefused; }
-    ReplyCapture::Buffer captureBuffer() const { return m_capture.buffer(); }
 
     // Bounds on the waits for the connections to take effect, the output to finish and
     // the input to close.
@@ -85,6 +98,10 @@ public:
     static constexpr auto kTurnGap = std::chrono::milliseconds(10);
 
 private:
+    bool openPortPair(int index);
+    // False when the input would not close in time; the cycle then counts as failed.
+    bool closePortPair();
+    void sendSysEx(const std::uint8_t* data, std::size_t size);
     // Steps shared by every send: hand over, pause 100 ms, wait for the output.
     void handOver(const std::uint8_t* data, std::size_t size);
     // Listens, discarding what comes, until a late reply to an unanswered message can no
@@ -97,12 +114,13 @@ private:
 
     MidiBackend& m_backend;
     Clock& m_clock;
+    CycleLock& m_lock;
     std::vector<MidiPortPair> m_interfaces;
     int m_selectedInterface = -1;
     bool m_outputOpen = false;
     bool m_inputOpen = false;
-    bool m_cycleFailed = false;
-    bool m_sendRefused = false;
+    bool m_cycleFailed = false;    // gave up waiting for the output or the input
+    bool m_sendRefused = false;    // the output refused the message: the pair failed
     bool m_expectingReply = false; // the open cycle sent a message the keypad answers
     Clock::TimePoint m_lateRepliesUntil{};
     bool m_cycleLocked = false;

@@ -582,18 +582,4 @@ bool RtMidiBackend::closeInput() {
     return true;
 }
 
-// Two lock files: the cycle's own, and a marker that every program waiting for the cycle
-// holds shared, so that the one ending a cycle can tell that another waits for its turn.
-bool RtMidiBackend::tryLockCycle() {
-    return m_cycleLock.tryLock();
-}
-
-bool RtMidiBackend::unlockCycle() {
-    return m_cycleLock.unlock();
-}
-
-void RtMidiBackend::stopWaitingForCycle() {
-    m_cycleLock.stopWaiting();
-}
-
 } // namespace tarnwick

@@ -3,7 +3,6 @@
 // system at all simply has no devices.
 #pragma once
 
-#include "cycle_lock.h"
 #include "midi_backend.h"
 
 #include <array>
@@ -71,10 +70,6 @@ public:
     bool outputBusy(Clock::TimePoint now) override;
     void closeOutput() override;
     bool closeInput() override;
-    // The lock on files of the user's (CycleLock).
-    bool tryLockCycle() override;
-    bool unlockCycle() override;
-    void stopWaitingForCycle() override;
 
 private:
     // Finds the MIDI system the first time it is needed, and again while there is none,
@@ -139,7 +134,6 @@ private:
     // On JACK only: tells when a new connection is in effect and whether one still is.
     class JackGraphWatch;
     std::unique_ptr<JackGraphWatch> m_jackGraph;
-    CycleLock m_cycleLock;
 };
 
 } // namespace tarnwick

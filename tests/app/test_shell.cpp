@@ -2,6 +2,7 @@
 // box and the user manual command.
 #include "about_form.h"
 #include "audition_player.h"
+#include "counting_cycle_lock.h"
 #include "drop_files.h"
 #include "error_box.h"
 #include "fake_clock.h"
@@ -61,12 +62,13 @@ public:
 // The application's windows on fakes, with the user manual looked for in `executableDir`.
 struct Shell {
     explicit Shell(const QString& executableDir)
-        : ports(midi, clock), audition(midi, clock),
+        : ports(midi, clock, cycleLock), audition(midi, clock),
           windows({interaction, desktop, clock, ports, audition, executableDir}) {}
     ScriptedInteraction interaction;
     FakeDesktop desktop;
     FakeClock clock;
     testing::FakeMidiBackend midi;
+    testing::CountingCycleLock cycleLock;
     MidiPortLayer ports;
     AuditionPlayer audition;
     AppWindows windows;

@@ -1,5 +1,6 @@
 // Firmware files and their sending: how a file splits into blocks, which files are
 // refused, and how the blocks go out, each acknowledged but the last.
+#include "counting_cycle_lock.h"
 #include "fake_clock.h"
 #include "fake_midi_backend.h"
 #include "firmware_file.h"
@@ -101,7 +102,8 @@ private slots:
         FakeMidiBackend backend;
         backend.keypad = KeypadProtocol({.upgradeMode = upgradeMode});
         FakeClock clock;
-        MidiPortLayer ports(backend, clock);
+        testing::CountingCycleLock cycleLock;
+        MidiPortLayer ports(backend, clock, cycleLock);
         ports.refreshInterfaces();
         ports.setSelectedInterface(selected ? 0 : -1);
         backend.refuseOutput = !portsOpen;
@@ -139,7 +141,8 @@ private slots:
         QFETCH(TransferResult, result);
         FakeMidiBackend backend;
         FakeClock clock;
-        MidiPortLayer ports(backend, clock);
+        testing::CountingCycleLock cycleLock;
+        MidiPortLayer ports(backend, clock, cycleLock);
         ports.refreshInterfaces();
         ports.setSelectedInterface(0);
         backend.replies = [acknowledged](const Bytes& m) {

@@ -6,6 +6,7 @@
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
 #include "command_wiring.h"
+#include "cycle_lock.h"
 #include "download_commands.h"
 #include "fake_desktop.h"
 #include "firmware_messages.h"
@@ -227,9 +228,6 @@ public:
     bool outputBusy(Clock::TimePoint now) override { return m_real.outputBusy(now); }
     void closeOutput() override { m_real.closeOutput(); }
     bool closeInput() override { return m_real.closeInput(); }
-    bool tryLockCycle() override { return m_real.tryLockCycle(); }
-    bool unlockCycle() override { return m_real.unlockCycle(); }
-    void stopWaitingForCycle() override { m_real.stopWaitingForCycle(); }
 
     std::function<void(const std::uint8_t*, std::size_t)> afterSend;
 
@@ -306,7 +304,7 @@ int indexOf(const MidiPortLayer& ports, const std::string& name) {
 
 // The port layer on the real MIDI system with the interface named `keypad` selected.
 struct PortSession {
-    explicit PortSession(const std::string& keypad) : ports(backend, clock) {
+    explicit PortSession(const std::string& keypad) : ports(backend, clock, cycleLock) {
         ports.refreshInterfaces();
         ports.setSelectedInterface(indexOf(ports, keypad));
     }
@@ -316,6 +314,7 @@ struct PortSession {
     }
     RtMidiBackend backend{kEditorClient};
     SystemClock clock;
+    FileCycleLock cycleLock;
     MidiPortLayer ports;
 };
 
@@ -324,7 +323,7 @@ struct PortSession {
 class Editor {
 public:
     explicit Editor(const QString& keypad, const std::string& client = kEditorClient)
-        : backend(client), ports(backend, clock), main(interaction) {
+        : backend(client), ports(backend, clock, cycleLock), main(interaction) {
         saveForm = new TSaveForm(&main);
         chooser = new TInterfaceForm(ports, &main);
         progress = new TfrmProgress(&main);
@@ -384,6 +383,7 @@ public:
 
     ForwardingBackend backend;
     SystemClock clock;
+    FileCycleLock cycleLock;
     MidiPortLayer ports;
     testing::ScriptedInteraction interaction;
     testing::FakeDesktop desktop;
@@ -470,7 +470,8 @@ private slots:
         QVERIFY(a.ready() && b.ready());
         RtMidiBackend backend(kEditorClient);
         SystemClock clock;
-        MidiPortLayer ports(backend, clock);
+        FileCycleLock cycleLock;
+        MidiPortLayer ports(backend, clock, cycleLock);
         QCOMPARE(QString::fromStdString(backend.systemName()), QStringLiteral("Jack"));
         QVERIFY(ports.refreshInterfaces() >= 2);
         const int ia = indexOf(ports, "Keypad A");
@@ -770,7 +771,8 @@ private slots:
         QVERIFY(monitor.ready());
         MonitoredBackend backend("tarnwick-monitor:input");
         SystemClock clock;
-        MidiPortLayer ports(backend, clock);
+        FileCycleLock cycleLock;
+        MidiPortLayer ports(backend, clock, cycleLock);
         ports.refreshInterfaces();
         ports.setSelectedInterface(indexOf(ports, "Keypad H"));
         const PresetMessage message =

@@ -1,6 +1,7 @@
 // The port layer against an in-process keypad on virtual time: pairing, the order of the
 // transfer checks, reply positions, identity replies, waits and their bounds, and the
 // mends (echo guard, no wrong device, bounded waits, cleared buffer, SysEx only).
+#include "counting_cycle_lock.h"
 #include "cycle_lock.h"
 #include "fake_clock.h"
 #include "fake_midi_backend.h"
@@ -47,6 +48,7 @@ class PortLayerTest : public QObject {
 
     FakeMidiBackend backend;
     FakeClock clock;
+    testing::CountingCycleLock cycleLock;
     std::unique_ptr<MidiPortLayer> layer;
     testing::RowFolder dir;
 
@@ -64,7 +66,8 @@ private slots:
         dir.renew();
         backend = FakeMidiBackend();
         clock = FakeClock();
-        layer = std::make_unique<MidiPortLayer>(backend, clock);
+        cycleLock = testing::CountingCycleLock();
+        layer = std::make_unique<MidiPortLayer>(backend, clock, cycleLock);
     }
 
     void pairing_data() {
@@ -162,7 +165,7 @@ private slots:
             << "input" << std::vector<std::string>{"open output 0", "open input 0", "close output"}
             << 0;
         QTest::newRow("another program's cycle that never ends: nothing opened after 10 s")
-            << "lock" << std::vector<std::string>{"stop waiting"} << 10000;
+            << "lock" << std::vector<std::string>{} << 10000;
     }
     void portsThatWillNotOpen() {
         QFETCH(QString, refusing);
@@ -171,12 +174,13 @@ private slots:
         select();
         backend.refuseOutput = refusing == "output";
         backend.refuseInput = refusing == "input";
-        backend.lockRefusals = refusing == "lock" ? -1 : 0;
+        cycleLock.refusals = refusing == "lock" ? -1 : 0;
         QCOMPARE(download(presetMessage()), TransferResult::PortsUnavailable);
         QCOMPARE(backend.log, log);
         QVERIFY(backend.sent.empty());
         QCOMPARE(clock.totalPaused(), Clock::Duration(std::chrono::milliseconds(waitedMs)));
-        QCOMPARE(backend.locksHeld, 0);
+        QCOMPARE(cycleLock.held, 0);
+        QCOMPARE(cycleLock.stoppedWaiting, refusing == "lock" ? 1 : 0);
     }
 
     // Two holders of the lock in one process, as two programs would be: "A+" A takes it,
@@ -197,8 +201,8 @@ private slots:
         if (markIsAFolder) {
             QVERIFY(QDir().mkdir(dir.filePath("cycle.wait")));
         }
-        CycleLock a(stem);
-        CycleLock b(stem);
+        FileCycleLock a(stem);
+        FileCycleLock b(stem);
         for (const QString& step : steps.split(' ')) {
             CycleLock& lock = step[0] == u'A' ? a : b;
             switch (step[1].toLatin1()) {
@@ -281,9 +285,7 @@ private slots:
             }
             return std::vector<Bytes>{Bytes(reply.begin(), reply.end())};
         };
-        QVERIFY(layer->openPortPair(0));
-        layer->probeIdentity();
-        QVERIFY(layer->closePortPair());
+        QCOMPARE(layer->identify(0).result, TransferResult::Acknowledged);
         QCOMPARE(QString::fromStdString(layer->identityText()), identity);
         QCOMPARE(backend.sent.size(), std::size_t(1));
     }
@@ -300,11 +302,8 @@ private slots:
         };
         QCOMPARE(download(presetMessage()), TransferResult::NoAcknowledge);
         QCOMPARE(layer->identityText(), std::string("Stale text here!"));
-        QVERIFY(layer->openPortPair(0));
-        layer->probeIdentity();
-        layer->closePortPair();
+        const auto buffer = layer->identify(0).reply;
         QCOMPARE(layer->identityText(), std::string());
-        const auto buffer = layer->captureBuffer();
         QVERIFY(std::all_of(buffer.begin(), buffer.end(), [](std::uint8_t b) { return b == 0; }));
     }
 
@@ -455,7 +454,7 @@ private slots:
         QFETCH(bool, othersWaiting);
         select();
         backend.busyFor = std::chrono::milliseconds(busyMs);
-        backend.othersWaiting = othersWaiting;
+        cycleLock.othersWaiting = othersWaiting;
         QCOMPARE(download(presetMessage()), result);
         if (othersWaiting) {
             QCOMPARE(clock.pauses.back(), Clock::Duration(10ms));

@@ -2,6 +2,7 @@
 // in-process keypad behind the port layer. Tests add the windows and commands they need.
 #pragma once
 
+#include "counting_cycle_lock.h"
 #include "fake_clock.h"
 #include "fake_desktop.h"
 #include "fake_midi_backend.h"
@@ -17,7 +18,8 @@ struct EditorFixture {
     FakeDesktop desktop;
     FakeClock clock;
     FakeMidiBackend midi;
-    MidiPortLayer ports{midi, clock};
+    CountingCycleLock cycleLock;
+    MidiPortLayer ports{midi, clock, cycleLock};
     TMainForm main{interaction};
 
     // The main window shown, with the preset list it works with.

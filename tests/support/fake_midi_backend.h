@@ -25,9 +25,6 @@ public:
     bool refuseSend = false;
     Clock::Duration busyFor{}; // how long the output stays busy after a hand-over
     int closeRefusals = 0;     // times closeInput refuses before closing; -1: always
-    int lockRefusals = 0;      // times another program holds the cycle lock; -1: always
-    int locksHeld = 0;
-    bool othersWaiting = false; // another program waits for its turn at the cycle lock
     // Times outputConnected() says no after each opening; -1: never connected. A message
     // handed over before the connection is in effect is lost, as on a real MIDI system.
     int connectPolls = 0;
@@ -114,19 +111,6 @@ public:
         m_handler = nullptr;
         return true;
     }
-    bool tryLockCycle() override {
-        if (lockRefusals != 0) {
-            lockRefusals -= lockRefusals > 0 ? 1 : 0;
-            return false;
-        }
-        ++locksHeld;
-        return true;
-    }
-    bool unlockCycle() override {
-        --locksHeld;
-        return othersWaiting;
-    }
-    void stopWaitingForCycle() override { log.push_back("stop waiting"); }
 
 private:
     SysExHandler m_handler;

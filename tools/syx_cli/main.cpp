@@ -6,6 +6,7 @@
 #include "audition.h"
 #include "audition_player.h"
 #include "clock.h"
+#include "cycle_lock.h"
 #include "firmware_file.h"
 #include "firmware_sender.h"
 #include "hex.h"
@@ -160,7 +161,8 @@ NameMatch matchName(const std::vector<std::string>& names, const std::string& wa
 class Keypad {
 public:
     explicit Keypad(bool verbose)
-        : m_tracer(m_backend, verbose ? &std::cerr : nullptr), m_ports(m_tracer, m_clock) {
+        : m_tracer(m_backend, verbose ? &std::cerr : nullptr),
+          m_ports(m_tracer, m_clock, m_cycleLock) {
         m_ports.refreshInterfaces();
     }
     MidiPortLayer& ports() { return m_ports; }
@@ -187,6 +189,7 @@ private:
     RtMidiBackend m_backend{"tarnwick-syx"};
     MidiTracer m_tracer;
     SystemClock m_clock;
+    FileCycleLock m_cycleLock; // turns with the editor and other runs of ours
     MidiPortLayer m_ports;
 };
 
@@ -498,11 +501,9 @@ int identify(const std::string& port, bool verbose) {
         return selected;
     }
     MidiPortLayer& layer = keypad.ports();
-    if (!layer.openPortPair(layer.selectedInterface())) {
+    if (layer.identify(layer.selectedInterface()).result != TransferResult::Acknowledged) {
         return fail(DownloadResultText(TransferResult::PortsUnavailable).text);
     }
-    layer.probeIdentity();
-    layer.closePortPair();
     const std::string identity = layer.identityText();
     if (identity.empty()) {
         return fail("no identity reply from \"" + port + "\"");

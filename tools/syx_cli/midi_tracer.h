@@ -31,9 +31,6 @@ public:
     bool outputBusy(Clock::TimePoint now) override { return m_backend.outputBusy(now); }
     void closeOutput() override { m_backend.closeOutput(); }
     bool closeInput() override { return m_backend.closeInput(); }
-    bool tryLockCycle() override { return m_backend.tryLockCycle(); }
-    bool unlockCycle() override { return m_backend.unlockCycle(); }
-    void stopWaitingForCycle() override { m_backend.stopWaitingForCycle(); }
 
 private:
     // Called from the MIDI system's thread too.

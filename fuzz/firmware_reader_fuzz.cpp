@@ -1,0 +1,34 @@
+// libFuzzer harness for the firmware file reader. Besides not crashing on any input: a file
+// it takes is cut into messages that each start with F0, carry 21 as their third byte, end
+// with their first F7 within 2048 bytes, and put back together give the file; the image
+// ends with the empty block that every F7 opens. A file it refuses leaves no image.
+#include "firmware_file.h"
+#include "fuzz_check.h"
+
+#include <sstream>
+#include <string>
+
+using namespace tarnwick;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    FirmwareImage image;
+    if (ReadFirmware(in, image) != FirmwareReadResult::Read) {
+        FuzzCheck(image.empty());
+        return 0;
+    }
+    FuzzCheck(!image.empty() && image.back().fill == 0);
+    std::string joined;
+    for (std::size_t i = 0; i + 1 < image.size(); ++i) {
+        const FirmwareBlock& block = image[i];
+        const std::size_t length = block.messageLength();
+        FuzzCheck(length == block.fill && length >= 3 && length <= kFirmwareBlockSize);
+        FuzzCheck(block.data[0] == kSysExStart &&
+                  block.data[kDeviceIdPosition] == kFirmwareDeviceId);
+        FuzzCheck(block.data[length - 1] == kSysExEnd);
+        joined.append(reinterpret_cast<const char*>(block.data.data()), length);
+    }
+    FuzzCheck(joined == std::string(reinterpret_cast<const char*>(data), size));
+    FreeFirmware(image);
+    return 0;
+}
