@@ -3,7 +3,9 @@
 
 #include "about_form.h"
 #include "audition_command.h"
+#include "audition_output_form.h"
 #include "command_wiring.h"
+#include "direct_midi_command.h"
 #include "download_commands.h"
 #include "file_commands.h"
 #include "interface_form.h"
@@ -37,10 +39,10 @@ AppWindows::AppWindows(const AppServices& services) {
     m_presetListForm = created(new TPresetListForm(main));
     m_interfaceForm = created(new TInterfaceForm(services.ports, main));
     m_frmProgress = created(new TfrmProgress(main));
+    m_auditionOutputForm = created(new TAuditionOutputForm(services.audition, main));
 
     main->setPresetListForm(m_presetListForm);
     main->setMidiEventsForm(m_midiEventsForm);
-    main->setInterfaceForm(m_interfaceForm);
 
     // The commands work on the bank through the main window's view of it.
     m_fileCommands = std::make_unique<PresetFileCommands>(*main, *m_saveForm, *m_loadForm,
@@ -52,8 +54,11 @@ AppWindows::AppWindows(const AppServices& services) {
     ConnectCommands(*main, *m_fileCommands);
     ConnectCommands(*main, *m_downloads);
     ConnectCommands(*main, *m_upgrade);
-    m_audition = std::make_unique<AuditionCommand>(*main, interaction, services.audition);
+    m_audition = std::make_unique<AuditionCommand>(*main, *m_auditionOutputForm, interaction,
+                                                   services.audition);
     ConnectCommands(*main, *m_audition);
+    m_directMidi = std::make_unique<DirectMidiCommand>(*main, *m_interfaceForm, interaction);
+    ConnectCommands(*main, *m_directMidi);
     QObject::connect(main, &TMainForm::aboutRequested, main,
                      [&interaction, about = m_aboutForm] { interaction.runModal(*about); });
     QObject::connect(main, &TMainForm::manualRequested, main,

@@ -1,5 +1,6 @@
-// Creates the program's eight windows once, in their fixed order, and wires the shell's
-// commands (About, user manual) to the main window.
+// Creates the program's windows once, in their fixed order (the main window, the eight the
+// editor has always had, then "Choose Audition Output"), builds the commands on the main
+// window's view and wires them, About and the user manual to it.
 #pragma once
 
 #include <QPointer>
@@ -13,12 +14,14 @@ namespace tarnwick {
 class AuditionCommand;
 class AuditionPlayer;
 class Clock;
+class DirectMidiCommand;
 class DesktopServices;
 class FirmwareUpgradeCommand;
 class PresetDownloads;
 class MidiPortLayer;
 class PresetFileCommands;
 class TAboutForm;
+class TAuditionOutputForm;
 class TInterfaceForm;
 class TLoadForm;
 class TMainForm;
@@ -53,6 +56,7 @@ public:
     TPresetListForm* presetListForm() const { return m_presetListForm; }
     TInterfaceForm* interfaceForm() const { return m_interfaceForm; }
     TfrmProgress* frmProgress() const { return m_frmProgress; }
+    TAuditionOutputForm* auditionOutputForm() const { return m_auditionOutputForm; }
 
     // Class names of the windows in the order they were created.
     const QStringList& creationOrder() const { return m_creationOrder; }
@@ -69,11 +73,13 @@ private:
     TPresetListForm* m_presetListForm = nullptr;
     TInterfaceForm* m_interfaceForm = nullptr;
     TfrmProgress* m_frmProgress = nullptr;
+    TAuditionOutputForm* m_auditionOutputForm = nullptr;
     QStringList m_creationOrder;
     std::unique_ptr<PresetFileCommands> m_fileCommands;
     std::unique_ptr<PresetDownloads> m_downloads;
     std::unique_ptr<FirmwareUpgradeCommand> m_upgrade;
     std::unique_ptr<AuditionCommand> m_audition;
+    std::unique_ptr<DirectMidiCommand> m_directMidi;
 };
 
 } // namespace tarnwick

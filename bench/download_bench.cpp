@@ -6,6 +6,7 @@
 #include "bench_support.h"
 #include "command_wiring.h"
 #include "cycle_lock.h"
+#include "direct_midi_command.h"
 #include "download_commands.h"
 #include "event_pumping_clock.h"
 #include "interface_form.h"
@@ -46,7 +47,8 @@ int main(int argc, char** argv) {
     TMainForm main(interaction);
     auto* saveForm = new TSaveForm(&main);
     auto* chooser = new TInterfaceForm(ports, &main);
-    main.setInterfaceForm(chooser);
+    DirectMidiCommand directMidi(main, *chooser, interaction);
+    ConnectCommands(main, directMidi);
     PresetDownloads downloads(main, *saveForm, interaction, desktop, ports, clock);
     ConnectCommands(main, downloads);
     main.show();

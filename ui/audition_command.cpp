@@ -4,7 +4,7 @@
 #include "audition.h"
 #include "audition_output_form.h"
 #include "audition_player.h"
-#include "main_form.h"
+#include "preset_view.h"
 #include "user_interaction.h"
 
 namespace tarnwick {
@@ -13,23 +13,20 @@ namespace {
 const QString kTitle = QStringLiteral("MIDI Error!");
 }
 
-AuditionCommand::AuditionCommand(TMainForm& main, UserInteraction& interaction,
-                                 AuditionPlayer& player)
-    : m_main(main), m_interaction(interaction), m_player(player),
-      m_form(new TAuditionOutputForm(player, &main)) {}
-
-AuditionCommand::~AuditionCommand() = default;
+AuditionCommand::AuditionCommand(PresetView& view, TAuditionOutputForm& form,
+                                 UserInteraction& interaction, AuditionPlayer& player)
+    : m_view(view), m_form(form), m_interaction(interaction), m_player(player) {}
 
 bool AuditionCommand::chooseOutput() {
-    if (m_interaction.runModal(*m_form) != QDialog::Accepted || m_form->chosenOutput().isEmpty()) {
+    if (m_interaction.runModal(m_form) != QDialog::Accepted || m_form.chosenOutput().isEmpty()) {
         return false;
     }
-    m_output = m_form->chosenOutput();
+    m_output = m_form.chosenOutput();
     return true;
 }
 
 void AuditionCommand::play() {
-    const AuditionMessages plan = PresetAudition(m_main.shownPreset());
+    const AuditionMessages plan = PresetAudition(m_view.shownPreset());
     if (plan.refusal.empty() && plan.messages.empty()) {
         // Said before anything is asked: silence would look like a broken connection.
         m_interaction.message(QStringLiteral("Audition"),

@@ -5,19 +5,17 @@
 
 #include <QString>
 
-#include <memory>
-
 namespace tarnwick {
 
 class AuditionPlayer;
+class PresetView;
 class TAuditionOutputForm;
-class TMainForm;
 class UserInteraction;
 
 class AuditionCommand {
 public:
-    AuditionCommand(TMainForm& main, UserInteraction& interaction, AuditionPlayer& player);
-    ~AuditionCommand();
+    AuditionCommand(PresetView& view, TAuditionOutputForm& form, UserInteraction& interaction,
+                    AuditionPlayer& player);
 
     // Plays to the chosen output; asks for one first when none is chosen yet.
     void play();
@@ -26,11 +24,11 @@ public:
     QString output() const { return m_output; }
 
 private:
-    TMainForm& m_main;
+    PresetView& m_view;
+    TAuditionOutputForm& m_form;
     UserInteraction& m_interaction;
     AuditionPlayer& m_player;
-    TAuditionOutputForm* m_form = nullptr; // belongs to the main window
-    QString m_output;                      // lasts until the editor ends
+    QString m_output; // lasts until the editor ends
 };
 
 } // namespace tarnwick

@@ -2,6 +2,7 @@
 #include "command_wiring.h"
 
 #include "audition_command.h"
+#include "direct_midi_command.h"
 #include "download_commands.h"
 #include "file_commands.h"
 #include "main_form.h"
@@ -37,6 +38,11 @@ void ConnectCommands(TMainForm& main, AuditionCommand& audition) {
     QObject::connect(&main, &TMainForm::playRequested, &main, [&audition] { audition.play(); });
     QObject::connect(&main, &TMainForm::chooseAuditionOutputRequested, &main,
                      [&audition] { audition.chooseOutput(); });
+}
+
+void ConnectCommands(TMainForm& main, DirectMidiCommand& directMidi) {
+    QObject::connect(&main, &TMainForm::directMidiRequested, &main,
+                     [&directMidi] { directMidi.run(); });
 }
 
 } // namespace tarnwick

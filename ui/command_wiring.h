@@ -5,6 +5,7 @@
 namespace tarnwick {
 
 class AuditionCommand;
+class DirectMidiCommand;
 class FirmwareUpgradeCommand;
 class PresetDownloads;
 class PresetFileCommands;
@@ -14,5 +15,6 @@ void ConnectCommands(TMainForm& main, PresetFileCommands& files);
 void ConnectCommands(TMainForm& main, PresetDownloads& downloads);
 void ConnectCommands(TMainForm& main, FirmwareUpgradeCommand& upgrade);
 void ConnectCommands(TMainForm& main, AuditionCommand& audition);
+void ConnectCommands(TMainForm& main, DirectMidiCommand& directMidi);
 
 } // namespace tarnwick

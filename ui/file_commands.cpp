@@ -11,6 +11,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 
 namespace tarnwick {
 
@@ -23,6 +25,18 @@ FileDialogRequest dialog(const QString& title, const QString& suffix, const QStr
 }
 
 } // namespace
+
+std::optional<QString> DroppedPresetFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1 ||
+        !data->urls().first().isLocalFile()) {
+        return std::nullopt;
+    }
+    const QFileInfo file(data->urls().first().toLocalFile());
+    if (!file.isFile() || file.suffix().compare(QStringLiteral("syx"), Qt::CaseInsensitive) != 0) {
+        return std::nullopt;
+    }
+    return file.filePath();
+}
 
 void ReportWriteFailure(UserInteraction& interaction) {
     interaction.message(QStringLiteral("Error"), QStringLiteral("Error opening output file."),

@@ -7,6 +7,10 @@
 
 #include <QString>
 
+#include <optional>
+
+class QMimeData;
+
 namespace tarnwick {
 
 class Clock;
@@ -15,6 +19,10 @@ class TLoadForm;
 class TSaveForm;
 class UserInteraction;
 struct FileDialogRequest;
+
+// The one local .syx file a drag carries, or nothing: several files, a folder or another
+// kind of file are not dropped.
+std::optional<QString> DroppedPresetFile(const QMimeData* data);
 
 // Writes `message` as the whole of the file at `path`, replacing it only when all went
 // well; otherwise says "Error opening output file." and returns false.

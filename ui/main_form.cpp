@@ -5,28 +5,27 @@
 #include "application_title.h"
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
-#include "interface_form.h"
+#include "file_commands.h"
+#include "flag_guard.h"
 #include "midi_events_form.h"
-#include "port_layer.h"
+#include "placed_widgets.h"
 #include "preset_list_form.h"
+#include "preset_number_typing.h"
+#include "tool_bar_table.h"
 #include "up_down_control.h"
 #include "user_interaction.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScreen>
@@ -37,7 +36,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <vector>
 
 namespace tarnwick {
 
@@ -47,41 +45,6 @@ constexpr QSize kClientSize(515, 704);
 constexpr int kToolBarHeight = 41;
 constexpr QSize kToolButtonSize(55, 36);
 constexpr int kStatusBarHeight = 19;
-
-// Sets a flag for the lifetime of the guard. Changes made meanwhile still raise their
-// change signals; the handlers look at the flag.
-class FlagGuard {
-public:
-    explicit FlagGuard(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~FlagGuard() { m_flag = false; }
-    FlagGuard(const FlagGuard&) = delete;
-    FlagGuard& operator=(const FlagGuard&) = delete;
-
-private:
-    bool& m_flag;
-};
-
-QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-    auto* group = new QGroupBox(caption, parent);
-    group->setObjectName(QLatin1String(name));
-    group->setGeometry(geometry);
-    return group;
-}
-
-QLabel* makeLabel(QWidget* parent, const QString& text, QRect geometry) {
-    auto* label = new QLabel(text, parent);
-    label->setGeometry(geometry);
-    return label;
-}
-
-// The number in the preset-number field: decimal digits only, as the field takes them.
-std::optional<int> presetNumberIn(const QString& text) {
-    if (text.isEmpty() || text.size() > 3 ||
-        !std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
-        return std::nullopt;
-    }
-    return text.toInt();
-}
 
 // A group caption drawn in grey, for groups that only display.
 void greyCaption(QGroupBox* group) {
@@ -125,60 +88,6 @@ TMainForm::~TMainForm() {
     }
 }
 
-namespace {
-
-// The tool bar, left to right: each button with its caption, hint, picture and either the
-// items of its drop-down menu or what a click does.
-struct MenuItem {
-    using Request = void (TMainForm::*)();
-    MenuItem() = default; // a separator line
-    MenuItem(const char* itemName, const char* itemCaption, Request itemRequest,
-             QKeySequence itemShortcut = {}, std::optional<ConnectionMode> itemMode = std::nullopt)
-        : name(itemName), caption(itemCaption), request(itemRequest), shortcut(itemShortcut),
-          mode(itemMode) {}
-
-    const char* name = nullptr;
-    const char* caption = "";
-    Request request = nullptr;          // a signal or handler; nullptr for a title line
-    QKeySequence shortcut;              // shown in the menu
-    std::optional<ConnectionMode> mode; // the connection mode the item chooses
-};
-
-struct ToolButton {
-    const char* name = "";
-    const char* caption = "";
-    const char* hint = ""; // "" for none
-    const char* icon = "";
-    const char* menu = nullptr; // the menu's name; nullptr for a button without one
-    std::vector<MenuItem> items{};
-    void (TMainForm::*clicked)() = nullptr; // a button without a menu
-    const char* description = nullptr;      // what a screen reader adds to the caption
-    bool separatorAfter = false;
-    QKeySequence key{}; // clicks a button without a menu; Alt and a letter opens a menu
-};
-
-QToolButton* makeToolButton(QWidget* parent, const ToolButton& entry) {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(QLatin1String(entry.name));
-    button->setText(QLatin1String(entry.caption));
-    button->setToolTip(QLatin1String(entry.hint));
-    button->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(entry.icon))));
-    button->setIconSize(QSize(16, 16));
-    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    button->setFixedSize(kToolButtonSize);
-    QFont small = button->font();
-    small.setPointSizeF(7);
-    button->setFont(small);
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setAutoRaise(true);
-    if (entry.description) {
-        button->setAccessibleDescription(QLatin1String(entry.description));
-    }
-    return button;
-}
-
-} // namespace
-
 void TMainForm::buildToolBar() {
     auto* bar = new QToolBar(this);
     bar->setObjectName(QStringLiteral("ToolBar1"));
@@ -209,143 +118,101 @@ void TMainForm::buildToolBar() {
     const auto alt = [](Qt::Key key) {
         return QKeySequence(Qt::ALT | key);
     };
-    const ToolButton buttons[] = {
-        {.name = "btnAutoSend",
-         .caption = "MIDI",
-         .hint = "Select MIDI connection",
-         .icon = "midi",
-         .menu = "MidiMenu",
-         .items = {{"mnuPickConnection",
-                    "Choose a MIDI file/interface option",
-                    nullptr,
-                    {},
-                    Mode::NotChosen},
-                   {},
-                   {"mnuFileMode",
-                    "None (save to file only)",
-                    &TMainForm::mnuFileModeClick,
-                    {},
-                    Mode::FileOnly},
-                   {"mnuDirectMIDI", "Direct MIDI (TWK-5, USB, etc) ...",
-                    &TMainForm::mnuDirectMIDIClick, ctrl(Qt::Key_M), Mode::DirectMidi},
-                   {"mnuExternalApp",
-                    "External File Application (MIDIOX, etc)",
-                    &TMainForm::mnuExternalAppClick,
-                    {},
-                    Mode::ExternalApplication}},
-         .separatorAfter = true,
-         .key = alt(Qt::Key_M)},
-        {.name = "bntNew",
-         .caption = "New",
-         .hint = "Clear all presets",
-         .icon = "new",
-         .clicked = &TMainForm::mnuNewClick,
-         .key = ctrl(Qt::Key_N)},
-        {.name = "btnOpenFile",
-         .caption = "Open",
-         .hint = "Open 1 or 100 presets",
-         .icon = "open",
-         .menu = "OpenMenu",
-         .items = {{"OpenSinglePreset1", "Open One", &TMainForm::openOneRequested, ctrl(Qt::Key_O)},
-                   {"OpenAll1001", "Open All (100)", &TMainForm::openAllRequested,
-                    ctrlShift(Qt::Key_O)}},
-         .key = alt(Qt::Key_O)},
-        {.name = "btnSaveFile",
-         .caption = "Save",
-         .hint = "Save preset(s) as",
-         .icon = "save",
-         .menu = "SaveMenu",
-         .items = {{"SaveOne1", "Save One", &TMainForm::saveOneRequested, ctrl(Qt::Key_S)},
-                   {"SaveAll1", "Save All (100)", &TMainForm::saveAllRequested,
-                    ctrlShift(Qt::Key_S)}},
-         .key = alt(Qt::Key_S)},
-        {.name = "btnDownload",
-         .caption = "Download",
-         .icon = "download",
-         .menu = "DownloadMenu",
-         .items = {{"mnuDownloadCurrent", "Download Current", &TMainForm::downloadCurrentRequested,
-                    ctrl(Qt::Key_D)},
-                   {"mnuDownloadAll", "Download All (100)", &TMainForm::downloadAllRequested,
-                    ctrlShift(Qt::Key_D)}},
-         .description = "Send presets to the keypad",
-         .separatorAfter = true,
-         .key = alt(Qt::Key_D)},
-        {.name = "btnUpgrade",
-         .caption = "Upgrade",
-         .hint = "Re-flash keypad firmware",
-         .icon = "upgrade",
-         .clicked = &TMainForm::upgradeRequested,
-         .separatorAfter = true},
-        {.name = "btnHelp",
-         .caption = "Help",
-         .hint = "PDF manual and links",
-         .icon = "help",
-         .menu = "HelpMenu",
-         .items = {{"About1", "About", &TMainForm::aboutRequested},
-                   {"PDFManual1", "PDF User Manual", &TMainForm::manualRequested,
-                    QKeySequence(Qt::Key_F1)}},
-         .key = alt(Qt::Key_H)},
-        {.name = "btnExit",
-         .caption = "Exit",
-         .icon = "exit",
-         .clicked = &TMainForm::btnExitClick,
-         .description = "Close the editor",
-         .key = ctrl(Qt::Key_Q)},
+    // Every entry asks through the one guard of the window's commands.
+    const auto request = [this](void (TMainForm::*what)()) -> std::function<void()> {
+        return [this, what] {
+            runCommand([this, what] { (this->*what)(); });
+        };
     };
-    const auto run = [this](void (TMainForm::*request)()) {
-        runCommand([this, request] { (this->*request)(); });
+    const auto mode = [this](Mode m) {
+        return &m_modeItems[std::size_t(m)];
     };
-
-    auto* modes = new QActionGroup(this);
-    for (const ToolButton& entry : buttons) {
-        QToolButton* button = makeToolButton(this, entry);
-        if (entry.menu) {
-            auto* menu = new QMenu(this);
-            menu->setObjectName(QLatin1String(entry.menu));
-            for (const MenuItem& item : entry.items) {
-                if (!item.name) {
-                    menu->addSeparator();
-                    continue;
-                }
-                QAction* action = menu->addAction(QLatin1String(item.caption));
-                action->setObjectName(QLatin1String(item.name));
-                if (!item.shortcut.isEmpty()) {
-                    // Shown in the menu; reachable while the menu is closed too.
-                    action->setShortcut(item.shortcut);
-                    addAction(action);
-                }
-                if (item.mode) {
-                    action->setCheckable(true);
-                    modes->addAction(action);
-                    m_modeItems[std::size_t(*item.mode)] = action;
-                }
-                // A title line: choosing it changes nothing, its check mark included.
-                const auto request = item.request;
-                connect(action, &QAction::triggered, this, [this, run, request] {
-                    if (request) {
-                        run(request);
-                    } else {
-                        setConnectionMode(m_connectionMode);
-                    }
-                });
-            }
-            button->setMenu(menu);
-            button->setPopupMode(QToolButton::InstantPopup);
-            if (!entry.key.isEmpty()) {
-                addKeyAction(entry.key, [button] { button->showMenu(); });
-            }
-        } else {
-            connect(button, &QToolButton::clicked, this,
-                    [run, clicked = entry.clicked] { run(clicked); });
-            if (!entry.key.isEmpty()) {
-                addKeyAction(entry.key, [button] { button->click(); });
-            }
-        }
-        bar->addWidget(button);
-        if (entry.separatorAfter) {
-            bar->addSeparator();
-        }
-    }
+    FillToolBar(*bar, *this, kToolButtonSize,
+                {{.name = "btnAutoSend",
+                  .caption = "MIDI",
+                  .hint = "Select MIDI connection",
+                  .icon = "midi",
+                  .menu = "MidiMenu",
+                  // The title line: choosing it changes nothing, its check mark included.
+                  .items = {{"mnuPickConnection",
+                             "Choose a MIDI file/interface option",
+                             [this] { setConnectionMode(m_connectionMode); },
+                             {},
+                             mode(Mode::NotChosen)},
+                            {},
+                            {"mnuFileMode",
+                             "None (save to file only)",
+                             request(&TMainForm::mnuFileModeClick),
+                             {},
+                             mode(Mode::FileOnly)},
+                            {"mnuDirectMIDI", "Direct MIDI (TWK-5, USB, etc) ...",
+                             request(&TMainForm::mnuDirectMIDIClick), ctrl(Qt::Key_M),
+                             mode(Mode::DirectMidi)},
+                            {"mnuExternalApp",
+                             "External File Application (MIDIOX, etc)",
+                             request(&TMainForm::mnuExternalAppClick),
+                             {},
+                             mode(Mode::ExternalApplication)}},
+                  .separatorAfter = true,
+                  .key = alt(Qt::Key_M)},
+                 {.name = "bntNew",
+                  .caption = "New",
+                  .hint = "Clear all presets",
+                  .icon = "new",
+                  .clicked = request(&TMainForm::mnuNewClick),
+                  .key = ctrl(Qt::Key_N)},
+                 {.name = "btnOpenFile",
+                  .caption = "Open",
+                  .hint = "Open 1 or 100 presets",
+                  .icon = "open",
+                  .menu = "OpenMenu",
+                  .items = {{"OpenSinglePreset1", "Open One", request(&TMainForm::openOneRequested),
+                             ctrl(Qt::Key_O)},
+                            {"OpenAll1001", "Open All (100)", request(&TMainForm::openAllRequested),
+                             ctrlShift(Qt::Key_O)}},
+                  .key = alt(Qt::Key_O)},
+                 {.name = "btnSaveFile",
+                  .caption = "Save",
+                  .hint = "Save preset(s) as",
+                  .icon = "save",
+                  .menu = "SaveMenu",
+                  .items = {{"SaveOne1", "Save One", request(&TMainForm::saveOneRequested),
+                             ctrl(Qt::Key_S)},
+                            {"SaveAll1", "Save All (100)", request(&TMainForm::saveAllRequested),
+                             ctrlShift(Qt::Key_S)}},
+                  .key = alt(Qt::Key_S)},
+                 {.name = "btnDownload",
+                  .caption = "Download",
+                  .icon = "download",
+                  .menu = "DownloadMenu",
+                  .items = {{"mnuDownloadCurrent", "Download Current",
+                             request(&TMainForm::downloadCurrentRequested), ctrl(Qt::Key_D)},
+                            {"mnuDownloadAll", "Download All (100)",
+                             request(&TMainForm::downloadAllRequested), ctrlShift(Qt::Key_D)}},
+                  .description = "Send presets to the keypad",
+                  .separatorAfter = true,
+                  .key = alt(Qt::Key_D)},
+                 {.name = "btnUpgrade",
+                  .caption = "Upgrade",
+                  .hint = "Re-flash keypad firmware",
+                  .icon = "upgrade",
+                  .clicked = request(&TMainForm::upgradeRequested),
+                  .separatorAfter = true},
+                 {.name = "btnHelp",
+                  .caption = "Help",
+                  .hint = "PDF manual and links",
+                  .icon = "help",
+                  .menu = "HelpMenu",
+                  .items = {{"About1", "About", request(&TMainForm::aboutRequested)},
+                            {"PDFManual1", "PDF User Manual", request(&TMainForm::manualRequested),
+                             QKeySequence(Qt::Key_F1)}},
+                  .key = alt(Qt::Key_H)},
+                 {.name = "btnExit",
+                  .caption = "Exit",
+                  .icon = "exit",
+                  .clicked = request(&TMainForm::btnExitClick),
+                  .description = "Close the editor",
+                  .key = ctrl(Qt::Key_Q)}});
     setConnectionMode(ConnectionMode::NotChosen);
 }
 
@@ -389,25 +256,8 @@ void TMainForm::buildKeyboard() {
     }
 }
 
-namespace {
-
-// The one local .syx file the drag carries, or nothing.
-std::optional<QString> droppedSyxFile(const QMimeData* data) {
-    if (!data || !data->hasUrls() || data->urls().size() != 1 ||
-        !data->urls().first().isLocalFile()) {
-        return std::nullopt;
-    }
-    const QFileInfo file(data->urls().first().toLocalFile());
-    if (!file.isFile() || file.suffix().compare(QStringLiteral("syx"), Qt::CaseInsensitive) != 0) {
-        return std::nullopt;
-    }
-    return file.filePath();
-}
-
-} // namespace
-
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
-    if (droppedSyxFile(event->mimeData()) && !m_commandRunning) {
+    if (DroppedPresetFile(event->mimeData()) && !m_commandRunning) {
         event->acceptProposedAction();
     } else {
         event->ignore();
@@ -415,7 +265,7 @@ void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TMainForm::dragMoveEvent(QDragMoveEvent* event) {
-    if (droppedSyxFile(event->mimeData()) && !m_commandRunning) {
+    if (DroppedPresetFile(event->mimeData()) && !m_commandRunning) {
         event->acceptProposedAction();
     } else {
         event->ignore();
@@ -423,7 +273,7 @@ void TMainForm::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void TMainForm::dropEvent(QDropEvent* event) {
-    const auto path = droppedSyxFile(event->mimeData());
+    const auto path = DroppedPresetFile(event->mimeData());
     if (!path || m_commandRunning) {
         event->ignore();
         return;
@@ -455,8 +305,8 @@ void TMainForm::buildPresetGroups(QWidget* central) {
         return QRect(x, y - kToolBarHeight, w, h);
     };
 
-    QGroupBox* mfg = makeGroup(central, "GroupBox1", QStringLiteral(" Keypad Sys Ex Mfg ID "),
-                               at(8, 48, 137, 57));
+    QGroupBox* mfg = PlacedGroup(central, "GroupBox1", QStringLiteral(" Keypad Sys Ex Mfg ID "),
+                                 at(8, 48, 137, 57));
     greyCaption(mfg);
     auto* spinMfgID = new QSpinBox(mfg);
     spinMfgID->setObjectName(QStringLiteral("spinMfgID"));
@@ -473,8 +323,9 @@ void TMainForm::buildPresetGroups(QWidget* central) {
     edMfgID->setGeometry(62, 22, 68, 22);
 
     QGroupBox* thisPreset =
-        makeGroup(central, "GroupBox2", QStringLiteral(" This Preset "), at(160, 48, 297, 57));
-    QLabel* numberLabel = makeLabel(thisPreset, QStringLiteral("Number: "), QRect(8, 25, 52, 16));
+        PlacedGroup(central, "GroupBox2", QStringLiteral(" This Preset "), at(160, 48, 297, 57));
+    QLabel* numberLabel =
+        PlacedLabel(thisPreset, nullptr, QStringLiteral("Number: "), QRect(8, 25, 52, 16));
     m_edPreset = new QLineEdit(QStringLiteral("1"), thisPreset);
     m_edPreset->setObjectName(QStringLiteral("edPreset"));
     m_edPreset->setAccessibleName(QStringLiteral("Preset number"));
@@ -484,7 +335,8 @@ void TMainForm::buildPresetGroups(QWidget* central) {
     m_presetUpDown->setObjectName(QStringLiteral("PresetUpDown"));
     m_presetUpDown->setAccessibleName(QStringLiteral("Preset number arrows"));
     m_presetUpDown->setGeometry(90, 22, 16, 22);
-    QLabel* nameLabel = makeLabel(thisPreset, QStringLiteral("Name: "), QRect(122, 25, 40, 16));
+    QLabel* nameLabel =
+        PlacedLabel(thisPreset, nullptr, QStringLiteral("Name: "), QRect(122, 25, 40, 16));
     m_edPresetName = new QLineEdit(thisPreset);
     m_edPresetName->setObjectName(QStringLiteral("edPresetName"));
     m_edPresetName->setAccessibleName(QStringLiteral("Preset name"));
@@ -522,8 +374,8 @@ void TMainForm::buildDataGroups(QWidget* central) {
         return QRect(x, y - kToolBarHeight, w, h);
     };
 
-    QGroupBox* dataGroup = makeGroup(central, "GroupBox5", QStringLiteral(" Arbitrary MIDI Data "),
-                                     at(8, 624, 321, 57));
+    QGroupBox* dataGroup = PlacedGroup(
+        central, "GroupBox5", QStringLiteral(" Arbitrary MIDI Data "), at(8, 624, 321, 57));
     m_cboxPrePost = new QComboBox(dataGroup);
     m_cboxPrePost->setObjectName(QStringLiteral("cboxPrePost"));
     m_cboxPrePost->setAccessibleName(QStringLiteral("MIDI data placement"));
@@ -552,11 +404,12 @@ void TMainForm::buildDataGroups(QWidget* central) {
     connect(m_cboxPrePost, &QComboBox::currentIndexChanged, this, &TMainForm::SomethingChanged);
 
     // Shown for the keypad's layout only: nothing stands behind the chain settings.
-    QGroupBox* chain = makeGroup(central, "GroupBox4", QStringLiteral(" Next Preset (Chain) "),
-                                 at(336, 624, 169, 57));
+    QGroupBox* chain = PlacedGroup(central, "GroupBox4", QStringLiteral(" Next Preset (Chain) "),
+                                   at(336, 624, 169, 57));
     auto* enable = new QCheckBox(QStringLiteral("Enable"), chain);
     enable->setGeometry(8, 23, 60, 20);
-    QLabel* presetLabel = makeLabel(chain, QStringLiteral("Preset:"), QRect(72, 25, 42, 16));
+    QLabel* presetLabel =
+        PlacedLabel(chain, nullptr, QStringLiteral("Preset:"), QRect(72, 25, 42, 16));
     auto* next = new QSpinBox(chain);
     next->setRange(1, 100);
     next->setValue(1);
@@ -718,7 +571,7 @@ void TMainForm::returnToFirstPreset() {
 
 void TMainForm::showCurrentPreset() {
     const int number = m_bank.currentPresetIndex().oneBased();
-    if (presetNumberIn(m_edPreset->text()) == number) {
+    if (PresetNumberIn(m_edPreset->text()) == number) {
         loadPresetFromBank();
     } else {
         showPresetNumber(number);
@@ -741,7 +594,7 @@ void TMainForm::edPresetChange() {
     if (m_loadingPreset) {
         return;
     }
-    const auto number = presetNumberIn(m_edPreset->text());
+    const auto number = PresetNumberIn(m_edPreset->text());
     if (number && PresetIndex::isValidNumber(*number)) {
         goToPreset(*number);
     }
@@ -796,41 +649,14 @@ bool TMainForm::edPresetKeyPress(QKeyEvent* event) {
     default:
         break;
     }
-    const QString typed = event->text();
-    const bool printable = !typed.isEmpty() && typed[0].isPrint();
-    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
-        // The field's own editing commands work; a modified key never types a character.
-        for (const auto command :
-             {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste, QKeySequence::SelectAll,
-              QKeySequence::Undo, QKeySequence::Redo}) {
-            if (event->matches(command)) {
-                return false;
-            }
-        }
-        return printable;
-    }
-    if (typed.size() != 1 || !printable) {
-        return false; // editing and moving keys: as usual
-    }
-    const QChar c = typed[0];
-    if (c < u'0' || c > u'9') {
-        return true;
-    }
-    QString text = m_edPreset->hasSelectedText() ? QString() : m_edPreset->text();
-    if (text.size() >= 3) {
-        return true;
-    }
-    text += c;
-    m_edPreset->setText(text);
-    m_edPreset->setCursorPosition(int(text.size()));
-    return true;
+    return TypePresetNumberKey(*m_edPreset, *event);
 }
 
 bool TMainForm::edPresetExit() {
     if (m_loadingPreset || m_checkingPresetNumber) {
         return false;
     }
-    const auto number = presetNumberIn(m_edPreset->text());
+    const auto number = PresetNumberIn(m_edPreset->text());
     if (!number || !PresetIndex::isValidNumber(*number)) {
         FlagGuard checking(m_checkingPresetNumber);
         m_interaction.message(QStringLiteral("Error"),
@@ -859,35 +685,24 @@ void TMainForm::setConnectionMode(ConnectionMode mode) {
     m_modeItems[std::size_t(mode)]->setChecked(true);
 }
 
+void TMainForm::setConnection(ConnectionMode mode, const QString& status) {
+    setConnectionMode(mode);
+    m_statusPanels[0]->setText(status);
+}
+
 void TMainForm::mnuFileModeClick() {
-    setConnectionMode(ConnectionMode::FileOnly);
-    m_statusPanels[0]->setText(QStringLiteral("MIDI: None (save to file only)"));
+    setConnection(ConnectionMode::FileOnly, QStringLiteral("MIDI: None (save to file only)"));
 }
 
 void TMainForm::mnuExternalAppClick() {
-    setConnectionMode(ConnectionMode::ExternalApplication);
-    m_statusPanels[0]->setText(
-        QStringLiteral("MIDI: External App (MIDIOX, SendSX, SyxLoader, etc)"));
+    setConnection(ConnectionMode::ExternalApplication,
+                  QStringLiteral("MIDI: External App (MIDIOX, SendSX, SyxLoader, etc)"));
 }
 
 void TMainForm::mnuDirectMIDIClick() {
     // The menu toggled this item's mark; it shows the mode until one is chosen.
     setConnectionMode(m_connectionMode);
-    if (!m_interfaceForm || m_interaction.runModal(*m_interfaceForm) != QDialog::Accepted) {
-        return;
-    }
-    const MidiPortLayer& ports = m_interfaceForm->portLayer();
-    if (ports.selectedInterface() < 0) {
-        m_interaction.message(QStringLiteral("MIDI Error!"),
-                              QStringLiteral("Interface did not respond. Deselecting."),
-                              QMessageBox::Warning, QMessageBox::Ok);
-        return;
-    }
-    setConnectionMode(ConnectionMode::DirectMidi);
-    const QString identity = QString::fromStdString(ports.identityText());
-    m_statusPanels[0]->setText(
-        QStringLiteral("MIDI: ") + m_interfaceForm->selectedName() +
-        (identity.isEmpty() ? QStringLiteral(" [ ]") : QStringLiteral(" [") + identity + u']'));
+    emit directMidiRequested();
 }
 
 void TMainForm::btnArbMidiDataClick() {
@@ -952,7 +767,7 @@ void TMainForm::clearDownloadProgress() {
 
 void TMainForm::presetUpDownStep(int delta) {
     // Each step starts from the number the field holds; the arrows keep to 1..100.
-    const auto typed = presetNumberIn(m_edPreset->text());
+    const auto typed = PresetNumberIn(m_edPreset->text());
     const int from = typed ? *typed : m_bank.currentPresetIndex().oneBased();
     const int next = std::clamp(from + delta, 1, kPresetCount);
     if (!typed || next != *typed) {

@@ -28,7 +28,6 @@ namespace tarnwick {
 
 class ChannelGrid;
 class TMidiEventsForm;
-class TInterfaceForm;
 class TPresetListForm;
 class UpDownControl;
 class UserInteraction;
@@ -44,10 +43,10 @@ public:
     bool presetEdited() const { return m_presetEdited; }
     bool loadingPreset() const { return m_loadingPreset; }
     ConnectionMode connectionMode() const override { return m_connectionMode; }
+    void setConnection(ConnectionMode mode, const QString& status) override;
 
     // Windows created after this one that it works with.
     void setPresetListForm(TPresetListForm* form);
-    void setInterfaceForm(TInterfaceForm* form) { m_interfaceForm = form; }
     void setMidiEventsForm(TMidiEventsForm* form) { m_midiEventsForm = form; }
 
     void showDownloadProgress(int presetNumber) override;
@@ -58,9 +57,7 @@ public:
 
     // Window to record and record to window, for the preset at currentPresetIndex.
     void storePresetToBank();
-    // The current preset with the channel values and placement the window shows now,
-    // stored or not; the bank stays as it is.
-    PresetRecord shownPreset() const;
+    PresetRecord shownPreset() const override;
     void loadPresetFromBank() override;
     // Stores the window into the current preset when it holds user edits.
     void flushEdits() override;
@@ -94,6 +91,8 @@ signals:
     void upgradeRequested();
     void aboutRequested();
     void manualRequested();
+    // "Direct MIDI ...": choose the interface.
+    void directMidiRequested();
     // Ctrl+P: play the shown preset to the audition output; Ctrl+Shift+P: choose it.
     void playRequested();
     void chooseAuditionOutputRequested();
@@ -167,7 +166,6 @@ private:
     std::array<QAction*, 4> m_modeItems{};
 
     TPresetListForm* m_presetListForm = nullptr;
-    TInterfaceForm* m_interfaceForm = nullptr;
     TMidiEventsForm* m_midiEventsForm = nullptr;
     bool m_commandRunning = false;
     bool m_exiting = false; // Exit, the one command that may close the window

@@ -1,6 +1,8 @@
 // Layout and behaviour of the MIDI data editor window.
 #include "midi_events_form.h"
 
+#include "placed_widgets.h"
+
 #include "error_box.h"
 #include "user_interaction.h"
 
@@ -27,22 +29,6 @@ namespace tarnwick {
 namespace {
 
 constexpr int kCellWidth = 20;
-
-QGroupBox* group(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-    auto* box = new QGroupBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    box->setGeometry(geometry);
-    return box;
-}
-
-QLabel* label(QWidget* parent, const char* name, const QString& text, QRect geometry) {
-    auto* l = new QLabel(text, parent);
-    if (name) {
-        l->setObjectName(QLatin1String(name));
-    }
-    l->setGeometry(geometry);
-    return l;
-}
 
 QSlider* slider(QWidget* parent, const char* name, int minimum, int maximum, int value,
                 int pageStep, int tickInterval, QRect geometry) {
@@ -126,9 +112,10 @@ TMidiEventsForm::TMidiEventsForm(UserInteraction& interaction, QWidget* parent)
 }
 
 void TMidiEventsForm::buildStandardGroup() {
-    QGroupBox* box = group(this, "GroupBox1", QStringLiteral(" Standard "), QRect(8, 8, 449, 262));
-    label(box, "Label4", QStringLiteral("MIDI Event Type"), QRect(14, 20, 150, 16));
-    label(box, "Label5", QStringLiteral("MIDI Event Values"), QRect(180, 20, 150, 16));
+    QGroupBox* box =
+        PlacedGroup(this, "GroupBox1", QStringLiteral(" Standard "), QRect(8, 8, 449, 262));
+    PlacedLabel(box, "Label4", QStringLiteral("MIDI Event Type"), QRect(14, 20, 150, 16));
+    PlacedLabel(box, "Label5", QStringLiteral("MIDI Event Values"), QRect(180, 20, 150, 16));
 
     m_kinds = new QButtonGroup(this);
     int row = 0;
@@ -143,8 +130,8 @@ void TMidiEventsForm::buildStandardGroup() {
     m_kinds->button(0x90)->setChecked(true);
     connect(m_kinds, &QButtonGroup::idClicked, this, [this](int status) { kindClick(status); });
 
-    m_lblMidiChannel =
-        label(box, "lblMidiChannel", QStringLiteral("MIDI Channel :"), QRect(180, 44, 160, 16));
+    m_lblMidiChannel = PlacedLabel(box, "lblMidiChannel", QStringLiteral("MIDI Channel :"),
+                                   QRect(180, 44, 160, 16));
     m_tbMidiChannel = slider(box, "tbMidiChannel", 1, 16, 1, 4, 0, QRect(180, 62, 200, 26));
     m_edMidiChannel = readOut(box, "edMidiChannel", QRect(390, 62, 45, 22));
     m_edMidiChannel->setAccessibleName(QStringLiteral("MIDI Channel"));
@@ -158,7 +145,7 @@ void TMidiEventsForm::buildStandardGroup() {
     const int pages[] = {12, 16};
     for (std::size_t i = 0; i < 2; ++i) {
         const int y = 104 + int(i) * 58;
-        m_lblParam[i] = label(box, labels[i], QString(), QRect(180, y, 160, 16));
+        m_lblParam[i] = PlacedLabel(box, labels[i], QString(), QRect(180, y, 160, 16));
         m_tbParam[i] =
             slider(box, sliders[i], 0, 127, starts[i], pages[i], 4, QRect(180, y + 18, 200, 28));
         m_edParam[i] = readOut(box, boxes[i], QRect(390, y + 18, 45, 22));
@@ -173,9 +160,10 @@ void TMidiEventsForm::buildStandardGroup() {
 }
 
 void TMidiEventsForm::buildCustomGroup() {
-    QGroupBox* box = group(this, "GroupBox3", QStringLiteral(" Custom "), QRect(8, 278, 449, 78));
-    label(box, "lblEnterData", QStringLiteral("Enter data"), QRect(14, 24, 70, 16));
-    label(box, "lblManually", QStringLiteral("manually:"), QRect(14, 42, 70, 16));
+    QGroupBox* box =
+        PlacedGroup(this, "GroupBox3", QStringLiteral(" Custom "), QRect(8, 278, 449, 78));
+    PlacedLabel(box, "lblEnterData", QStringLiteral("Enter data"), QRect(14, 24, 70, 16));
+    PlacedLabel(box, "lblManually", QStringLiteral("manually:"), QRect(14, 42, 70, 16));
     m_edManualInput = new QLineEdit(box);
     m_edManualInput->setObjectName(QStringLiteral("edManualInput"));
     m_edManualInput->setAccessibleName(QStringLiteral("Manual byte entry"));
@@ -197,8 +185,8 @@ void TMidiEventsForm::buildCustomGroup() {
 }
 
 void TMidiEventsForm::buildDataGroup() {
-    QGroupBox* box =
-        group(this, "GroupBox2", QStringLiteral(" Arbitrary MIDI Data "), QRect(8, 364, 449, 118));
+    QGroupBox* box = PlacedGroup(this, "GroupBox2", QStringLiteral(" Arbitrary MIDI Data "),
+                                 QRect(8, 364, 449, 118));
     m_grid = new QTableWidget(1, MidiDataBuffer::kSize, box);
     m_grid->setObjectName(QStringLiteral("Grid"));
     m_grid->setAccessibleName(QStringLiteral("MIDI data bytes"));
@@ -241,9 +229,9 @@ void TMidiEventsForm::buildDataGroup() {
             [this](int, int cell) { GridSelectCell(cell); });
     connect(m_grid, &QTableWidget::cellDoubleClicked, this, [this](int, int) { GridDblClick(); });
 
-    auto* hint =
-        label(box, "Label2", QStringLiteral("Click cell to select, double-click cell to erase"),
-              QRect(14, 60, 330, 16));
+    auto* hint = PlacedLabel(box, "Label2",
+                             QStringLiteral("Click cell to select, double-click cell to erase"),
+                             QRect(14, 60, 330, 16));
     QFont italic = hint->font();
     italic.setItalic(true);
     hint->setFont(italic);

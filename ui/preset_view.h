@@ -1,10 +1,13 @@
-// What the file, download and upgrade commands need of the window that shows the bank:
-// the bank and the connection, the edits not yet stored, the preset shown, the download
-// progress. The main window implements it; the commands never see the window itself.
+// What the commands need of the window that shows the bank: the bank and the connection,
+// the edits not yet stored, the preset shown (as stored, and as the window shows it now),
+// the download progress. The main window implements it; the file, download, audition and
+// direct-MIDI commands work through it and never see the window itself.
 #pragma once
 
 #include "connection_mode.h"
 #include "preset_message.h"
+
+#include <QString>
 
 #include <functional>
 
@@ -18,6 +21,11 @@ public:
 
     virtual PresetBank& bank() = 0;
     virtual ConnectionMode connectionMode() const = 0;
+    // The connection chosen, with what the status bar says of it.
+    virtual void setConnection(ConnectionMode mode, const QString& status) = 0;
+    // The current preset with the channel values and placement the window shows now,
+    // stored or not.
+    virtual PresetRecord shownPreset() const = 0;
     // Stores the window into the current preset when it holds user edits.
     virtual void flushEdits() = 0;
     // Shows the bank's current preset in the window.

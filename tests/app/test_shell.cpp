@@ -1,6 +1,7 @@
 // The application shell: start-up order and state, the standard error box, the About
 // box and the user manual command.
 #include "about_form.h"
+#include "audition_output_form.h"
 #include "audition_player.h"
 #include "counting_cycle_lock.h"
 #include "drop_files.h"
@@ -85,7 +86,8 @@ private slots:
         AppWindows& windows = shell.windows;
         QCOMPARE(windows.creationOrder(),
                  QStringList({"TMainForm", "TSaveForm", "TLoadForm", "TMidiEventsForm",
-                              "TAboutForm", "TPresetListForm", "TInterfaceForm", "TfrmProgress"}));
+                              "TAboutForm", "TPresetListForm", "TInterfaceForm", "TfrmProgress",
+                              "TAuditionOutputForm"}));
         windows.mainForm()->show();
         QVERIFY(QTest::qWaitForWindowExposed(windows.mainForm()));
         QCOMPARE(windows.mainForm()->windowTitle(), QStringLiteral("Tarnwick Editor"));
@@ -96,7 +98,7 @@ private slots:
         const QList<QWidget*> others{windows.saveForm(),       windows.loadForm(),
                                      windows.midiEventsForm(), windows.aboutForm(),
                                      windows.presetListForm(), windows.interfaceForm(),
-                                     windows.frmProgress()};
+                                     windows.frmProgress(),    windows.auditionOutputForm()};
         for (QWidget* window : others) {
             QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
         }

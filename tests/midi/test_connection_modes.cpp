@@ -1,6 +1,8 @@
 // The MIDI menu's connection modes and the "Choose MIDI Interface" dialog, with an
 // in-process keypad: check marks, status texts, the identity part, and every way the
 // choice can fail.
+#include "command_wiring.h"
+#include "direct_midi_command.h"
 #include "editor_fixture.h"
 #include "fake_clock.h"
 #include "fake_midi_backend.h"
@@ -28,6 +30,7 @@ class ConnectionModesTest : public QObject {
 
     std::unique_ptr<EditorFixture> m_f;
     TInterfaceForm* m_chooser = nullptr;
+    std::unique_ptr<DirectMidiCommand> m_directMidi;
 
     QString status() const { return m_f->main.statusPanel(0)->text(); }
     QStringList checked() const {
@@ -70,7 +73,8 @@ private slots:
         m_f->midi.outputs = {std::string("Synth"), std::string("Tarnwick Keypad")};
         m_f->midi.inputs = {std::string("Tarnwick Keypad")};
         m_chooser = new TInterfaceForm(m_f->ports, &m_f->main);
-        m_f->main.setInterfaceForm(m_chooser);
+        m_directMidi = std::make_unique<DirectMidiCommand>(m_f->main, *m_chooser, m_f->interaction);
+        ConnectCommands(m_f->main, *m_directMidi);
         m_f->main.show();
     }
     void cleanup() { m_f.reset(); }

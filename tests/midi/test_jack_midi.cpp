@@ -2,11 +2,13 @@
 // server (dummy driver) and the keypad simulator running as its own process. The bytes
 // on the wire are read back with jack_midi_dump.
 #include "audition_command.h"
+#include "audition_output_form.h"
 #include "audition_player.h"
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
 #include "command_wiring.h"
 #include "cycle_lock.h"
+#include "direct_midi_command.h"
 #include "download_commands.h"
 #include "fake_desktop.h"
 #include "firmware_messages.h"
@@ -327,7 +329,8 @@ public:
         saveForm = new TSaveForm(&main);
         chooser = new TInterfaceForm(ports, &main);
         progress = new TfrmProgress(&main);
-        main.setInterfaceForm(chooser);
+        directMidi = std::make_unique<DirectMidiCommand>(main, *chooser, interaction);
+        ConnectCommands(main, *directMidi);
         downloads =
             std::make_unique<PresetDownloads>(main, *saveForm, interaction, desktop, ports, clock);
         ConnectCommands(main, *downloads);
@@ -393,6 +396,7 @@ public:
     TfrmProgress* progress = nullptr;
     std::unique_ptr<PresetDownloads> downloads;
     std::unique_ptr<FirmwareUpgradeCommand> upgrade;
+    std::unique_ptr<DirectMidiCommand> directMidi;
 };
 
 } // namespace
@@ -847,7 +851,8 @@ private slots:
         Editor editor("Keypad Audition", "Tarnwick Editor");
         RtMidiBackend auditionMidi("Tarnwick Editor");
         AuditionPlayer player(auditionMidi, editor.clock);
-        AuditionCommand audition(editor.main, editor.interaction, player);
+        AuditionCommand audition(editor.main, *new TAuditionOutputForm(player, &editor.main),
+                                 editor.interaction, player);
         ConnectCommands(editor.main, audition);
         PresetRecord& shown = editor.preset(1);
         for (ChannelSlot& slot : shown.channels) {

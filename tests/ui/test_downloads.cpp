@@ -4,6 +4,7 @@
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
 #include "command_wiring.h"
+#include "direct_midi_command.h"
 #include "download_commands.h"
 #include "editor_fixture.h"
 #include "fake_clock.h"
@@ -48,6 +49,7 @@ class DownloadsTest : public QObject {
     std::unique_ptr<EditorFixture> m_f;
     TSaveForm* m_saveForm = nullptr;
     std::unique_ptr<PresetDownloads> m_downloads;
+    std::unique_ptr<DirectMidiCommand> m_directMidi;
 
     PresetRecord& preset(int n) { return m_f->main.bank()[PresetIndex::fromOneBase(n)]; }
     int shown() const { return m_f->main.bank().currentPresetIndex().oneBased(); }
@@ -103,7 +105,9 @@ private slots:
         m_downloads = std::make_unique<PresetDownloads>(m_f->main, *m_saveForm, m_f->interaction,
                                                         m_f->desktop, m_f->ports, m_f->clock);
         ConnectCommands(m_f->main, *m_downloads);
-        m_f->main.setInterfaceForm(new TInterfaceForm(m_f->ports, &m_f->main));
+        m_directMidi = std::make_unique<DirectMidiCommand>(
+            m_f->main, *new TInterfaceForm(m_f->ports, &m_f->main), m_f->interaction);
+        ConnectCommands(m_f->main, *m_directMidi);
         m_f->main.show();
         for (int n = 1; n <= 100; ++n) {
             SetPresetName(preset(n), "Keys " + std::to_string(n));
