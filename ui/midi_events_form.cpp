@@ -112,10 +112,9 @@ TMidiEventsForm::TMidiEventsForm(UserInteraction& interaction, QWidget* parent)
 }
 
 void TMidiEventsForm::buildStandardGroup() {
-    QGroupBox* box =
-        PlacedGroup(this, "GroupBox1", QStringLiteral(" Standard "), QRect(8, 8, 449, 262));
-    PlacedLabel(box, "Label4", QStringLiteral("MIDI Event Type"), QRect(14, 20, 150, 16));
-    PlacedLabel(box, "Label5", QStringLiteral("MIDI Event Values"), QRect(180, 20, 150, 16));
+    QGroupBox* box = PlacedGroup(this, "GroupBox1", QStringLiteral(" Standard "), {8, 8, 449, 262});
+    PlacedLabel(box, "Label4", QStringLiteral("MIDI Event Type"), {14, 20, 150, 16});
+    PlacedLabel(box, "Label5", QStringLiteral("MIDI Event Values"), {180, 20, 150, 16});
 
     m_kinds = new QButtonGroup(this);
     int row = 0;
@@ -130,8 +129,8 @@ void TMidiEventsForm::buildStandardGroup() {
     m_kinds->button(0x90)->setChecked(true);
     connect(m_kinds, &QButtonGroup::idClicked, this, [this](int status) { kindClick(status); });
 
-    m_lblMidiChannel = PlacedLabel(box, "lblMidiChannel", QStringLiteral("MIDI Channel :"),
-                                   QRect(180, 44, 160, 16));
+    m_lblMidiChannel =
+        PlacedLabel(box, "lblMidiChannel", QStringLiteral("MIDI Channel :"), {180, 44, 160, 16});
     m_tbMidiChannel = slider(box, "tbMidiChannel", 1, 16, 1, 4, 0, QRect(180, 62, 200, 26));
     m_edMidiChannel = readOut(box, "edMidiChannel", QRect(390, 62, 45, 22));
     m_edMidiChannel->setAccessibleName(QStringLiteral("MIDI Channel"));
@@ -145,7 +144,7 @@ void TMidiEventsForm::buildStandardGroup() {
     const int pages[] = {12, 16};
     for (std::size_t i = 0; i < 2; ++i) {
         const int y = 104 + int(i) * 58;
-        m_lblParam[i] = PlacedLabel(box, labels[i], QString(), QRect(180, y, 160, 16));
+        m_lblParam[i] = PlacedLabel(box, labels[i], QString(), {180, y, 160, 16});
         m_tbParam[i] =
             slider(box, sliders[i], 0, 127, starts[i], pages[i], 4, QRect(180, y + 18, 200, 28));
         m_edParam[i] = readOut(box, boxes[i], QRect(390, y + 18, 45, 22));
@@ -160,10 +159,9 @@ void TMidiEventsForm::buildStandardGroup() {
 }
 
 void TMidiEventsForm::buildCustomGroup() {
-    QGroupBox* box =
-        PlacedGroup(this, "GroupBox3", QStringLiteral(" Custom "), QRect(8, 278, 449, 78));
-    PlacedLabel(box, "lblEnterData", QStringLiteral("Enter data"), QRect(14, 24, 70, 16));
-    PlacedLabel(box, "lblManually", QStringLiteral("manually:"), QRect(14, 42, 70, 16));
+    QGroupBox* box = PlacedGroup(this, "GroupBox3", QStringLiteral(" Custom "), {8, 278, 449, 78});
+    PlacedLabel(box, "lblEnterData", QStringLiteral("Enter data"), {14, 24, 70, 16});
+    PlacedLabel(box, "lblManually", QStringLiteral("manually:"), {14, 42, 70, 16});
     m_edManualInput = new QLineEdit(box);
     m_edManualInput->setObjectName(QStringLiteral("edManualInput"));
     m_edManualInput->setAccessibleName(QStringLiteral("Manual byte entry"));
@@ -185,8 +183,8 @@ void TMidiEventsForm::buildCustomGroup() {
 }
 
 void TMidiEventsForm::buildDataGroup() {
-    QGroupBox* box = PlacedGroup(this, "GroupBox2", QStringLiteral(" Arbitrary MIDI Data "),
-                                 QRect(8, 364, 449, 118));
+    QGroupBox* box =
+        PlacedGroup(this, "GroupBox2", QStringLiteral(" Arbitrary MIDI Data "), {8, 364, 449, 118});
     m_grid = new QTableWidget(1, MidiDataBuffer::kSize, box);
     m_grid->setObjectName(QStringLiteral("Grid"));
     m_grid->setAccessibleName(QStringLiteral("MIDI data bytes"));
@@ -231,7 +229,7 @@ void TMidiEventsForm::buildDataGroup() {
 
     auto* hint = PlacedLabel(box, "Label2",
                              QStringLiteral("Click cell to select, double-click cell to erase"),
-                             QRect(14, 60, 330, 16));
+                             {14, 60, 330, 16});
     QFont italic = hint->font();
     italic.setItalic(true);
     hint->setFont(italic);

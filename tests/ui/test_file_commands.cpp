@@ -486,8 +486,9 @@ private slots:
     // item or a shortcut meanwhile is refused, so the bank is never two banks mixed.
     void nothingChangesTheBankWhileALoopRuns_data() {
         QTest::addColumn<QString>("item");
-        QTest::newRow("Save All") << "SaveAll1";
-        QTest::newRow("Open All") << "OpenAll1001";
+        for (const char* item : {"SaveAll1", "OpenAll1001"}) {
+            QTest::newRow(item) << QString::fromLatin1(item);
+        }
     }
     void nothingChangesTheBankWhileALoopRuns() {
         QFETCH(QString, item);

@@ -220,11 +220,14 @@ private slots:
     void pageKeysStepPresetsWhereNoControlUsesThem_data() {
         QTest::addColumn<QString>("control");
         QTest::addColumn<int>("shownAfter");
-        QTest::newRow("number field") << "edPreset" << 6;
-        QTest::newRow("name field") << "edPresetName" << 6;
-        QTest::newRow("check box") << "cboxCh1MSB" << 6;
-        QTest::newRow("spin edit") << "spinCh1MSB" << 5;
-        QTest::newRow("preset list") << "ListBox1" << 5;
+        const std::pair<const char*, int> rows[] = {{"edPreset", 6},
+                                                    {"edPresetName", 6},
+                                                    {"cboxCh1MSB", 6},
+                                                    {"spinCh1MSB", 5},
+                                                    {"ListBox1", 5}};
+        for (const auto& [control, shownAfter] : rows) {
+            QTest::newRow(control) << QString::fromLatin1(control) << shownAfter;
+        }
     }
     void pageKeysStepPresetsWhereNoControlUsesThem() {
         QFETCH(QString, control);
