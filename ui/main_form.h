@@ -1,6 +1,7 @@
 // The main editor window: shows and edits one preset of the bank at a time, and carries
-// the tool bar through which every other function is reached. The file, download and
-// upgrade commands work on it through PresetView; it asks for them through its signals.
+// the tool bar through which every other function is reached. The file, download,
+// audition and direct-MIDI commands work on it through PresetView (the upgrade needs none
+// of it); it asks for every command through its signals, each run under one guard.
 #pragma once
 
 #include "bank_history.h"
