@@ -288,7 +288,7 @@ void TMainForm::takeInBankChanges() {
 
 void TMainForm::undoBankChange(bool redo) {
     flushEdits();
-    takeInBankChanges(); // a change made without an edit (the MIDI data window's) is kept
+    takeInBankChanges(); // whatever changed the bank since the last step stays a step
     const auto shown = redo ? m_history.redo(m_bank) : m_history.undo(m_bank);
     if (!shown) {
         return;
