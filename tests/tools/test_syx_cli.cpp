@@ -312,7 +312,10 @@ private slots:
                                           {"join", path, "-o", out},
                                           {"send", "-p", "any", path},
                                           {"firmware", "-p", "any", path},
-                                          {"play", "--to", "any", path}};
+                                          {"play", "--to", "any", path},
+                                          {"move", path, "1", "3"},
+                                          {"swap", path, "1", "2"},
+                                          {"copy", path, m_dir.write("bank", defaultBank()), "1"}};
         for (const QStringList& command : commands) {
             const Run run = syx(command);
             QVERIFY2(run.exitCode == 1,
@@ -320,6 +323,49 @@ private slots:
             QCOMPARE(run.err, "tarnwick-syx: " + path + ": " + reason + "\n");
         }
         QVERIFY(!QFile::exists(out));
+    }
+
+    // move, swap and copy on real files: the bank written is the presets in their new
+    // slots, each message numbered after its slot; a refusal writes nothing.
+    void arrangingBanks_data() {
+        QTest::addColumn<QStringList>("args"); // BANK is the edited bank, SRC the default bank
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("layout"); // "N", "A-B": the bank's presets; "sN": SRC's
+        QTest::newRow("move 10-12 before 3")
+            << QStringList{"move", "BANK", "10-12", "3"} << 0 << "1-2 10-12 3-9 13-100";
+        QTest::newRow("move the last two to the start")
+            << QStringList{"move", "BANK", "99-100", "1"} << 0 << "99-100 1-98";
+        QTest::newRow("swap") << QStringList{"swap", "BANK", "4", "90"} << 0
+                              << "1-3 90 5-89 4 91-100";
+        QTest::newRow("copy three presets of a bank")
+            << QStringList{"copy", "SRC:5-7", "BANK", "20"} << 0 << "1-19 s5-s7 23-100";
+        QTest::newRow("copy past slot 100: refused")
+            << QStringList{"copy", "SRC:5-7", "BANK", "99"} << 1 << "1-100";
+        QTest::newRow("copy past slot 100, clipped")
+            << QStringList{"copy", "SRC:5-7", "BANK", "99", "--clip"} << 0 << "1-98 s5-s6";
+        QTest::newRow("a range that is no range")
+            << QStringList{"move", "BANK", "0-3", "3"} << 2 << "1-100";
+    }
+    void arrangingBanks() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, layout);
+        const QByteArray edited = editedBank();
+        const QString bank = m_dir.write("bank.syx", edited);
+        const QString source = m_dir.write("source.syx", defaultBank());
+        args.replaceInStrings("BANK", bank).replaceInStrings("SRC", source);
+        QCOMPARE(syx(args).exitCode, exitCode);
+        QByteArray expected;
+        for (const QString& token : layout.split(' ')) {
+            const QByteArray& from = token.startsWith('s') ? defaultBank() : edited;
+            const QStringList ends = QString(token).remove('s').split('-');
+            for (int n = ends.first().toInt(); n <= ends.last().toInt(); ++n) {
+                QByteArray message = from.mid((n - 1) * 153, 153);
+                message[4] = char(expected.size() / 153);
+                expected += message;
+            }
+        }
+        QCOMPARE(read(bank), expected);
     }
 
     void jsonRoundTrips_data() {

@@ -5,6 +5,8 @@
 // makes it abort.
 #include "audition.h"
 #include "audition_player.h"
+#include "bank_commands.h"
+#include "cli_support.h"
 #include "clock.h"
 #include "cycle_lock.h"
 #include "firmware_file.h"
@@ -44,56 +46,6 @@ namespace {
 
 using namespace tarnwick;
 namespace fs = std::filesystem;
-
-constexpr int kOk = 0;
-constexpr int kBad = 1;
-constexpr int kUsage = 2;
-
-int fail(const std::string& text) {
-    std::cerr << "tarnwick-syx: " << text << '\n';
-    return kBad;
-}
-
-int usageError(const std::string& text) {
-    std::cerr << "tarnwick-syx: " << text << " (see tarnwick-syx --help)\n";
-    return kUsage;
-}
-
-void report(const std::string& path, const SyxError& error) {
-    fail(path + ": message " + std::to_string(error.message) + " at byte " +
-         std::to_string(error.offset) + ": " + error.text);
-}
-
-// Reads a whole input, saying why when it cannot.
-std::optional<std::string> input(const std::string& path) {
-    std::string content;
-    std::string reason;
-    if (!ReadInput(path, content, reason)) {
-        fail(path + ": " + reason);
-        return std::nullopt;
-    }
-    return content;
-}
-
-// Reads and decodes a preset file; the messages before a failure stay in `messages`.
-bool load(const std::string& path, std::vector<SyxMessage>& messages) {
-    messages.clear();
-    const auto content = input(path);
-    if (!content) {
-        return false;
-    }
-    SyxError error;
-    if (!DecodeSyx(*content, messages, error)) {
-        report(path, error);
-        return false;
-    }
-    return true;
-}
-
-int output(const std::string& path, const std::string& bytes) {
-    std::string reason;
-    return WriteOutput(path, bytes, reason) ? kOk : fail("cannot write " + path + ": " + reason);
-}
 
 // The preset's name without the blanks that pad it to 13 characters.
 std::string shownName(const SyxMessage& message) {
@@ -581,12 +533,15 @@ Examples:
   tarnwick-syx import MyBank.json -o MyBank.syx
   tarnwick-syx new-bank -o - | tarnwick-syx show -
   tarnwick-syx split MyBank.syx presets/
+  tarnwick-syx move MyBank.syx 10-12 3
+  tarnwick-syx copy Old.syx:5-7 MyBank.syx 20
   tarnwick-syx send -p twk-5 -v MyBank.syx
   tarnwick-syx play --to fluid MyBank.syx --preset 7)";
 
 } // namespace
 
 int main(int argc, char** argv) {
+    using namespace tarnwick;
     CLI::App app{"tarnwick-syx: inspect, check, convert, compare and send Tarnwick preset files."};
     app.set_version_flag("--version", std::string("tarnwick-syx ") + kVersion);
     app.footer(kFooter);
@@ -658,6 +613,8 @@ int main(int argc, char** argv) {
     splitCommand->add_option("BANK", file, "bank file (.syx)")->required();
     splitCommand->add_option("DIR", second, "folder for the one-preset files")->required();
     splitCommand->add_flag("--force", force, "replace files that are already there");
+
+    AddBankCommands(app, result);
 
     CLI::App* joinCommand = command("join", "Join preset files into one file, in preset order.",
                                     [&] { return join(files, out); });

@@ -1,0 +1,191 @@
+// Moving, swapping and copying presets in bank files.
+#include "bank_commands.h"
+
+#include "bank_operations.h"
+#include "cli_support.h"
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <regex>
+
+namespace tarnwick {
+
+namespace {
+
+std::string presets(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " preset" : " presets");
+}
+
+// "N" or "N-M", preset numbers from 1 to 100, N <= M.
+std::optional<std::pair<int, int>> numberRange(const std::string& text) {
+    static const std::regex form(R"((\d{1,3})(?:-(\d{1,3}))?)");
+    std::smatch match;
+    if (!std::regex_match(text, match, form)) {
+        return std::nullopt;
+    }
+    const int first = std::stoi(match[1]);
+    const int last = match[2].matched ? std::stoi(match[2]) : first;
+    if (first < 1 || last < first || last > kPresetCount) {
+        return std::nullopt;
+    }
+    return std::pair{first, last};
+}
+
+// A bank file: 100 presets, each number once; slot N holds the preset numbered N.
+std::optional<PresetBank> loadBank(const std::string& path) {
+    std::vector<SyxMessage> messages;
+    if (!load(path, messages)) {
+        return std::nullopt;
+    }
+    if (messages.size() != std::size_t(kPresetCount)) {
+        fail(path + ": holds " + std::to_string(messages.size()) + " presets; a bank holds 100");
+        return std::nullopt;
+    }
+    PresetBank bank;
+    std::vector<bool> seen(kPresetCount, false);
+    for (const SyxMessage& message : messages) {
+        if (seen[message.presetByte]) {
+            fail(path + ": preset " + std::to_string(message.presetByte + 1) +
+                 " stands in this file more than once");
+            return std::nullopt;
+        }
+        seen[message.presetByte] = true;
+        bank[PresetIndex::fromZeroBase(message.presetByte)] = message.record;
+    }
+    return bank;
+}
+
+// The bank as a file: slot N as preset N, every name byte as it stands.
+int writeBank(const PresetBank& bank, const std::string& path) {
+    std::vector<PresetMessage> messages;
+    for (int i = 0; i < kPresetCount; ++i) {
+        const auto index = PresetIndex::fromZeroBase(i);
+        messages.push_back(MessageKeepingName(bank[index], index));
+    }
+    return output(path, SyxBytes(messages));
+}
+
+struct Arguments {
+    std::string bank;
+    std::string range; // move: FROM[-TO]; copy: SRC[:N[-M]]
+    int before = 0;    // move
+    int a = 0, b = 0;  // swap
+    std::string dest;  // copy
+    int at = 0;        // copy
+    bool clip = false; // copy
+    std::string out;
+};
+
+int move(const Arguments& args) {
+    const auto range = numberRange(args.range);
+    if (!range) {
+        return usageError("FROM[-TO] must be preset numbers from 1 to 100, as 10 or 10-12");
+    }
+    auto bank = loadBank(args.bank);
+    if (!bank) {
+        return kBad;
+    }
+    std::vector<int> slots;
+    for (int n = range->first; n <= range->second; ++n) {
+        slots.push_back(n - 1);
+    }
+    MovePresets(*bank, slots, args.before - 1);
+    return writeBank(*bank, args.out.empty() ? args.bank : args.out);
+}
+
+int swap(const Arguments& args) {
+    auto bank = loadBank(args.bank);
+    if (!bank) {
+        return kBad;
+    }
+    SwapPresets(*bank, PresetIndex::fromOneBase(args.a), PresetIndex::fromOneBase(args.b));
+    return writeBank(*bank, args.out.empty() ? args.bank : args.out);
+}
+
+int copy(const Arguments& args) {
+    // SRC:N or SRC:N-M picks presets of a bank; a path that ends otherwise is all of it.
+    std::string source = args.range;
+    std::optional<std::pair<int, int>> picked;
+    if (const auto colon = source.rfind(':'); colon != std::string::npos) {
+        picked = numberRange(source.substr(colon + 1));
+        if (picked) {
+            source.erase(colon);
+        }
+    }
+    std::vector<SyxMessage> messages;
+    if (!load(source, messages)) {
+        return kBad;
+    }
+    std::vector<PresetRecord> records;
+    for (const SyxMessage& message : messages) {
+        const int number = message.presetByte + 1;
+        if (!picked || (number >= picked->first && number <= picked->second)) {
+            records.push_back(message.record);
+        }
+    }
+    if (records.empty()) {
+        return fail(source + ": holds none of presets " + args.range.substr(source.size() + 1));
+    }
+    auto bank = loadBank(args.dest);
+    if (!bank) {
+        return kBad;
+    }
+    const std::size_t room = std::size_t(kPresetCount - args.at + 1);
+    if (records.size() > room && !args.clip) {
+        return fail(presets(records.size()) + " from slot " + std::to_string(args.at) +
+                    " run past slot 100 (--clip leaves out what does not fit: " +
+                    presets(records.size() - room) + ")");
+    }
+    const std::size_t written = PastePresets(*bank, PresetIndex::fromOneBase(args.at), records);
+    if (written < records.size()) {
+        std::cerr << "tarnwick-syx: " << presets(records.size() - written)
+                  << " left out past slot 100\n";
+    }
+    return writeBank(*bank, args.out.empty() ? args.dest : args.out);
+}
+
+} // namespace
+
+void AddBankCommands(CLI::App& app, int& result) {
+    auto args = std::make_shared<Arguments>();
+    const auto slot = CLI::Range(1, kPresetCount);
+    const auto outOption = [&args](CLI::App* sub) {
+        sub->add_option("-o,--output", args->out,
+                        "file to write instead of the bank itself (- for standard output)");
+    };
+
+    CLI::App* moveCommand = app.add_subcommand(
+        "move", "Move presets FROM to TO of a bank in front of preset BEFORE; the rest close up.");
+    moveCommand->add_option("BANK", args->bank, "bank file (.syx)")->required();
+    moveCommand->add_option("FROM[-TO]", args->range, "the presets to move, as 10 or 10-12")
+        ->required();
+    moveCommand
+        ->add_option("BEFORE", args->before,
+                     "the preset, in the bank as it was, they land in front of (101: the end)")
+        ->required()
+        ->check(CLI::Range(1, kPresetCount + 1));
+    outOption(moveCommand);
+    moveCommand->callback([&result, args] { result = move(*args); });
+
+    CLI::App* swapCommand = app.add_subcommand("swap", "Exchange two presets of a bank.");
+    swapCommand->add_option("BANK", args->bank, "bank file (.syx)")->required();
+    swapCommand->add_option("A", args->a, "one preset (1-100)")->required()->check(slot);
+    swapCommand->add_option("B", args->b, "the other (1-100)")->required()->check(slot);
+    outOption(swapCommand);
+    swapCommand->callback([&result, args] { result = swap(*args); });
+
+    CLI::App* copyCommand = app.add_subcommand(
+        "copy", "Copy a one-preset file, or presets N to M of a bank, into a bank from slot AT.");
+    copyCommand->add_option("SRC[:N[-M]]", args->range, "preset file, and which presets of it")
+        ->required();
+    copyCommand->add_option("DEST", args->dest, "bank file (.syx) to copy into")->required();
+    copyCommand->add_option("AT", args->at, "the first slot written (1-100)")
+        ->required()
+        ->check(slot);
+    copyCommand->add_flag("--clip", args->clip, "leave out what would run past slot 100");
+    outOption(copyCommand);
+    copyCommand->callback([&result, args] { result = copy(*args); });
+}
+
+} // namespace tarnwick

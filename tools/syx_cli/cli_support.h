@@ -1,0 +1,30 @@
+// What every tarnwick-syx command shares: the exit codes, the one-line messages on standard
+// error, and reading and writing files (or standard input and output, "-").
+#pragma once
+
+#include "syx_file.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+
+inline constexpr int kOk = 0;
+inline constexpr int kBad = 1;
+inline constexpr int kUsage = 2;
+
+// "tarnwick-syx: TEXT" on standard error; kBad.
+int fail(const std::string& text);
+// The same, pointing at --help; kUsage.
+int usageError(const std::string& text);
+// A message of `path` that failed to decode.
+void report(const std::string& path, const SyxError& error);
+// Reads a whole input, saying why when it cannot.
+std::optional<std::string> input(const std::string& path);
+// Reads and decodes a preset file; the messages before a failure stay in `messages`.
+bool load(const std::string& path, std::vector<SyxMessage>& messages);
+// Writes `bytes` as the whole of `path` (through the atomic writer), saying why it cannot.
+int output(const std::string& path, const std::string& bytes);
+
+} // namespace tarnwick
