@@ -4,6 +4,7 @@
 #include "about_form.h"
 #include "audition_command.h"
 #include "audition_output_form.h"
+#include "bank_organizer_form.h"
 #include "command_wiring.h"
 #include "direct_midi_command.h"
 #include "download_commands.h"
@@ -59,6 +60,16 @@ AppWindows::AppWindows(const AppServices& services) {
     ConnectCommands(*main, *m_audition);
     m_directMidi = std::make_unique<DirectMidiCommand>(*main, *m_interfaceForm, interaction);
     ConnectCommands(*main, *m_directMidi);
+    // The Bank Organizer is built on first use, so that it costs start-up nothing; Ctrl+B
+    // shows and hides it, and it follows every change of the bank while shown.
+    QObject::connect(main, &TMainForm::bankOrganizerRequested, main, [this, main] {
+        if (!m_bankOrganizer) {
+            m_bankOrganizer = new TBankOrganizerForm(*main, main);
+            QObject::connect(main, &TMainForm::bankShown, m_bankOrganizer,
+                             &TBankOrganizerForm::refresh);
+        }
+        m_bankOrganizer->setVisible(!m_bankOrganizer->isVisible());
+    });
     QObject::connect(main, &TMainForm::aboutRequested, main,
                      [&interaction, about = m_aboutForm] { interaction.runModal(*about); });
     QObject::connect(main, &TMainForm::manualRequested, main,

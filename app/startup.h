@@ -22,6 +22,7 @@ class MidiPortLayer;
 class PresetFileCommands;
 class TAboutForm;
 class TAuditionOutputForm;
+class TBankOrganizerForm;
 class TInterfaceForm;
 class TLoadForm;
 class TMainForm;
@@ -57,6 +58,8 @@ public:
     TInterfaceForm* interfaceForm() const { return m_interfaceForm; }
     TfrmProgress* frmProgress() const { return m_frmProgress; }
     TAuditionOutputForm* auditionOutputForm() const { return m_auditionOutputForm; }
+    // Nothing until Ctrl+B first asks for it.
+    TBankOrganizerForm* bankOrganizerForm() const { return m_bankOrganizer; }
 
     // Class names of the windows in the order they were created.
     const QStringList& creationOrder() const { return m_creationOrder; }
@@ -74,6 +77,7 @@ private:
     TInterfaceForm* m_interfaceForm = nullptr;
     TfrmProgress* m_frmProgress = nullptr;
     TAuditionOutputForm* m_auditionOutputForm = nullptr;
+    TBankOrganizerForm* m_bankOrganizer = nullptr; // built on first use
     QStringList m_creationOrder;
     std::unique_ptr<PresetFileCommands> m_fileCommands;
     std::unique_ptr<PresetDownloads> m_downloads;

@@ -169,7 +169,9 @@ void TMainForm::buildToolBar() {
                   .items = {{"OpenSinglePreset1", "Open One", request(&TMainForm::openOneRequested),
                              ctrl(Qt::Key_O)},
                             {"OpenAll1001", "Open All (100)", request(&TMainForm::openAllRequested),
-                             ctrlShift(Qt::Key_O)}},
+                             ctrlShift(Qt::Key_O)},
+                            {"mnuBankOrganizer", "Bank Organizer",
+                             request(&TMainForm::bankOrganizerRequested), ctrl(Qt::Key_B)}},
                   .key = alt(Qt::Key_O)},
                  {.name = "btnSaveFile",
                   .caption = "Save",
@@ -284,6 +286,7 @@ void TMainForm::dropEvent(QDropEvent* event) {
 
 void TMainForm::takeInBankChanges() {
     m_history.takeIn(m_bank);
+    emit bankShown();
 }
 
 void TMainForm::undoBankChange(bool redo) {
@@ -533,6 +536,7 @@ void TMainForm::loadPresetFromBank() {
     }
     m_cboxPrePost->setCurrentIndex((record.placement & kPlacementPost) ? 1 : 0);
     m_edArbMidiData->setText(QString::fromLatin1(MidiDataText(record)));
+    emit bankShown();
 }
 
 void TMainForm::flushEdits() {

@@ -76,6 +76,8 @@ public:
     void showCurrentPreset() override;
     void returnToFirstPreset() override;
     void paintNow() override { repaint(); }
+    void runCommand(const std::function<void()>& command) override;
+    void choosePreset(int number) override { presetListChoose(number); }
 
     ChannelGrid* channelGrid() const { return m_grid; }
     QLabel* statusPanel(int index) const;
@@ -99,6 +101,10 @@ signals:
     void chooseAuditionOutputRequested();
     // A .syx file dropped on the window, to be opened as the Open commands would.
     void fileDropped(const QString& path);
+    // Ctrl+B: show or hide the Bank Organizer.
+    void bankOrganizerRequested();
+    // The bank or the preset shown changed: a view of the whole bank brings itself up to date.
+    void bankShown();
 
 public slots:
     // A user change to the shown preset's contents.
@@ -140,11 +146,6 @@ private:
     void mnuDirectMIDIClick();
     void setConnectionMode(ConnectionMode mode); // the mode and its check mark
     void btnArbMidiDataClick();
-    // Runs a command asked for on the window (tool bar, shortcut or drop), unless one
-    // already runs: Save All, Open All, the downloads and the upgrade let the window paint
-    // while they work, and nothing may change the bank under them. What the command
-    // changed in the bank is then one undo step.
-    void runCommand(const std::function<void()>& command);
     // Records what changed in the bank since the last change recorded, as one undo step.
     void takeInBankChanges();
     // Stores pending edits, then puts the bank back one step (or forward, for redo) and

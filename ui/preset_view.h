@@ -41,6 +41,11 @@ public:
     // Download All's progress: the status bar turns lime and names the preset being sent.
     virtual void showDownloadProgress(int presetNumber) = 0;
     virtual void clearDownloadProgress() = 0;
+    // Runs `command` as every command of the window runs: refused while another runs, and
+    // what it changed in the bank is one undo step.
+    virtual void runCommand(const std::function<void()>& command) = 0;
+    // Shows preset `number` (1 to 100) as choosing it in the preset list does.
+    virtual void choosePreset(int number) = 0;
 };
 
 // Makes presets 1 to 100 current in turn, drawing them at an animation's frame rate, and
