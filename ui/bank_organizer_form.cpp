@@ -4,6 +4,7 @@
 #include "bank_operations.h"
 #include "preset_view.h"
 
+#include <QAction>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -57,6 +58,11 @@ TBankOrganizerForm::TBankOrganizerForm(PresetView& view, QWidget* parent)
     m_swap->setObjectName(QStringLiteral("actSwap"));
     m_menu->addAction(QStringLiteral("Delete"), this, [this] { resetSelected(); })
         ->setObjectName(QStringLiteral("actDelete"));
+    // Ctrl+B hides the window from here too, as it shows it from the main window.
+    auto* hideAction = new QAction(this);
+    hideAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    connect(hideAction, &QAction::triggered, this, &QWidget::hide);
+    addAction(hideAction);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(m_table);
