@@ -231,22 +231,21 @@ void TMainForm::buildKeyboard() {
     addKeyAction(QKeySequence(Qt::CTRL | Qt::Key_E),
                  [this] { static_cast<QPushButton*>(m_btnArbMidiData)->click(); });
     // As the arrows of the number field step, from the number it holds.
-    addKeyAction(QKeySequence(Qt::Key_PageUp),
-                 [this] { runCommand([this] { presetUpDownStep(-1); }); });
-    addKeyAction(QKeySequence(Qt::Key_PageDown),
-                 [this] { runCommand([this] { presetUpDownStep(+1); }); });
-    addKeyAction(QKeySequence(Qt::CTRL | Qt::Key_P), [this] {
-        runCommand([this] { emit playRequested(); });
+    const auto command = [this](const QKeySequence& key, const std::function<void()>& what) {
+        return addKeyAction(key, [this, what] { runCommand(what); });
+    };
+    command(Qt::Key_PageUp, [this] { presetUpDownStep(-1); });
+    command(Qt::Key_PageDown, [this] { presetUpDownStep(+1); });
+    command(Qt::CTRL | Qt::Key_P, [this] {
+        emit playRequested();
     })->setObjectName(QStringLiteral("actPlayPreset"));
-    addKeyAction(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), [this] {
-        runCommand([this] { emit chooseAuditionOutputRequested(); });
+    command(Qt::CTRL | Qt::SHIFT | Qt::Key_P, [this] {
+        emit chooseAuditionOutputRequested();
     })->setObjectName(QStringLiteral("actChooseAuditionOutput"));
-    QAction* undo = addKeyAction(QKeySequence(Qt::CTRL | Qt::Key_Z),
-                                 [this] { runCommand([this] { undoBankChange(false); }); });
+    QAction* undo = command(Qt::CTRL | Qt::Key_Z, [this] { undoBankChange(false); });
     undo->setObjectName(QStringLiteral("actUndo"));
     undo->setShortcuts(QKeySequence::Undo);
-    QAction* redo = addKeyAction(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-                                 [this] { runCommand([this] { undoBankChange(true); }); });
+    QAction* redo = command(Qt::CTRL | Qt::SHIFT | Qt::Key_Z, [this] { undoBankChange(true); });
     redo->setObjectName(QStringLiteral("actRedo"));
     redo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
@@ -259,11 +258,7 @@ void TMainForm::buildKeyboard() {
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
-    if (DroppedPresetFile(event->mimeData()) && !m_commandRunning) {
-        event->acceptProposedAction();
-    } else {
-        event->ignore();
-    }
+    dragMoveEvent(event); // the same test when the drag comes in as while it moves
 }
 
 void TMainForm::dragMoveEvent(QDragMoveEvent* event) {
