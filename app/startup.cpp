@@ -62,9 +62,12 @@ AppWindows::AppWindows(const AppServices& services) {
     ConnectCommands(*main, *m_directMidi);
     // The Bank Organizer is built on first use, so that it costs start-up nothing; Ctrl+B
     // shows and hides it, and it follows every change of the bank while shown.
-    QObject::connect(main, &TMainForm::bankOrganizerRequested, main, [this, main] {
+    QObject::connect(main, &TMainForm::bankOrganizerRequested, main, [this, main, &interaction] {
         if (!m_bankOrganizer) {
-            m_bankOrganizer = new TBankOrganizerForm(*main, main);
+            m_bankOrganizer = new TBankOrganizerForm(*main, interaction, main);
+            m_bankOrganizer->setPlayer(
+                [this](const PresetRecord& preset) { m_audition->play(preset); });
+            m_bankOrganizer->setBankFile([this] { return m_fileCommands->bankFile(); });
             QObject::connect(main, &TMainForm::bankShown, m_bankOrganizer,
                              &TBankOrganizerForm::refresh);
         }

@@ -10,6 +10,7 @@
 namespace tarnwick {
 
 TarnwickApplication::TarnwickApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setOrganizationName(QStringLiteral("tarnwick-editor")); // settings in ~/.config/tarnwick-editor
     setApplicationName(QStringLiteral("tarnwick-editor"));
     setApplicationVersion(QLatin1String(kVersion));
     setDesktopFileName(QStringLiteral("tarnwick-editor"));

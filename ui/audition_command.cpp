@@ -26,7 +26,11 @@ bool AuditionCommand::chooseOutput() {
 }
 
 void AuditionCommand::play() {
-    const AuditionMessages plan = PresetAudition(m_view.shownPreset());
+    play(m_view.shownPreset());
+}
+
+void AuditionCommand::play(const PresetRecord& preset) {
+    const AuditionMessages plan = PresetAudition(preset);
     if (plan.refusal.empty() && plan.messages.empty()) {
         // Said before anything is asked: silence would look like a broken connection.
         m_interaction.message(QStringLiteral("Audition"),

@@ -8,6 +8,7 @@
 namespace tarnwick {
 
 class AuditionPlayer;
+struct PresetRecord;
 class PresetView;
 class TAuditionOutputForm;
 class UserInteraction;
@@ -17,8 +18,11 @@ public:
     AuditionCommand(PresetView& view, TAuditionOutputForm& form, UserInteraction& interaction,
                     AuditionPlayer& player);
 
-    // Plays to the chosen output; asks for one first when none is chosen yet.
+    // Plays the shown preset to the chosen output; asks for one first when none is chosen
+    // yet.
     void play();
+    // The same for `preset`.
+    void play(const PresetRecord& preset);
     // "Choose Audition Output"; false when cancelled or nothing was there to choose.
     bool chooseOutput();
     QString output() const { return m_output; }

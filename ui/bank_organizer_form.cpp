@@ -1,18 +1,33 @@
 // The Bank Organizer window.
 #include "bank_organizer_form.h"
 
+#include "atomic_file.h"
 #include "bank_operations.h"
+#include "bank_sheet.h"
+#include "file_commands.h"
+#include "local_path.h"
+#include "preset_json.h"
+#include "preset_text.h"
 #include "preset_view.h"
+#include "user_interaction.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
+#include <QSettings>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include <functional>
+#include <algorithm>
+#include <numeric>
 
 namespace tarnwick {
 
@@ -20,21 +35,85 @@ namespace {
 
 enum Column { kNumber, kName, kChannels, kMidiData, kColumns };
 
-QString slotText(std::uint8_t slotByte, bool program) {
-    if (!SlotEnabled(slotByte)) {
-        return QStringLiteral("-");
-    }
-    return QString::number(program ? ProgramNumberFromStored(slotByte) : slotByte);
+const QString kTitle = QStringLiteral("Bank Organizer");
+const QString kGeometryKey = QStringLiteral("BankOrganizer/geometry");
+// Marks a drag of rows of this very window ("PID WINDOW ROW ROW ..."), which moves them;
+// presets from anywhere else are pasted where they are dropped.
+const QString kRowsMimeType = QStringLiteral("application/x-tarnwick-bank-rows");
+
+QString rowsMark(const void* window) {
+    return QStringLiteral("%1 %2").arg(QCoreApplication::applicationPid()).arg(quintptr(window));
 }
+
+// The table with drag and drop of its own: a drag carries the selected presets as the
+// clipboard does, and a drop is the window's to judge and carry out. Dropping only ever
+// copies, so that no view empties the rows it dragged away.
+class BankTable final : public QTableWidget {
+public:
+    using QTableWidget::QTableWidget;
+
+    std::function<QMimeData*()> dragData;
+    std::function<bool(const QMimeData*)> accepts;
+    std::function<void(const QMimeData*, QPoint)> dropped;
+
+protected:
+    QStringList mimeTypes() const override {
+        return {TBankOrganizerForm::kPresetsMimeType, QStringLiteral("text/uri-list"),
+                QStringLiteral("text/plain")};
+    }
+    QMimeData* mimeData(const QList<QTableWidgetItem*>&) const override { return dragData(); }
+    Qt::DropActions supportedDropActions() const override { return Qt::CopyAction; }
+    void dragEnterEvent(QDragEnterEvent* event) override {
+        QTableWidget::dragEnterEvent(event);
+        judge(event);
+    }
+    void dragMoveEvent(QDragMoveEvent* event) override {
+        QTableWidget::dragMoveEvent(event); // draws where the rows would go
+        judge(event);
+    }
+    void dropEvent(QDropEvent* event) override {
+        stopAutoScroll();
+        setState(NoState);
+        viewport()->update();
+        if (!accepts(event->mimeData())) {
+            event->ignore();
+            return;
+        }
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        dropped(event->mimeData(), event->position().toPoint());
+    }
+
+private:
+    void judge(QDropEvent* event) {
+        if (accepts(event->mimeData())) {
+            event->setDropAction(Qt::CopyAction);
+            event->accept();
+        } else {
+            event->ignore();
+        }
+    }
+};
 
 } // namespace
 
-TBankOrganizerForm::TBankOrganizerForm(PresetView& view, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_view(view) {
+TBankOrganizerForm::TBankOrganizerForm(PresetView& view, UserInteraction& interaction,
+                                       QWidget* parent)
+    : QWidget(parent, Qt::Window), m_view(view), m_interaction(interaction) {
     setObjectName(QStringLiteral("BankOrganizerForm"));
-    setWindowTitle(QStringLiteral("Bank Organizer"));
+    setWindowTitle(kTitle);
     resize(620, 640);
-    m_table = new QTableWidget(kPresetCount, kColumns, this);
+    auto* table = new BankTable(kPresetCount, kColumns, this);
+    table->dragData = [this] {
+        return presetsData(selectedSlots());
+    };
+    table->accepts = [this](const QMimeData* mime) {
+        return acceptsDrop(mime);
+    };
+    table->dropped = [this](const QMimeData* mime, QPoint at) {
+        drop(mime, at);
+    };
+    m_table = table;
     m_table->setObjectName(QStringLiteral("tblBank"));
     m_table->setAccessibleName(QStringLiteral("Bank"));
     m_table->setHorizontalHeaderLabels({QStringLiteral("No."), QStringLiteral("Name"),
@@ -49,54 +128,74 @@ TBankOrganizerForm::TBankOrganizerForm(PresetView& view, QWidget* parent)
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_table->setContextMenuPolicy(Qt::DefaultContextMenu);
+    m_table->setDragDropMode(QAbstractItemView::DragDrop);
+    m_table->setDragDropOverwriteMode(false); // the drop mark stands between rows
+    m_table->setDefaultDropAction(Qt::CopyAction);
     m_table->installEventFilter(this);
     m_table->viewport()->installEventFilter(this);
     connect(m_table, &QTableWidget::cellDoubleClicked, this, [this] { showSelected(); });
+    connect(m_table, &QTableWidget::itemSelectionChanged, this, [this] {
+        if (m_playOnSelect->isChecked() && selectedSlots().size() == 1) {
+            playSelected();
+        }
+    });
+
+    m_playOnSelect = new QCheckBox(QStringLiteral("Play on select"), this);
+    m_playOnSelect->setObjectName(QStringLiteral("chkPlayOnSelect"));
+    m_playOnSelect->setAccessibleName(QStringLiteral("Play on select"));
+
     m_menu = new QMenu(this);
     m_swap = m_menu->addAction(QStringLiteral("Swap"), this, [this] { swapSelected(); });
     m_swap->setObjectName(QStringLiteral("actSwap"));
-    m_menu->addAction(QStringLiteral("Delete"), this, [this] { resetSelected(); })
-        ->setObjectName(QStringLiteral("actDelete"));
+    const auto key = [this](const char* name, const QString& text, const QKeySequence& keys,
+                            const std::function<void()>& what) {
+        QAction* action = text.isEmpty() ? new QAction(this) : m_menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, what);
+        addAction(action);
+        return action;
+    };
+    key("actDelete", QStringLiteral("Delete"), QKeySequence::Delete, [this] { resetSelected(); });
+    key("actCopy", QStringLiteral("Copy"), QKeySequence::Copy, [this] { copySelected(); });
+    key("actCut", QStringLiteral("Cut"), QKeySequence::Cut, [this] {
+        copySelected();
+        resetSelected();
+    });
+    key("actPaste", QStringLiteral("Paste"), QKeySequence::Paste, [this] {
+        const std::vector<int> rows = selectedSlots();
+        paste(QGuiApplication::clipboard()->mimeData(), rows.empty() ? 0 : rows.front());
+    });
+    key("actPrintSheet", QStringLiteral("Print Sheet..."),
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B), [this] { printSheet(); });
+    key("actUndo", {}, QKeySequence::Undo,
+        [this] { m_view.runCommand([this] { m_view.undoBankChange(false); }); });
+    key("actRedo", {}, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+        [this] { m_view.runCommand([this] { m_view.undoBankChange(true); }); });
     // Ctrl+B hides the window from here too, as it shows it from the main window.
-    auto* hideAction = new QAction(this);
-    hideAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
-    connect(hideAction, &QAction::triggered, this, &QWidget::hide);
-    addAction(hideAction);
+    key("actHide", {}, QKeySequence(Qt::CTRL | Qt::Key_B), [this] { hide(); });
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(m_table);
-}
-
-QString TBankOrganizerForm::channelsSummary(const PresetRecord& record) {
-    QStringList channels;
-    for (int channel = 1; channel <= kChannelCount; ++channel) {
-        const ChannelSlot& slot = record.channel(channel);
-        if (!SlotEnabled(slot[SlotKind::Msb]) && !SlotEnabled(slot[SlotKind::Lsb]) &&
-            !SlotEnabled(slot[SlotKind::Program])) {
-            continue;
-        }
-        channels << QStringLiteral("%1: %2/%3/%4")
-                        .arg(channel)
-                        .arg(slotText(slot[SlotKind::Msb], false),
-                             slotText(slot[SlotKind::Lsb], false),
-                             slotText(slot[SlotKind::Program], true));
-    }
-    return channels.join(QStringLiteral("  "));
-}
-
-QString TBankOrganizerForm::midiDataSummary(const PresetRecord& record) {
-    const QString data = QString::fromLatin1(MidiDataText(record)).trimmed();
-    if (data.isEmpty()) {
-        return {};
-    }
-    return data + ((record.placement & kPlacementPost) ? QStringLiteral("  Post")
-                                                       : QStringLiteral("  Pre"));
+    layout->addWidget(m_playOnSelect);
+    m_placed = restoreGeometry(QSettings().value(kGeometryKey).toByteArray());
 }
 
 void TBankOrganizerForm::showEvent(QShowEvent* event) {
+    if (!m_placed && parentWidget()) {
+        // The first time ever: beside the main window, not over it.
+        move(parentWidget()->frameGeometry().topRight() + QPoint(8, 0));
+        m_placed = true;
+    }
     QWidget::showEvent(event);
     refresh();
+}
+
+void TBankOrganizerForm::hideEvent(QHideEvent* event) {
+    QSettings().setValue(kGeometryKey, saveGeometry()); // where it was, for the next run
+    QWidget::hideEvent(event);
 }
 
 void TBankOrganizerForm::refresh() {
@@ -110,7 +209,8 @@ void TBankOrganizerForm::refresh() {
         const std::string name = PresetName(record);
         const QString texts[kColumns] = {QString::number(row + 1),
                                          QString::fromLatin1(name.data(), qsizetype(name.size())),
-                                         channelsSummary(record), midiDataSummary(record)};
+                                         QString::fromStdString(ChannelsSummary(record)),
+                                         QString::fromStdString(MidiDataSummary(record))};
         for (int column = 0; column < kColumns; ++column) {
             QTableWidgetItem* item = m_table->item(row, column);
             if (!item) {
@@ -126,6 +226,27 @@ void TBankOrganizerForm::refresh() {
     }
 }
 
+QMimeData* TBankOrganizerForm::presetsData(const std::vector<int>& chosen) const {
+    std::vector<SyxMessage> messages;
+    std::vector<PresetMessage> raw;
+    QString mark = rowsMark(this);
+    for (const int slot : chosen) {
+        const auto index = PresetIndex::fromZeroBase(slot);
+        SyxMessage message;
+        message.presetByte = std::uint8_t(slot);
+        message.record = m_view.bank()[index];
+        messages.push_back(message);
+        raw.push_back(MessageKeepingName(message.record, index));
+        mark += QStringLiteral(" %1").arg(slot);
+    }
+    auto* mime = new QMimeData;
+    const std::string bytes = SyxBytes(raw);
+    mime->setData(kPresetsMimeType, QByteArray(bytes.data(), qsizetype(bytes.size())));
+    mime->setText(QString::fromStdString(PresetsToJsonText(messages)));
+    mime->setData(kRowsMimeType, mark.toLatin1());
+    return mime;
+}
+
 std::vector<int> TBankOrganizerForm::selectedSlots() const {
     std::vector<int> rows;
     for (const QModelIndex& index : m_table->selectionModel()->selectedRows()) {
@@ -136,15 +257,15 @@ std::vector<int> TBankOrganizerForm::selectedSlots() const {
 }
 
 void TBankOrganizerForm::selectSlots(const std::vector<int>& rows) {
+    const QSignalBlocker quiet(m_table); // a selection made here plays nothing
     m_table->clearSelection();
     for (const int slot : rows) {
         m_table->selectionModel()->select(m_table->model()->index(slot, 0),
                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     if (!rows.empty()) {
-        m_table->setCurrentIndex(m_table->model()->index(rows.front(), 0));
-        m_table->selectionModel()->select(m_table->model()->index(rows.front(), 0),
-                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        m_table->selectionModel()->setCurrentIndex(m_table->model()->index(rows.front(), 0),
+                                                   QItemSelectionModel::NoUpdate);
     }
 }
 
@@ -161,6 +282,19 @@ void TBankOrganizerForm::arrange(const std::function<void()>& operation,
     selectSlots(reselect);
 }
 
+void TBankOrganizerForm::moveSlots(const std::vector<int>& rows, int before) {
+    if (rows.empty()) {
+        return;
+    }
+    // Where the block stands afterwards: the rows above `before` that it leaves close up.
+    const auto above = std::count_if(rows.begin(), rows.end(), [&](int r) { return r < before; });
+    std::vector<int> moved;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        moved.push_back(before - int(above) + int(i));
+    }
+    arrange([this, rows, before] { MovePresets(m_view.bank(), rows, before); }, moved);
+}
+
 void TBankOrganizerForm::moveByOne(int step) {
     const std::vector<int> rows = selectedSlots();
     if (rows.empty() || (step < 0 && rows.front() == 0) ||
@@ -169,13 +303,7 @@ void TBankOrganizerForm::moveByOne(int step) {
     }
     // The selection as a block: in front of the slot before its first, or of the one two
     // after its last.
-    const int before = step < 0 ? rows.front() - 1 : rows.back() + 2;
-    const int movedFirst = step < 0 ? before : before - int(rows.size());
-    std::vector<int> moved;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        moved.push_back(movedFirst + int(i));
-    }
-    arrange([this, rows, before] { MovePresets(m_view.bank(), rows, before); }, moved);
+    moveSlots(rows, step < 0 ? rows.front() - 1 : rows.back() + 2);
 }
 
 void TBankOrganizerForm::resetSelected() {
@@ -207,6 +335,143 @@ void TBankOrganizerForm::showSelected() {
     }
 }
 
+void TBankOrganizerForm::playSelected() {
+    const std::vector<int> rows = selectedSlots();
+    if (rows.empty() || !m_play) {
+        return;
+    }
+    const auto index = PresetIndex::fromZeroBase(rows.front());
+    // The preset the main window shows plays as it shows it, edits not yet stored included.
+    const PresetRecord preset =
+        index == m_view.bank().currentPresetIndex() ? m_view.shownPreset() : m_view.bank()[index];
+    m_view.runCommand([this, &preset] { m_play(preset); });
+}
+
+void TBankOrganizerForm::copySelected() {
+    const std::vector<int> rows = selectedSlots();
+    if (rows.empty()) {
+        return;
+    }
+    m_view.runCommand([this] { m_view.flushEdits(); }); // what is copied is what is shown
+    QGuiApplication::clipboard()->setMimeData(presetsData(rows));
+}
+
+void TBankOrganizerForm::paste(const QMimeData* mime, int firstSlot) {
+    if (!mime || m_view.commandRunning()) {
+        return;
+    }
+    // Presets of an editor come as their messages; anything else is read as JSON text.
+    std::vector<PresetRecord> records;
+    std::string reason;
+    if (mime->hasFormat(kPresetsMimeType)) {
+        const QByteArray bytes = mime->data(kPresetsMimeType);
+        std::vector<SyxMessage> messages;
+        SyxError error;
+        if (!DecodeSyx(bytes.toStdString(), messages, error)) {
+            reason = error.text;
+        }
+        for (const SyxMessage& message : messages) {
+            records.push_back(message.record);
+        }
+    } else if (mime->hasText()) {
+        // Checked as `tarnwick-syx import` checks a file, and refused whole the same way.
+        std::vector<JsonPreset> presets;
+        if (PresetsFromJsonText(mime->text().toStdString(), presets, reason)) {
+            for (const JsonPreset& preset : presets) {
+                records.push_back(preset.record);
+            }
+        }
+    }
+    if (!reason.empty() || records.empty()) {
+        message(reason.empty() ? QStringLiteral("The clipboard holds no presets.")
+                               : QString::fromStdString(reason));
+        return;
+    }
+    pasteRecords(records, firstSlot);
+}
+
+void TBankOrganizerForm::pasteRecords(const std::vector<PresetRecord>& records, int firstSlot) {
+    const std::size_t written = std::min(std::size_t(kPresetCount - firstSlot), records.size());
+    std::vector<int> pasted(written);
+    std::iota(pasted.begin(), pasted.end(), firstSlot);
+    arrange(
+        [this, &records, firstSlot] {
+            PastePresets(m_view.bank(), PresetIndex::fromZeroBase(firstSlot), records);
+        },
+        pasted);
+    if (written < records.size()) {
+        const std::size_t left = records.size() - written;
+        message(QStringLiteral("%1 preset%2 left out: the bank ends at preset 100.")
+                    .arg(left)
+                    .arg(left == 1 ? QStringLiteral(" was") : QStringLiteral("s were")));
+    }
+}
+
+bool TBankOrganizerForm::acceptsDrop(const QMimeData* mime) const {
+    return mime && !m_view.commandRunning() &&
+           (mime->hasFormat(kPresetsMimeType) || DroppedPresetFile(mime) || mime->hasText());
+}
+
+void TBankOrganizerForm::drop(const QMimeData* mime, QPoint position) {
+    const int row = m_table->rowAt(position.y());
+    const QStringList mark = QString::fromLatin1(mime->data(kRowsMimeType)).split(u' ');
+    if (mark.size() > 2 && mark.mid(0, 2).join(u' ') == rowsMark(this)) {
+        // Rows of this window: moved in front of the row under the pointer, or behind it
+        // in its lower half.
+        std::vector<int> rows;
+        for (const QString& slot : mark.mid(2)) {
+            rows.push_back(slot.toInt());
+        }
+        const bool lowerHalf =
+            row >= 0 && position.y() >= m_table->visualItemRect(m_table->item(row, 0)).center().y();
+        moveSlots(rows, row < 0 ? kPresetCount : row + (lowerHalf ? 1 : 0));
+        return;
+    }
+    if (row < 0) {
+        return;
+    }
+    if (const auto path = DroppedPresetFile(mime)) {
+        std::optional<std::vector<PresetRecord>> records;
+        m_view.runCommand([&] { records = ReadDroppedPresets(m_interaction, *path); });
+        if (records) {
+            // A bank fills the slots from here to the last, and asks nothing.
+            records->resize(std::min(records->size(), std::size_t(kPresetCount - row)));
+            pasteRecords(*records, row);
+        }
+        return;
+    }
+    paste(mime, row);
+}
+
+void TBankOrganizerForm::printSheet() {
+    m_view.runCommand([this] {
+        m_view.flushEdits(); // the sheet shows what the main window shows
+        const QString file = m_bankFile ? QFileInfo(m_bankFile()).fileName() : QString();
+        const QString title = file.isEmpty() ? QStringLiteral("Untitled") : file;
+        const auto path = m_interaction.saveFileName(
+            {QStringLiteral("Print Sheet"), QStringLiteral("PDF Files (*.pdf);;All Files (*)"),
+             QStringLiteral("pdf"), PresetFileCommands::startFolder(),
+             (file.isEmpty() ? title : QFileInfo(file).completeBaseName()) +
+                 QStringLiteral(".pdf")});
+        if (!path) {
+            return;
+        }
+        const QByteArray pdf = BankSheetPdf(m_view.bank(), title, QDate::currentDate());
+        AtomicFile out(LocalPath(*path));
+        if (!out.open() ||
+            !out.write(reinterpret_cast<const std::uint8_t*>(pdf.constData()),
+                       std::size_t(pdf.size())) ||
+            !out.commit()) {
+            message(QStringLiteral("The sheet was not written: %1.")
+                        .arg(QString::fromStdString(out.error())));
+        }
+    });
+}
+
+void TBankOrganizerForm::message(const QString& text) {
+    m_interaction.message(kTitle, text, QMessageBox::Warning, QMessageBox::Ok);
+}
+
 bool TBankOrganizerForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_table && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -215,12 +480,12 @@ bool TBankOrganizerForm::eventFilter(QObject* watched, QEvent* event) {
             moveByOne(key->key() == Qt::Key_Up ? -1 : +1);
             return true;
         }
-        if (key->key() == Qt::Key_Delete) {
-            resetSelected();
-            return true;
-        }
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             showSelected();
+            return true;
+        }
+        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {
+            playSelected();
             return true;
         }
     }

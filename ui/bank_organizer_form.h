@@ -1,7 +1,8 @@
 // "Bank Organizer": the 100 slots of the bank in a table, to arrange them for a set list.
-// It always shows the bank as it is now and marks the preset the main window shows; its
-// operations (move by one slot, back to default, swap) each store the shown preset's
-// pending edits first, are one undo step, and are refused while another command runs.
+// It always shows the bank as it is now and marks the preset the main window shows. Its
+// operations (move a block by dragging it or by one slot, copy, cut, paste, back to
+// default, swap, insert from a dropped file) each store the shown preset's pending edits
+// first, are one undo step, and are refused while another command runs.
 #pragma once
 
 #include <QWidget>
@@ -10,31 +11,43 @@
 #include <vector>
 
 class QAction;
+class QCheckBox;
 class QMenu;
+class QMimeData;
 class QTableWidget;
 
 namespace tarnwick {
 
 class PresetView;
+class UserInteraction;
 struct PresetRecord;
 
 class TBankOrganizerForm final : public QWidget {
     Q_OBJECT
 public:
-    explicit TBankOrganizerForm(PresetView& view, QWidget* parent = nullptr);
+    // Presets as the clipboard and drags carry them between editors: their messages back
+    // to back, as in a .syx file. The JSON text of `tarnwick-syx export` goes beside them.
+    static inline const QString kPresetsMimeType = QStringLiteral("application/x-tarnwick-presets");
+
+    TBankOrganizerForm(PresetView& view, UserInteraction& interaction, QWidget* parent = nullptr);
 
     QTableWidget* table() const { return m_table; }
     // Brings the table up to date with the bank, when shown.
     void refresh();
+    // How a preset is played on the audition output, as Ctrl+P plays the shown one.
+    void setPlayer(std::function<void(const PresetRecord&)> play) { m_play = std::move(play); }
+    // The file the bank came from or went to last, for the sheet's title; empty for none.
+    void setBankFile(std::function<QString()> file) { m_bankFile = std::move(file); }
+    // "Print Sheet...": asks where, then writes the bank's sheet as a PDF.
+    void printSheet();
 
-    // The summaries of the table's columns: "1: 0/-/41  2: -/-/57" (bank select MSB, LSB and
-    // program of each channel with a value switched on, "-" where off), and the MIDI data as
-    // hex with its placement.
-    static QString channelsSummary(const PresetRecord& record);
-    static QString midiDataSummary(const PresetRecord& record);
+    // The presets of `chosen` slots (zero-based) as the clipboard or a drag from this window
+    // carries them.
+    QMimeData* presetsData(const std::vector<int>& chosen) const;
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -43,14 +56,30 @@ private:
     // Runs `operation` on the bank as one command; afterwards selects `reselect`.
     void arrange(const std::function<void()>& operation, const std::vector<int>& reselect);
     void moveByOne(int step);
+    void moveSlots(const std::vector<int>& rows, int before);
     void resetSelected();
     void swapSelected();
     void showSelected();
+    void playSelected();
+    void copySelected();
+    // Writes the presets that `mime` carries over the slots from `firstSlot` on.
+    void paste(const QMimeData* mime, int firstSlot);
+    void pasteRecords(const std::vector<PresetRecord>& records, int firstSlot);
+    // Whether the table takes `mime` dropped, and what a drop at `position` (in the
+    // table's viewport) does with it.
+    bool acceptsDrop(const QMimeData* mime) const;
+    void drop(const QMimeData* mime, QPoint position);
+    void message(const QString& text);
 
     PresetView& m_view;
+    UserInteraction& m_interaction;
+    std::function<void(const PresetRecord&)> m_play;
+    std::function<QString()> m_bankFile;
     QTableWidget* m_table = nullptr;
+    QCheckBox* m_playOnSelect = nullptr;
     QMenu* m_menu = nullptr; // the table's context menu: Swap, Delete
     QAction* m_swap = nullptr;
+    bool m_placed = false; // has a place: remembered, or set beside the main window
 };
 
 } // namespace tarnwick

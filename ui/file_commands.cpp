@@ -24,6 +24,12 @@ FileDialogRequest dialog(const QString& title, const QString& suffix, const QStr
     return FileDialogRequest{title, kSyxFilter, suffix, PresetFileCommands::startFolder(), name};
 }
 
+void reportTooSmallForBank(UserInteraction& interaction) {
+    interaction.message(QStringLiteral("File Open Error!"),
+                        QStringLiteral("This file is not big enough to be a 100 Preset file."),
+                        QMessageBox::NoIcon, QMessageBox::Ok);
+}
+
 } // namespace
 
 std::optional<QString> DroppedPresetFile(const QMimeData* data) {
@@ -121,6 +127,8 @@ void PresetFileCommands::saveAllPresets() {
             });
         if (!written || !file.commit()) {
             ReportWriteFailure(m_interaction);
+        } else {
+            m_bankFile = *path;
         }
     }
     m_view.returnToFirstPreset();
@@ -190,13 +198,11 @@ void PresetFileCommands::openAllFrom(const QString& path) {
         return;
     }
     if (QFileInfo(path).size() < qint64(kBankFileSize)) {
-        m_interaction.message(
-            QStringLiteral("File Open Error!"),
-            QStringLiteral("This file is not big enough to be a 100 Preset file."),
-            QMessageBox::NoIcon, QMessageBox::Ok);
+        reportTooSmallForBank(m_interaction);
         return;
     }
     m_view.flushEdits();
+    m_bankFile = path;
     {
         BusyCursor busy(m_interaction);
         PresetFileReader reader;
@@ -227,6 +233,33 @@ void PresetFileCommands::openAllFrom(const QString& path) {
         m_view.returnToFirstPreset();
     }
     m_view.updatePresetsList();
+}
+
+std::optional<std::vector<PresetRecord>> ReadDroppedPresets(UserInteraction& interaction,
+                                                            const QString& path) {
+    if (!QFileInfo(path).isFile()) {
+        return std::nullopt;
+    }
+    // Sized as a dropped file is judged on the main window: one message, or a bank.
+    const bool bank = QFileInfo(path).size() > qint64(kPresetMessageSize);
+    if (bank && QFileInfo(path).size() < qint64(kBankFileSize)) {
+        reportTooSmallForBank(interaction);
+        return std::nullopt;
+    }
+    PresetFileReader reader;
+    if (!reader.open(LocalPath(path))) {
+        return std::nullopt;
+    }
+    std::vector<PresetRecord> records;
+    while (records.size() < (bank ? std::size_t(kPresetCount) : 1)) {
+        const DecodeOutcome outcome = reader.next();
+        if (!outcome.record) {
+            ReportDecodeFailure(interaction, outcome.error);
+            return std::nullopt;
+        }
+        records.push_back(*outcome.record);
+    }
+    return records;
 }
 
 } // namespace tarnwick

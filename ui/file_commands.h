@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 class QMimeData;
 
@@ -23,6 +24,12 @@ struct FileDialogRequest;
 // The one local .syx file a drag carries, or nothing: several files, a folder or another
 // kind of file are not dropped.
 std::optional<QString> DroppedPresetFile(const QMimeData* data);
+
+// The presets of a file dropped on a slot of the Bank Organizer, in file order: the one of
+// a file of at most one message, the first 100 of a larger one, read and checked as the
+// Open commands read them. Nothing, said as they say it, when a check fails.
+std::optional<std::vector<PresetRecord>> ReadDroppedPresets(UserInteraction& interaction,
+                                                            const QString& path);
 
 // Writes `message` as the whole of the file at `path`, replacing it only when all went
 // well; otherwise says "Error opening output file." and returns false.
@@ -44,6 +51,8 @@ public:
     void openAllPresets();
     // A file dropped on the main window: opened as the Open command for its size would.
     void openDropped(const QString& path);
+    // The file the bank came from or went to last (Open All, Save All); empty before.
+    QString bankFile() const { return m_bankFile; }
 
     // Where the file dialogs start: the folder "Syx" when there is one, else the
     // current folder.
@@ -65,6 +74,7 @@ private:
     TLoadForm& m_loadForm;
     UserInteraction& m_interaction;
     Clock& m_clock;
+    QString m_bankFile;
 };
 
 } // namespace tarnwick

@@ -54,7 +54,7 @@ public:
     void clearDownloadProgress() override;
     // True while a command asked for on the window runs (a file command, a download,
     // the upgrade, ...): nothing else may change the bank meanwhile.
-    bool commandRunning() const { return m_commandRunning; }
+    bool commandRunning() const override { return m_commandRunning; }
 
     // Window to record and record to window, for the preset at currentPresetIndex.
     void storePresetToBank();
@@ -78,6 +78,7 @@ public:
     void paintNow() override { repaint(); }
     void runCommand(const std::function<void()>& command) override;
     void choosePreset(int number) override { presetListChoose(number); }
+    void undoBankChange(bool redo) override;
 
     ChannelGrid* channelGrid() const { return m_grid; }
     QLabel* statusPanel(int index) const;
@@ -148,9 +149,6 @@ private:
     void btnArbMidiDataClick();
     // Records what changed in the bank since the last change recorded, as one undo step.
     void takeInBankChanges();
-    // Stores pending edits, then puts the bank back one step (or forward, for redo) and
-    // shows the preset that step changed.
-    void undoBankChange(bool redo);
     void mnuNewClick();
     void btnShowPresetsClick();
     void btnExitClick();

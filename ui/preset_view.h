@@ -44,6 +44,11 @@ public:
     // Runs `command` as every command of the window runs: refused while another runs, and
     // what it changed in the bank is one undo step.
     virtual void runCommand(const std::function<void()>& command) = 0;
+    // True while such a command runs.
+    virtual bool commandRunning() const = 0;
+    // Stores pending edits, then puts the bank back one step (or forward, for redo) and
+    // shows the preset that step changed.
+    virtual void undoBankChange(bool redo) = 0;
     // Shows preset `number` (1 to 100) as choosing it in the preset list does.
     virtual void choosePreset(int number) = 0;
 };

@@ -1,4 +1,4 @@
-// Drags files onto a window and drops them there, as a file manager would.
+// Drags files or other data onto a window and drops them there, as a file manager would.
 #pragma once
 
 #include <QApplication>
@@ -11,6 +11,19 @@
 
 namespace tarnwick::testing {
 
+// Drags `data` over `target` to `at` and drops it there; false when the target refuses
+// it at the drag.
+inline bool DropData(QWidget& target, const QMimeData& data, QPoint at) {
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &enter);
+    if (!enter.isAccepted()) {
+        return false;
+    }
+    QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &dropped);
+    return dropped.isAccepted();
+}
+
 // False when the window refuses the files at the drag.
 inline bool DropFiles(QWidget& window, const QStringList& files) {
     QMimeData data;
@@ -19,15 +32,7 @@ inline bool DropFiles(QWidget& window, const QStringList& files) {
         urls << QUrl::fromLocalFile(file);
     }
     data.setUrls(urls);
-    const QPoint at = window.rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &enter);
-    if (!enter.isAccepted()) {
-        return false;
-    }
-    QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &dropped);
-    return dropped.isAccepted();
+    return DropData(window, data, window.rect().center());
 }
 
 } // namespace tarnwick::testing

@@ -315,7 +315,8 @@ private slots:
                                           {"play", "--to", "any", path},
                                           {"move", path, "1", "3"},
                                           {"swap", path, "1", "2"},
-                                          {"copy", path, m_dir.write("bank", defaultBank()), "1"}};
+                                          {"copy", path, m_dir.write("bank", defaultBank()), "1"},
+                                          {"sheet", path, "-o", out}};
         for (const QStringList& command : commands) {
             const Run run = syx(command);
             QVERIFY2(run.exitCode == 1,
@@ -366,6 +367,23 @@ private slots:
             }
         }
         QCOMPARE(read(bank), expected);
+    }
+
+    // The bank sheet: every preset's line in the PDF's text, on two pages.
+    void sheetListsEveryPreset() {
+        const QString pdf = m_dir.filePath("sheet.pdf");
+        QCOMPARE(syx({"sheet", m_dir.write("Gig.syx", editedBank()), "-o", pdf}).exitCode, 0);
+        QProcess text;
+        text.start("pdftotext", {"-layout", pdf, "-"});
+        QVERIFY2(text.waitForFinished(30000), "pdftotext (poppler-utils) is needed");
+        const QString sheet = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY(sheet.startsWith("Gig.syx"));
+        for (int n = 1; n <= 100; ++n) {
+            const QString line =
+                QStringLiteral("[\\n\\f] *%1 +%2 %1 +").arg(n).arg(n % 7 ? "Stage" : "Cafe");
+            QVERIFY2(sheet.contains(QRegularExpression(line)), qPrintable(line));
+        }
+        QCOMPARE(sheet.count(u'\f'), 2); // pdftotext ends each page with a form feed
     }
 
     void jsonRoundTrips_data() {

@@ -1,9 +1,13 @@
 // The Bank Organizer on fakes: its table, and each operation from the keyboard or the
 // context menu as one undo step, with the main window showing the preset now at its number.
 #include "bank_organizer_form.h"
+#include "drop_files.h"
 #include "editor_fixture.h"
+#include "preset_json.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QtTest>
@@ -39,7 +43,7 @@ private slots:
         preset(4).channel(1)[SlotKind::Msb] = 0;
         preset(4).channel(2)[SlotKind::Program] = 56;
         m_f->showWithPresetList();
-        m_form = new TBankOrganizerForm(m_f->main, &m_f->main);
+        m_form = new TBankOrganizerForm(m_f->main, m_f->interaction, &m_f->main);
         QObject::connect(&m_f->main, &TMainForm::bankShown, m_form, &TBankOrganizerForm::refresh);
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form));
@@ -61,31 +65,96 @@ private slots:
         QTest::addColumn<QList<int>>("rows");
         QTest::addColumn<QString>("operation");
         QTest::addColumn<QList<int>>("changed"); // slot: the preset that stands there now
-        QTest::newRow("Alt+Down on 10 to 12")
-            << QList<int>{10, 11, 12} << "Alt+Down" << QList<int>{10, 13, 11, 10, 12, 11, 13, 12};
+        QTest::addColumn<QString>("message");
+        QTest::newRow("Alt+Down on 10 to 12") << QList<int>{10, 11, 12} << "Alt+Down"
+                                              << QList<int>{10, 13, 11, 10, 12, 11, 13, 12} << "";
         QTest::newRow("Alt+Up on 10 to 12")
-            << QList<int>{10, 11, 12} << "Alt+Up" << QList<int>{9, 10, 10, 11, 11, 12, 12, 9};
-        QTest::newRow("Alt+Up at row 1 does nothing") << QList<int>{1} << "Alt+Up" << QList<int>{};
-        QTest::newRow("Delete 2 and 5") << QList<int>{2, 5} << "Delete" << QList<int>{2, 0, 5, 0};
-        QTest::newRow("Swap 4 and 90") << QList<int>{4, 90} << "Swap" << QList<int>{4, 90, 90, 4};
+            << QList<int>{10, 11, 12} << "Alt+Up" << QList<int>{9, 10, 10, 11, 11, 12, 12, 9} << "";
+        QTest::newRow("Alt+Up at row 1 does nothing")
+            << QList<int>{1} << "Alt+Up" << QList<int>{} << "";
+        QTest::newRow("drag 10 to 12 before row 3")
+            << QList<int>{10, 11, 12} << "drag before 3"
+            << QList<int>{3, 10, 4, 11, 5, 12, 6, 3, 7, 4, 8, 5, 9, 6, 10, 7, 11, 8, 12, 9} << "";
+        QTest::newRow("Delete 2 and 5")
+            << QList<int>{2, 5} << "Delete" << QList<int>{2, 0, 5, 0} << "";
+        QTest::newRow("Swap 4 and 90")
+            << QList<int>{4, 90} << "Swap" << QList<int>{4, 90, 90, 4} << "";
+        QTest::newRow("JSON of 40 and 41 pasted at 5")
+            << QList<int>{5} << "paste JSON" << QList<int>{5, 40, 6, 41} << "";
+        QTest::newRow("JSON with a bad name refused")
+            << QList<int>{5} << "paste bad JSON" << QList<int>{}
+            << "$.presets[0].name: must be at most 13 characters from U+0000 to U+007F";
+        QTest::newRow("1 to 3 copied, pasted at 99")
+            << QList<int>{1, 2, 3} << "copy, paste at 99" << QList<int>{99, 1, 100, 2}
+            << "1 preset was left out: the bank ends at preset 100.";
+        QTest::newRow("a bank file dropped on 98")
+            << QList<int>{1} << "drop bank on 98" << QList<int>{98, 201, 99, 202, 100, 203} << "";
     }
     void operationsAreOneUndoStepEach() {
         QFETCH(QList<int>, rows);
         QFETCH(QString, operation);
         QFETCH(QList<int>, changed);
+        QFETCH(QString, message);
         m_f->main.showPresetNumber(11);
         auto* name = m_f->main.findChild<QLineEdit*>("edPresetName");
         name->setText("Edited");
         QTableWidget* table = m_form->table();
-        table->clearSelection();
-        for (int row : rows) {
-            table->selectionModel()->select(table->model()->index(row - 1, 0),
-                                            QItemSelectionModel::Select |
-                                                QItemSelectionModel::Rows);
-        }
+        const auto select = [table](const QList<int>& chosen) {
+            table->clearSelection();
+            for (int row : chosen) {
+                table->selectionModel()->select(table->model()->index(row - 1, 0),
+                                                QItemSelectionModel::Select |
+                                                    QItemSelectionModel::Rows);
+            }
+        };
+        select(rows);
         table->setFocus();
+        const auto dropOn = [table](const QMimeData& mime, int row, int down) {
+            table->scrollToItem(table->item(row - 1, 0));
+            const QRect rect = table->visualItemRect(table->item(row - 1, 0));
+            QVERIFY(testing::DropData(*table->viewport(), mime, rect.center() + QPoint(0, down)));
+        };
+        QTemporaryDir folder;
+        const auto presetsJson = [this](const std::vector<int>& numbers) {
+            std::vector<SyxMessage> messages;
+            for (int n : numbers) {
+                messages.push_back({0, std::uint8_t(n - 1), preset(n), {}});
+            }
+            return QString::fromStdString(PresetsToJsonText(messages));
+        };
         if (operation == "Swap") {
             m_form->findChild<QAction*>("actSwap")->trigger();
+        } else if (operation == "drag before 3") {
+            std::unique_ptr<QMimeData> dragged(m_form->presetsData({9, 10, 11}));
+            dropOn(*dragged, 3, -2); // the upper half of row 3
+        } else if (operation.startsWith("paste")) {
+            QString json = presetsJson({40, 41});
+            if (operation == "paste bad JSON") {
+                json.replace("Stage 40", "Stag\u00e9 40");
+            }
+            QGuiApplication::clipboard()->setText(json);
+            QTest::keyClick(table, Qt::Key_V, Qt::ControlModifier);
+        } else if (operation == "copy, paste at 99") {
+            QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+            QVERIFY(QGuiApplication::clipboard()->text().contains("\"number\": 3,"));
+            select({99});
+            QTest::keyClick(table, Qt::Key_V, Qt::ControlModifier);
+        } else if (operation == "drop bank on 98") {
+            PresetBank bank;
+            QByteArray bytes;
+            for (int n = 1; n <= 100; ++n) {
+                SetPresetName(bank[PresetIndex::fromOneBase(n)],
+                              "Stage " + std::to_string(200 + n));
+                const PresetMessage m = EncodePresetMessage(bank[PresetIndex::fromOneBase(n)],
+                                                            PresetIndex::fromOneBase(n));
+                bytes.append(reinterpret_cast<const char*>(m.data()), qsizetype(m.size()));
+            }
+            QFile file(folder.filePath("Other.syx"));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+            file.close();
+            QMimeData files;
+            files.setUrls({QUrl::fromLocalFile(file.fileName())});
+            dropOn(files, 98, 0);
         } else {
             QTest::keyClick(table,
                             operation == "Delete"   ? Qt::Key_Delete
@@ -93,6 +162,9 @@ private slots:
                                                     : Qt::Key_Down,
                             operation == "Delete" ? Qt::NoModifier : Qt::AltModifier);
         }
+        QCOMPARE(m_f->interaction.messages.isEmpty() ? QString()
+                                                     : m_f->interaction.messages.last().text,
+                 message);
         QList<int> expected(100);
         std::iota(expected.begin(), expected.end(), 1);
         if (changed.isEmpty()) { // refused: nothing stored, nothing moved
@@ -113,12 +185,33 @@ private slots:
         QCOMPARE(name->text().trimmed(), QString::fromStdString(PresetName(preset(11))).trimmed());
         QVERIFY(!m_f->main.presetEdited());
         QCOMPARE(table->item(edited, 1)->text().trimmed(), QStringLiteral("Edited"));
-        // One step takes the operation back; the edit, stored first, is a step of its own.
-        m_f->main.findChild<QAction*>("actUndo")->trigger();
+        // One step takes the operation back, Ctrl+Z in this window as in the main window;
+        // the edit, stored first, is a step of its own.
+        QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
         QList<int> before(100);
         std::iota(before.begin(), before.end(), 1);
         before[10] = 0;
         QCOMPARE(order(), before);
+    }
+
+    // With "Play on select" on, choosing one row plays it; Space plays the selected row.
+    void playingFromTheGrid() {
+        QStringList played;
+        m_form->setPlayer([&played](const PresetRecord& record) {
+            played << QString::fromStdString(PresetName(record)).trimmed();
+        });
+        QTableWidget* table = m_form->table();
+        table->setFocus();
+        const auto click = [table](int row) {
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                              table->visualItemRect(table->item(row, 1)).center());
+        };
+        click(3); // plays nothing while the box is off
+        m_form->findChild<QCheckBox*>("chkPlayOnSelect")->setChecked(true);
+        click(5);
+        QTest::keyClick(table, Qt::Key_Down, Qt::ShiftModifier); // two rows: nothing plays
+        QTest::keyClick(table, Qt::Key_Space);
+        QCOMPARE(played, (QStringList{"Stage 6", "Stage 6"}));
     }
 };
 

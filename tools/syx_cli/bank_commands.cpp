@@ -1,10 +1,14 @@
-// Moving, swapping and copying presets in bank files.
+// Moving, swapping and copying presets in bank files, and printing a bank's sheet.
 #include "bank_commands.h"
 
 #include "bank_operations.h"
+#include "bank_sheet.h"
 #include "cli_support.h"
 
 #include <CLI/CLI.hpp>
+#include <QGuiApplication>
+
+#include <filesystem>
 
 #include <iostream>
 #include <regex>
@@ -86,11 +90,11 @@ int move(const Arguments& args) {
     if (!bank) {
         return kBad;
     }
-    std::vector<int> slots;
+    std::vector<int> chosen;
     for (int n = range->first; n <= range->second; ++n) {
-        slots.push_back(n - 1);
+        chosen.push_back(n - 1);
     }
-    MovePresets(*bank, slots, args.before - 1);
+    MovePresets(*bank, chosen, args.before - 1);
     return writeBank(*bank, args.out.empty() ? args.bank : args.out);
 }
 
@@ -145,6 +149,30 @@ int copy(const Arguments& args) {
     return writeBank(*bank, args.out.empty() ? args.dest : args.out);
 }
 
+int sheet(const Arguments& args) {
+    const auto bank = loadBank(args.bank);
+    if (!bank) {
+        return kBad;
+    }
+    // The fonts need an application of Qt's; the sheet needs no screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {
+        // Qt's notes on the platform are not the user's business: errors are ours to say.
+    });
+    int argc = 1;
+    char name[] = "tarnwick-syx";
+    char* argv[] = {name, nullptr};
+    const QGuiApplication qt(argc, argv);
+    const std::string title = args.bank == "-"
+                                  ? std::string("Untitled")
+                                  : std::filesystem::path(args.bank).filename().string();
+    return output(
+        args.out,
+        BankSheetPdf(*bank, QString::fromStdString(title), QDate::currentDate()).toStdString());
+}
+
 } // namespace
 
 void AddBankCommands(CLI::App& app, int& result) {
@@ -186,6 +214,13 @@ void AddBankCommands(CLI::App& app, int& result) {
     copyCommand->add_flag("--clip", args->clip, "leave out what would run past slot 100");
     outOption(copyCommand);
     copyCommand->callback([&result, args] { result = copy(*args); });
+
+    CLI::App* sheetCommand = app.add_subcommand(
+        "sheet", "Write a PDF of a bank for the stage: number, name and values of each preset.");
+    sheetCommand->add_option("BANK", args->bank, "bank file (.syx)")->required();
+    sheetCommand->add_option("-o,--output", args->out, "PDF file to write (- for standard output)")
+        ->required();
+    sheetCommand->callback([&result, args] { result = sheet(*args); });
 }
 
 } // namespace tarnwick

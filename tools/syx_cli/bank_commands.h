@@ -1,5 +1,5 @@
 // tarnwick-syx move, swap and copy: a bank file arranged with the editor's own bank
-// operations, for scripts.
+// operations, for scripts; and sheet, the bank's PDF for the stage.
 #pragma once
 
 namespace CLI {
@@ -8,7 +8,7 @@ class App;
 
 namespace tarnwick {
 
-// Adds the three commands to `app`; each sets `result` to its exit code.
+// Adds the four commands to `app`; each sets `result` to its exit code.
 void AddBankCommands(CLI::App& app, int& result);
 
 } // namespace tarnwick

@@ -231,34 +231,18 @@ int importJson(const std::string& file, const std::string& out, bool partial) {
     if (!content) {
         return kBad;
     }
-    Json document;
-    try {
-        document = Json::parse(*content);
-    } catch (const Json::parse_error& error) {
-        return fail(file + ": not JSON: " + error.what());
-    }
     std::vector<JsonPreset> presets;
-    std::string error;
-    if (!PresetsFromJson(document, presets, error)) {
-        return fail(file + ": " + error);
-    }
-    std::map<int, PresetMessage> byNumber;
-    for (const JsonPreset& preset : presets) {
-        if (!byNumber
-                 .emplace(preset.number.oneBased(),
-                          MessageKeepingName(preset.record, preset.number))
-                 .second) {
-            return fail(file + ": preset " + std::to_string(preset.number.oneBased()) +
-                        " stands more than once");
-        }
+    std::string reason;
+    if (!PresetsFromJsonText(*content, presets, reason)) {
+        return fail(file + ": " + reason);
     }
     if (!partial && presets.size() != 1 && presets.size() != std::size_t(kPresetCount)) {
         return fail(file + ": holds " + std::to_string(presets.size()) +
                     " presets; a preset file holds 1 or 100 (--partial writes just these)");
     }
     std::vector<PresetMessage> messages;
-    for (const auto& [number, message] : byNumber) {
-        messages.push_back(message);
+    for (const JsonPreset& preset : presets) {
+        messages.push_back(MessageKeepingName(preset.record, preset.number));
     }
     return output(out, SyxBytes(messages));
 }

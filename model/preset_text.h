@@ -12,6 +12,13 @@ namespace tarnwick {
 // MIDI data of one preset, on a few indented lines.
 std::string DescribePreset(const SyxMessage& message);
 
+// The values switched on, channel by channel, as the main window shows them, in one line:
+// "1: 0/-/41  2: -/-/57" for bank select MSB, LSB and program, "-" where off; empty when
+// every value is off.
+std::string ChannelsSummary(const PresetRecord& record);
+// The MIDI data before its end mark as hex pairs, then "Pre" or "Post"; empty when none.
+std::string MidiDataSummary(const PresetRecord& record);
+
 // One line per difference between the presets of `a` and `b` with the same number, and
 // for numbers only one side has; empty when they are the same.
 std::vector<std::string> DiffPresets(const std::vector<SyxMessage>& a,

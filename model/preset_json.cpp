@@ -394,4 +394,29 @@ bool PresetsFromJson(const Json& document, std::vector<JsonPreset>& presets, std
     return true;
 }
 
+bool PresetsFromJsonText(const std::string& text, std::vector<JsonPreset>& presets,
+                         std::string& reason) {
+    Json document;
+    try {
+        document = Json::parse(text);
+    } catch (const Json::parse_error& error) {
+        reason = std::string("not JSON: ") + error.what();
+        return false;
+    }
+    if (!PresetsFromJson(document, presets, reason)) {
+        return false;
+    }
+    std::stable_sort(presets.begin(), presets.end(), [](const auto& a, const auto& b) {
+        return a.number.zeroBased() < b.number.zeroBased();
+    });
+    for (std::size_t i = 1; i < presets.size(); ++i) {
+        if (presets[i].number.zeroBased() == presets[i - 1].number.zeroBased()) {
+            reason =
+                "preset " + std::to_string(presets[i].number.oneBased()) + " stands more than once";
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace tarnwick

@@ -30,4 +30,11 @@ struct JsonPreset {
 // "PATH: REASON" and returns false.
 bool PresetsFromJson(const Json& document, std::vector<JsonPreset>& presets, std::string& error);
 
+// JSON text as `tarnwick-syx import` and the editor's paste read it: parsed, every field
+// checked, each preset number at most once; the presets in number order. False and a
+// one-line reason ("not JSON: ...", "$.presets[0].name: ...", "preset 3 stands more than
+// once") otherwise.
+bool PresetsFromJsonText(const std::string& text, std::vector<JsonPreset>& presets,
+                         std::string& reason);
+
 } // namespace tarnwick

@@ -132,4 +132,36 @@ std::vector<std::string> DiffPresets(const std::vector<SyxMessage>& a,
     return lines;
 }
 
+std::string ChannelsSummary(const PresetRecord& record) {
+    const auto shown = [](std::uint8_t slotByte, bool program) {
+        if (!SlotEnabled(slotByte)) {
+            return std::string("-");
+        }
+        return std::to_string(program ? ProgramNumberFromStored(slotByte) : slotByte);
+    };
+    std::string text;
+    for (int channel = 1; channel <= kChannelCount; ++channel) {
+        const ChannelSlot& slot = record.channel(channel);
+        if (!SlotEnabled(slot[SlotKind::Msb]) && !SlotEnabled(slot[SlotKind::Lsb]) &&
+            !SlotEnabled(slot[SlotKind::Program])) {
+            continue;
+        }
+        text += (text.empty() ? "" : "  ") + std::to_string(channel) + ": " +
+                shown(slot[SlotKind::Msb], false) + '/' + shown(slot[SlotKind::Lsb], false) + '/' +
+                shown(slot[SlotKind::Program], true);
+    }
+    return text;
+}
+
+std::string MidiDataSummary(const PresetRecord& record) {
+    std::string data = MidiDataText(record);
+    while (!data.empty() && data.back() == ' ') {
+        data.pop_back();
+    }
+    if (data.empty()) {
+        return data;
+    }
+    return data + ((record.placement & kPlacementPost) ? "  Post" : "  Pre");
+}
+
 } // namespace tarnwick
