@@ -49,8 +49,9 @@ bool flushToDisk(const std::filesystem::path& path) {
 #endif
 }
 
-// Whether this user may write the existing file at `path` (root may write any).
-bool mayWrite(const std::filesystem::path& path) {
+} // namespace
+
+bool MayWrite(const std::filesystem::path& path) {
 #ifdef _WIN32
     std::error_code error;
     const auto permissions = std::filesystem::status(path, error).permissions();
@@ -60,6 +61,8 @@ bool mayWrite(const std::filesystem::path& path) {
     return ::access(path.c_str(), W_OK) == 0;
 #endif
 }
+
+namespace {
 
 // Makes a rename in `folder` last through a power cut. Windows keeps names in a journal
 // of its own; elsewhere a file system that cannot flush a folder has nothing to flush.
@@ -104,7 +107,7 @@ bool AtomicFile::open() {
     }
     const bool exists = std::filesystem::exists(m_destination, error);
     // A file made read-only is kept so, even where its folder would let a rename replace it.
-    if (exists && !mayWrite(m_destination)) {
+    if (exists && !MayWrite(m_destination)) {
         return fail(EACCES);
     }
     for (int attempt = 0; attempt < 8 && !m_out.is_open(); ++attempt) {

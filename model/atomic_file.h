@@ -14,6 +14,9 @@
 
 namespace tarnwick {
 
+// Whether this user may write the existing file or folder at `path` (root may write any).
+bool MayWrite(const std::filesystem::path& path);
+
 class AtomicFile {
 public:
     explicit AtomicFile(std::filesystem::path destination);

@@ -394,6 +394,24 @@ bool PresetsFromJson(const Json& document, std::vector<JsonPreset>& presets, std
     return true;
 }
 
+Json ChannelsJson(const PresetRecord& record) {
+    Json channels = Json::object();
+    for (int c = 1; c <= kChannelCount; ++c) {
+        Json values = Json::object();
+        for (SlotKind kind : kSlotKinds) {
+            const std::uint8_t slotByte = record.channel(c)[kind];
+            if (SlotEnabled(slotByte)) {
+                values[kSlotKeys[std::size_t(kind)]] =
+                    slotValue(slotByte, kind == SlotKind::Program);
+            }
+        }
+        if (!values.empty()) {
+            channels[std::to_string(c)] = values;
+        }
+    }
+    return channels;
+}
+
 bool PresetsFromJsonText(const std::string& text, std::vector<JsonPreset>& presets,
                          std::string& reason) {
     Json document;

@@ -21,6 +21,10 @@ using Json = nlohmann::ordered_json;
 inline constexpr int kJsonVersion = 2;
 std::string PresetsToJsonText(const std::vector<SyxMessage>& messages, int version = kJsonVersion);
 
+// The values of `record` switched on, as version 2 writes them: {"1": {"bankMsb": 0,
+// "program": 41}, ...}.
+Json ChannelsJson(const PresetRecord& record);
+
 struct JsonPreset {
     PresetIndex number;
     PresetRecord record;

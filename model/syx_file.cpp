@@ -207,4 +207,19 @@ std::string SyxBytes(const std::vector<PresetMessage>& messages) {
     return bytes;
 }
 
+std::vector<PresetRecord> RecordsInSlotOrder(const std::vector<SyxMessage>& messages) {
+    std::vector<SyxMessage> sorted = messages;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const auto& a, const auto& b) { return a.presetByte < b.presetByte; });
+    const bool distinct =
+        std::adjacent_find(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
+            return a.presetByte == b.presetByte;
+        }) == sorted.end();
+    std::vector<PresetRecord> records;
+    for (const SyxMessage& message : distinct ? sorted : messages) {
+        records.push_back(message.record);
+    }
+    return records;
+}
+
 } // namespace tarnwick

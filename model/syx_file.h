@@ -50,6 +50,10 @@ std::vector<SyxError> CheckSyx(const std::string& content);
 // at a zero byte, which would lose what a file hides behind it.
 PresetMessage MessageKeepingName(const PresetRecord& record, PresetIndex number);
 
+// The records of `messages` in slot order: by their preset numbers when no number stands
+// twice, else as they stand in the file.
+std::vector<PresetRecord> RecordsInSlotOrder(const std::vector<SyxMessage>& messages);
+
 // The messages back to back, as file content.
 std::string SyxBytes(const std::vector<PresetMessage>& messages);
 

@@ -11,6 +11,7 @@
 
 #include <sstream>
 
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,6 +72,17 @@ QByteArray editedBank() {
     QByteArray bytes;
     for (int n = 1; n <= 100; ++n) {
         bytes += messageBytes(bank[PresetIndex::fromOneBase(n)], n);
+    }
+    return bytes;
+}
+
+// Bank `n` of a collection: presets named "B<n> P<slot>", none like any other bank's.
+QByteArray collectionBank(int n) {
+    QByteArray bytes;
+    for (int slot = 1; slot <= 100; ++slot) {
+        PresetRecord record = NewBankPreset(PresetIndex::fromOneBase(slot));
+        SetPresetName(record, "B" + std::to_string(n) + " P" + std::to_string(slot));
+        bytes += messageBytes(record, slot);
     }
     return bytes;
 }
@@ -384,6 +396,104 @@ private slots:
             QVERIFY2(sheet.contains(QRegularExpression(line)), qPrintable(line));
         }
         QCOMPARE(sheet.count(u'\f'), 2); // pdftotext ends each page with a form feed
+    }
+
+    // A folder of good, damaged and foreign files: the good ones recorded, each bad one
+    // named with its reason; searching finds a preset by name, channel and program.
+    void libraryAddTakesGoodFilesOnly() {
+        const QString library = m_dir.filePath("library.sqlite");
+        QVERIFY(QDir().mkpath(m_dir.filePath("gigs/old")));
+        m_dir.write("gigs/Edited.syx", editedBank());
+        m_dir.write("gigs/old/Default.SYX", defaultBank());
+        m_dir.write("gigs/old/Copy.syx", defaultBank());
+        m_dir.write("gigs/One.syx", editedBank().left(153));
+        m_dir.write("gigs/notes.txt", "not a preset file");
+        m_dir.write("gigs/Cut.syx", editedBank().left(400));
+        m_dir.write("gigs/Other.syx", QByteArray::fromHex("F0431000F7"));
+        const Run add = syx({"--library", library, "library", "add", m_dir.filePath("gigs")});
+        QCOMPARE(add.exitCode, 1);
+        QCOMPARE(add.out, "4 files new, 0 already there; 200 presets new, 101 already there\n");
+        QCOMPARE(add.err.count('\n'), 2);
+        QVERIFY(add.err.contains("Cut.syx: message 3 at byte 306: Unexpected End-of-File."));
+        QVERIFY(add.err.contains("Other.syx: message 1 at byte 0: Manufacturer ID not 0x7D."));
+        const Run found = syx({"--library", library, "library", "search", "cafe 7", "--channel",
+                               "8", "--program", "8", "--json"});
+        const QJsonArray list = QJsonDocument::fromJson(found.bytes).array();
+        QCOMPARE(list.size(), 1);
+        QCOMPARE(list[0]["name"].toString(), "Cafe 7       ");
+        QCOMPARE(list[0]["channels"]["8"]["program"].toInt(), 8); // stored 7: program 8
+    }
+
+    // A library the user may only read (in a folder that takes no files, so that SQLite
+    // cannot make its shared-memory file) is searched; recording into it is refused.
+    void libraryReadOnlyForAnOrdinaryUser() {
+        const QString folder = m_dir.filePath("shared");
+        const QString library = folder + "/library.sqlite";
+        QVERIFY(QDir().mkpath(folder));
+        QCOMPARE(syx({"--library", library, "library", "add", m_dir.write("Gig.syx", editedBank())})
+                     .exitCode,
+                 0);
+        QCOMPARE(::chmod(QFile::encodeName(m_dir.path()).constData(), 0755), 0);
+        QCOMPARE(::chmod(QFile::encodeName(library).constData(), 0444), 0);
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+        const auto asUser = [&](const QStringList& args) {
+            QProcess process;
+            const QStringList all = QStringList{"--library", library, "library"} + args;
+            if (::geteuid() == 0) {
+                process.start("setpriv", QStringList{"--reuid=65534", "--regid=65534",
+                                                     "--clear-groups", TARNWICK_SYX} +
+                                             all);
+            } else {
+                process.start(TARNWICK_SYX, all);
+            }
+            process.waitForFinished(30000);
+            return std::pair{process.exitCode(), QString::fromUtf8(process.readAllStandardOutput() +
+                                                                   process.readAllStandardError())};
+        };
+        const auto [searched, found] = asUser({"search", "cafe 14"});
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        QCOMPARE(searched, 0);
+        QVERIFY2(found.startsWith("p14  Cafe 14"), qPrintable(found));
+        ::chmod(QFile::encodeName(folder).constData(), 0555);
+        const auto [added, said] = asUser({"add", m_dir.write("One.syx", defaultBank().left(153))});
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        QCOMPARE(added, 1);
+        QVERIFY2(said.endsWith(": cannot be written (read-only)\n"), qPrintable(said));
+    }
+
+    // Two writers at once both succeed; a writer killed midway leaves whole files only.
+    void libraryWritersAtOnceAndKilled() {
+        const QString library = m_dir.filePath("library.sqlite");
+        for (const char* folder : {"a", "b", "c"}) {
+            QVERIFY(QDir(m_dir.path()).mkpath(folder));
+        }
+        for (int n = 0; n < 600; ++n) {
+            m_dir.write(QStringLiteral("%1/%2.syx")
+                            .arg(n < 40   ? "a"
+                                 : n < 80 ? "b"
+                                          : "c")
+                            .arg(n),
+                        collectionBank(n));
+        }
+        QProcess first, second;
+        for (auto& [process, folder] : {std::pair{&first, "a"}, std::pair{&second, "b"}}) {
+            process->start(TARNWICK_SYX,
+                           {"--library", library, "library", "add", m_dir.filePath(folder)});
+        }
+        QVERIFY(first.waitForFinished(60000) && second.waitForFinished(60000));
+        QVERIFY2(first.exitCode() + second.exitCode() == 0,
+                 first.readAllStandardError() + second.readAllStandardError());
+        QProcess killed;
+        killed.start(TARNWICK_SYX, {"--library", library, "library", "add", m_dir.filePath("c")});
+        // Killed once it has written a few dozen banks: its journal has grown by then.
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(library + "-wal").size() > (1 << 20), 20000);
+        ::kill(pid_t(killed.processId()), SIGKILL);
+        QVERIFY(killed.waitForFinished(10000));
+        const Run check = syx({"--library", library, "library", "check"});
+        QCOMPARE(check.exitCode, 0);
+        const int banks = QRegularExpression(", (\\d+) banks").match(check.out).captured(1).toInt();
+        QVERIFY2(banks > 80 && banks < 600, qPrintable(check.out)); // killed midway
+        QVERIFY(check.out.contains(QStringLiteral("; %1 presets").arg(banks * 100)));
     }
 
     void jsonRoundTrips_data() {

@@ -67,7 +67,7 @@ int writeBank(const PresetBank& bank, const std::string& path) {
         const auto index = PresetIndex::fromZeroBase(i);
         messages.push_back(MessageKeepingName(bank[index], index));
     }
-    return output(path, SyxBytes(messages));
+    return outputPresets(path, SyxBytes(messages));
 }
 
 struct Arguments {

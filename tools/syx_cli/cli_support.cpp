@@ -1,6 +1,8 @@
 // Messages, inputs and outputs of the commands.
 #include "cli_support.h"
 
+#include "preset_library.h"
+
 #include <iostream>
 
 namespace tarnwick {
@@ -44,9 +46,49 @@ bool load(const std::string& path, std::vector<SyxMessage>& messages) {
     return true;
 }
 
+namespace {
+std::optional<std::filesystem::path> libraryPath = DefaultLibraryPath();
+}
+
+void SetLibraryPath(std::optional<std::filesystem::path> path) {
+    libraryPath = std::move(path);
+}
+
+std::optional<std::filesystem::path> LibraryPath() {
+    return libraryPath;
+}
+
+void RecordInLibrary(const std::vector<SyxMessage>& messages, const std::string& source) {
+    if (!libraryPath || (messages.size() != 1 && messages.size() != std::size_t(kPresetCount))) {
+        return;
+    }
+    PresetLibrary library;
+    if (!library.open(*libraryPath, true) ||
+        !library.record(RecordsInSlotOrder(messages), source, "tarnwick-syx")) {
+        fail(libraryPath->string() + ": " + library.error() + "; not recorded");
+    }
+}
+
+void RecordWritten(const std::string& path, const std::string& bytes) {
+    std::vector<SyxMessage> messages;
+    SyxError error;
+    if (path != "-" && DecodeSyx(bytes, messages, error)) {
+        std::error_code ignored;
+        RecordInLibrary(messages, std::filesystem::absolute(path, ignored).string());
+    }
+}
+
 int output(const std::string& path, const std::string& bytes) {
     std::string reason;
     return WriteOutput(path, bytes, reason) ? kOk : fail("cannot write " + path + ": " + reason);
+}
+
+int outputPresets(const std::string& path, const std::string& bytes) {
+    const int written = output(path, bytes);
+    if (written == kOk) {
+        RecordWritten(path, bytes);
+    }
+    return written;
 }
 
 } // namespace tarnwick

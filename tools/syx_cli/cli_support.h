@@ -4,6 +4,7 @@
 
 #include "syx_file.h"
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,5 +27,16 @@ std::optional<std::string> input(const std::string& path);
 bool load(const std::string& path, std::vector<SyxMessage>& messages);
 // Writes `bytes` as the whole of `path` (through the atomic writer), saying why it cannot.
 int output(const std::string& path, const std::string& bytes);
+// The same for a preset file, which is then recorded in the library.
+int outputPresets(const std::string& path, const std::string& bytes);
+
+// The library the commands record into and look in; nothing when it is switched off.
+void SetLibraryPath(std::optional<std::filesystem::path> path);
+std::optional<std::filesystem::path> LibraryPath();
+// Records 1 or 100 presets a command wrote or sent, after its own work. A recording that
+// fails is said in one line and never fails the command.
+void RecordInLibrary(const std::vector<SyxMessage>& messages, const std::string& source);
+// The same for a preset file just written to `path` (not standard output).
+void RecordWritten(const std::string& path, const std::string& bytes);
 
 } // namespace tarnwick

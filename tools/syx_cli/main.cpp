@@ -12,6 +12,7 @@
 #include "firmware_file.h"
 #include "firmware_sender.h"
 #include "hex.h"
+#include "library_commands.h"
 #include "midi_tracer.h"
 #include "port_layer.h"
 #include "preset_json.h"
@@ -223,7 +224,12 @@ int exportJson(const std::string& file, const std::string& out, int version) {
     if (!load(file, messages)) {
         return kBad;
     }
-    return output(out.empty() ? "-" : out, PresetsToJsonText(messages, version));
+    const std::string path = out.empty() ? "-" : out;
+    const int written = output(path, PresetsToJsonText(messages, version));
+    if (written == kOk && path != "-") {
+        RecordInLibrary(messages, std::filesystem::absolute(path).string());
+    }
+    return written;
 }
 
 int importJson(const std::string& file, const std::string& out, bool partial) {
@@ -244,7 +250,7 @@ int importJson(const std::string& file, const std::string& out, bool partial) {
     for (const JsonPreset& preset : presets) {
         messages.push_back(MessageKeepingName(preset.record, preset.number));
     }
-    return output(out, SyxBytes(messages));
+    return outputPresets(out, SyxBytes(messages));
 }
 
 int newBank(const std::string& out) {
@@ -254,7 +260,7 @@ int newBank(const std::string& out) {
         const auto index = PresetIndex::fromZeroBase(i);
         messages.push_back(EncodePresetMessage(bank[index], index));
     }
-    return output(out, SyxBytes(messages));
+    return outputPresets(out, SyxBytes(messages));
 }
 
 int diff(const std::string& first, const std::string& second) {
@@ -317,7 +323,7 @@ int join(const std::vector<std::string>& files, const std::string& out) {
     for (const auto& [number, entry] : byNumber) {
         messages.push_back(entry.first);
     }
-    if (output(out, SyxBytes(messages)) != kOk) {
+    if (outputPresets(out, SyxBytes(messages)) != kOk) {
         return kBad;
     }
     if (messages.size() != std::size_t(kPresetCount)) {
@@ -475,6 +481,9 @@ int send(const std::string& port, const std::string& file, bool verbose) {
     // The keypad then shows the preset sent (one preset) or the bank's first.
     layer.sendPostDownloadPreset(messages.size() == 1 ? messages[0].presetByte : 0);
     std::cout << DownloadResultText(TransferResult::Acknowledged).text << '\n';
+    RecordInLibrary(messages,
+                    "downloaded to " +
+                        layer.interfaceList()[std::size_t(layer.selectedInterface())].name);
     return kOk;
 }
 
@@ -649,6 +658,16 @@ int main(int argc, char** argv) {
                 [&] { return firmware(port, file, verbose); });
     midiOptions(firmwareCommand);
     firmwareCommand->add_option("FILE", file, "firmware file (.syx)")->required();
+
+    AddLibraryCommands(app, result);
+    app.add_option_function<std::string>(
+        "--library",
+        [](const std::string& path) {
+            SetLibraryPath(path == "off" ? std::nullopt
+                                         : std::optional<std::filesystem::path>(path));
+        },
+        "the library to record into and look in (default: $TARNWICK_LIBRARY, else "
+        "~/.local/share/tarnwick-editor/library.sqlite); off: none");
 
     // CLI11 would call an unknown command an unexpected argument.
     if (argc > 1 && argv[1][0] != '-') {

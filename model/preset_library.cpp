@@ -1,0 +1,572 @@
+// The preset library on SQLite.
+#include "preset_library.h"
+
+#include "atomic_file.h"
+#include "preset_message.h"
+#include "preset_text.h"
+#include "syx_file.h"
+
+#include <SQLiteCpp/SQLiteCpp.h>
+#include <sqlite3.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+namespace tarnwick {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string canonical(const PresetRecord& record) {
+    const PresetMessage message = MessageKeepingName(record, PresetIndex::fromZeroBase(0));
+    return std::string(message.begin(), message.end());
+}
+
+std::optional<PresetRecord> fromCanonical(const void* blob, int size) {
+    std::vector<SyxMessage> messages;
+    SyxError error;
+    if (!DecodeSyx(std::string(static_cast<const char*>(blob), std::size_t(size)), messages,
+                   error) ||
+        messages.size() != 1) {
+        return std::nullopt;
+    }
+    return messages.front().record;
+}
+
+// The rows by which a preset is found by channel and program.
+void indexChannels(SQLite::Database& db, std::int64_t id, const PresetRecord& record) {
+    SQLite::Statement summary(db, "UPDATE presets SET channels = ? WHERE id = ?");
+    summary.bind(1, ChannelsSummary(record));
+    summary.bind(2, id);
+    summary.exec();
+    SQLite::Statement insert(
+        db, "INSERT OR REPLACE INTO preset_channels(preset_id, channel, program) VALUES (?, ?, ?)");
+    for (int channel = 1; channel <= kChannelCount; ++channel) {
+        const ChannelSlot& slot = record.channel(channel);
+        if (!SlotEnabled(slot[SlotKind::Msb]) && !SlotEnabled(slot[SlotKind::Lsb]) &&
+            !SlotEnabled(slot[SlotKind::Program])) {
+            continue;
+        }
+        insert.bind(1, id);
+        insert.bind(2, channel);
+        if (SlotEnabled(slot[SlotKind::Program])) {
+            insert.bind(3, ProgramNumberFromStored(slot[SlotKind::Program]));
+        } else {
+            insert.bind(3);
+        }
+        insert.exec();
+        insert.reset();
+    }
+}
+
+// Each step brings the schema from the version before it to its own; a library is brought
+// forward step by step, each in the same transaction as its version number.
+void createVersion1(SQLite::Database& db) {
+    db.exec(R"(
+        CREATE TABLE presets(
+            id INTEGER PRIMARY KEY,
+            message BLOB NOT NULL UNIQUE, -- the preset's message as preset 1
+            name TEXT NOT NULL,
+            last_entry INTEGER NOT NULL);
+        CREATE TABLE entries(
+            id INTEGER PRIMARY KEY,
+            kind TEXT NOT NULL CHECK (kind IN ('bank', 'preset')),
+            source TEXT NOT NULL,
+            program TEXT NOT NULL,
+            recorded_at TEXT NOT NULL,
+            content TEXT NOT NULL, -- the preset ids in slot order
+            UNIQUE (kind, source, content));
+        CREATE TABLE slots(
+            entry_id INTEGER NOT NULL REFERENCES entries(id),
+            slot INTEGER NOT NULL,
+            preset_id INTEGER NOT NULL REFERENCES presets(id),
+            PRIMARY KEY (entry_id, slot)) WITHOUT ROWID;
+        CREATE INDEX presets_by_entry ON presets(last_entry);
+    )");
+}
+
+// Version 2 finds presets by channel and program: the values each preset switches on.
+void addChannels(SQLite::Database& db) {
+    db.exec(R"(
+        ALTER TABLE presets ADD COLUMN channels TEXT NOT NULL DEFAULT '';
+        CREATE TABLE preset_channels(
+            preset_id INTEGER NOT NULL REFERENCES presets(id),
+            channel INTEGER NOT NULL,
+            program INTEGER, -- 1 to 128; NULL when the program is off
+            PRIMARY KEY (preset_id, channel)) WITHOUT ROWID;
+        CREATE INDEX channels_by_program ON preset_channels(program, channel);
+    )");
+    // The presets recorded before get their channels.
+    SQLite::Statement all(db, "SELECT id, message FROM presets");
+    std::vector<std::pair<std::int64_t, PresetRecord>> presets;
+    while (all.executeStep()) {
+        if (const auto record =
+                fromCanonical(all.getColumn(1).getBlob(), all.getColumn(1).getBytes())) {
+            presets.emplace_back(all.getColumn(0).getInt64(), *record);
+        }
+    }
+    for (const auto& [id, record] : presets) {
+        indexChannels(db, id, record);
+    }
+}
+
+const std::function<void(SQLite::Database&)> kSteps[] = {createVersion1, addChannels};
+static_assert(std::size(kSteps) == PresetLibrary::kSchemaVersion);
+
+// SQLite takes file names in UTF-8 on every system.
+std::string utf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+std::string utf8(const std::u8string& text) {
+    return std::string(text.begin(), text.end());
+}
+
+// A file name as an SQLite URI, for the read-only ways of opening it.
+std::string fileUri(const fs::path& path, const char* parameters) {
+    std::string uri = "file:";
+    for (const char c : utf8(fs::absolute(path).generic_u8string())) {
+        if (c == '?' || c == '#' || c == '%') {
+            static const char* const hex = "0123456789ABCDEF";
+            uri += '%';
+            uri += hex[(unsigned(c) >> 4) & 0xF];
+            uri += hex[unsigned(c) & 0xF];
+        } else {
+            uri += c;
+        }
+    }
+    return uri + "?" + parameters;
+}
+
+// Runs `work` again while another program holds the library, up to the busy timeout.
+// SQLite answers "busy" at once, without waiting, where waiting could deadlock: when two
+// programs make a new library or switch its journal at the same moment.
+template <typename Work> auto whenFree(Work work) {
+    const auto end =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(PresetLibrary::kBusyTimeoutMs);
+    for (;;) {
+        try {
+            return work();
+        } catch (const SQLite::Exception& e) {
+            if ((e.getErrorCode() != SQLITE_BUSY && e.getErrorCode() != SQLITE_LOCKED) ||
+                std::chrono::steady_clock::now() > end) {
+                throw;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+std::string reasonOf(const SQLite::Exception& e) {
+    switch (e.getErrorCode()) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return "is in use by another program (waited " +
+               std::to_string(PresetLibrary::kBusyTimeoutMs / 1000) + " s)";
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return std::string("is damaged: ") + e.what();
+    case SQLITE_READONLY:
+        return "cannot be written (read-only)";
+    case SQLITE_FULL:
+        return "cannot be written: the disk is full";
+    default:
+        return e.what();
+    }
+}
+
+} // namespace
+
+std::optional<fs::path> DefaultLibraryPath() {
+    if (const char* chosen = std::getenv("TARNWICK_LIBRARY"); chosen && *chosen) {
+        if (std::string(chosen) == "off") {
+            return std::nullopt;
+        }
+        return fs::path(chosen);
+    }
+    fs::path data;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
+        data = xdg;
+#ifdef _WIN32
+    } else if (const char* appData = std::getenv("APPDATA"); appData && *appData) {
+        data = appData;
+#endif
+    } else if (const char* home = std::getenv("HOME"); home && *home) {
+        data = fs::path(home) / ".local" / "share";
+    } else {
+        return std::nullopt;
+    }
+    return data / "tarnwick-editor" / "library.sqlite";
+}
+
+std::string PresetId(std::int64_t id) {
+    return "p" + std::to_string(id);
+}
+std::string BankId(std::int64_t id) {
+    return "b" + std::to_string(id);
+}
+
+std::optional<std::int64_t> ParseLibraryId(const std::string& text, char kind) {
+    std::string digits = text;
+    if (!digits.empty() && (digits[0] == kind || digits[0] == std::toupper(kind))) {
+        digits.erase(0, 1);
+    } else if (kind != 'p') {
+        return std::nullopt;
+    }
+    if (digits.empty() || digits.size() > 15 ||
+        digits.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    return std::stoll(digits);
+}
+
+PresetLibrary::PresetLibrary() = default;
+PresetLibrary::~PresetLibrary() = default;
+
+bool PresetLibrary::fail(const std::string& reason) {
+    m_error = reason;
+    return false;
+}
+
+bool PresetLibrary::open(const fs::path& path, bool create) {
+    m_db.reset();
+    m_error.clear();
+    std::error_code error;
+    const bool exists = fs::exists(path, error);
+    if (!exists && !create) {
+        return fail("no library yet (one is made when a preset file is first recorded)");
+    }
+    if (exists && !fs::is_regular_file(path, error)) {
+        return fail("is not a file");
+    }
+    const fs::path folder = fs::absolute(path, error).parent_path();
+    if (!exists) {
+        fs::create_directories(folder, error);
+        if (error) {
+            return fail("cannot be made: " + error.message());
+        }
+    }
+    const bool folderWritable = MayWrite(folder);
+    m_readOnly = exists && (!MayWrite(path) || !folderWritable);
+    try {
+        if (!m_readOnly) {
+            m_db = std::make_unique<SQLite::Database>(
+                utf8(path), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, kBusyTimeoutMs);
+            whenFree([this] { return m_db->exec("PRAGMA journal_mode = WAL"); });
+            m_db->exec("PRAGMA synchronous = NORMAL");
+            m_db->exec("PRAGMA foreign_keys = ON");
+        } else {
+            // A WAL library in a folder that takes no new file cannot get its shared-memory
+            // file: it is read as it stands on the disk, unchanging.
+            m_db = std::make_unique<SQLite::Database>(
+                fileUri(path, folderWritable ? "mode=ro" : "immutable=1"),
+                SQLite::OPEN_READONLY | SQLite::OPEN_URI, kBusyTimeoutMs);
+        }
+        if (const std::string problem =
+                whenFree([this] { return m_db->execAndGet("PRAGMA quick_check").getString(); });
+            problem != "ok") {
+            m_db.reset();
+            return fail("is damaged: " + problem);
+        }
+        const int version =
+            whenFree([this] { return m_db->execAndGet("PRAGMA user_version").getInt(); });
+        if (version > kSchemaVersion) {
+            m_db.reset();
+            return fail("was made by a newer version of Tarnwick Editor (schema " +
+                        std::to_string(version) + "; this one knows up to " +
+                        std::to_string(kSchemaVersion) + ")");
+        }
+        if (version < kSchemaVersion && (m_readOnly || !migrate())) {
+            m_db.reset();
+            return m_readOnly ? fail("is from an older version and cannot be updated: read-only")
+                              : false;
+        }
+    } catch (const SQLite::Exception& e) {
+        m_db.reset();
+        return fail(reasonOf(e));
+    }
+    return true;
+}
+
+bool PresetLibrary::migrate() {
+    try {
+        whenFree([this] { migrateNow(); });
+    } catch (const SQLite::Exception& e) {
+        return fail(reasonOf(e));
+    }
+    return true;
+}
+
+void PresetLibrary::migrateNow() {
+    SQLite::Transaction transaction(*m_db, SQLite::TransactionBehavior::IMMEDIATE);
+    // Read again inside the transaction: another program may have just done it.
+    const int version = m_db->execAndGet("PRAGMA user_version").getInt();
+    for (int step = version; step < kSchemaVersion; ++step) {
+        kSteps[step](*m_db);
+    }
+    m_db->exec("PRAGMA user_version = " + std::to_string(kSchemaVersion));
+    transaction.commit();
+}
+
+std::optional<RecordOutcome> PresetLibrary::record(const std::vector<PresetRecord>& presets,
+                                                   const std::string& source,
+                                                   const std::string& program) {
+    if (!m_db) {
+        fail("is not open");
+        return std::nullopt;
+    }
+    if (presets.size() != 1 && presets.size() != std::size_t(kPresetCount)) {
+        fail("holds " + std::to_string(presets.size()) + " presets; 1 or 100 are recorded");
+        return std::nullopt;
+    }
+    try {
+        return whenFree([&] { return recordNow(presets, source, program); });
+    } catch (const SQLite::Exception& e) {
+        fail(reasonOf(e));
+        return std::nullopt;
+    }
+}
+
+RecordOutcome PresetLibrary::recordNow(const std::vector<PresetRecord>& presets,
+                                       const std::string& source, const std::string& program) {
+    RecordOutcome outcome;
+    SQLite::Transaction transaction(*m_db, SQLite::TransactionBehavior::IMMEDIATE);
+    SQLite::Statement find(*m_db, "SELECT id FROM presets WHERE message = ?");
+    SQLite::Statement insert(*m_db,
+                             "INSERT INTO presets(message, name, last_entry) VALUES (?, ?, 0)");
+    std::vector<std::int64_t> ids;
+    std::string content;
+    for (const PresetRecord& record : presets) {
+        const std::string message = canonical(record);
+        find.bind(1, message.data(), int(message.size()));
+        if (find.executeStep()) {
+            ids.push_back(find.getColumn(0).getInt64());
+            ++outcome.knownPresets;
+        } else {
+            insert.bind(1, message.data(), int(message.size()));
+            insert.bind(2, PresetName(CarriedByMessage(record)));
+            insert.exec();
+            insert.reset();
+            ids.push_back(m_db->getLastInsertRowid());
+            indexChannels(*m_db, ids.back(), record);
+            ++outcome.newPresets;
+        }
+        find.reset();
+        content += (content.empty() ? "" : ",") + std::to_string(ids.back());
+    }
+    const char* kind = presets.size() == 1 ? "preset" : "bank";
+    // The same presets from the same place again: the entry there is seen anew.
+    SQLite::Statement known(*m_db,
+                            "SELECT id FROM entries WHERE kind = ? AND source = ? AND content = ?");
+    known.bind(1, kind);
+    known.bind(2, source);
+    known.bind(3, content);
+    std::int64_t entry = 0;
+    if (known.executeStep()) {
+        entry = known.getColumn(0).getInt64();
+        SQLite::Statement seen(*m_db,
+                               "UPDATE entries SET recorded_at = strftime('%Y-%m-%dT%H:%M:%SZ', "
+                               "'now'), program = ? WHERE id = ?");
+        seen.bind(1, program);
+        seen.bind(2, entry);
+        seen.exec();
+    } else {
+        SQLite::Statement add(*m_db,
+                              "INSERT INTO entries(kind, source, program, recorded_at, content) "
+                              "VALUES (?, ?, ?, strftime('%Y-%m-%dT%H:%M:%SZ', 'now'), ?)");
+        add.bind(1, kind);
+        add.bind(2, source);
+        add.bind(3, program);
+        add.bind(4, content);
+        add.exec();
+        entry = m_db->getLastInsertRowid();
+        outcome.newEntry = true;
+        SQLite::Statement slot(*m_db,
+                               "INSERT INTO slots(entry_id, slot, preset_id) VALUES (?, ?, ?)");
+        for (std::size_t i = 0; i < ids.size(); ++i) {
+            slot.bind(1, entry);
+            slot.bind(2, int(i + 1));
+            slot.bind(3, ids[i]);
+            slot.exec();
+            slot.reset();
+        }
+    }
+    SQLite::Statement last(*m_db, "UPDATE presets SET last_entry = ? WHERE id = ?");
+    for (const std::int64_t id : ids) {
+        last.bind(1, entry);
+        last.bind(2, id);
+        last.exec();
+        last.reset();
+    }
+    transaction.commit();
+    return outcome;
+}
+
+std::optional<std::vector<LibraryPreset>> PresetLibrary::search(const LibraryQuery& query) {
+    if (!m_db) {
+        fail("is not open");
+        return std::nullopt;
+    }
+    std::vector<LibraryPreset> found;
+    try {
+        // The text goes in as a bound value and is found with instr(): quotes, %, _ and *
+        // are only characters.
+        SQLite::Statement select(*m_db, R"(
+            SELECT p.id, p.name, p.channels, e.source, e.recorded_at, p.message
+            FROM presets p JOIN entries e ON e.id = p.last_entry
+            WHERE (?1 = '' OR instr(lower(p.name), lower(?1)) > 0)
+              AND ((?2 IS NULL AND ?3 IS NULL) OR EXISTS (
+                  SELECT 1 FROM preset_channels c WHERE c.preset_id = p.id
+                      AND (?2 IS NULL OR c.channel = ?2) AND (?3 IS NULL OR c.program = ?3)))
+              AND (?5 IS NULL OR p.id = ?5)
+            ORDER BY e.recorded_at DESC, e.id DESC, p.id
+            LIMIT ?4)");
+        select.bind(1, query.text);
+        query.channel ? select.bind(2, *query.channel) : select.bind(2);
+        query.program ? select.bind(3, *query.program) : select.bind(3);
+        select.bind(4, query.limit ? std::int64_t(query.limit) : std::int64_t(-1));
+        query.id ? select.bind(5, *query.id) : select.bind(5);
+        while (select.executeStep()) {
+            LibraryPreset preset;
+            preset.id = select.getColumn(0).getInt64();
+            preset.name = select.getColumn(1).getString();
+            preset.channels = select.getColumn(2).getString();
+            preset.source = select.getColumn(3).getString();
+            preset.when = select.getColumn(4).getString();
+            const auto record =
+                fromCanonical(select.getColumn(5).getBlob(), select.getColumn(5).getBytes());
+            if (!record) {
+                fail("is damaged: preset " + PresetId(preset.id) + " is no preset message");
+                return std::nullopt;
+            }
+            preset.record = *record;
+            found.push_back(std::move(preset));
+        }
+    } catch (const SQLite::Exception& e) {
+        fail(reasonOf(e));
+        return std::nullopt;
+    }
+    return found;
+}
+
+std::optional<std::vector<LibraryBank>> PresetLibrary::banks() {
+    if (!m_db) {
+        fail("is not open");
+        return std::nullopt;
+    }
+    std::vector<LibraryBank> found;
+    try {
+        SQLite::Statement select(*m_db, R"(
+            SELECT e.id, e.source, e.recorded_at, e.program,
+                   (SELECT group_concat(name, char(10)) FROM (
+                       SELECT p.name FROM slots s JOIN presets p ON p.id = s.preset_id
+                       WHERE s.entry_id = e.id AND s.slot <= 3 ORDER BY s.slot))
+            FROM entries e WHERE e.kind = 'bank'
+            ORDER BY e.recorded_at DESC, e.id DESC)");
+        while (select.executeStep()) {
+            LibraryBank bank;
+            bank.id = select.getColumn(0).getInt64();
+            bank.source = select.getColumn(1).getString();
+            bank.when = select.getColumn(2).getString();
+            bank.program = select.getColumn(3).getString();
+            std::string names = select.getColumn(4).getString();
+            for (std::size_t start = 0; start <= names.size();) {
+                const std::size_t end = std::min(names.find('\n', start), names.size());
+                bank.firstNames.push_back(names.substr(start, end - start));
+                start = end + 1;
+            }
+            found.push_back(std::move(bank));
+        }
+    } catch (const SQLite::Exception& e) {
+        fail(reasonOf(e));
+        return std::nullopt;
+    }
+    return found;
+}
+
+std::optional<LibraryPreset> PresetLibrary::preset(std::int64_t id) {
+    LibraryQuery one;
+    one.id = id;
+    const auto found = search(one);
+    if (!found) {
+        return std::nullopt;
+    }
+    if (found->empty()) {
+        fail("holds no preset " + PresetId(id));
+        return std::nullopt;
+    }
+    return found->front();
+}
+
+std::optional<std::vector<PresetRecord>> PresetLibrary::bank(std::int64_t id) {
+    if (!m_db) {
+        fail("is not open");
+        return std::nullopt;
+    }
+    std::vector<PresetRecord> presets;
+    try {
+        SQLite::Statement select(*m_db, R"(
+            SELECT p.message FROM entries e JOIN slots s ON s.entry_id = e.id
+                JOIN presets p ON p.id = s.preset_id
+            WHERE e.id = ? AND e.kind = 'bank' ORDER BY s.slot)");
+        select.bind(1, id);
+        while (select.executeStep()) {
+            const auto record =
+                fromCanonical(select.getColumn(0).getBlob(), select.getColumn(0).getBytes());
+            if (!record) {
+                fail("is damaged: bank " + BankId(id) + " holds no preset message");
+                return std::nullopt;
+            }
+            presets.push_back(*record);
+        }
+    } catch (const SQLite::Exception& e) {
+        fail(reasonOf(e));
+        return std::nullopt;
+    }
+    if (presets.size() != std::size_t(kPresetCount)) {
+        fail(presets.empty() ? "holds no bank " + BankId(id)
+                             : "is damaged: bank " + BankId(id) + " has " +
+                                   std::to_string(presets.size()) + " presets");
+        return std::nullopt;
+    }
+    return presets;
+}
+
+std::optional<LibraryCounts> PresetLibrary::check() {
+    if (!m_db) {
+        fail("is not open");
+        return std::nullopt;
+    }
+    LibraryCounts counts;
+    try {
+        SQLite::Statement integrity(*m_db, "PRAGMA integrity_check");
+        if (integrity.executeStep() && integrity.getColumn(0).getString() != "ok") {
+            fail("is damaged: " + integrity.getColumn(0).getString());
+            return std::nullopt;
+        }
+        // Every bank holds 100 slots and every single preset one.
+        const int broken = m_db->execAndGet(R"(
+            SELECT count(*) FROM entries e
+            WHERE (SELECT count(*) FROM slots s WHERE s.entry_id = e.id)
+                  != CASE e.kind WHEN 'bank' THEN 100 ELSE 1 END)")
+                               .getInt();
+        if (broken != 0) {
+            fail("is damaged: " + std::to_string(broken) + " entries are not whole");
+            return std::nullopt;
+        }
+        counts.presets = std::size_t(m_db->execAndGet("SELECT count(*) FROM presets").getInt64());
+        counts.banks = std::size_t(
+            m_db->execAndGet("SELECT count(*) FROM entries WHERE kind = 'bank'").getInt64());
+        counts.singles = std::size_t(
+            m_db->execAndGet("SELECT count(*) FROM entries WHERE kind = 'preset'").getInt64());
+    } catch (const SQLite::Exception& e) {
+        fail(reasonOf(e));
+        return std::nullopt;
+    }
+    return counts;
+}
+
+} // namespace tarnwick

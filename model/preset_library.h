@@ -1,0 +1,121 @@
+// The preset library: one SQLite database per user that records every bank and preset the
+// programs read, write or send, and finds them again by name or by what they send.
+//
+// A preset is stored once, by content: its message with the preset number left out. A
+// bank is an ordered list of 100 references to presets, and a one-preset file a list of
+// one, each with where it came from ("/path/Gig.syx", "downloaded to TWK-5", "pasted"),
+// when and by which program. Every write is one transaction: a file's presets are all in
+// or none are. Nothing here is trusted: a library that cannot be opened, is damaged or
+// comes from a newer program is refused with a one-line reason and left as it is.
+#pragma once
+
+#include "preset_record.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace SQLite {
+class Database;
+}
+
+namespace tarnwick {
+
+// The library's file: `TARNWICK_LIBRARY` when set ("off": none), else
+// $XDG_DATA_HOME/tarnwick-editor/library.sqlite (~/.local/share when unset). Nothing when
+// the library is switched off or no home is known.
+std::optional<std::filesystem::path> DefaultLibraryPath();
+
+struct LibraryPreset {
+    std::int64_t id = 0;
+    std::string name;     // as the editor shows it, blanks kept
+    std::string channels; // the values switched on, as the Bank Organizer shows them
+    std::string source;   // where it was seen last
+    std::string when;     // and when: "2026-12-09T10:20:00Z"
+    PresetRecord record;
+};
+
+struct LibraryBank {
+    std::int64_t id = 0;
+    std::string source;
+    std::string when;
+    std::string program;
+    std::vector<std::string> firstNames; // the names of presets 1 to 3
+};
+
+struct LibraryQuery {
+    std::string text;               // a part of the name, any letter case; empty: every name
+    std::optional<int> channel;     // 1-16: a value switched on on that channel
+    std::optional<int> program;     // 1-128: that program (on `channel`, if given)
+    std::size_t limit = 0;          // 0: every match
+    std::optional<std::int64_t> id; // only this preset
+};
+
+// What recording one file added.
+struct RecordOutcome {
+    std::size_t newPresets = 0;
+    std::size_t knownPresets = 0;
+    bool newEntry = false; // the bank (or single preset) from this source was not there yet
+};
+
+struct LibraryCounts {
+    std::size_t presets = 0;
+    std::size_t banks = 0;
+    std::size_t singles = 0;
+};
+
+class PresetLibrary {
+public:
+    static constexpr int kSchemaVersion = 2;
+    static constexpr int kBusyTimeoutMs = 5000;
+
+    PresetLibrary();
+    ~PresetLibrary();
+    PresetLibrary(const PresetLibrary&) = delete;
+    PresetLibrary& operator=(const PresetLibrary&) = delete;
+
+    // Opens the library at `path`, or creates it when `create` is set; a library from an
+    // older version is brought up to date (when it may be written). False and a one-line
+    // reason ("is damaged: ...", "was made by a newer version (schema 3)", ...) otherwise.
+    // A file the user may not write is opened for searching only.
+    bool open(const std::filesystem::path& path, bool create);
+    const std::string& error() const { return m_error; }
+    bool readOnly() const { return m_readOnly; }
+
+    // Records 1 or 100 presets, in slot order, as one transaction. Nothing, and error(),
+    // when that failed; the library is then as it was before.
+    std::optional<RecordOutcome> record(const std::vector<PresetRecord>& presets,
+                                        const std::string& source, const std::string& program);
+
+    // Newest first (by when each preset was last recorded).
+    std::optional<std::vector<LibraryPreset>> search(const LibraryQuery& query);
+    std::optional<std::vector<LibraryBank>> banks();
+    std::optional<LibraryPreset> preset(std::int64_t id);
+    // The 100 presets of bank `id`, in slot order.
+    std::optional<std::vector<PresetRecord>> bank(std::int64_t id);
+    // `PRAGMA integrity_check` and the counts; nothing and error() when damaged.
+    std::optional<LibraryCounts> check();
+
+private:
+    bool fail(const std::string& reason);
+    bool migrate();
+    // The work of migrate() and record(); they throw SQLite::Exception.
+    void migrateNow();
+    RecordOutcome recordNow(const std::vector<PresetRecord>& presets, const std::string& source,
+                            const std::string& program);
+
+    std::unique_ptr<SQLite::Database> m_db;
+    std::string m_error;
+    bool m_readOnly = false;
+};
+
+// Short, stable IDs as the user types them: "p12" for a preset, "b3" for a bank.
+std::string PresetId(std::int64_t id);
+std::string BankId(std::int64_t id);
+// The number of an ID of the given kind ('p' or 'b'); a plain number is taken as a preset.
+std::optional<std::int64_t> ParseLibraryId(const std::string& text, char kind);
+
+} // namespace tarnwick

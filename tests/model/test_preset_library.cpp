@@ -1,0 +1,191 @@
+// The preset library on real database files: presets kept once by content, search text
+// taken literally, an old library brought forward, bad libraries refused and left alone.
+#include "preset_library.h"
+#include "syx_file.h"
+
+#include <SQLiteCpp/SQLiteCpp.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tarnwick;
+
+namespace {
+
+std::vector<PresetRecord> bank(const std::vector<std::string>& names) {
+    std::vector<PresetRecord> presets;
+    for (std::size_t i = 0; i < 100; ++i) {
+        presets.push_back(NewBankPreset(PresetIndex::fromZeroBase(int(i))));
+        SetPresetName(presets[i], i < names.size() ? names[i] : "Spare " + std::to_string(i));
+    }
+    return presets;
+}
+
+QStringList names(const std::optional<std::vector<LibraryPreset>>& found) {
+    QStringList list;
+    for (const LibraryPreset& preset : found.value_or(std::vector<LibraryPreset>{})) {
+        list << QString::fromStdString(preset.name).trimmed();
+    }
+    list.sort();
+    return list;
+}
+
+} // namespace
+
+class PresetLibraryTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    std::string path(const char* name) const { return m_dir.filePath(name).toStdString(); }
+
+private slots:
+    void presetsAreKeptOnceByContent_data() {
+        QTest::addColumn<int>("changedSlot"); // of the second bank; -1: none
+        QTest::addColumn<QString>("source");  // of the second bank
+        QTest::addColumn<int>("newPresets");
+        QTest::addColumn<bool>("newEntry");
+        QTest::newRow("the same bank twice") << -1 << "a.syx" << 0 << false;
+        QTest::newRow("the same bank from elsewhere") << -1 << "b.syx" << 0 << true;
+        QTest::newRow("a bank differing in one preset") << 40 << "a.syx" << 1 << true;
+    }
+    void presetsAreKeptOnceByContent() {
+        QFETCH(int, changedSlot);
+        QFETCH(QString, source);
+        QFETCH(int, newPresets);
+        QFETCH(bool, newEntry);
+        PresetLibrary library;
+        QVERIFY2(library.open(path(QTest::currentDataTag()), true), library.error().c_str());
+        std::vector<PresetRecord> presets = bank({});
+        QCOMPARE(library.record(presets, "a.syx", "test")->newPresets, std::size_t(100));
+        if (changedSlot >= 0) {
+            presets[std::size_t(changedSlot)].channel(2)[SlotKind::Program] = 56;
+        }
+        const auto second = library.record(presets, source.toStdString(), "test");
+        QCOMPARE(second->newPresets, std::size_t(newPresets));
+        QCOMPARE(second->newEntry, newEntry);
+        QCOMPARE(library.check()->presets, std::size_t(100 + newPresets));
+        // The bank comes back as recorded: the same messages, byte for byte.
+        const auto back = library.bank(library.banks()->front().id);
+        QVERIFY(back && back->size() == presets.size());
+        for (std::size_t i = 0; i < presets.size(); ++i) {
+            const auto index = PresetIndex::fromZeroBase(int(i));
+            QVERIFY(MessageKeepingName((*back)[i], index) == MessageKeepingName(presets[i], index));
+        }
+    }
+
+    void searchTakesItsTextLiterally_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("channel"); // 0: any
+        QTest::addColumn<int>("program"); // 0: any
+        QTest::addColumn<QStringList>("found");
+        QTest::newRow("a part, any case") << "PAD" << 0 << 0 << QStringList{"Pad", "Pad*"};
+        QTest::newRow("a quote") << "it's" << 0 << 0 << QStringList{"It's"};
+        QTest::newRow("percent") << "%" << 0 << 0 << QStringList{"100%"};
+        QTest::newRow("underscore") << "_" << 0 << 0 << QStringList{"A_B"};
+        QTest::newRow("star") << "*" << 0 << 0 << QStringList{"Pad*"};
+        QTest::newRow("channel and program") << "" << 2 << 57 << QStringList{"A_B"};
+        QTest::newRow("program on any channel") << "" << 0 << 57 << QStringList{"A_B", "It's"};
+    }
+    void searchTakesItsTextLiterally() {
+        QFETCH(QString, text);
+        QFETCH(int, channel);
+        QFETCH(int, program);
+        QFETCH(QStringList, found);
+        PresetLibrary library;
+        QVERIFY(library.open(path("search.sqlite"), true));
+        std::vector<PresetRecord> presets = bank({"It's", "100%", "A_B", "Pad*", "Pad"});
+        presets[2].channel(2)[SlotKind::Program] = 56; // program 57
+        presets[0].channel(5)[SlotKind::Program] = 56;
+        library.record(presets, "s.syx", "test");
+        LibraryQuery query{text.toStdString(), {}, {}, 0, {}};
+        if (channel) {
+            query.channel = channel;
+        }
+        if (program) {
+            query.program = program;
+        }
+        QCOMPARE(names(library.search(query)), found);
+    }
+
+    // A library written by the first version: presets without their channels indexed.
+    void anOldLibraryIsBroughtForward() {
+        const std::string file = path("old.sqlite");
+        {
+            SQLite::Database db(file, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+            db.exec(R"(
+                CREATE TABLE presets(id INTEGER PRIMARY KEY, message BLOB NOT NULL UNIQUE,
+                    name TEXT NOT NULL, last_entry INTEGER NOT NULL);
+                CREATE TABLE entries(id INTEGER PRIMARY KEY, kind TEXT NOT NULL, source TEXT
+                    NOT NULL, program TEXT NOT NULL, recorded_at TEXT NOT NULL, content TEXT
+                    NOT NULL, UNIQUE (kind, source, content));
+                CREATE TABLE slots(entry_id INTEGER NOT NULL, slot INTEGER NOT NULL,
+                    preset_id INTEGER NOT NULL, PRIMARY KEY (entry_id, slot)) WITHOUT ROWID;
+                INSERT INTO entries VALUES (1, 'preset', 'old.syx', 'editor', '2025-01-01', '1');
+                INSERT INTO slots VALUES (1, 1, 1);
+                PRAGMA user_version = 1;)");
+            PresetRecord record = NewBankPreset(PresetIndex::fromZeroBase(0));
+            SetPresetName(record, "Old Strings");
+            record.channel(3)[SlotKind::Program] = 48;
+            const PresetMessage m = EncodePresetMessage(record, PresetIndex::fromZeroBase(0));
+            SQLite::Statement insert(db, "INSERT INTO presets VALUES (1, ?, 'Old Strings', 1)");
+            insert.bind(1, m.data(), int(m.size()));
+            insert.exec();
+        }
+        PresetLibrary library;
+        QVERIFY2(library.open(file, false), library.error().c_str());
+        QCOMPARE(names(library.search({"", 3, 49, 0, {}})), QStringList{"Old Strings"});
+        QCOMPARE(library.search({"", 3, 49, 0, {}})->front().channels, std::string("3: -/-/49"));
+    }
+
+    void badLibrariesAreRefusedAndLeftAlone_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("bytes overwritten") << "overwrite"
+                                           << "is damaged: ";
+        QTest::newRow("not a database") << "text"
+                                        << "is damaged: file is not a database";
+        QTest::newRow("a newer schema") << "newer"
+                                        << "was made by a newer version of Tarnwick "
+                                           "Editor (schema 9; this one knows up to 2)";
+        QTest::newRow("missing") << "missing"
+                                 << "no library yet";
+    }
+    void badLibrariesAreRefusedAndLeftAlone() {
+        QFETCH(QString, damage);
+        QFETCH(QString, reason);
+        const std::string file = path(QTest::currentDataTag());
+        {
+            PresetLibrary library;
+            QVERIFY(library.open(file, true));
+            for (int i = 0; i < 30; ++i) { // several pages of presets
+                std::vector<PresetRecord> presets = bank({"Bank " + std::to_string(i)});
+                presets[99].channel(1)[SlotKind::Program] = std::uint8_t(i);
+                library.record(presets, std::to_string(i), "test");
+            }
+        }
+        QFile f(QString::fromStdString(file));
+        if (damage == "newer") {
+            SQLite::Database(file, SQLite::OPEN_READWRITE).exec("PRAGMA user_version = 9");
+        }
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        if (damage == "overwrite") {
+            f.seek(f.size() / 2);
+            f.write(QByteArray(8192, '\x5A'));
+        } else if (damage == "text") {
+            f.resize(0);
+            f.write(QByteArray("name,program\n").repeated(400));
+        } else if (damage == "missing") {
+            f.remove();
+        }
+        f.close();
+        const QByteArray before = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        f.close();
+        PresetLibrary library;
+        QVERIFY(!library.open(file, false));
+        QVERIFY2(library.error().starts_with(reason.toStdString()), library.error().c_str());
+        QCOMPARE(f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(PresetLibraryTest)
+#include "test_preset_library.moc"

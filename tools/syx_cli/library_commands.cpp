@@ -1,0 +1,262 @@
+// The library on the command line.
+#include "library_commands.h"
+
+#include "cli_support.h"
+#include "preset_json.h"
+#include "preset_library.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <iostream>
+
+namespace tarnwick {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Arguments {
+    std::vector<std::string> paths; // add: files and folders; get: IDs
+    std::string text;
+    std::optional<int> channel;
+    std::optional<int> program;
+    bool asJson = false;
+    std::string out;
+};
+
+// The library opened; else its reason said as "LIBRARY: REASON".
+bool opened(PresetLibrary& library, bool create) {
+    const auto path = LibraryPath();
+    if (!path) {
+        fail("the library is switched off (TARNWICK_LIBRARY=off)");
+        return false;
+    }
+    if (!library.open(*path, create)) {
+        fail(path->string() + ": " + library.error());
+        return false;
+    }
+    return true;
+}
+
+int libraryFailure(PresetLibrary& library) {
+    return fail(LibraryPath()->string() + ": " + library.error());
+}
+
+bool isSyx(const fs::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return extension == ".syx";
+}
+
+// Every .syx file named or under a folder named, in name order, each once.
+std::vector<fs::path> syxFiles(const std::vector<std::string>& paths, bool& missing) {
+    std::vector<fs::path> files;
+    for (const std::string& path : paths) {
+        std::error_code error;
+        if (fs::is_directory(path, error)) {
+            for (auto it = fs::recursive_directory_iterator(
+                     path, fs::directory_options::skip_permission_denied, error);
+                 !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+                if (it->is_regular_file(error) && isSyx(it->path())) {
+                    files.push_back(it->path());
+                }
+            }
+        } else if (fs::exists(path, error)) {
+            files.push_back(path); // named: tried whatever its name
+        } else {
+            fail(path + ": No such file or directory");
+            missing = true;
+        }
+    }
+    std::sort(files.begin(), files.end());
+    files.erase(std::unique(files.begin(), files.end()), files.end());
+    return files;
+}
+
+int add(const Arguments& args) {
+    PresetLibrary library;
+    if (!opened(library, true)) {
+        return kBad;
+    }
+    bool bad = false;
+    RecordOutcome total;
+    std::size_t newEntries = 0;
+    std::size_t knownEntries = 0;
+    for (const fs::path& file : syxFiles(args.paths, bad)) {
+        std::vector<SyxMessage> messages;
+        if (!load(file.string(), messages)) {
+            bad = true;
+            continue;
+        }
+        if (messages.size() != 1 && messages.size() != std::size_t(kPresetCount)) {
+            fail(file.string() + ": holds " + std::to_string(messages.size()) +
+                 " presets; a preset file holds 1 or 100");
+            bad = true;
+            continue;
+        }
+        std::error_code ignored;
+        const auto outcome = library.record(RecordsInSlotOrder(messages),
+                                            fs::absolute(file, ignored).string(), "tarnwick-syx");
+        if (!outcome) {
+            return libraryFailure(library);
+        }
+        total.newPresets += outcome->newPresets;
+        total.knownPresets += outcome->knownPresets;
+        ++(outcome->newEntry ? newEntries : knownEntries);
+    }
+    std::cout << newEntries << " files new, " << knownEntries << " already there; "
+              << total.newPresets << " presets new, " << total.knownPresets << " already there\n";
+    return bad ? kBad : kOk;
+}
+
+int search(const Arguments& args) {
+    PresetLibrary library;
+    if (!opened(library, false)) {
+        return kBad;
+    }
+    const auto found = library.search({args.text, args.channel, args.program, 0, {}});
+    if (!found) {
+        return libraryFailure(library);
+    }
+    if (args.asJson) {
+        Json list = Json::array();
+        for (const LibraryPreset& preset : *found) {
+            list.push_back({{"id", PresetId(preset.id)},
+                            {"name", preset.name},
+                            {"channels", ChannelsJson(preset.record)},
+                            {"source", preset.source},
+                            {"when", preset.when}});
+        }
+        std::cout << list.dump(2) << '\n';
+        return kOk;
+    }
+    for (const LibraryPreset& preset : *found) {
+        std::cout << PresetId(preset.id) << "  " << preset.name << "  " << preset.when << "  "
+                  << preset.source << (preset.channels.empty() ? "" : "\n    ") << preset.channels
+                  << '\n';
+    }
+    return kOk;
+}
+
+int banks(const Arguments& args) {
+    PresetLibrary library;
+    if (!opened(library, false)) {
+        return kBad;
+    }
+    const auto found = library.banks();
+    if (!found) {
+        return libraryFailure(library);
+    }
+    if (args.asJson) {
+        Json list = Json::array();
+        for (const LibraryBank& bank : *found) {
+            list.push_back({{"id", BankId(bank.id)},
+                            {"source", bank.source},
+                            {"when", bank.when},
+                            {"program", bank.program},
+                            {"first", bank.firstNames}});
+        }
+        std::cout << list.dump(2) << '\n';
+        return kOk;
+    }
+    for (const LibraryBank& bank : *found) {
+        std::cout << BankId(bank.id) << "  " << bank.when << "  " << bank.source << "\n   ";
+        for (const std::string& name : bank.firstNames) {
+            std::cout << " " << name << " |";
+        }
+        std::cout << " ...\n";
+    }
+    return kOk;
+}
+
+int get(const Arguments& args) {
+    PresetLibrary library;
+    if (!opened(library, false)) {
+        return kBad;
+    }
+    std::vector<PresetRecord> presets;
+    if (args.paths.size() == 1 && ParseLibraryId(args.paths[0], 'b')) {
+        const auto bank = library.bank(*ParseLibraryId(args.paths[0], 'b'));
+        if (!bank) {
+            return libraryFailure(library);
+        }
+        presets = *bank;
+    } else if (args.paths.size() == 1 || args.paths.size() == std::size_t(kPresetCount)) {
+        for (const std::string& text : args.paths) {
+            const auto id = ParseLibraryId(text, 'p');
+            if (!id) {
+                return usageError("'" + text + "' is no preset ID (p12) or bank ID (b3)");
+            }
+            const auto preset = library.preset(*id);
+            if (!preset) {
+                return libraryFailure(library);
+            }
+            presets.push_back(preset->record);
+        }
+    } else {
+        return usageError("give one preset ID, 100 preset IDs or one bank ID");
+    }
+    std::vector<PresetMessage> messages;
+    for (std::size_t i = 0; i < presets.size(); ++i) {
+        messages.push_back(MessageKeepingName(presets[i], PresetIndex::fromZeroBase(int(i))));
+    }
+    return output(args.out, SyxBytes(messages));
+}
+
+int check() {
+    PresetLibrary library;
+    if (!opened(library, false)) {
+        return kBad;
+    }
+    const auto counts = library.check();
+    if (!counts) {
+        return libraryFailure(library);
+    }
+    std::cout << LibraryPath()->string() << ": ok; " << counts->presets << " presets, "
+              << counts->banks << " banks, " << counts->singles << " single presets\n";
+    return kOk;
+}
+
+} // namespace
+
+void AddLibraryCommands(CLI::App& app, int& result) {
+    auto args = std::make_shared<Arguments>();
+    CLI::App* library = app.add_subcommand(
+        "library", "The library of every bank and preset read, written or sent (see 'library "
+                   "--help').");
+    library->require_subcommand(1);
+
+    CLI::App* addCommand = library->add_subcommand(
+        "add", "Record preset files, and the .syx files of folders (recursively).");
+    addCommand->add_option("PATH", args->paths, "preset files and folders")->required();
+    addCommand->callback([&result, args] { result = add(*args); });
+
+    CLI::App* searchCommand = library->add_subcommand(
+        "search", "Presets whose name holds TEXT (any letter case), newest first.");
+    searchCommand->add_option("TEXT", args->text, "a part of the name; none: every preset");
+    searchCommand->add_option("--channel", args->channel, "with a value switched on on channel N")
+        ->check(CLI::Range(1, kChannelCount));
+    searchCommand->add_option("--program", args->program, "with program P (on --channel, if given)")
+        ->check(CLI::Range(1, 128));
+    searchCommand->add_flag("--json", args->asJson, "as JSON, for scripts");
+    searchCommand->callback([&result, args] { result = search(*args); });
+
+    CLI::App* banksCommand = library->add_subcommand("banks", "The banks recorded, newest first.");
+    banksCommand->add_flag("--json", args->asJson, "as JSON, for scripts");
+    banksCommand->callback([&result, args] { result = banks(*args); });
+
+    CLI::App* getCommand = library->add_subcommand(
+        "get", "Write presets as a file: one preset ID, 100 preset IDs, or a bank ID.");
+    getCommand->add_option("ID", args->paths, "p12 (a preset) or b3 (a bank)")->required();
+    getCommand->add_option("-o,--output", args->out, "preset file to write (- for standard output)")
+        ->required();
+    getCommand->callback([&result, args] { result = get(*args); });
+
+    library->add_subcommand("check", "Check the library's integrity and count what it holds.")
+        ->callback([&result] { result = check(); });
+}
+
+} // namespace tarnwick
