@@ -10,9 +10,12 @@
 #include "download_commands.h"
 #include "file_commands.h"
 #include "interface_form.h"
+#include "library_form.h"
+#include "library_recorder.h"
 #include "main_form.h"
 #include "manual_command.h"
 #include "midi_events_form.h"
+#include "preset_library.h"
 #include "preset_list_form.h"
 #include "preset_number_dialog.h"
 #include "progress_form.h"
@@ -52,6 +55,9 @@ AppWindows::AppWindows(const AppServices& services) {
                                                     services.ports, services.clock);
     m_upgrade =
         std::make_unique<FirmwareUpgradeCommand>(*m_frmProgress, interaction, services.ports);
+    m_recorder = std::make_unique<LibraryRecorder>(DefaultLibraryPath());
+    m_fileCommands->setRecorder(m_recorder.get());
+    m_downloads->setRecorder(m_recorder.get());
     ConnectCommands(*main, *m_fileCommands);
     ConnectCommands(*main, *m_downloads);
     ConnectCommands(*main, *m_upgrade);
@@ -72,6 +78,16 @@ AppWindows::AppWindows(const AppServices& services) {
                              &TBankOrganizerForm::refresh);
         }
         m_bankOrganizer->setVisible(!m_bankOrganizer->isVisible());
+    });
+    QObject::connect(main, &TMainForm::libraryRequested, main, [this, main] {
+        if (!m_libraryForm) {
+            m_libraryForm = new TLibraryForm(*main, *m_recorder, main);
+            m_libraryForm->setPlayer(
+                [this](const PresetRecord& preset) { m_audition->play(preset); });
+            m_libraryForm->setBankFileOpener(
+                [this](const QString& path) { m_fileCommands->openAllFrom(path); });
+        }
+        m_libraryForm->setVisible(!m_libraryForm->isVisible());
     });
     QObject::connect(main, &TMainForm::aboutRequested, main,
                      [&interaction, about = m_aboutForm] { interaction.runModal(*about); });

@@ -17,6 +17,7 @@ class Clock;
 class DirectMidiCommand;
 class DesktopServices;
 class FirmwareUpgradeCommand;
+class LibraryRecorder;
 class PresetDownloads;
 class MidiPortLayer;
 class PresetFileCommands;
@@ -24,6 +25,7 @@ class TAboutForm;
 class TAuditionOutputForm;
 class TBankOrganizerForm;
 class TInterfaceForm;
+class TLibraryForm;
 class TLoadForm;
 class TMainForm;
 class TMidiEventsForm;
@@ -60,6 +62,9 @@ public:
     TAuditionOutputForm* auditionOutputForm() const { return m_auditionOutputForm; }
     // Nothing until Ctrl+B first asks for it.
     TBankOrganizerForm* bankOrganizerForm() const { return m_bankOrganizer; }
+    // Nothing until Ctrl+Shift+L first asks for it.
+    TLibraryForm* libraryForm() const { return m_libraryForm; }
+    LibraryRecorder& libraryRecorder() const { return *m_recorder; }
 
     // Class names of the windows in the order they were created.
     const QStringList& creationOrder() const { return m_creationOrder; }
@@ -78,7 +83,10 @@ private:
     TfrmProgress* m_frmProgress = nullptr;
     TAuditionOutputForm* m_auditionOutputForm = nullptr;
     TBankOrganizerForm* m_bankOrganizer = nullptr; // built on first use
+    TLibraryForm* m_libraryForm = nullptr;         // built on first use
     QStringList m_creationOrder;
+    // Opens the library on its first recording, never at start-up.
+    std::unique_ptr<LibraryRecorder> m_recorder;
     std::unique_ptr<PresetFileCommands> m_fileCommands;
     std::unique_ptr<PresetDownloads> m_downloads;
     std::unique_ptr<FirmwareUpgradeCommand> m_upgrade;

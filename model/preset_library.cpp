@@ -415,7 +415,8 @@ std::optional<std::vector<LibraryPreset>> PresetLibrary::search(const LibraryQue
         // The text goes in as a bound value and is found with instr(): quotes, %, _ and *
         // are only characters.
         SQLite::Statement select(*m_db, R"(
-            SELECT p.id, p.name, p.channels, e.source, e.recorded_at, p.message
+            SELECT p.id, p.name, p.channels, e.source, e.recorded_at, p.message,
+                   CASE e.kind WHEN 'bank' THEN e.id ELSE 0 END
             FROM presets p JOIN entries e ON e.id = p.last_entry
             WHERE (?1 = '' OR instr(lower(p.name), lower(?1)) > 0)
               AND ((?2 IS NULL AND ?3 IS NULL) OR EXISTS (
@@ -436,6 +437,7 @@ std::optional<std::vector<LibraryPreset>> PresetLibrary::search(const LibraryQue
             preset.channels = select.getColumn(2).getString();
             preset.source = select.getColumn(3).getString();
             preset.when = select.getColumn(4).getString();
+            preset.bankId = select.getColumn(6).getInt64();
             const auto record =
                 fromCanonical(select.getColumn(5).getBlob(), select.getColumn(5).getBytes());
             if (!record) {

@@ -31,10 +31,11 @@ std::optional<std::filesystem::path> DefaultLibraryPath();
 
 struct LibraryPreset {
     std::int64_t id = 0;
-    std::string name;     // as the editor shows it, blanks kept
-    std::string channels; // the values switched on, as the Bank Organizer shows them
-    std::string source;   // where it was seen last
-    std::string when;     // and when: "2026-12-09T10:20:00Z"
+    std::string name;        // as the editor shows it, blanks kept
+    std::string channels;    // the values switched on, as the Bank Organizer shows them
+    std::string source;      // where it was seen last
+    std::string when;        // and when: "2026-12-09T10:20:00Z"
+    std::int64_t bankId = 0; // the bank it was seen in last; 0 when seen alone
     PresetRecord record;
 };
 

@@ -6,9 +6,9 @@
 #include "bank_sheet.h"
 #include "file_commands.h"
 #include "local_path.h"
-#include "preset_json.h"
 #include "preset_text.h"
 #include "preset_view.h"
+#include "presets_mime.h"
 #include "user_interaction.h"
 
 #include <QAction>
@@ -58,8 +58,7 @@ public:
 
 protected:
     QStringList mimeTypes() const override {
-        return {TBankOrganizerForm::kPresetsMimeType, QStringLiteral("text/uri-list"),
-                QStringLiteral("text/plain")};
+        return {kPresetsMimeType, QStringLiteral("text/uri-list"), QStringLiteral("text/plain")};
     }
     QMimeData* mimeData(const QList<QTableWidgetItem*>&) const override { return dragData(); }
     Qt::DropActions supportedDropActions() const override { return Qt::CopyAction; }
@@ -227,22 +226,13 @@ void TBankOrganizerForm::refresh() {
 }
 
 QMimeData* TBankOrganizerForm::presetsData(const std::vector<int>& chosen) const {
-    std::vector<SyxMessage> messages;
-    std::vector<PresetMessage> raw;
+    std::vector<PresetRecord> presets;
     QString mark = rowsMark(this);
     for (const int slot : chosen) {
-        const auto index = PresetIndex::fromZeroBase(slot);
-        SyxMessage message;
-        message.presetByte = std::uint8_t(slot);
-        message.record = m_view.bank()[index];
-        messages.push_back(message);
-        raw.push_back(MessageKeepingName(message.record, index));
+        presets.push_back(m_view.bank()[PresetIndex::fromZeroBase(slot)]);
         mark += QStringLiteral(" %1").arg(slot);
     }
-    auto* mime = new QMimeData;
-    const std::string bytes = SyxBytes(raw);
-    mime->setData(kPresetsMimeType, QByteArray(bytes.data(), qsizetype(bytes.size())));
-    mime->setText(QString::fromStdString(PresetsToJsonText(messages)));
+    QMimeData* mime = PresetsMimeData(presets, chosen.empty() ? 1 : chosen.front() + 1);
     mime->setData(kRowsMimeType, mark.toLatin1());
     return mime;
 }
@@ -360,34 +350,12 @@ void TBankOrganizerForm::paste(const QMimeData* mime, int firstSlot) {
     if (!mime || m_view.commandRunning()) {
         return;
     }
-    // Presets of an editor come as their messages; anything else is read as JSON text.
-    std::vector<PresetRecord> records;
     std::string reason;
-    if (mime->hasFormat(kPresetsMimeType)) {
-        const QByteArray bytes = mime->data(kPresetsMimeType);
-        std::vector<SyxMessage> messages;
-        SyxError error;
-        if (!DecodeSyx(bytes.toStdString(), messages, error)) {
-            reason = error.text;
-        }
-        for (const SyxMessage& message : messages) {
-            records.push_back(message.record);
-        }
-    } else if (mime->hasText()) {
-        // Checked as `tarnwick-syx import` checks a file, and refused whole the same way.
-        std::vector<JsonPreset> presets;
-        if (PresetsFromJsonText(mime->text().toStdString(), presets, reason)) {
-            for (const JsonPreset& preset : presets) {
-                records.push_back(preset.record);
-            }
-        }
+    if (const auto records = PresetsFromMimeData(mime, reason)) {
+        pasteRecords(*records, firstSlot);
+    } else {
+        message(QString::fromStdString(reason));
     }
-    if (!reason.empty() || records.empty()) {
-        message(reason.empty() ? QStringLiteral("The clipboard holds no presets.")
-                               : QString::fromStdString(reason));
-        return;
-    }
-    pasteRecords(records, firstSlot);
 }
 
 void TBankOrganizerForm::pasteRecords(const std::vector<PresetRecord>& records, int firstSlot) {

@@ -25,10 +25,6 @@ struct PresetRecord;
 class TBankOrganizerForm final : public QWidget {
     Q_OBJECT
 public:
-    // Presets as the clipboard and drags carry them between editors: their messages back
-    // to back, as in a .syx file. The JSON text of `tarnwick-syx export` goes beside them.
-    static inline const QString kPresetsMimeType = QStringLiteral("application/x-tarnwick-presets");
-
     TBankOrganizerForm(PresetView& view, UserInteraction& interaction, QWidget* parent = nullptr);
 
     QTableWidget* table() const { return m_table; }

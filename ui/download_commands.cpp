@@ -1,6 +1,8 @@
 // Downloading presets.
 #include "download_commands.h"
 
+#include "library_recorder.h"
+
 #include "atomic_file.h"
 #include "desktop_services.h"
 #include "file_commands.h"
@@ -102,6 +104,7 @@ void PresetDownloads::downloadCurrentDirect() {
                 if (sent == TransferResult::Acknowledged) {
                     // The keypad shows the preset it was sent from, not the destination.
                     m_ports.sendPostDownloadPreset(current.zeroBased());
+                    recordSent(&m_view.bank().current());
                 }
                 return sent;
             }();
@@ -187,7 +190,23 @@ void PresetDownloads::downloadAllDirect() {
     };
     if (send() == TransferResult::Acknowledged) {
         m_ports.sendPostDownloadPreset(0);
+        recordSent(nullptr);
         Show(m_interaction, DownloadResultMessage(TransferResult::Acknowledged));
+    }
+}
+
+void PresetDownloads::recordSent(const PresetRecord* preset) {
+    const auto& interfaces = m_ports.interfaceList();
+    const int selected = m_ports.selectedInterface();
+    if (!m_recorder || selected < 0 || selected >= int(interfaces.size())) {
+        return;
+    }
+    const QString source = QStringLiteral("downloaded to ") +
+                           QString::fromStdString(interfaces[std::size_t(selected)].name);
+    if (preset) {
+        m_recorder->record(*preset, source);
+    } else {
+        m_recorder->record(m_view.bank(), source);
     }
 }
 

@@ -13,6 +13,7 @@ namespace tarnwick {
 
 class Clock;
 class DesktopServices;
+class LibraryRecorder;
 class MidiPortLayer;
 class PresetView;
 class TSaveForm;
@@ -25,6 +26,8 @@ public:
 
     void downloadCurrent();
     void downloadAll();
+    // Where what reaches the keypad is recorded; none: nowhere.
+    void setRecorder(LibraryRecorder* recorder) { m_recorder = recorder; }
 
     // The file direct downloads go through, in the current folder.
     static QString temporaryFile() { return QStringLiteral("TWKTempDownloadFile.syx"); }
@@ -44,6 +47,8 @@ private:
     void returnToFirstPreset();
     void openInExternalApplication(const QString& path);
     void refuse();
+    // Records `preset`, or the whole bank when none, as sent to the chosen interface.
+    void recordSent(const PresetRecord* preset);
 
     PresetView& m_view;
     TSaveForm& m_saveForm;
@@ -51,6 +56,7 @@ private:
     DesktopServices& m_desktop;
     MidiPortLayer& m_ports;
     Clock& m_clock;
+    LibraryRecorder* m_recorder = nullptr;
 };
 
 } // namespace tarnwick

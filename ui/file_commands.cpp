@@ -1,6 +1,8 @@
 // Saving and opening presets as .syx files.
 #include "file_commands.h"
 
+#include "library_recorder.h"
+
 #include "atomic_file.h"
 #include "clock.h"
 #include "frame_throttle.h"
@@ -109,7 +111,9 @@ void PresetFileCommands::saveOnePreset() {
     // The chosen number goes into the file only; the bank keeps the preset where it is.
     const PresetMessage message =
         EncodePresetMessage(bank.current(), PresetIndex::fromOneBase(number));
-    WriteMessageFile(m_interaction, *path, message);
+    if (WriteMessageFile(m_interaction, *path, message)) {
+        recordInLibrary({bank.current()}, *path);
+    }
 }
 
 void PresetFileCommands::saveAllPresets() {
@@ -129,6 +133,7 @@ void PresetFileCommands::saveAllPresets() {
             ReportWriteFailure(m_interaction);
         } else {
             m_bankFile = *path;
+            recordInLibrary({}, *path);
         }
     }
     m_view.returnToFirstPreset();
@@ -189,6 +194,7 @@ void PresetFileCommands::openOneFrom(const QString& path) {
     // Edits on the shown preset are kept in it before anything is replaced.
     m_view.flushEdits();
     replacePreset(m_loadForm.presetNumber(), *outcome.record);
+    recordInLibrary({*outcome.record}, path);
     m_view.showCurrentPreset();
     m_view.updatePresetsList();
 }
@@ -212,10 +218,12 @@ void PresetFileCommands::openAllFrom(const QString& path) {
         // a file whose numbers jump back ends there without a word; one whose numbers
         // never reach the last preset is read on to its end (or its first bad message).
         FrameThrottle frames(m_clock);
+        bool whole = true; // every message read: the bank is the file's
         for (int n = 0; n < kPresetCount && reader.isOpen(); ++n) {
             const DecodeOutcome outcome = reader.next();
             if (!outcome.record) {
                 ReportDecodeFailure(m_interaction, outcome.error);
+                whole = false;
                 break;
             }
             if (n == kPresetCount - 1) {
@@ -231,6 +239,9 @@ void PresetFileCommands::openAllFrom(const QString& path) {
         }
         reader.close();
         m_view.returnToFirstPreset();
+        if (whole) {
+            recordInLibrary({}, path);
+        }
     }
     m_view.updatePresetsList();
 }
@@ -260,6 +271,18 @@ std::optional<std::vector<PresetRecord>> ReadDroppedPresets(UserInteraction& int
         records.push_back(*outcome.record);
     }
     return records;
+}
+
+void PresetFileCommands::recordInLibrary(std::optional<PresetRecord> preset, const QString& path) {
+    if (!m_recorder) {
+        return;
+    }
+    const QString source = QFileInfo(path).absoluteFilePath();
+    if (preset) {
+        m_recorder->record(*preset, source);
+    } else {
+        m_recorder->record(m_view.bank(), source);
+    }
 }
 
 } // namespace tarnwick

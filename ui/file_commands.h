@@ -15,6 +15,7 @@ class QMimeData;
 namespace tarnwick {
 
 class Clock;
+class LibraryRecorder;
 class PresetView;
 class TLoadForm;
 class TSaveForm;
@@ -51,6 +52,10 @@ public:
     void openAllPresets();
     // A file dropped on the main window: opened as the Open command for its size would.
     void openDropped(const QString& path);
+    // Where what the commands read and write is recorded; none: nowhere.
+    void setRecorder(LibraryRecorder* recorder) { m_recorder = recorder; }
+    // Opens the bank file at `path` as Open All does once the file is chosen.
+    void openAllFrom(const QString& path);
     // The file the bank came from or went to last (Open All, Save All); empty before.
     QString bankFile() const { return m_bankFile; }
 
@@ -65,7 +70,8 @@ public:
 private:
     // The Open commands once the file is chosen.
     void openOneFrom(const QString& path);
-    void openAllFrom(const QString& path);
+    // Records `preset`, or the whole bank when none, as read from or written to `path`.
+    void recordInLibrary(std::optional<PresetRecord> preset, const QString& path);
     // Replaces preset `number` with `record` and makes it the current preset.
     void replacePreset(int number, const PresetRecord& record);
 
@@ -75,6 +81,7 @@ private:
     UserInteraction& m_interaction;
     Clock& m_clock;
     QString m_bankFile;
+    LibraryRecorder* m_recorder = nullptr;
 };
 
 } // namespace tarnwick

@@ -22,7 +22,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,7 +34,6 @@
 #include <QToolButton>
 
 #include <algorithm>
-#include <optional>
 
 namespace tarnwick {
 
@@ -171,7 +169,9 @@ void TMainForm::buildToolBar() {
                             {"OpenAll1001", "Open All (100)", request(&TMainForm::openAllRequested),
                              ctrlShift(Qt::Key_O)},
                             {"mnuBankOrganizer", "Bank Organizer",
-                             request(&TMainForm::bankOrganizerRequested), ctrl(Qt::Key_B)}},
+                             request(&TMainForm::bankOrganizerRequested), ctrl(Qt::Key_B)},
+                            {"mnuLibrary", "Library", request(&TMainForm::libraryRequested),
+                             ctrlShift(Qt::Key_L)}},
                   .key = alt(Qt::Key_O)},
                  {.name = "btnSaveFile",
                   .caption = "Save",

@@ -104,6 +104,8 @@ signals:
     void fileDropped(const QString& path);
     // Ctrl+B: show or hide the Bank Organizer.
     void bankOrganizerRequested();
+    // Ctrl+Shift+L: show or hide the Library.
+    void libraryRequested();
     // The bank or the preset shown changed: a view of the whole bank brings itself up to date.
     void bankShown();
 

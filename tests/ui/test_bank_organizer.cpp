@@ -3,13 +3,19 @@
 #include "bank_organizer_form.h"
 #include "drop_files.h"
 #include "editor_fixture.h"
+#include "file_commands.h"
+#include "library_form.h"
+#include "library_recorder.h"
 #include "preset_json.h"
+#include "preset_number_dialog.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QTableWidget>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <numeric>
@@ -192,6 +198,43 @@ private slots:
         std::iota(before.begin(), before.end(), 1);
         before[10] = 0;
         QCOMPARE(order(), before);
+    }
+
+    // A bank opened is recorded; the Library finds its presets by a part of the name and by
+    // channel and program, and one dragged onto a slot replaces it as one undo step.
+    void theLibraryFeedsTheOrganizer() {
+        QTemporaryDir folder;
+        LibraryRecorder recorder(folder.filePath("library.sqlite").toStdString());
+        PresetFileCommands files(m_f->main, *new TSaveForm(&m_f->main), *new TLoadForm(&m_f->main),
+                                 m_f->interaction, m_f->clock);
+        files.setRecorder(&recorder);
+        QByteArray bytes;
+        for (int n = 1; n <= 100; ++n) {
+            const PresetMessage m = EncodePresetMessage(preset(n), PresetIndex::fromOneBase(n));
+            bytes.append(reinterpret_cast<const char*>(m.data()), qsizetype(m.size()));
+        }
+        QFile file(folder.filePath("Stage.syx"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
+        m_f->main.runCommand([&] { files.openAllFrom(file.fileName()); });
+        recorder.waitForDone();
+        TLibraryForm library(m_f->main, recorder);
+        library.show();
+        QTest::keyClicks(library.findChild<QLineEdit*>("edLibrarySearch"), "AGE 4");
+        QCOMPARE(library.results()->topLevelItemCount(), 11); // 4 and 40 to 49
+        library.findChild<QSpinBox*>("spinLibraryChannel")->setValue(2);
+        library.findChild<QSpinBox*>("spinLibraryProgram")->setValue(57);
+        QCOMPARE(library.results()->topLevelItemCount(), 1);
+        QCOMPARE(library.results()->topLevelItem(0)->text(2), QStringLiteral("Stage.syx"));
+        QTableWidget* table = m_form->table();
+        library.results()->setCurrentItem(library.results()->topLevelItem(0));
+        std::unique_ptr<QMimeData> dragged(library.results()->model()->mimeData(
+            library.results()->selectionModel()->selectedIndexes()));
+        const QPoint row7 = table->visualItemRect(table->item(6, 0)).center();
+        QVERIFY(testing::DropData(*table->viewport(), *dragged, row7));
+        QCOMPARE(order()[6], 4);
+        QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(order()[6], 7);
     }
 
     // With "Play on select" on, choosing one row plays it; Space plays the selected row.

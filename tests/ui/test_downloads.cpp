@@ -11,8 +11,10 @@
 #include "fake_desktop.h"
 #include "fake_midi_backend.h"
 #include "interface_form.h"
+#include "library_recorder.h"
 #include "main_form.h"
 #include "port_layer.h"
+#include "preset_library.h"
 #include "preset_number_dialog.h"
 #include "scripted_interaction.h"
 #include "transfer_messages.h"
@@ -49,6 +51,19 @@ class DownloadsTest : public QObject {
     std::unique_ptr<EditorFixture> m_f;
     TSaveForm* m_saveForm = nullptr;
     std::unique_ptr<PresetDownloads> m_downloads;
+    std::unique_ptr<LibraryRecorder> m_recorder;
+    // The sources of the banks recorded in the library.
+    QStringList recordedBanks() {
+        m_recorder->waitForDone();
+        PresetLibrary library;
+        QStringList sources;
+        for (const LibraryBank& bank : library.open(m_recorder->path().value(), false)
+                                           ? library.banks().value()
+                                           : std::vector<LibraryBank>{}) {
+            sources << QString::fromStdString(bank.source);
+        }
+        return sources;
+    }
     std::unique_ptr<DirectMidiCommand> m_directMidi;
 
     PresetRecord& preset(int n) { return m_f->main.bank()[PresetIndex::fromOneBase(n)]; }
@@ -105,6 +120,9 @@ private slots:
         m_downloads = std::make_unique<PresetDownloads>(m_f->main, *m_saveForm, m_f->interaction,
                                                         m_f->desktop, m_f->ports, m_f->clock);
         ConnectCommands(m_f->main, *m_downloads);
+        m_recorder = std::make_unique<LibraryRecorder>(
+            std::filesystem::path(m_dir->filePath("library.sqlite").toStdString()));
+        m_downloads->setRecorder(m_recorder.get());
         m_directMidi = std::make_unique<DirectMidiCommand>(
             m_f->main, *new TInterfaceForm(m_f->ports, &m_f->main), m_f->interaction);
         ConnectCommands(m_f->main, *m_directMidi);
@@ -117,6 +135,7 @@ private slots:
     }
     void cleanup() {
         m_downloads.reset();
+        m_recorder.reset();
         m_f.reset();
         QDir::setCurrent(m_startDir);
     }
@@ -289,6 +308,10 @@ private slots:
         QVERIFY(QFile::exists(PresetDownloads::temporaryFile())); // left for the next download
         QCOMPARE(QFileInfo(PresetDownloads::temporaryFile()).size(), 15300);
         QCOMPARE(m_f->interaction.busyDepth, 0);
+        const auto& chosen =
+            m_f->ports.interfaceList()[std::size_t(m_f->ports.selectedInterface())];
+        QCOMPARE(recordedBanks(),
+                 QStringList{"downloaded to " + QString::fromStdString(chosen.name)});
     }
 
     void directAllStopsAtTheFirstMissingAcknowledgement() {
@@ -303,6 +326,7 @@ private slots:
                  QStringList{"Download Fail?|No acknowledge from keypad."});
         QCOMPARE(panelDuringMessage, QStringLiteral("Downloading Preset # 42"));
         QCOMPARE(m_f->midi.sent.size(), std::size_t(42)); // 43 to 100 not sent, no follow-up
+        QCOMPARE(recordedBanks(), QStringList{});         // nothing is recorded as sent
         QCOMPARE(m_f->main.statusPanel(1)->text(), QString());
         QCOMPARE(m_f->main.statusBar()->palette().color(QPalette::Window),
                  QPalette().color(QPalette::Button));

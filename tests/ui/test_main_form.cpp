@@ -169,7 +169,8 @@ private slots:
         QTest::newRow("Open") << "btnOpenFile"
                               << "Open"
                               << "Open 1 or 100 presets"
-                              << QStringList{"Open One", "Open All (100)", "Bank Organizer"};
+                              << QStringList{"Open One", "Open All (100)", "Bank Organizer",
+                                             "Library"};
         QTest::newRow("Save") << "btnSaveFile"
                               << "Save"
                               << "Save preset(s) as" << QStringList{"Save One", "Save All (100)"};

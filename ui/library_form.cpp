@@ -1,0 +1,264 @@
+// The Library window.
+#include "library_form.h"
+
+#include "library_recorder.h"
+#include "preset_view.h"
+#include "presets_mime.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+namespace tarnwick {
+
+namespace {
+
+// The results list: a drag carries the chosen presets as the clipboard does.
+class ResultList final : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+    std::function<std::vector<PresetRecord>()> dragged;
+
+protected:
+    QStringList mimeTypes() const override { return {kPresetsMimeType}; }
+    QMimeData* mimeData(const QList<QTreeWidgetItem*>&) const override {
+        return PresetsMimeData(dragged(), 1);
+    }
+    Qt::DropActions supportedDropActions() const override { return Qt::CopyAction; }
+};
+
+QTreeWidget* list(QTreeWidget* tree, const char* name, const QString& accessible,
+                  const QStringList& columns) {
+    tree->setObjectName(QString::fromLatin1(name));
+    tree->setAccessibleName(accessible);
+    tree->setHeaderLabels(columns);
+    tree->setRootIsDecorated(false);
+    tree->setUniformRowHeights(true);
+    tree->setAllColumnsShowFocus(true);
+    tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    return tree;
+}
+
+QSpinBox* filter(QWidget* parent, const char* name, const QString& accessible, int maximum,
+                 const QString& any) {
+    auto* box = new QSpinBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setAccessibleName(accessible);
+    box->setRange(0, maximum);
+    box->setSpecialValueText(any); // 0: no filter
+    return box;
+}
+
+// A line that ends with where and when: a file by its name (the whole path in its tip),
+// the time in the user's own time zone.
+QTreeWidgetItem* sourceItem(QStringList texts, const std::string& source, const std::string& when) {
+    const QString from = QString::fromStdString(source);
+    const QFileInfo file(from);
+    texts << (file.isAbsolute() ? file.fileName() : from)
+          << QDateTime::fromString(QString::fromStdString(when), Qt::ISODate)
+                 .toLocalTime()
+                 .toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    auto* item = new QTreeWidgetItem(texts);
+    item->setToolTip(int(texts.size()) - 2, from);
+    return item;
+}
+
+} // namespace
+
+TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_view(view), m_recorder(recorder) {
+    setObjectName(QStringLiteral("LibraryForm"));
+    setWindowTitle(QStringLiteral("Library"));
+    resize(640, 520);
+
+    m_text = new QLineEdit(this);
+    m_text->setObjectName(QStringLiteral("edLibrarySearch"));
+    m_text->setAccessibleName(QStringLiteral("Library search"));
+    m_text->setPlaceholderText(QStringLiteral("Name, or a part of it"));
+    m_text->setClearButtonEnabled(true);
+    m_channel = filter(this, "spinLibraryChannel", QStringLiteral("Channel filter"), 16,
+                       QStringLiteral("any channel"));
+    m_program = filter(this, "spinLibraryProgram", QStringLiteral("Program filter"), 128,
+                       QStringLiteral("any program"));
+    m_channel->setPrefix(QStringLiteral("channel "));
+    m_program->setPrefix(QStringLiteral("program "));
+
+    auto* results = new ResultList(this);
+    results->dragged = [this] {
+        std::vector<PresetRecord> presets;
+        for (QTreeWidgetItem* item : m_results->selectedItems()) {
+            presets.push_back(m_found[std::size_t(m_results->indexOfTopLevelItem(item))].record);
+        }
+        return presets;
+    };
+    m_results = list(results, "lstLibraryResults", QStringLiteral("Library results"),
+                     {QStringLiteral("Name"), QStringLiteral("Channels"), QStringLiteral("From"),
+                      QStringLiteral("When")});
+    m_results->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_results->setDragEnabled(true);
+    m_results->setDragDropMode(QAbstractItemView::DragOnly);
+    m_results->setColumnWidth(0, 120);
+    m_results->setColumnWidth(1, 200);
+    m_banks =
+        list(new QTreeWidget(this), "lstLibraryBanks", QStringLiteral("Library banks"),
+             {QStringLiteral("From"), QStringLiteral("When"), QStringLiteral("Presets 1 to 3")});
+    m_banks->setColumnWidth(0, 240);
+    m_pages = new QTabWidget(this);
+    m_pages->addTab(m_results, QStringLiteral("Presets"));
+    m_pages->addTab(m_banks, QStringLiteral("Banks"));
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("lblLibraryStatus"));
+    m_status->setAccessibleName(QStringLiteral("Library status"));
+    m_status->setWordWrap(true);
+    // Ctrl+Shift+L hides the window from here too, as it shows it from the main window.
+    auto* hideAction = new QAction(this);
+    hideAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+    connect(hideAction, &QAction::triggered, this, &QWidget::hide);
+    addAction(hideAction);
+
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(m_text, 0, 0);
+    layout->addWidget(m_channel, 0, 1);
+    layout->addWidget(m_program, 0, 2);
+    layout->addWidget(m_pages, 1, 0, 1, 3);
+    layout->addWidget(m_status, 2, 0, 1, 3);
+    layout->setColumnStretch(0, 1);
+
+    connect(m_text, &QLineEdit::textChanged, this, &TLibraryForm::search);
+    connect(m_channel, &QSpinBox::valueChanged, this, &TLibraryForm::search);
+    connect(m_program, &QSpinBox::valueChanged, this, &TLibraryForm::search);
+    connect(&m_recorder, &LibraryRecorder::recorded, this, [this] {
+        if (isVisible()) {
+            search();
+        }
+    });
+    connect(&m_recorder, &LibraryRecorder::failed, this, [this](const QString& reason) {
+        m_status->setText(QStringLiteral("Not recorded: %1").arg(reason));
+    });
+    // Enter or a double-click plays a preset, and opens a bank.
+    connect(m_results, &QTreeWidget::itemActivated, this, [this] { playResult(); });
+    connect(m_banks, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+        const LibraryBank& bank = m_bankList[std::size_t(m_banks->indexOfTopLevelItem(item))];
+        openBank(bank.id, QString::fromStdString(bank.source));
+    });
+    connect(m_results, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+        QTreeWidgetItem* item = m_results->itemAt(at);
+        if (!item) {
+            return;
+        }
+        const LibraryPreset& preset = m_found[std::size_t(m_results->indexOfTopLevelItem(item))];
+        QMenu menu(this);
+        QAction* open = menu.addAction(QStringLiteral("Open Its Bank"));
+        open->setEnabled(preset.bankId != 0); // seen alone, in a one-preset file
+        if (menu.exec(m_results->viewport()->mapToGlobal(at)) == open) {
+            openBank(preset.bankId, QString::fromStdString(preset.source));
+        }
+    });
+}
+
+void TLibraryForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    search();
+    m_text->setFocus();
+}
+
+bool TLibraryForm::ready() {
+    if (m_open) {
+        return true;
+    }
+    const auto& path = m_recorder.path();
+    if (!path) {
+        m_status->setText(QStringLiteral("The library is switched off (TARNWICK_LIBRARY=off)."));
+        return false;
+    }
+    m_open = m_library.open(*path, false);
+    if (!m_open) {
+        m_status->setText(QString::fromStdString(path->string() + ": " + m_library.error()));
+    }
+    return m_open;
+}
+
+void TLibraryForm::search() {
+    if (!ready()) {
+        return;
+    }
+    LibraryQuery query{m_text->text().toStdString(), {}, {}, kShownResults, {}};
+    if (m_channel->value() > 0) {
+        query.channel = m_channel->value();
+    }
+    if (m_program->value() > 0) {
+        query.program = m_program->value();
+    }
+    const auto found = m_library.search(query);
+    const auto banks = m_library.banks();
+    if (!found || !banks) {
+        m_status->setText(QString::fromStdString(m_library.error()));
+        return;
+    }
+    m_found = *found;
+    m_bankList = *banks;
+    m_results->clear();
+    QList<QTreeWidgetItem*> items;
+    for (const LibraryPreset& preset : m_found) {
+        items << sourceItem(
+            {QString::fromStdString(preset.name), QString::fromStdString(preset.channels)},
+            preset.source, preset.when);
+    }
+    m_results->addTopLevelItems(items);
+    m_banks->clear();
+    items.clear();
+    for (const LibraryBank& bank : m_bankList) {
+        QStringList names;
+        for (const std::string& name : bank.firstNames) {
+            names << QString::fromStdString(name).trimmed();
+        }
+        QTreeWidgetItem* item = sourceItem({}, bank.source, bank.when);
+        item->setText(2, names.join(QStringLiteral(", ")));
+        items << item;
+    }
+    m_banks->addTopLevelItems(items);
+    m_status->setText(m_found.size() == kShownResults
+                          ? QStringLiteral("The newest %1 presets found.").arg(kShownResults)
+                          : QStringLiteral("%1 presets found; %2 banks recorded.")
+                                .arg(m_found.size())
+                                .arg(m_bankList.size()));
+}
+
+void TLibraryForm::playResult() {
+    const int row = m_results->indexOfTopLevelItem(m_results->currentItem());
+    if (row >= 0 && m_play) {
+        const PresetRecord preset = m_found[std::size_t(row)].record;
+        m_view.runCommand([this, &preset] { m_play(preset); });
+    }
+}
+
+void TLibraryForm::openBank(std::int64_t id, const QString& source) {
+    if (QFileInfo(source).isFile() && m_openFile) {
+        m_view.runCommand([this, &source] { m_openFile(source); });
+        return;
+    }
+    const auto presets = m_library.bank(id);
+    if (!presets) {
+        m_status->setText(QString::fromStdString(m_library.error()));
+        return;
+    }
+    m_view.runCommand([this, &presets] {
+        m_view.flushEdits();
+        for (int i = 0; i < kPresetCount; ++i) {
+            m_view.bank()[PresetIndex::fromZeroBase(i)] = (*presets)[std::size_t(i)];
+        }
+        m_view.returnToFirstPreset();
+        m_view.updatePresetsList();
+    });
+}
+
+} // namespace tarnwick

@@ -1,0 +1,76 @@
+// "Library": every preset and bank the editor and tarnwick-syx recorded, found by a part of
+// the name as it is typed and by channel and program. A found preset is dragged onto a
+// slot of the Bank Organizer, played with Enter or a double-click, and the bank it came
+// from opened from its context menu; the Banks page lists and opens the banks recorded.
+// The library is opened when the window is first shown; a library that cannot be used is
+// said once, in the window's status line, and the rest of the editor goes on without it.
+#pragma once
+
+#include "preset_library.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+class QTabWidget;
+class QTreeWidget;
+
+namespace tarnwick {
+
+class LibraryRecorder;
+class PresetView;
+
+class TLibraryForm final : public QWidget {
+    Q_OBJECT
+public:
+    // At most this many presets are listed, newest first, so that typing never waits.
+    static constexpr std::size_t kShownResults = 500;
+
+    TLibraryForm(PresetView& view, LibraryRecorder& recorder, QWidget* parent = nullptr);
+
+    // How a preset is played (as Ctrl+P plays the shown one), and how a bank file is opened
+    // (as Open All opens it once chosen).
+    void setPlayer(std::function<void(const PresetRecord&)> play) { m_play = std::move(play); }
+    void setBankFileOpener(std::function<void(const QString&)> open) {
+        m_openFile = std::move(open);
+    }
+
+    QTreeWidget* results() const { return m_results; }
+    QTreeWidget* banks() const { return m_banks; }
+    QLabel* status() const { return m_status; }
+    // Runs the search the fields describe, and lists the banks.
+    void search();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // Opens the library the first time; false (said in the status line) when it cannot be.
+    bool ready();
+    void playResult();
+    // Opens bank `id` recorded from `source`: the file itself when it is still there, as
+    // Open All would; else the library's copy, as one undo step.
+    void openBank(std::int64_t id, const QString& source);
+
+    PresetView& m_view;
+    LibraryRecorder& m_recorder;
+    std::function<void(const PresetRecord&)> m_play;
+    std::function<void(const QString&)> m_openFile;
+    PresetLibrary m_library;
+    bool m_open = false;
+    std::vector<LibraryPreset> m_found;
+    std::vector<LibraryBank> m_bankList;
+
+    QLineEdit* m_text = nullptr;
+    QSpinBox* m_channel = nullptr;
+    QSpinBox* m_program = nullptr;
+    QTabWidget* m_pages = nullptr;
+    QTreeWidget* m_results = nullptr;
+    QTreeWidget* m_banks = nullptr;
+    QLabel* m_status = nullptr;
+};
+
+} // namespace tarnwick

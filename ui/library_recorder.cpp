@@ -1,0 +1,59 @@
+// Recording in the library behind the editor's back.
+#include "library_recorder.h"
+
+#include "preset_library.h"
+
+namespace tarnwick {
+
+LibraryRecorder::LibraryRecorder(std::optional<std::filesystem::path> path, QObject* parent)
+    : QObject(parent), m_path(std::move(path)) {
+    m_thread.setMaxThreadCount(1);
+}
+
+LibraryRecorder::~LibraryRecorder() {
+    m_thread.waitForDone();
+}
+
+void LibraryRecorder::record(const PresetBank& bank, const QString& source) {
+    std::vector<PresetRecord> presets;
+    for (int i = 0; i < kPresetCount; ++i) {
+        presets.push_back(bank[PresetIndex::fromZeroBase(i)]);
+    }
+    recordInBackground(std::move(presets), source);
+}
+
+void LibraryRecorder::record(const PresetRecord& preset, const QString& source) {
+    recordInBackground({preset}, source);
+}
+
+void LibraryRecorder::recordInBackground(std::vector<PresetRecord> presets, const QString& source) {
+    if (!m_path) {
+        return;
+    }
+    m_thread.start([this, presets = std::move(presets), source = source.toStdString()] {
+        if (!m_library) {
+            m_library = std::make_unique<PresetLibrary>();
+            if (!m_library->open(*m_path, true)) {
+                const QString reason = QString::fromStdString(m_library->error());
+                m_library.reset(); // tried again with the next recording
+                QMetaObject::invokeMethod(this, [this, reason] {
+                    if (!std::exchange(m_failureSaid, true)) {
+                        emit failed(reason);
+                    }
+                });
+                return;
+            }
+        }
+        const bool done = m_library->record(presets, source, "tarnwick-editor").has_value();
+        const QString reason = QString::fromStdString(m_library->error());
+        QMetaObject::invokeMethod(this, [this, done, reason] {
+            if (done) {
+                emit recorded();
+            } else if (!std::exchange(m_failureSaid, true)) {
+                emit failed(reason);
+            }
+        });
+    });
+}
+
+} // namespace tarnwick

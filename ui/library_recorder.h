@@ -1,0 +1,50 @@
+// Records what the editor reads, writes and sends in the preset library, on a thread of
+// its own after the command's own work, so that no command waits for the library. The
+// library is opened on the first recording, not at start-up. A recording that fails never
+// fails the command; the first failure is said once (failed()).
+#pragma once
+
+#include "preset_record.h"
+
+#include <QObject>
+#include <QString>
+#include <QThreadPool>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tarnwick {
+
+class PresetLibrary;
+
+class LibraryRecorder final : public QObject {
+    Q_OBJECT
+public:
+    // `path`: the library's file; nothing when the library is switched off.
+    explicit LibraryRecorder(std::optional<std::filesystem::path> path, QObject* parent = nullptr);
+    ~LibraryRecorder() override;
+
+    const std::optional<std::filesystem::path>& path() const { return m_path; }
+    // Records 1 or 100 presets, in slot order, from `source` ("/path/Gig.syx",
+    // "downloaded to TWK-5").
+    void record(const PresetBank& bank, const QString& source);
+    void record(const PresetRecord& preset, const QString& source);
+    // Waits until every recording asked for is done (for tests and the end of the program).
+    void waitForDone() { m_thread.waitForDone(); }
+
+signals:
+    void recorded();
+    void failed(const QString& reason);
+
+private:
+    void recordInBackground(std::vector<PresetRecord> presets, const QString& source);
+
+    std::optional<std::filesystem::path> m_path;
+    std::unique_ptr<PresetLibrary> m_library; // used by the recording thread only
+    QThreadPool m_thread;                     // one thread: recordings keep their order
+    bool m_failureSaid = false;
+};
+
+} // namespace tarnwick

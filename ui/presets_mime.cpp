@@ -1,0 +1,55 @@
+// The clipboard's forms of presets.
+#include "presets_mime.h"
+
+#include "preset_json.h"
+#include "syx_file.h"
+
+#include <QMimeData>
+
+namespace tarnwick {
+
+QMimeData* PresetsMimeData(const std::vector<PresetRecord>& presets, int firstNumber) {
+    std::vector<SyxMessage> messages;
+    std::vector<PresetMessage> raw;
+    for (std::size_t i = 0; i < presets.size(); ++i) {
+        const auto number = PresetIndex::fromZeroBase(std::min(firstNumber - 1 + int(i), 99));
+        messages.push_back({0, std::uint8_t(number.zeroBased()), presets[i], {}});
+        raw.push_back(MessageKeepingName(presets[i], number));
+    }
+    auto* data = new QMimeData;
+    const std::string bytes = SyxBytes(raw);
+    data->setData(kPresetsMimeType, QByteArray(bytes.data(), qsizetype(bytes.size())));
+    data->setText(QString::fromStdString(PresetsToJsonText(messages)));
+    return data;
+}
+
+std::optional<std::vector<PresetRecord>> PresetsFromMimeData(const QMimeData* data,
+                                                             std::string& reason) {
+    std::vector<PresetRecord> records;
+    if (data && data->hasFormat(kPresetsMimeType)) {
+        std::vector<SyxMessage> messages;
+        SyxError error;
+        if (!DecodeSyx(data->data(kPresetsMimeType).toStdString(), messages, error)) {
+            reason = error.text;
+            return std::nullopt;
+        }
+        for (const SyxMessage& message : messages) {
+            records.push_back(message.record);
+        }
+    } else if (data && data->hasText()) {
+        std::vector<JsonPreset> presets;
+        if (!PresetsFromJsonText(data->text().toStdString(), presets, reason)) {
+            return std::nullopt;
+        }
+        for (const JsonPreset& preset : presets) {
+            records.push_back(preset.record);
+        }
+    }
+    if (records.empty()) {
+        reason = "The clipboard holds no presets.";
+        return std::nullopt;
+    }
+    return records;
+}
+
+} // namespace tarnwick
