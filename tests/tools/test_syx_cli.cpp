@@ -412,7 +412,9 @@ private slots:
         m_dir.write("gigs/Other.syx", QByteArray::fromHex("F0431000F7"));
         const Run add = syx({"--library", library, "library", "add", m_dir.filePath("gigs")});
         QCOMPARE(add.exitCode, 1);
-        QCOMPARE(add.out, "4 files new, 0 already there; 200 presets new, 101 already there\n");
+        QCOMPARE(add.out,
+                 "banks: 3 new, 0 already there; one-preset files: 1 new, 0 already there; "
+                 "presets: 200 new, 101 already there\n");
         QCOMPARE(add.err.count('\n'), 2);
         QVERIFY(add.err.contains("Cut.syx: message 3 at byte 306: Unexpected End-of-File."));
         QVERIFY(add.err.contains("Other.syx: message 1 at byte 0: Manufacturer ID not 0x7D."));

@@ -83,8 +83,8 @@ int add(const Arguments& args) {
     }
     bool bad = false;
     RecordOutcome total;
-    std::size_t newEntries = 0;
-    std::size_t knownEntries = 0;
+    // Banks, then one-preset files: new, and already there from that same file.
+    std::size_t entries[2][2] = {};
     for (const fs::path& file : syxFiles(args.paths, bad)) {
         std::vector<SyxMessage> messages;
         if (!load(file.string(), messages)) {
@@ -105,10 +105,12 @@ int add(const Arguments& args) {
         }
         total.newPresets += outcome->newPresets;
         total.knownPresets += outcome->knownPresets;
-        ++(outcome->newEntry ? newEntries : knownEntries);
+        ++entries[messages.size() == 1][outcome->newEntry ? 0 : 1];
     }
-    std::cout << newEntries << " files new, " << knownEntries << " already there; "
-              << total.newPresets << " presets new, " << total.knownPresets << " already there\n";
+    std::cout << "banks: " << entries[0][0] << " new, " << entries[0][1]
+              << " already there; one-preset files: " << entries[1][0] << " new, " << entries[1][1]
+              << " already there; presets: " << total.newPresets << " new, " << total.knownPresets
+              << " already there\n";
     return bad ? kBad : kOk;
 }
 
