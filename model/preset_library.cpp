@@ -88,10 +88,15 @@ void createVersion1(SQLite::Database& db) {
     )");
 }
 
-// Version 2 finds presets by channel and program: the values each preset switches on.
+// Version 2 finds presets by channel and program (the values each preset switches on), and
+// lists the newest first without sorting them all: each recording numbers the presets it
+// saw, in an index read from its end.
 void addChannels(SQLite::Database& db) {
     db.exec(R"(
         ALTER TABLE presets ADD COLUMN channels TEXT NOT NULL DEFAULT '';
+        ALTER TABLE presets ADD COLUMN last_seen INTEGER NOT NULL DEFAULT 0;
+        UPDATE presets SET last_seen = last_entry;
+        CREATE INDEX presets_by_seen ON presets(last_seen DESC, id);
         CREATE TABLE preset_channels(
             preset_id INTEGER NOT NULL REFERENCES presets(id),
             channel INTEGER NOT NULL,
@@ -203,10 +208,10 @@ std::optional<fs::path> DefaultLibraryPath() {
 }
 
 std::string PresetId(std::int64_t id) {
-    return "p" + std::to_string(id);
+    return std::string(1, 'p').append(std::to_string(id));
 }
 std::string BankId(std::int64_t id) {
-    return "b" + std::to_string(id);
+    return std::string(1, 'b').append(std::to_string(id));
 }
 
 std::optional<std::int64_t> ParseLibraryId(const std::string& text, char kind) {
@@ -224,6 +229,20 @@ std::optional<std::int64_t> ParseLibraryId(const std::string& text, char kind) {
 }
 
 PresetLibrary::PresetLibrary() = default;
+
+// Runs `work` on the open library; any error of SQLite's becomes the library's reason.
+template <typename Work> auto PresetLibrary::guarded(Work work) -> decltype(work()) {
+    if (!m_db) {
+        fail("is not open");
+        return std::nullopt;
+    }
+    try {
+        return work();
+    } catch (const SQLite::Exception& e) {
+        fail(reasonOf(e));
+        return std::nullopt;
+    }
+}
 PresetLibrary::~PresetLibrary() = default;
 
 bool PresetLibrary::fail(const std::string& reason) {
@@ -314,20 +333,13 @@ void PresetLibrary::migrateNow() {
 std::optional<RecordOutcome> PresetLibrary::record(const std::vector<PresetRecord>& presets,
                                                    const std::string& source,
                                                    const std::string& program) {
-    if (!m_db) {
-        fail("is not open");
-        return std::nullopt;
-    }
     if (presets.size() != 1 && presets.size() != std::size_t(kPresetCount)) {
         fail("holds " + std::to_string(presets.size()) + " presets; 1 or 100 are recorded");
         return std::nullopt;
     }
-    try {
+    return guarded([&]() -> std::optional<RecordOutcome> {
         return whenFree([&] { return recordNow(presets, source, program); });
-    } catch (const SQLite::Exception& e) {
-        fail(reasonOf(e));
-        return std::nullopt;
-    }
+    });
 }
 
 RecordOutcome PresetLibrary::recordNow(const std::vector<PresetRecord>& presets,
@@ -355,7 +367,7 @@ RecordOutcome PresetLibrary::recordNow(const std::vector<PresetRecord>& presets,
             ++outcome.newPresets;
         }
         find.reset();
-        content += (content.empty() ? "" : ",") + std::to_string(ids.back());
+        content.append(content.empty() ? "" : ",").append(std::to_string(ids.back()));
     }
     const char* kind = presets.size() == 1 ? "preset" : "bank";
     // The same presets from the same place again: the entry there is seen anew.
@@ -394,10 +406,13 @@ RecordOutcome PresetLibrary::recordNow(const std::vector<PresetRecord>& presets,
             slot.reset();
         }
     }
-    SQLite::Statement last(*m_db, "UPDATE presets SET last_entry = ? WHERE id = ?");
+    const std::int64_t seen =
+        m_db->execAndGet("SELECT coalesce(max(last_seen), 0) + 1 FROM presets").getInt64();
+    SQLite::Statement last(*m_db, "UPDATE presets SET last_entry = ?, last_seen = ? WHERE id = ?");
     for (const std::int64_t id : ids) {
         last.bind(1, entry);
-        last.bind(2, id);
+        last.bind(2, seen);
+        last.bind(3, id);
         last.exec();
         last.reset();
     }
@@ -406,12 +421,8 @@ RecordOutcome PresetLibrary::recordNow(const std::vector<PresetRecord>& presets,
 }
 
 std::optional<std::vector<LibraryPreset>> PresetLibrary::search(const LibraryQuery& query) {
-    if (!m_db) {
-        fail("is not open");
-        return std::nullopt;
-    }
-    std::vector<LibraryPreset> found;
-    try {
+    return guarded([&]() -> std::optional<std::vector<LibraryPreset>> {
+        std::vector<LibraryPreset> found;
         // The text goes in as a bound value and is found with instr(): quotes, %, _ and *
         // are only characters.
         SQLite::Statement select(*m_db, R"(
@@ -423,7 +434,7 @@ std::optional<std::vector<LibraryPreset>> PresetLibrary::search(const LibraryQue
                   SELECT 1 FROM preset_channels c WHERE c.preset_id = p.id
                       AND (?2 IS NULL OR c.channel = ?2) AND (?3 IS NULL OR c.program = ?3)))
               AND (?5 IS NULL OR p.id = ?5)
-            ORDER BY e.recorded_at DESC, e.id DESC, p.id
+            ORDER BY p.last_seen DESC, p.id
             LIMIT ?4)");
         select.bind(1, query.text);
         query.channel ? select.bind(2, *query.channel) : select.bind(2);
@@ -447,20 +458,13 @@ std::optional<std::vector<LibraryPreset>> PresetLibrary::search(const LibraryQue
             preset.record = *record;
             found.push_back(std::move(preset));
         }
-    } catch (const SQLite::Exception& e) {
-        fail(reasonOf(e));
-        return std::nullopt;
-    }
-    return found;
+        return found;
+    });
 }
 
 std::optional<std::vector<LibraryBank>> PresetLibrary::banks() {
-    if (!m_db) {
-        fail("is not open");
-        return std::nullopt;
-    }
-    std::vector<LibraryBank> found;
-    try {
+    return guarded([&]() -> std::optional<std::vector<LibraryBank>> {
+        std::vector<LibraryBank> found;
         SQLite::Statement select(*m_db, R"(
             SELECT e.id, e.source, e.recorded_at, e.program,
                    (SELECT group_concat(name, char(10)) FROM (
@@ -482,11 +486,8 @@ std::optional<std::vector<LibraryBank>> PresetLibrary::banks() {
             }
             found.push_back(std::move(bank));
         }
-    } catch (const SQLite::Exception& e) {
-        fail(reasonOf(e));
-        return std::nullopt;
-    }
-    return found;
+        return found;
+    });
 }
 
 std::optional<LibraryPreset> PresetLibrary::preset(std::int64_t id) {
@@ -504,12 +505,8 @@ std::optional<LibraryPreset> PresetLibrary::preset(std::int64_t id) {
 }
 
 std::optional<std::vector<PresetRecord>> PresetLibrary::bank(std::int64_t id) {
-    if (!m_db) {
-        fail("is not open");
-        return std::nullopt;
-    }
-    std::vector<PresetRecord> presets;
-    try {
+    return guarded([&]() -> std::optional<std::vector<PresetRecord>> {
+        std::vector<PresetRecord> presets;
         SQLite::Statement select(*m_db, R"(
             SELECT p.message FROM entries e JOIN slots s ON s.entry_id = e.id
                 JOIN presets p ON p.id = s.preset_id
@@ -524,26 +521,19 @@ std::optional<std::vector<PresetRecord>> PresetLibrary::bank(std::int64_t id) {
             }
             presets.push_back(*record);
         }
-    } catch (const SQLite::Exception& e) {
-        fail(reasonOf(e));
-        return std::nullopt;
-    }
-    if (presets.size() != std::size_t(kPresetCount)) {
-        fail(presets.empty() ? "holds no bank " + BankId(id)
-                             : "is damaged: bank " + BankId(id) + " has " +
-                                   std::to_string(presets.size()) + " presets");
-        return std::nullopt;
-    }
-    return presets;
+        if (presets.size() != std::size_t(kPresetCount)) {
+            fail(presets.empty() ? "holds no bank " + BankId(id)
+                                 : "is damaged: bank " + BankId(id) + " has " +
+                                       std::to_string(presets.size()) + " presets");
+            return std::nullopt;
+        }
+        return presets;
+    });
 }
 
 std::optional<LibraryCounts> PresetLibrary::check() {
-    if (!m_db) {
-        fail("is not open");
-        return std::nullopt;
-    }
-    LibraryCounts counts;
-    try {
+    return guarded([&]() -> std::optional<LibraryCounts> {
+        LibraryCounts counts;
         SQLite::Statement integrity(*m_db, "PRAGMA integrity_check");
         if (integrity.executeStep() && integrity.getColumn(0).getString() != "ok") {
             fail("is damaged: " + integrity.getColumn(0).getString());
@@ -564,11 +554,8 @@ std::optional<LibraryCounts> PresetLibrary::check() {
             m_db->execAndGet("SELECT count(*) FROM entries WHERE kind = 'bank'").getInt64());
         counts.singles = std::size_t(
             m_db->execAndGet("SELECT count(*) FROM entries WHERE kind = 'preset'").getInt64());
-    } catch (const SQLite::Exception& e) {
-        fail(reasonOf(e));
-        return std::nullopt;
-    }
-    return counts;
+        return counts;
+    });
 }
 
 } // namespace tarnwick

@@ -102,6 +102,7 @@ public:
 
 private:
     bool fail(const std::string& reason);
+    template <typename Work> auto guarded(Work work) -> decltype(work());
     bool migrate();
     // The work of migrate() and record(); they throw SQLite::Exception.
     void migrateNow();

@@ -81,7 +81,9 @@ QByteArray collectionBank(int n) {
     QByteArray bytes;
     for (int slot = 1; slot <= 100; ++slot) {
         PresetRecord record = NewBankPreset(PresetIndex::fromOneBase(slot));
-        SetPresetName(record, "B" + std::to_string(n) + " P" + std::to_string(slot));
+        SetPresetName(
+            record,
+            std::string("B").append(std::to_string(n)).append(" P").append(std::to_string(slot)));
         bytes += messageBytes(record, slot);
     }
     return bytes;
