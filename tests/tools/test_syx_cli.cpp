@@ -868,7 +868,7 @@ private slots:
     void helpEndsWithExitCodesAndExamples() {
         const Run run = syx({"--help"});
         QVERIFY(run.out.contains("Exit codes: 0 done; 1 bad input"));
-        QVERIFY(run.out.trimmed().endsWith("tarnwick-syx play --to fluid MyBank.syx --preset 7"));
+        QVERIFY(run.out.trimmed().endsWith("tarnwick-syx library search pad --channel 2"));
         QCOMPARE(syx({"frobnicate"}).err,
                  QStringLiteral("tarnwick-syx: unknown command 'frobnicate' (see tarnwick-syx "
                                 "--help)\n"));

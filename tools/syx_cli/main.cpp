@@ -529,7 +529,9 @@ Examples:
   tarnwick-syx move MyBank.syx 10-12 3
   tarnwick-syx copy Old.syx:5-7 MyBank.syx 20
   tarnwick-syx send -p twk-5 -v MyBank.syx
-  tarnwick-syx play --to fluid MyBank.syx --preset 7)";
+  tarnwick-syx play --to fluid MyBank.syx --preset 7
+  tarnwick-syx library add ~/Music/Keypad
+  tarnwick-syx library search pad --channel 2)";
 
 } // namespace
 
@@ -661,13 +663,14 @@ int main(int argc, char** argv) {
 
     AddLibraryCommands(app, result);
     app.add_option_function<std::string>(
-        "--library",
-        [](const std::string& path) {
-            SetLibraryPath(path == "off" ? std::nullopt
-                                         : std::optional<std::filesystem::path>(path));
-        },
-        "the library to record into and look in (default: $TARNWICK_LIBRARY, else "
-        "~/.local/share/tarnwick-editor/library.sqlite); off: none");
+           "--library",
+           [](const std::string& path) {
+               SetLibraryPath(path == "off" ? std::nullopt
+                                            : std::optional<std::filesystem::path>(path));
+           },
+           "the library to record into and look in (default: $TARNWICK_LIBRARY, else "
+           "~/.local/share/tarnwick-editor/library.sqlite); off: none")
+        ->type_name("FILE");
 
     // CLI11 would call an unknown command an unexpected argument.
     if (argc > 1 && argv[1][0] != '-') {
