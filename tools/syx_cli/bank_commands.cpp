@@ -18,7 +18,7 @@ namespace tarnwick {
 namespace {
 
 std::string presets(std::size_t count) {
-    return std::to_string(count) + (count == 1 ? " preset" : " presets");
+    return Counted(count, "preset");
 }
 
 // "N" or "N-M", preset numbers from 1 to 100, N <= M.

@@ -7,6 +7,10 @@
 
 namespace tarnwick {
 
+std::string Counted(std::size_t count, const std::string& noun) {
+    return std::to_string(count) + ' ' + noun + (count == 1 ? "" : "s");
+}
+
 int fail(const std::string& text) {
     std::cerr << "tarnwick-syx: " << text << '\n';
     return kBad;

@@ -15,6 +15,8 @@ inline constexpr int kOk = 0;
 inline constexpr int kBad = 1;
 inline constexpr int kUsage = 2;
 
+// "1 preset", "2 presets".
+std::string Counted(std::size_t count, const std::string& noun);
 // "tarnwick-syx: TEXT" on standard error; kBad.
 int fail(const std::string& text);
 // The same, pointing at --help; kUsage.

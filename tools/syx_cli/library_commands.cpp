@@ -217,8 +217,9 @@ int check() {
     if (!counts) {
         return libraryFailure(library);
     }
-    std::cout << LibraryPath()->string() << ": ok; " << counts->presets << " presets, "
-              << counts->banks << " banks, " << counts->singles << " single presets\n";
+    std::cout << LibraryPath()->string() << ": ok; " << Counted(counts->presets, "preset") << ", "
+              << Counted(counts->banks, "bank") << ", "
+              << Counted(counts->singles, "one-preset file") << '\n';
     return kOk;
 }
 
