@@ -142,7 +142,8 @@ TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder, QWidget*
         }
     });
     connect(&m_recorder, &LibraryRecorder::failed, this, [this](const QString& reason) {
-        m_status->setText(QStringLiteral("Not recorded: %1").arg(reason));
+        m_recordingFailure = QStringLiteral("Not recorded: %1").arg(reason);
+        m_status->setText(m_recordingFailure);
     });
     // Enter or a double-click plays a preset, and opens a bank.
     connect(m_results, &QTreeWidget::itemActivated, this, [this] { playResult(); });
@@ -226,11 +227,13 @@ void TLibraryForm::search() {
         items << item;
     }
     m_banks->addTopLevelItems(items);
-    m_status->setText(m_found.size() == kShownResults
-                          ? QStringLiteral("The newest %1 presets found.").arg(kShownResults)
-                          : QStringLiteral("%1 presets found; %2 banks recorded.")
-                                .arg(m_found.size())
-                                .arg(m_bankList.size()));
+    const QString counts = m_found.size() == kShownResults
+                               ? QStringLiteral("The newest %1 presets found.").arg(kShownResults)
+                               : QStringLiteral("%1 presets found; %2 banks recorded.")
+                                     .arg(m_found.size())
+                                     .arg(m_bankList.size());
+    // A recording that failed stays said beside the counts.
+    m_status->setText(m_recordingFailure.isEmpty() ? counts : counts + u' ' + m_recordingFailure);
 }
 
 void TLibraryForm::playResult() {

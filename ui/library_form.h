@@ -63,6 +63,7 @@ private:
     bool m_open = false;
     std::vector<LibraryPreset> m_found;
     std::vector<LibraryBank> m_bankList;
+    QString m_recordingFailure; // the first recording that failed, said until the end
 
     QLineEdit* m_text = nullptr;
     QSpinBox* m_channel = nullptr;
