@@ -77,7 +77,7 @@ TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder, QWidget*
     : QWidget(parent, Qt::Window), m_view(view), m_recorder(recorder) {
     setObjectName(QStringLiteral("LibraryForm"));
     setWindowTitle(QStringLiteral("Library"));
-    resize(640, 520);
+    resize(640, 420);
 
     m_text = new QLineEdit(this);
     m_text->setObjectName(QStringLiteral("edLibrarySearch"));
@@ -106,7 +106,8 @@ TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder, QWidget*
     m_results->setDragEnabled(true);
     m_results->setDragDropMode(QAbstractItemView::DragOnly);
     m_results->setColumnWidth(0, 120);
-    m_results->setColumnWidth(1, 200);
+    m_results->setColumnWidth(1, 180);
+    m_results->setColumnWidth(2, 190);
     m_banks =
         list(new QTreeWidget(this), "lstLibraryBanks", QStringLiteral("Library banks"),
              {QStringLiteral("From"), QStringLiteral("When"), QStringLiteral("Presets 1 to 3")});
