@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -115,6 +116,7 @@ TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder, QWidget*
     m_pages = new QTabWidget(this);
     m_pages->addTab(m_results, QStringLiteral("Presets"));
     m_pages->addTab(m_banks, QStringLiteral("Banks"));
+    m_pages->tabBar()->setAccessibleName(QStringLiteral("Library pages"));
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("lblLibraryStatus"));
     m_status->setAccessibleName(QStringLiteral("Library status"));
