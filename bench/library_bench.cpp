@@ -22,17 +22,18 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr int kBanks = 1000;
-const char* const kWords[] = {"Piano", "Strings", "Pad", "Brass", "Organ", "Lead", "Choir",
-                              "Bass", "Bells", "Harp", "Flute", "Clav", "EP", "Synth"};
+const char* const kWords[] = {"Piano", "Strings", "Pad",  "Brass", "Organ", "Lead", "Choir",
+                              "Bass",  "Bells",   "Harp", "Flute", "Clav",  "EP",   "Synth"};
 
-double millis(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double millis(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 PresetRecord preset(int bank, int slot, bool shared) {
     PresetRecord record = NewBankPreset(PresetIndex::fromZeroBase(slot));
     const int seed = shared ? slot : bank * 100 + slot;
-    const std::string name = std::string(kWords[seed % 14]) + " " +
-                             (shared ? "S" : "") + std::to_string(shared ? slot : bank) + "." +
-                             std::to_string(slot);
+    const std::string name = std::string(kWords[seed % 14]) + " " + (shared ? "S" : "") +
+                             std::to_string(shared ? slot : bank) + "." + std::to_string(slot);
     SetPresetName(record, name.substr(0, kNameLength));
     record.channel(1 + seed % 16)[SlotKind::Program] = std::uint8_t(seed % 128);
     record.channel(1)[SlotKind::Msb] = std::uint8_t(seed / 128 % 128);
@@ -53,16 +54,17 @@ std::vector<PresetRecord> bank(int n) {
 int main(int argc, char** argv) {
     const bool temporary = argc < 2;
     const fs::path folder =
-        temporary ? fs::temp_directory_path() / ("tarnwick-library-bench-" +
-                                                 std::to_string(Clock::now().time_since_epoch().count()))
-                  : fs::path(argv[1]);
+        temporary
+            ? fs::temp_directory_path() / ("tarnwick-library-bench-" +
+                                           std::to_string(Clock::now().time_since_epoch().count()))
+            : fs::path(argv[1]);
     fs::create_directories(folder / "banks");
     for (int n = 0; n < kBanks; ++n) {
         std::vector<PresetMessage> messages;
         const std::vector<PresetRecord> records = bank(n);
         for (int slot = 0; slot < kPresetCount; ++slot) {
-            messages.push_back(EncodePresetMessage(records[std::size_t(slot)],
-                                                   PresetIndex::fromZeroBase(slot)));
+            messages.push_back(
+                EncodePresetMessage(records[std::size_t(slot)], PresetIndex::fromZeroBase(slot)));
         }
         std::ofstream(folder / "banks" / ("bank" + std::to_string(n) + ".syx"), std::ios::binary)
             << SyxBytes(messages);
