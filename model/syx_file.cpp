@@ -121,7 +121,7 @@ bool DecodeSyx(const std::string& content, std::vector<SyxMessage>& messages, Sy
         const auto offset = static_cast<std::size_t>(in.tellg());
         const DecodeOutcome outcome = DecodePresetMessage(in);
         if (!outcome.record) {
-            error = {messages.size() + 1, offset, DecodeErrorText(outcome.error)};
+            error = {messages.size() + 1, offset, DecodeErrorText(outcome.error), outcome.error};
             return false;
         }
         SyxMessage message;
@@ -133,6 +133,42 @@ bool DecodeSyx(const std::string& content, std::vector<SyxMessage>& messages, Sy
         messages.push_back(message);
     } while (in.peek() != std::istringstream::traits_type::eof());
     return true;
+}
+
+SyxFileRead ReadSyxFile(const std::string& content) {
+    SyxFileRead read;
+    read.bank = IsBankSize(content.size());
+    const std::size_t wanted = read.bank ? std::size_t(kPresetCount) : 1;
+    std::istringstream in(content);
+    while (read.messages.size() < wanted) {
+        const auto offset = static_cast<std::size_t>(in.tellg());
+        const DecodeOutcome outcome = DecodePresetMessage(in);
+        if (!outcome.record) {
+            read.stop = SyxStop::BadMessage;
+            read.error = {read.messages.size() + 1, offset, DecodeErrorText(outcome.error),
+                          outcome.error};
+            return read;
+        }
+        SyxMessage message;
+        message.offset = offset;
+        message.presetByte = *outcome.presetByte;
+        message.record = *outcome.record;
+        std::copy_n(content.begin() + std::ptrdiff_t(offset), kPresetMessageSize,
+                    message.raw.begin());
+        read.messages.push_back(message);
+        if (in.peek() == std::istringstream::traits_type::eof()) {
+            break;
+        }
+    }
+    if (read.messages.size() < wanted) {
+        read.stop = SyxStop::TooFew;
+        read.error = {read.messages.size() + 1, read.messages.size() * kPresetMessageSize,
+                      "holds " + std::to_string(read.messages.size()) +
+                          " presets; a bank holds 100"};
+        return read;
+    }
+    read.records = RecordsInSlotOrder(read.messages);
+    return read;
 }
 
 std::vector<SyxError> CheckSyx(const std::string& content) {

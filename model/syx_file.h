@@ -33,6 +33,7 @@ struct SyxError {
     std::size_t message = 0; // 1-based
     std::size_t offset = 0;
     std::string text;
+    DecodeError decode = DecodeError::None; // the decoder's reason, when it refused the message
 };
 
 // Decodes the messages of `content` one after another; false and `error` at the first that
@@ -49,6 +50,30 @@ std::vector<SyxError> CheckSyx(const std::string& content);
 // The message of `record` with all 13 of its name bytes: the editor's encoder ends a name
 // at a zero byte, which would lose what a file hides behind it.
 PresetMessage MessageKeepingName(const PresetRecord& record, PresetIndex number);
+
+// A file of at most one message's size holds one preset; anything larger is a bank.
+inline constexpr bool IsBankSize(std::uintmax_t size) {
+    return size > kPresetMessageSize;
+}
+
+// Why reading a preset file stopped short of giving its presets.
+enum class SyxStop {
+    None,       // read whole
+    BadMessage, // a message the decoder refuses (the error says which and why)
+    TooFew,     // a bank of fewer than 100 messages
+};
+
+// A preset file as every reader that places presets in slots takes it: one preset, or a bank
+// of the first 100 messages (what follows them is not read, as the keypad and Open All do).
+struct SyxFileRead {
+    bool bank = false;
+    std::vector<SyxMessage> messages;  // as they stand in the file, up to the first stop
+    std::vector<PresetRecord> records; // the preset, or the 100 in slot order; empty on a stop
+    SyxStop stop = SyxStop::None;
+    SyxError error; // where and why it stopped
+    bool whole() const { return stop == SyxStop::None; }
+};
+SyxFileRead ReadSyxFile(const std::string& content);
 
 // The records of `messages` in slot order: by their preset numbers when no number stands
 // twice, else as they stand in the file.

@@ -9,12 +9,16 @@
 #include "local_path.h"
 #include "preset_number_dialog.h"
 #include "preset_view.h"
+#include "syx_file.h"
 #include "user_interaction.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace tarnwick {
 
@@ -30,6 +34,24 @@ void reportTooSmallForBank(UserInteraction& interaction) {
     interaction.message(QStringLiteral("File Open Error!"),
                         QStringLiteral("This file is not big enough to be a 100 Preset file."),
                         QMessageBox::NoIcon, QMessageBox::Ok);
+}
+
+bool isBankFile(const QString& path) {
+    return IsBankSize(std::uintmax_t(QFileInfo(path).size()));
+}
+
+// The file at `path` through the one reader; a file that cannot be read stops as a message
+// cut short would.
+SyxFileRead readPresetFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > qint64(kMaxInputSize)) {
+        SyxFileRead unread;
+        unread.stop = SyxStop::BadMessage;
+        unread.error = {1, 0, DecodeErrorText(DecodeError::UnexpectedEnd),
+                        DecodeError::UnexpectedEnd};
+        return unread;
+    }
+    return ReadSyxFile(file.readAll().toStdString());
 }
 
 } // namespace
@@ -160,7 +182,7 @@ void PresetFileCommands::openAllPresets() {
 void PresetFileCommands::openDropped(const QString& path) {
     // A file of at most one message opens as Open One would; anything larger is taken for
     // a bank and opens as Open All would (which says when it is too short for one).
-    if (QFileInfo(path).size() > qint64(kPresetMessageSize)) {
+    if (isBankFile(path)) {
         openAllFrom(path);
     } else {
         openOneFrom(path);
@@ -171,7 +193,7 @@ void PresetFileCommands::openOneFrom(const QString& path) {
     if (!QFileInfo(path).isFile()) {
         return;
     }
-    if (QFileInfo(path).size() > qint64(kPresetMessageSize)) {
+    if (isBankFile(path)) {
         m_interaction.message(QStringLiteral("File Open Error!"),
                               QStringLiteral("This file is too big to be a single Preset file."),
                               QMessageBox::NoIcon, QMessageBox::Ok);
@@ -239,8 +261,15 @@ void PresetFileCommands::openAllFrom(const QString& path) {
         }
         reader.close();
         m_view.returnToFirstPreset();
+        // Recorded only when the bank is now the file's, read whole: not after a bad
+        // message, a file that could not be read, or numbers that jumped back.
         if (whole) {
-            recordInLibrary({}, path);
+            const SyxFileRead read = readPresetFile(path);
+            const auto& presets = m_view.bank().presets();
+            if (read.whole() && read.bank &&
+                std::equal(presets.begin(), presets.end(), read.records.begin())) {
+                recordInLibrary({}, path);
+            }
         }
     }
     m_view.updatePresetsList();
@@ -251,26 +280,18 @@ std::optional<std::vector<PresetRecord>> ReadDroppedPresets(UserInteraction& int
     if (!QFileInfo(path).isFile()) {
         return std::nullopt;
     }
-    // Sized as a dropped file is judged on the main window: one message, or a bank.
-    const bool bank = QFileInfo(path).size() > qint64(kPresetMessageSize);
-    if (bank && QFileInfo(path).size() < qint64(kBankFileSize)) {
+    SyxFileRead read = readPresetFile(path);
+    switch (read.stop) {
+    case SyxStop::None:
+        return std::move(read.records);
+    case SyxStop::TooFew:
         reportTooSmallForBank(interaction);
         return std::nullopt;
-    }
-    PresetFileReader reader;
-    if (!reader.open(LocalPath(path))) {
+    case SyxStop::BadMessage:
+        ReportDecodeFailure(interaction, read.error.decode);
         return std::nullopt;
     }
-    std::vector<PresetRecord> records;
-    while (records.size() < (bank ? std::size_t(kPresetCount) : 1)) {
-        const DecodeOutcome outcome = reader.next();
-        if (!outcome.record) {
-            ReportDecodeFailure(interaction, outcome.error);
-            return std::nullopt;
-        }
-        records.push_back(*outcome.record);
-    }
-    return records;
+    return std::nullopt;
 }
 
 void PresetFileCommands::recordInLibrary(std::optional<PresetRecord> preset, const QString& path) {

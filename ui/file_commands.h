@@ -26,9 +26,9 @@ struct FileDialogRequest;
 // kind of file are not dropped.
 std::optional<QString> DroppedPresetFile(const QMimeData* data);
 
-// The presets of a file dropped on a slot of the Bank Organizer, in file order: the one of
-// a file of at most one message, the first 100 of a larger one, read and checked as the
-// Open commands read them. Nothing, said as they say it, when a check fails.
+// The presets of a file dropped on a slot of the Bank Organizer, in slot order: the one of a
+// file of at most one message, the 100 of a larger one. Nothing, said as the Open commands
+// say it, when the file is not read whole.
 std::optional<std::vector<PresetRecord>> ReadDroppedPresets(UserInteraction& interaction,
                                                             const QString& path);
 

@@ -19,14 +19,14 @@ void LibraryRecorder::record(const PresetBank& bank, const QString& source) {
     for (int i = 0; i < kPresetCount; ++i) {
         presets.push_back(bank[PresetIndex::fromZeroBase(i)]);
     }
-    recordInBackground(std::move(presets), source);
+    record(std::move(presets), source);
 }
 
 void LibraryRecorder::record(const PresetRecord& preset, const QString& source) {
-    recordInBackground({preset}, source);
+    record(std::vector<PresetRecord>{preset}, source);
 }
 
-void LibraryRecorder::recordInBackground(std::vector<PresetRecord> presets, const QString& source) {
+void LibraryRecorder::record(std::vector<PresetRecord> presets, const QString& source) {
     if (!m_path) {
         return;
     }

@@ -31,6 +31,7 @@ public:
     // "downloaded to TWK-5").
     void record(const PresetBank& bank, const QString& source);
     void record(const PresetRecord& preset, const QString& source);
+    void record(std::vector<PresetRecord> presets, const QString& source);
     // Waits until every recording asked for is done (for tests and the end of the program).
     void waitForDone() { m_thread.waitForDone(); }
 
@@ -39,8 +40,6 @@ signals:
     void failed(const QString& reason);
 
 private:
-    void recordInBackground(std::vector<PresetRecord> presets, const QString& source);
-
     std::optional<std::filesystem::path> m_path;
     std::unique_ptr<PresetLibrary> m_library; // used by the recording thread only
     QThreadPool m_thread;                     // one thread: recordings keep their order

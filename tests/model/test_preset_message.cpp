@@ -1,6 +1,7 @@
 // The preset SysEx message: encoder against stored bytes, decoder checks and messages,
 // streams of several messages, and the file writer.
 #include "preset_message.h"
+#include "syx_file.h"
 
 #include <QtTest>
 
@@ -287,6 +288,77 @@ private slots:
         const std::string path = dir.filePath(QStringLiteral("missing/out.syx")).toStdString();
         QVERIFY(
             !WritePresetMessage(path, false, DefaultPresetRecord(), PresetIndex::fromOneBase(1)));
+    }
+
+    // A file read into slots: one preset up to 153 bytes, else a bank of its first 100
+    // messages, by their numbers when each stands once, else in file order. `numbers` are the
+    // numbers the messages name; message k carries a name "Slot k"; `order` is the message
+    // each slot ends up with.
+    void readsAFileIntoSlots_data() {
+        QTest::addColumn<QList<int>>("numbers");
+        QTest::addColumn<QByteArray>("tail");
+        QTest::addColumn<int>("stop"); // SyxStop
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QList<int>>("order");
+        QList<int> inOrder;
+        for (int n = 1; n <= 100; ++n) {
+            inOrder << n;
+        }
+        QList<int> reversed(inOrder.rbegin(), inOrder.rend());
+        QList<int> twice = inOrder;
+        twice[1] = 1;
+        const int none = int(SyxStop::None);
+        QTest::newRow("one preset numbered 7")
+            << QList<int>{7} << QByteArray() << none << "" << QList<int>{1};
+        QTest::newRow("a bank in order") << inOrder << QByteArray() << none << "" << inOrder;
+        QTest::newRow("a bank numbered backwards")
+            << reversed << QByteArray() << none << "" << reversed;
+        QTest::newRow("a number twice: file order")
+            << twice << QByteArray() << none << "" << inOrder;
+        QTest::newRow("what follows the 100th is not read")
+            << inOrder << QByteArray("junk") << none << "" << inOrder;
+        QTest::newRow("a bank cut in its third message")
+            << QList<int>{1, 2, 3} << QByteArray() << int(SyxStop::BadMessage)
+            << "3 306 Unexpected End-of-File." << QList<int>();
+        QTest::newRow("two whole messages")
+            << QList<int>{1, 2} << QByteArray() << int(SyxStop::TooFew)
+            << "3 306 holds 2 presets; a bank holds 100" << QList<int>();
+        QTest::newRow("one preset of another maker")
+            << QList<int>() << QByteArray::fromHex("F0431000F7") << int(SyxStop::BadMessage)
+            << "1 0 Manufacturer ID not 0x7D." << QList<int>();
+    }
+    void readsAFileIntoSlots() {
+        QFETCH(QList<int>, numbers);
+        QFETCH(QByteArray, tail);
+        QFETCH(int, stop);
+        QFETCH(QString, error);
+        QFETCH(QList<int>, order);
+        QByteArray file;
+        for (qsizetype k = 0; k < numbers.size(); ++k) {
+            PresetRecord record = DefaultPresetRecord();
+            SetPresetName(record, "Slot " + std::to_string(k + 1));
+            file += encode(record, numbers[k]);
+        }
+        if (numbers.size() == 3) {
+            file.chop(100); // the third message cut short
+        }
+        const SyxFileRead read = ReadSyxFile((file + tail).toStdString());
+        QCOMPARE(int(read.stop), stop);
+        QCOMPARE(read.bank, numbers.size() > 1);
+        if (!read.whole()) {
+            QCOMPARE(QStringLiteral("%1 %2 %3")
+                         .arg(read.error.message)
+                         .arg(read.error.offset)
+                         .arg(QString::fromStdString(read.error.text)),
+                     error);
+            QVERIFY(read.records.empty());
+            return;
+        }
+        QCOMPARE(read.records.size(), std::size_t(order.size()));
+        for (qsizetype slot = 0; slot < order.size(); ++slot) {
+            QCOMPARE(QString::fromStdString(PresetName(read.records[std::size_t(slot)])).trimmed(),
+                     QStringLiteral("Slot %1").arg(order[slot]));
+        }
     }
 };
 

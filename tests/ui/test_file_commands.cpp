@@ -7,7 +7,9 @@
 #include "drop_files.h"
 #include "fake_clock.h"
 #include "file_commands.h"
+#include "library_recorder.h"
 #include "main_form.h"
+#include "preset_library.h"
 #include "preset_list_form.h"
 #include "preset_number_dialog.h"
 #include "scripted_interaction.h"
@@ -281,6 +283,7 @@ private slots:
         QTest::addColumn<QString>("shownMessage");
         QTest::addColumn<QList<int>>("sources");
         QTest::addColumn<int>("pauses");
+        QTest::addColumn<bool>("recorded"); // in the library: only a bank that is the file's
         const auto upTo = [](int last) {
             QList<int> list;
             for (int n = 1; n <= last; ++n) {
@@ -298,28 +301,30 @@ private slots:
         firstTwo[1] = 2;
         QTest::newRow("third message damaged")
             << upTo(100) << 3 << QByteArray() << "File Open Error!|Manufacturer ID not 0x7D."
-            << firstTwo << 2;
+            << firstTwo << 2 << false;
+        QTest::newRow("every preset in order")
+            << upTo(100) << 0 << QByteArray() << QString() << upTo(100) << 100 << true;
         const auto [ones, lastInOne] = allPresetOne(100);
         QTest::newRow("all name preset 1, then the end")
             << ones << 0 << QByteArray() << "File Open Error!|File does not start with 0xF0."
-            << lastInOne << 100;
+            << lastInOne << 100 << false;
         QTest::newRow("all name preset 1, then a message cut after 100 bytes")
             << ones << 0 << message(sample(101), 1).left(100)
-            << "File Open Error!|Unexpected End-of-File." << lastInOne << 100;
+            << "File Open Error!|Unexpected End-of-File." << lastInOne << 100 << false;
         QTest::newRow("all name preset 1, then a lone header")
             << ones << 0 << QByteArray("\xF0\x7D\x22") << "File Open Error!|Invalid command byte."
-            << lastInOne << 100;
+            << lastInOne << 100 << false;
         QList<int> late(100, 0);
         late[98] = 1;
         late[99] = 2;
-        QTest::newRow("starting at 99")
-            << (QList<int>{99, 100} + upTo(98)) << 0 << QByteArray() << QString() << late << 2;
+        QTest::newRow("starting at 99") << (QList<int>{99, 100} + upTo(98)) << 0 << QByteArray()
+                                        << QString() << late << 2 << false;
         QList<int> backToSix = upTo(100);
         backToSix[5] = 100;
         backToSix[99] = 0;
         QTest::newRow("the 100th names preset 6, more follow")
             << (upTo(99) + QList<int>{6, 51}) << 0 << message(sample(102), 52) << QString()
-            << backToSix << 100;
+            << backToSix << 100 << false;
     }
     void openAllFollowsTheNumbersItReads() {
         QFETCH(QList<int>, numbers);
@@ -328,6 +333,10 @@ private slots:
         QFETCH(QString, shownMessage);
         QFETCH(QList<int>, sources);
         QFETCH(int, pauses);
+        QFETCH(bool, recorded);
+        const QString library = path("library.sqlite");
+        LibraryRecorder recorder(library.toStdString());
+        m_commands->setRecorder(&recorder);
         QByteArray file;
         for (qsizetype k = 1; k <= numbers.size(); ++k) {
             QByteArray m = message(sample(int(k)), numbers[k - 1]);
@@ -351,6 +360,11 @@ private slots:
         QCOMPARE(m_clock->pauses.size(), std::size_t(pauses));
         QCOMPARE(shown(), 1);
         QCOMPARE(m_interaction->busyDepth, 0);
+        recorder.waitForDone();
+        m_commands->setRecorder(nullptr);
+        PresetLibrary opened;
+        const bool any = opened.open(library.toStdString(), false);
+        QCOMPARE(any && !opened.banks()->empty(), recorded);
     }
 
     void missingFilesAreIgnoredQuietly_data() {

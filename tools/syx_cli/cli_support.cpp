@@ -62,23 +62,31 @@ std::optional<std::filesystem::path> LibraryPath() {
     return libraryPath;
 }
 
-void RecordInLibrary(const std::vector<SyxMessage>& messages, const std::string& source) {
-    if (!libraryPath || (messages.size() != 1 && messages.size() != std::size_t(kPresetCount))) {
+namespace {
+void recordRead(const SyxFileRead& read, const std::string& source) {
+    if (!libraryPath || !read.whole()) {
         return;
     }
     PresetLibrary library;
     if (!library.open(*libraryPath, true) ||
-        !library.record(RecordsInSlotOrder(messages), source, "tarnwick-syx")) {
+        !library.record(read.records, source, "tarnwick-syx")) {
         fail(libraryPath->string() + ": " + library.error() + "; not recorded");
     }
 }
+} // namespace
+
+void RecordInLibrary(const std::vector<SyxMessage>& messages, const std::string& source) {
+    std::vector<PresetMessage> raw;
+    for (const SyxMessage& message : messages) {
+        raw.push_back(message.raw);
+    }
+    recordRead(ReadSyxFile(SyxBytes(raw)), source);
+}
 
 void RecordWritten(const std::string& path, const std::string& bytes) {
-    std::vector<SyxMessage> messages;
-    SyxError error;
-    if (path != "-" && DecodeSyx(bytes, messages, error)) {
+    if (path != "-") {
         std::error_code ignored;
-        RecordInLibrary(messages, std::filesystem::absolute(path, ignored).string());
+        recordRead(ReadSyxFile(bytes), std::filesystem::absolute(path, ignored).string());
     }
 }
 

@@ -86,26 +86,26 @@ int add(const Arguments& args) {
     // Banks, then one-preset files: new, and already there from that same file.
     std::size_t entries[2][2] = {};
     for (const fs::path& file : syxFiles(args.paths, bad)) {
-        std::vector<SyxMessage> messages;
-        if (!load(file.string(), messages)) {
+        const auto content = input(file.string());
+        if (!content) {
             bad = true;
             continue;
         }
-        if (messages.size() != 1 && messages.size() != std::size_t(kPresetCount)) {
-            fail(file.string() + ": holds " + std::to_string(messages.size()) +
-                 " presets; a preset file holds 1 or 100");
+        const SyxFileRead read = ReadSyxFile(*content);
+        if (!read.whole()) {
+            report(file.string(), read.error);
             bad = true;
             continue;
         }
         std::error_code ignored;
-        const auto outcome = library.record(RecordsInSlotOrder(messages),
-                                            fs::absolute(file, ignored).string(), "tarnwick-syx");
+        const auto outcome =
+            library.record(read.records, fs::absolute(file, ignored).string(), "tarnwick-syx");
         if (!outcome) {
             return libraryFailure(library);
         }
         total.newPresets += outcome->newPresets;
         total.knownPresets += outcome->knownPresets;
-        ++entries[messages.size() == 1][outcome->newEntry ? 0 : 1];
+        ++entries[read.bank ? 0 : 1][outcome->newEntry ? 0 : 1];
     }
     std::cout << "banks: " << entries[0][0] << " new, " << entries[0][1]
               << " already there; one-preset files: " << entries[1][0] << " new, " << entries[1][1]
