@@ -72,13 +72,11 @@ int main(int argc, char** argv) {
             ports.setSelectedInterface(int(i));
         }
     }
-    const std::filesystem::path temporary =
-        std::filesystem::temp_directory_path() / "tarnwick-soak.syx";
     int failures = 0;
     const auto transfer = [&](int n) {
         const auto index = PresetIndex::fromZeroBase(n % kPresetCount);
-        if (!WritePresetMessage(temporary, false, NewBankPreset(index), index) ||
-            ports.downloadPresetFile(temporary) != TransferResult::Acknowledged) {
+        if (ports.sendPresetMessage(EncodePresetMessage(NewBankPreset(index), index)) !=
+            TransferResult::Acknowledged) {
             ++failures;
             return;
         }
@@ -95,7 +93,6 @@ int main(int argc, char** argv) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const Counts after{openFiles(), jackPorts(counter), ResidentKiB()};
-    std::filesystem::remove(temporary);
     jack_client_close(counter);
     std::printf("%d transfers in %.1f s, %d not acknowledged\n", transfers, seconds, failures);
     std::printf("open files: %ld before, %ld after\n", before.files, after.files);

@@ -6,7 +6,6 @@
 #include "preset_record.h"
 
 #include <algorithm>
-#include <fstream>
 #include <optional>
 
 namespace tarnwick {
@@ -39,23 +38,6 @@ std::vector<DeviceEntry> listDevices(CountFn count, NameFn name) {
     return devices;
 }
 
-// Reads up to `capacity` bytes of `path` into `buffer`: nothing when all went well, else
-// the transfer's failure (the file cannot be opened, or not read).
-std::optional<TransferResult> readFile(const std::filesystem::path& path, std::uint8_t* buffer,
-                                       std::size_t capacity, std::size_t& count) {
-    count = 0;
-    std::ifstream file(path, std::ios::binary);
-    if (!file.is_open()) {
-        return TransferResult::CannotOpenFile;
-    }
-    file.read(reinterpret_cast<char*>(buffer), static_cast<std::streamsize>(capacity));
-    if (file.bad()) {
-        return TransferResult::ReadFailed;
-    }
-    count = static_cast<std::size_t>(file.gcount());
-    return std::nullopt;
-}
-
 // Which of the devices named `name` a listed device index is: 0 for the first of them.
 template <typename Member>
 int rankAmong(const std::vector<MidiPortPair>& interfaces, const MidiPortPair& pair, Member index) {
@@ -84,12 +66,36 @@ std::optional<int> findDevice(CountFn count, NameFn name, const std::string& wan
 
 } // namespace
 
-MidiPortLayer::MidiPortLayer(MidiBackend& backend, Clock& clock, CycleLock& lock)
-    : m_backend(backend), m_clock(clock), m_lock(lock), m_bankBuffer(kBankFileSize, 0) {}
+// The lock and the open pair of one cycle, given back when it goes out of scope.
+class MidiPortLayer::Cycle {
+public:
+    Cycle(MidiPortLayer& layer, int index) : m_layer(layer) {
+        m_open = layer.openPortPair(index, m_state);
+    }
+    ~Cycle() {
+        if (m_open) {
+            m_layer.closePortPair(m_state);
+        }
+    }
+    Cycle(const Cycle&) = delete;
+    Cycle& operator=(const Cycle&) = delete;
 
-MidiPortLayer::~MidiPortLayer() {
-    closePortPair();
-}
+    bool isOpen() const { return m_open; }
+    CycleState& state() { return m_state; }
+    // Closes the pair and gives the lock back now; false when the input would not close.
+    bool close() {
+        m_open = false;
+        return m_layer.closePortPair(m_state);
+    }
+
+private:
+    MidiPortLayer& m_layer;
+    CycleState m_state;
+    bool m_open = false;
+};
+
+MidiPortLayer::MidiPortLayer(MidiBackend& backend, Clock& clock, CycleLock& lock)
+    : m_backend(backend), m_clock(clock), m_lock(lock) {}
 
 int MidiPortLayer::refreshInterfaces() {
     m_interfaces.clear();
@@ -110,13 +116,8 @@ int MidiPortLayer::refreshInterfaces() {
     return static_cast<int>(m_interfaces.size());
 }
 
-bool MidiPortLayer::openPortPair(int index) {
-    m_outputOpen = false;
-    m_inputOpen = false;
-    m_cycleFailed = false;
-    m_sendRefused = false;
-    m_expectingReply = false;
-    if (index < 0 || index >= static_cast<int>(m_interfaces.size()) || !lockCycle()) {
+bool MidiPortLayer::openPortPair(int index, CycleState& state) {
+    if (index < 0 || index >= static_cast<int>(m_interfaces.size()) || !lockCycle(state)) {
         return false;
     }
     // Devices come and go and their indexes move: the interface is looked up by its name
@@ -130,23 +131,23 @@ bool MidiPortLayer::openPortPair(int index) {
         [this] { return m_backend.inputCount(); }, [this](int i) { return m_backend.inputName(i); },
         pair.name, rankAmong(m_interfaces, pair, &MidiPortPair::inputIndex));
     if (!output || !input || !m_backend.openOutput(*output)) {
-        unlockCycle();
+        unlockCycle(state);
         return false;
     }
-    m_outputOpen = true;
+    state.outputOpen = true;
     if (!m_backend.openInput(*input, [this](const std::uint8_t* data, std::size_t size) {
             m_capture.onSysEx(data, size);
         })) {
         m_backend.closeOutput();
-        m_outputOpen = false;
-        unlockCycle();
+        state.outputOpen = false;
+        unlockCycle(state);
         return false;
     }
-    m_inputOpen = true;
+    state.inputOpen = true;
     return true;
 }
 
-bool MidiPortLayer::lockCycle() {
+bool MidiPortLayer::lockCycle(CycleState& state) {
     const auto giveUp = m_clock.now() + kCycleLockLimit;
     while (!m_lock.tryLock()) {
         if (m_clock.now() >= giveUp) {
@@ -155,50 +156,50 @@ bool MidiPortLayer::lockCycle() {
         }
         m_clock.pause(kPoll);
     }
-    m_cycleLocked = true;
+    state.locked = true;
     return true;
 }
 
-void MidiPortLayer::unlockCycle() {
-    if (!m_cycleLocked) {
+void MidiPortLayer::unlockCycle(CycleState& state) {
+    if (!state.locked) {
         return;
     }
-    m_cycleLocked = false;
+    state.locked = false;
     if (m_lock.unlock()) {
         m_clock.pause(kTurnGap);
     }
 }
 
-bool MidiPortLayer::closePortPair() {
+bool MidiPortLayer::closePortPair(CycleState& state) {
     // No answer: a late one may still come. More than one: more may be on their way.
-    if (const std::size_t replies = m_capture.replies(); m_expectingReply && replies != 1) {
+    if (const std::size_t replies = m_capture.replies(); state.expectingReply && replies != 1) {
         m_lateRepliesUntil = m_clock.now() + kLateReplyWindow;
         m_untilQuiet = replies > 1;
     }
-    m_expectingReply = false;
-    if (m_outputOpen) {
+    state.expectingReply = false;
+    if (state.outputOpen) {
         m_backend.closeOutput();
-        m_outputOpen = false;
+        state.outputOpen = false;
     }
-    if (m_inputOpen) {
+    if (state.inputOpen) {
         const auto giveUp = m_clock.now() + kInputCloseLimit;
         bool closed = m_backend.closeInput();
         while (!closed && m_clock.now() < giveUp) {
             m_clock.pause(kPoll);
             closed = m_backend.closeInput();
         }
-        m_inputOpen = false;
+        state.inputOpen = false;
         if (!closed) {
-            m_cycleFailed = true;
-            unlockCycle();
+            state.failed = true;
+            unlockCycle(state);
             return false;
         }
     }
-    unlockCycle();
+    unlockCycle(state);
     return true;
 }
 
-void MidiPortLayer::handOver(const std::uint8_t* data, std::size_t size) {
+void MidiPortLayer::handOver(CycleState& state, const std::uint8_t* data, std::size_t size) {
     // Only System Exclusive goes out this way; anything else is refused.
     const bool sysEx = data[0] == kSysExStart;
     // The connections made on opening must be in effect before the message goes out.
@@ -207,13 +208,13 @@ void MidiPortLayer::handOver(const std::uint8_t* data, std::size_t size) {
         WaitUntilConnected(m_backend, m_clock, kConnectLimit);
     }
     if (!sysEx || !m_backend.send(data, size, m_clock.now())) {
-        m_sendRefused = sysEx; // the output could not take it: the pair failed
+        state.sendRefused = sysEx; // the output could not take it: the pair failed
         m_clock.pause(kPoll);
         return;
     }
     m_clock.pause(kReplyWait);
     if (!WaitUntilSent(m_backend, m_clock, kOutputReleaseLimit)) {
-        m_cycleFailed = true;
+        state.failed = true;
     }
 }
 
@@ -238,33 +239,80 @@ bool MidiPortLayer::waitOutLateReplies(const std::vector<std::uint8_t>& message)
     return !m_untilQuiet || m_clock.now() - quietSince >= kQuietSpell;
 }
 
-void MidiPortLayer::sendSysEx(const std::uint8_t* data, std::size_t size) {
+void MidiPortLayer::sendSysEx(CycleState& state, const std::uint8_t* data, std::size_t size) {
     if (size == 0) {
         return;
     }
     std::vector<std::uint8_t> message(data, data + size);
     if (!waitOutLateReplies(message)) {
-        m_cycleFailed = true; // no answer could be told from the noise: nothing goes out
+        state.failed = true; // no answer could be told from the noise: nothing goes out
         return;
     }
     m_capture.arm(std::move(message));
-    m_expectingReply = data[0] == kSysExStart;
-    handOver(data, size);
+    state.expectingReply = data[0] == kSysExStart;
+    handOver(state, data, size);
 }
 
-CycleResult MidiPortLayer::identify(int index) {
+CycleResult MidiPortLayer::exchange(int index, const std::uint8_t* data, std::size_t size,
+                                    Exchange kind, std::optional<std::size_t> ackPosition,
+                                    const std::function<void()>& whileOpen) {
     CycleResult cycle;
-    if (!openPortPair(index)) {
+    if (index < 0) {
+        cycle.result = TransferResult::NoInterface;
+        return cycle;
+    }
+    Cycle pair(*this, index);
+    if (!pair.isOpen()) {
         cycle.result = TransferResult::PortsUnavailable;
         return cycle;
     }
-    // The whole buffer is cleared, so nothing of an earlier reply can pass for an identity.
-    m_capture.arm(std::vector<std::uint8_t>(kIdentityRequest.begin(), kIdentityRequest.end()));
-    m_capture.clearIdentityText();
-    handOver(kIdentityRequest.data(), kIdentityRequest.size());
-    closePortPair();
-    cycle.result = TransferResult::Acknowledged;
+    CycleState& state = pair.state();
+    switch (kind) {
+    case Exchange::Acknowledged:
+        sendSysEx(state, data, size);
+        break;
+    case Exchange::Identity:
+        // The whole buffer is cleared, so nothing of an earlier reply can pass for an
+        // identity.
+        m_capture.arm(std::vector<std::uint8_t>(data, data + size));
+        m_capture.clearIdentityText();
+        handOver(state, data, size);
+        break;
+    case Exchange::Unanswered:
+        handOver(state, data, size);
+        break;
+    }
+    if (whileOpen) {
+        whileOpen();
+    }
+    const bool closed = pair.close();
     cycle.reply = m_capture.buffer();
+    if (kind == Exchange::Identity) {
+        cycle.result = TransferResult::Acknowledged; // the pair was there to ask
+    } else if (state.sendRefused) {
+        cycle.result = TransferResult::PortsUnavailable;
+    } else if (!ackPosition) {
+        cycle.result = TransferResult::Acknowledged;
+    } else {
+        cycle.result = closed && !state.failed && m_capture.acknowledged(*ackPosition)
+                           ? TransferResult::Acknowledged
+                           : TransferResult::NoAcknowledge;
+    }
+    return cycle;
+}
+
+CycleResult MidiPortLayer::runCycle(int index, const std::uint8_t* data, std::size_t size,
+                                    std::optional<std::size_t> ackPosition,
+                                    const std::function<void()>& whileOpen) {
+    return exchange(index, data, size, Exchange::Acknowledged, ackPosition, whileOpen);
+}
+
+CycleResult MidiPortLayer::identify(int index) {
+    CycleResult cycle = exchange(index, kIdentityRequest.data(), kIdentityRequest.size(),
+                                 Exchange::Identity, std::nullopt, {});
+    if (cycle.result == TransferResult::NoInterface) {
+        cycle.result = TransferResult::PortsUnavailable;
+    }
     return cycle;
 }
 
@@ -275,41 +323,7 @@ void MidiPortLayer::sendPostDownloadPreset(int presetIndex) {
     const std::uint8_t message[] = {
         kSysExStart,          kManufacturerId,           kKeypadDeviceId,
         kSelectPresetCommand, std::uint8_t(presetIndex), kSysExEnd};
-    openPortPair(m_selectedInterface);
-    if (m_outputOpen) {
-        handOver(message, sizeof message);
-    }
-    closePortPair();
-}
-
-CycleResult MidiPortLayer::runCycle(int index, const std::uint8_t* data, std::size_t size,
-                                    std::optional<std::size_t> ackPosition,
-                                    const std::function<void()>& whileOpen) {
-    CycleResult cycle;
-    if (index < 0) {
-        cycle.result = TransferResult::NoInterface;
-        return cycle;
-    }
-    if (!openPortPair(index)) {
-        cycle.result = TransferResult::PortsUnavailable;
-        return cycle;
-    }
-    sendSysEx(data, size);
-    if (whileOpen) {
-        whileOpen();
-    }
-    const bool closed = closePortPair();
-    cycle.reply = m_capture.buffer();
-    if (m_sendRefused) {
-        cycle.result = TransferResult::PortsUnavailable;
-    } else if (!ackPosition) {
-        cycle.result = TransferResult::Acknowledged;
-    } else {
-        cycle.result = closed && !m_cycleFailed && m_capture.acknowledged(*ackPosition)
-                           ? TransferResult::Acknowledged
-                           : TransferResult::NoAcknowledge;
-    }
-    return cycle;
+    exchange(m_selectedInterface, message, sizeof message, Exchange::Unanswered, std::nullopt, {});
 }
 
 TransferResult MidiPortLayer::sendAcknowledged(const std::uint8_t* data, std::size_t size,
@@ -317,39 +331,11 @@ TransferResult MidiPortLayer::sendAcknowledged(const std::uint8_t* data, std::si
     return runCycle(m_selectedInterface, data, size, ackPosition).result;
 }
 
-TransferResult MidiPortLayer::sendPresetMessage(const std::uint8_t* message) {
+TransferResult MidiPortLayer::sendPresetMessage(const PresetMessage& message) {
     if (message[0] != kSysExStart || message[kPresetMessageSize - 1] != kSysExEnd) {
         return TransferResult::NotSysEx;
     }
-    return sendAcknowledged(message, kPresetMessageSize, kPresetAckPosition);
-}
-
-TransferResult MidiPortLayer::downloadPresetFile(const std::filesystem::path& path) {
-    m_presetBuffer.fill(0);
-    std::size_t count = 0;
-    if (const auto failed = readFile(path, m_presetBuffer.data(), m_presetBuffer.size(), count)) {
-        return *failed;
-    }
-    if (count < kPresetMessageSize) {
-        return TransferResult::WrongSize;
-    }
-    return sendPresetMessage(m_presetBuffer.data());
-}
-
-TransferResult MidiPortLayer::readBankFile(const std::filesystem::path& path) {
-    std::fill(m_bankBuffer.begin(), m_bankBuffer.end(), 0);
-    std::size_t count = 0;
-    if (const auto failed = readFile(path, m_bankBuffer.data(), m_bankBuffer.size(), count)) {
-        return *failed;
-    }
-    return count < kBankFileSize ? TransferResult::WrongSize : TransferResult::Acknowledged;
-}
-
-TransferResult MidiPortLayer::sendBankPreset(int presetIndex) {
-    if (presetIndex < 0 || presetIndex >= kPresetCount) {
-        return TransferResult::NotSysEx;
-    }
-    return sendPresetMessage(m_bankBuffer.data() + std::size_t(presetIndex) * kPresetMessageSize);
+    return sendAcknowledged(message.data(), message.size(), kPresetAckPosition);
 }
 
 } // namespace tarnwick

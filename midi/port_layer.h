@@ -1,15 +1,16 @@
 // The MIDI port layer: lists the machine's MIDI interfaces (an output and an input of
 // the same name), opens one pair at a time, sends SysEx through it, captures the
 // keypad's reply and judges it. Every message goes in its own cycle: open the pair,
-// send, wait, close, look at the reply. It shows nothing; transfers return codes.
+// send, wait, close, look at the reply. A cycle is a scoped object inside the layer, so
+// the pair is closed and the lock released however the work inside ends. It shows
+// nothing, reads no files (it is handed bytes); transfers return codes.
 #pragma once
 
 #include "midi_backend.h"
+#include "preset_message.h"
 #include "reply_capture.h"
 #include "transfer_result.h"
 
-#include <array>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -42,7 +43,6 @@ public:
 
     // `lock` keeps the cycles of all of our programs apart (CycleLock); it outlives the layer.
     MidiPortLayer(MidiBackend& backend, Clock& clock, CycleLock& lock);
-    ~MidiPortLayer();
     MidiPortLayer(const MidiPortLayer&) = delete;
     MidiPortLayer& operator=(const MidiPortLayer&) = delete;
 
@@ -64,11 +64,13 @@ public:
     // The MIDI identity request through interface `index` in a cycle of its own; sets
     // identityText() from the answer. PortsUnavailable when the pair would not open.
     CycleResult identify(int index);
+    // Asks the keypad on the selected interface to show preset `presetIndex` (0 to 99);
+    // nothing is waited for.
     void sendPostDownloadPreset(int presetIndex);
 
-    TransferResult downloadPresetFile(const std::filesystem::path& path);
-    TransferResult readBankFile(const std::filesystem::path& path);
-    TransferResult sendBankPreset(int presetIndex);
+    // One preset message through the selected interface, acknowledged; NotSysEx when it
+    // does not start with F0 and end with F7.
+    TransferResult sendPresetMessage(const PresetMessage& message);
     // One acknowledged message through the selected interface: open, send, close, and
     // "A" at `ackPosition` of the reply. Checks nothing about the message itself.
     TransferResult sendAcknowledged(const std::uint8_t* data, std::size_t size,
@@ -98,36 +100,49 @@ public:
     static constexpr auto kTurnGap = std::chrono::milliseconds(10);
 
 private:
-    bool openPortPair(int index);
+    // How the message of a cycle is answered.
+    enum class Exchange {
+        Acknowledged, // waits out late replies to earlier messages; judged by its reply
+        Identity,     // the identity request: the whole capture cleared, any reply taken
+        Unanswered,   // handed over, nothing expected back
+    };
+    class Cycle;
+    // What happened in the open cycle; the result is judged from it.
+    struct CycleState {
+        bool outputOpen = false;
+        bool inputOpen = false;
+        bool locked = false;
+        bool failed = false;         // gave up waiting for the output or the input
+        bool sendRefused = false;    // the output refused the message: the pair failed
+        bool expectingReply = false; // the message is one the keypad answers
+    };
+
+    CycleResult exchange(int index, const std::uint8_t* data, std::size_t size, Exchange kind,
+                         std::optional<std::size_t> ackPosition,
+                         const std::function<void()>& whileOpen);
+    bool openPortPair(int index, CycleState& state);
     // False when the input would not close in time; the cycle then counts as failed.
-    bool closePortPair();
-    void sendSysEx(const std::uint8_t* data, std::size_t size);
+    bool closePortPair(CycleState& state);
+    void sendSysEx(CycleState& state, const std::uint8_t* data, std::size_t size);
     // Steps shared by every send: hand over, pause 100 ms, wait for the output.
-    void handOver(const std::uint8_t* data, std::size_t size);
+    void handOver(CycleState& state, const std::uint8_t* data, std::size_t size);
     // Listens, discarding what comes, until a late reply to an unanswered message can no
     // longer arrive, or a chattering input has gone quiet. False when it never did.
     bool waitOutLateReplies(const std::vector<std::uint8_t>& message);
-    TransferResult sendPresetMessage(const std::uint8_t* message);
     // Waits, up to kCycleLockLimit, until no other program of ours runs a cycle.
-    bool lockCycle();
-    void unlockCycle();
+    bool lockCycle(CycleState& state);
+    void unlockCycle(CycleState& state);
 
     MidiBackend& m_backend;
     Clock& m_clock;
     CycleLock& m_lock;
     std::vector<MidiPortPair> m_interfaces;
     int m_selectedInterface = -1;
-    bool m_outputOpen = false;
-    bool m_inputOpen = false;
-    bool m_cycleFailed = false;    // gave up waiting for the output or the input
-    bool m_sendRefused = false;    // the output refused the message: the pair failed
-    bool m_expectingReply = false; // the open cycle sent a message the keypad answers
+    // Carried from one cycle to the next: how long a late reply may still come, and
+    // whether that wait ends once the input is quiet.
     Clock::TimePoint m_lateRepliesUntil{};
-    bool m_cycleLocked = false;
-    bool m_untilQuiet = false; // the late-reply wait ends early once the input is quiet
+    bool m_untilQuiet = false;
     ReplyCapture m_capture;
-    std::array<std::uint8_t, kPresetMessageSize> m_presetBuffer{};
-    std::vector<std::uint8_t> m_bankBuffer;
 };
 
 } // namespace tarnwick

@@ -5,6 +5,7 @@
 
 #include "atomic_file.h"
 #include "desktop_services.h"
+#include "download_file.h"
 #include "file_commands.h"
 #include "local_path.h"
 #include "port_layer.h"
@@ -20,8 +21,6 @@
 #include <optional>
 
 namespace tarnwick {
-
-namespace {} // namespace
 
 PresetDownloads::PresetDownloads(PresetView& view, TSaveForm& saveForm,
                                  UserInteraction& interaction, DesktopServices& desktop,
@@ -100,7 +99,11 @@ void PresetDownloads::downloadCurrentDirect() {
             // The hourglass is up while the keypad is talked to, and gone before the result.
             const TransferResult result = [&] {
                 BusyCursor busy(m_interaction);
-                const TransferResult sent = m_ports.downloadPresetFile(temporary);
+                PresetMessage message{};
+                TransferResult sent = ReadPresetDownload(temporary, message);
+                if (sent == TransferResult::Acknowledged) {
+                    sent = m_ports.sendPresetMessage(message);
+                }
                 if (sent == TransferResult::Acknowledged) {
                     // The keypad shows the preset it was sent from, not the destination.
                     m_ports.sendPostDownloadPreset(current.zeroBased());
@@ -172,14 +175,15 @@ void PresetDownloads::downloadAllDirect() {
             ReportWriteFailure(m_interaction);
             return std::nullopt;
         }
-        TransferResult result = m_ports.readBankFile(temporary);
+        std::vector<PresetMessage> bank;
+        TransferResult result = ReadBankDownload(temporary, bank);
         if (result != TransferResult::Acknowledged) {
             Show(m_interaction, DownloadResultMessage(result));
             return std::nullopt;
         }
         for (int i = 0; i < kPresetCount && result == TransferResult::Acknowledged; ++i) {
             m_view.showDownloadProgress(i + 1);
-            result = m_ports.sendBankPreset(i);
+            result = m_ports.sendPresetMessage(bank[std::size_t(i)]);
             if (result != TransferResult::Acknowledged) {
                 // Shown while the status bar still names the preset that failed.
                 Show(m_interaction, DownloadResultMessage(result));

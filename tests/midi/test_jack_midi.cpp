@@ -10,6 +10,7 @@
 #include "cycle_lock.h"
 #include "direct_midi_command.h"
 #include "download_commands.h"
+#include "download_file.h"
 #include "fake_desktop.h"
 #include "firmware_messages.h"
 #include "interface_form.h"
@@ -304,16 +305,27 @@ int indexOf(const MidiPortLayer& ports, const std::string& name) {
     return -1;
 }
 
+// A preset file read back and sent, as a direct download does.
+TransferResult downloadFile(MidiPortLayer& ports, const QString& path) {
+    PresetMessage message{};
+    const TransferResult read = ReadPresetDownload(path.toStdString(), message);
+    return read == TransferResult::Acknowledged ? ports.sendPresetMessage(message) : read;
+}
+
 // The port layer on the real MIDI system with the interface named `keypad` selected.
 struct PortSession {
     explicit PortSession(const std::string& keypad) : ports(backend, clock, cycleLock) {
         ports.refreshInterfaces();
         ports.setSelectedInterface(indexOf(ports, keypad));
     }
-    // The bank written to `path` and read in for sendBankPreset().
+    // The bank written to `path` and read back for sendBankPreset().
     TransferResult readBank(const Bytes& bank, const QString& path) {
-        return ports.readBankFile(writeAll(path, bank).toStdString());
+        return ReadBankDownload(writeAll(path, bank).toStdString(), presets);
     }
+    TransferResult sendBankPreset(int index) {
+        return ports.sendPresetMessage(presets[std::size_t(index)]);
+    }
+    std::vector<PresetMessage> presets;
     RtMidiBackend backend{kEditorClient};
     SystemClock clock;
     FileCycleLock cycleLock;
@@ -509,7 +521,7 @@ private slots:
             writeAll(m_dir.filePath("one.syx"), Bytes(message.begin(), message.end()));
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(ports.downloadPresetFile(file.toStdString()), TransferResult::Acknowledged);
+        QCOMPARE(downloadFile(ports, file), TransferResult::Acknowledged);
         QVERIFY(timer.elapsed() >= 100);
         ports.sendPostDownloadPreset(6);
         const QByteArray memory = keypad.memory();
@@ -522,11 +534,10 @@ private slots:
         Simulator keypad("Keypad E", {});
         QVERIFY(keypad.ready());
         PortSession session("Keypad E");
-        MidiPortLayer& ports = session.ports;
         const Bytes bank = bankOf([](int n) { return named(n, "Bank " + std::to_string(n)); });
         QCOMPARE(session.readBank(bank, m_dir.filePath("bank.syx")), TransferResult::Acknowledged);
         for (int i = 0; i < 100; ++i) {
-            QCOMPARE(ports.sendBankPreset(i), TransferResult::Acknowledged);
+            QCOMPARE(session.sendBankPreset(i), TransferResult::Acknowledged);
         }
         QVERIFY(keypad.memory() == QByteArray(reinterpret_cast<const char*>(bank.data()), 15300));
     }
@@ -608,16 +619,15 @@ private slots:
         Simulator keypad("Keypad Flood", options);
         QVERIFY(keypad.ready());
         PortSession session("Keypad Flood");
-        MidiPortLayer& ports = session.ports;
         const Bytes bank = bankOf([](int n) { return named(n, "Flood"); });
         QCOMPARE(session.readBank(bank, m_dir.filePath("flood.syx")), TransferResult::Acknowledged);
-        ports.sendBankPreset(0); // answered by the keypad, or first by the flood
+        session.sendBankPreset(0); // answered by the keypad, or first by the flood
         const long residentBefore = ResidentKiB();
         QElapsedTimer timer;
         qint64 longestMs = 0;
         const auto transfer = [&](int index) {
             timer.start();
-            const TransferResult result = ports.sendBankPreset(index);
+            const TransferResult result = session.sendBankPreset(index);
             longestMs = std::max(longestMs, timer.elapsed());
             return result;
         };
@@ -639,12 +649,11 @@ private slots:
         Simulator keypad("Keypad F", {"--stop-ack-at", "3"});
         QVERIFY(keypad.ready());
         PortSession session("Keypad F");
-        MidiPortLayer& ports = session.ports;
         const Bytes bank = bankOf([](int n) { return named(n, "P"); });
         QCOMPARE(session.readBank(bank, m_dir.filePath("stop.syx")), TransferResult::Acknowledged);
-        QCOMPARE(ports.sendBankPreset(0), TransferResult::Acknowledged);
-        QCOMPARE(ports.sendBankPreset(1), TransferResult::Acknowledged);
-        QCOMPARE(ports.sendBankPreset(2), TransferResult::NoAcknowledge);
+        QCOMPARE(session.sendBankPreset(0), TransferResult::Acknowledged);
+        QCOMPARE(session.sendBankPreset(1), TransferResult::Acknowledged);
+        QCOMPARE(session.sendBankPreset(2), TransferResult::NoAcknowledge);
     }
 
     // The backend keeps its JACK connections from one message to the next; they must
@@ -765,7 +774,7 @@ private slots:
         QCOMPARE(alpha[5], std::uint8_t('A'));
         const QString file =
             writeAll(m_dir.filePath("alpha.syx"), Bytes(alpha.begin(), alpha.end()));
-        QCOMPARE(ports.downloadPresetFile(file.toStdString()), result);
+        QCOMPARE(downloadFile(ports, file), result);
     }
 
     void bytesOnTheWire() {

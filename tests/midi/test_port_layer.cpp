@@ -3,6 +3,7 @@
 // mends (echo guard, no wrong device, bounded waits, cleared buffer, SysEx only).
 #include "counting_cycle_lock.h"
 #include "cycle_lock.h"
+#include "download_file.h"
 #include "fake_clock.h"
 #include "fake_midi_backend.h"
 #include "port_layer.h"
@@ -11,6 +12,8 @@
 #include "rtmidi_backend.h"
 
 #include <QtTest>
+
+#include <stdexcept>
 
 using namespace tarnwick;
 using namespace std::chrono_literals;
@@ -57,9 +60,13 @@ class PortLayerTest : public QObject {
         layer->setSelectedInterface(0);
         backend.log.clear();
     }
-    TransferResult download(const Bytes& file) {
-        return layer->downloadPresetFile(dir.write("one.syx", file).toStdString());
+    // A preset file read back and sent, as a direct download does.
+    TransferResult downloadFile(const QString& path) {
+        PresetMessage message{};
+        const TransferResult read = ReadPresetDownload(path.toStdString(), message);
+        return read == TransferResult::Acknowledged ? layer->sendPresetMessage(message) : read;
     }
+    TransferResult download(const Bytes& file) { return downloadFile(dir.write("one.syx", file)); }
 
 private slots:
     void init() {
@@ -145,7 +152,7 @@ private slots:
         } else {
             path = dir.write("in.syx", Bytes(file.begin(), file.end()));
         }
-        QCOMPARE(layer->downloadPresetFile(path.toStdString()), result);
+        QCOMPARE(downloadFile(path), result);
         QCOMPARE(!backend.log.empty(), portsOpened);
         if (portsOpened) {
             QCOMPARE(backend.sent.size(), std::size_t(1));
@@ -181,6 +188,24 @@ private slots:
         QCOMPARE(clock.totalPaused(), Clock::Duration(std::chrono::milliseconds(waitedMs)));
         QCOMPARE(cycleLock.held, 0);
         QCOMPARE(cycleLock.stoppedWaiting, refusing == "lock" ? 1 : 0);
+    }
+
+    // Work done inside a cycle that throws still closes the pair and gives the lock back.
+    void aCycleThatThrowsClosesItsPair() {
+        select();
+        const Bytes message = presetMessage();
+        bool thrown = false;
+        try {
+            layer->runCycle(0, message.data(), message.size(), kPresetAckPosition,
+                            [] { throw std::runtime_error("inside the cycle"); });
+        } catch (const std::runtime_error&) {
+            thrown = true;
+        }
+        QVERIFY(thrown);
+        QCOMPARE(backend.log, (std::vector<std::string>{"open output 0", "open input 0", "send 153",
+                                                        "close output", "close input"}));
+        QCOMPARE(cycleLock.held, 0);
+        QCOMPARE(download(presetMessage()), TransferResult::Acknowledged); // the next one goes
     }
 
     // Two holders of the lock in one process, as two programs would be: "A+" A takes it,
@@ -554,14 +579,15 @@ private slots:
             bank.insert(bank.end(), m.begin(), m.end());
         }
         const QString shortPath = dir.write("short.syx", Bytes(bank.begin(), bank.end() - 1));
-        QCOMPARE(layer->readBankFile(shortPath.toStdString()), TransferResult::WrongSize);
-        QCOMPARE(layer->readBankFile(dir.filePath("none.syx").toStdString()),
+        std::vector<PresetMessage> read;
+        QCOMPARE(ReadBankDownload(shortPath.toStdString(), read), TransferResult::WrongSize);
+        QCOMPARE(ReadBankDownload(dir.filePath("none.syx").toStdString(), read),
                  TransferResult::CannotOpenFile);
-        QCOMPARE(layer->readBankFile(dir.write("bank.syx", bank).toStdString()),
+        QCOMPARE(ReadBankDownload(dir.write("bank.syx", bank).toStdString(), read),
                  TransferResult::Acknowledged);
-        QCOMPARE(layer->sendBankPreset(41), TransferResult::Acknowledged);
+        QCOMPARE(layer->sendPresetMessage(read[41]), TransferResult::Acknowledged);
         QVERIFY(backend.sent[0] == presetMessage("Bank 42", 42));
-        QCOMPARE(layer->sendBankPreset(99), TransferResult::Acknowledged);
+        QCOMPARE(layer->sendPresetMessage(read[99]), TransferResult::Acknowledged);
         QVERIFY(backend.sent[1] == presetMessage("Bank 100", 100));
         QCOMPARE(backend.keypad.presetsStored(), 2);
     }
