@@ -31,7 +31,7 @@ TAuditionOutputForm::TAuditionOutputForm(AuditionPlayer& player, QWidget* parent
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
     layout->addWidget(m_outputs);
-    m_btnOK = AddOkCancelRow(*this, *layout);
+    m_btnOK = AddOkCancelButtons(*this, *layout);
     connect(m_btnOK, &QPushButton::clicked, this, [this] {
         m_chosen = m_outputs->currentIndex() < 0 ? QString() : m_outputs->currentText();
         accept();

@@ -35,7 +35,7 @@ TInterfaceForm::TInterfaceForm(MidiPortLayer& ports, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
     layout->addWidget(m_comboBox1);
-    m_btnOK = AddOkCancelRow(*this, *layout);
+    m_btnOK = AddOkCancelButtons(*this, *layout);
     m_btnOK->setEnabled(false);
     connect(m_btnOK, &QPushButton::clicked, this, &TInterfaceForm::btnOKClick);
 }
