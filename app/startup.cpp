@@ -10,6 +10,7 @@
 #include "download_commands.h"
 #include "file_commands.h"
 #include "interface_form.h"
+#include "key_action.h"
 #include "library_form.h"
 #include "library_recorder.h"
 #include "main_form.h"
@@ -69,25 +70,22 @@ AppWindows::AppWindows(const AppServices& services) {
     // The Bank Organizer is built on first use, so that it costs start-up nothing; Ctrl+B
     // shows and hides it, and it follows every change of the bank while shown.
     QObject::connect(main, &TMainForm::bankOrganizerRequested, main, [this, main, &interaction] {
-        if (!m_bankOrganizer) {
-            m_bankOrganizer = new TBankOrganizerForm(*main, interaction, main);
-            m_bankOrganizer->setPlayer(
-                [this](const PresetRecord& preset) { m_audition->play(preset); });
-            m_bankOrganizer->setBankFile([this] { return m_fileCommands->bankFile(); });
-            QObject::connect(main, &TMainForm::bankShown, m_bankOrganizer,
-                             &TBankOrganizerForm::refresh);
-        }
-        m_bankOrganizer->setVisible(!m_bankOrganizer->isVisible());
+        ToggleWindow(m_bankOrganizer, [&] {
+            auto* form = new TBankOrganizerForm(*main, interaction, main);
+            form->setPlayer([this](const PresetRecord& preset) { m_audition->play(preset); });
+            form->setBankFile([this] { return m_fileCommands->bankFile(); });
+            QObject::connect(main, &TMainForm::bankShown, form, &TBankOrganizerForm::refresh);
+            return form;
+        });
     });
     QObject::connect(main, &TMainForm::libraryRequested, main, [this, main] {
-        if (!m_libraryForm) {
-            m_libraryForm = new TLibraryForm(*main, *m_recorder, main);
-            m_libraryForm->setPlayer(
-                [this](const PresetRecord& preset) { m_audition->play(preset); });
-            m_libraryForm->setBankFileOpener(
+        ToggleWindow(m_libraryForm, [&] {
+            auto* form = new TLibraryForm(*main, *m_recorder, main);
+            form->setPlayer([this](const PresetRecord& preset) { m_audition->play(preset); });
+            form->setBankFileOpener(
                 [this](const QString& path) { m_fileCommands->openAllFrom(path); });
-        }
-        m_libraryForm->setVisible(!m_libraryForm->isVisible());
+            return form;
+        });
     });
     QObject::connect(main, &TMainForm::aboutRequested, main,
                      [&interaction, about = m_aboutForm] { interaction.runModal(*about); });

@@ -5,6 +5,7 @@
 #include "bank_operations.h"
 #include "bank_sheet.h"
 #include "file_commands.h"
+#include "key_action.h"
 #include "local_path.h"
 #include "preset_text.h"
 #include "preset_view.h"
@@ -148,12 +149,12 @@ TBankOrganizerForm::TBankOrganizerForm(PresetView& view, UserInteraction& intera
     m_swap->setObjectName(QStringLiteral("actSwap"));
     const auto key = [this](const char* name, const QString& text, const QKeySequence& keys,
                             const std::function<void()>& what) {
-        QAction* action = text.isEmpty() ? new QAction(this) : m_menu->addAction(text);
+        QAction* action = AddKeyAction(*this, keys, what);
         action->setObjectName(QString::fromLatin1(name));
-        action->setShortcut(keys);
-        action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, what);
-        addAction(action);
+        if (!text.isEmpty()) {
+            action->setText(text);
+            m_menu->addAction(action);
+        }
         return action;
     };
     key("actDelete", QStringLiteral("Delete"), QKeySequence::Delete, [this] { resetSelected(); });

@@ -1,6 +1,8 @@
 // The Library window.
 #include "library_form.h"
 
+#include "key_action.h"
+
 #include "library_recorder.h"
 #include "preset_view.h"
 #include "presets_mime.h"
@@ -122,10 +124,7 @@ TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder, QWidget*
     m_status->setAccessibleName(QStringLiteral("Library status"));
     m_status->setWordWrap(true);
     // Ctrl+Shift+L hides the window from here too, as it shows it from the main window.
-    auto* hideAction = new QAction(this);
-    hideAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
-    connect(hideAction, &QAction::triggered, this, &QWidget::hide);
-    addAction(hideAction);
+    AddKeyAction(*this, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L), [this] { hide(); });
 
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);

@@ -2,6 +2,8 @@
 // change tracking that decides when the window's contents go back into the bank.
 #include "main_form.h"
 
+#include "key_action.h"
+
 #include "application_title.h"
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
@@ -218,21 +220,13 @@ void TMainForm::buildToolBar() {
     setConnectionMode(ConnectionMode::NotChosen);
 }
 
-QAction* TMainForm::addKeyAction(const QKeySequence& key, const std::function<void()>& what) {
-    auto* action = new QAction(this);
-    action->setShortcut(key);
-    connect(action, &QAction::triggered, this, what);
-    addAction(action);
-    return action;
-}
-
 void TMainForm::buildKeyboard() {
-    addKeyAction(QKeySequence(Qt::CTRL | Qt::Key_L), [this] { m_btnShowPresets->click(); });
-    addKeyAction(QKeySequence(Qt::CTRL | Qt::Key_E),
+    AddKeyAction(*this, QKeySequence(Qt::CTRL | Qt::Key_L), [this] { m_btnShowPresets->click(); });
+    AddKeyAction(*this, QKeySequence(Qt::CTRL | Qt::Key_E),
                  [this] { static_cast<QPushButton*>(m_btnArbMidiData)->click(); });
     // As the arrows of the number field step, from the number it holds.
     const auto command = [this](const QKeySequence& key, const std::function<void()>& what) {
-        return addKeyAction(key, [this, what] { runCommand(what); });
+        return AddKeyAction(*this, key, [this, what] { runCommand(what); });
     };
     command(Qt::Key_PageUp, [this] { presetUpDownStep(-1); });
     command(Qt::Key_PageDown, [this] { presetUpDownStep(+1); });

@@ -133,7 +133,6 @@ private:
     // Shortcuts of the window's own: the preset list, the MIDI data, previous and next
     // preset, undo and redo.
     void buildKeyboard();
-    QAction* addKeyAction(const QKeySequence& key, const std::function<void()>& what);
     // The window's channel values and placement into `record`.
     void shownSlotsInto(PresetRecord& record) const;
 

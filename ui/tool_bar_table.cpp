@@ -1,6 +1,8 @@
 // The buttons, menus and shortcuts of a tool bar table.
 #include "tool_bar_table.h"
 
+#include "key_action.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QIcon>
@@ -30,13 +32,6 @@ QToolButton* makeButton(QWidget* parent, QSize size, const ToolBarButton& entry)
         button->setAccessibleDescription(QLatin1String(entry.description));
     }
     return button;
-}
-
-void addShortcut(QWidget& window, const QKeySequence& key, const std::function<void()>& what) {
-    auto* action = new QAction(&window);
-    action->setShortcut(key);
-    QObject::connect(action, &QAction::triggered, &window, what);
-    window.addAction(action);
 }
 
 } // namespace
@@ -70,12 +65,12 @@ void FillToolBar(QToolBar& bar, QWidget& window, QSize size,
             button->setMenu(menu);
             button->setPopupMode(QToolButton::InstantPopup);
             if (!entry.key.isEmpty()) {
-                addShortcut(window, entry.key, [button] { button->showMenu(); });
+                AddKeyAction(window, entry.key, [button] { button->showMenu(); });
             }
         } else {
             QObject::connect(button, &QToolButton::clicked, &window, entry.clicked);
             if (!entry.key.isEmpty()) {
-                addShortcut(window, entry.key, [button] { button->click(); });
+                AddKeyAction(window, entry.key, [button] { button->click(); });
             }
         }
         bar.addWidget(button);
