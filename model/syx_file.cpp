@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -114,7 +115,12 @@ bool WriteOutput(const std::string& path, const std::string& bytes, std::string&
     return true;
 }
 
-bool DecodeSyx(const std::string& content, std::vector<SyxMessage>& messages, SyxError& error) {
+namespace {
+
+// Decodes the messages of `content` one after another, `limit` at the most; false and
+// `error` at the first that fails, with the messages before it in `messages`.
+bool decodeMessages(const std::string& content, std::size_t limit,
+                    std::vector<SyxMessage>& messages, SyxError& error) {
     messages.clear();
     std::istringstream in(content);
     do {
@@ -131,34 +137,23 @@ bool DecodeSyx(const std::string& content, std::vector<SyxMessage>& messages, Sy
         std::copy_n(content.begin() + std::ptrdiff_t(offset), kPresetMessageSize,
                     message.raw.begin());
         messages.push_back(message);
-    } while (in.peek() != std::istringstream::traits_type::eof());
+    } while (messages.size() < limit && in.peek() != std::istringstream::traits_type::eof());
     return true;
+}
+
+} // namespace
+
+bool DecodeSyx(const std::string& content, std::vector<SyxMessage>& messages, SyxError& error) {
+    return decodeMessages(content, SIZE_MAX, messages, error);
 }
 
 SyxFileRead ReadSyxFile(const std::string& content) {
     SyxFileRead read;
     read.bank = IsBankSize(content.size());
     const std::size_t wanted = read.bank ? std::size_t(kPresetCount) : 1;
-    std::istringstream in(content);
-    while (read.messages.size() < wanted) {
-        const auto offset = static_cast<std::size_t>(in.tellg());
-        const DecodeOutcome outcome = DecodePresetMessage(in);
-        if (!outcome.record) {
-            read.stop = SyxStop::BadMessage;
-            read.error = {read.messages.size() + 1, offset, DecodeErrorText(outcome.error),
-                          outcome.error};
-            return read;
-        }
-        SyxMessage message;
-        message.offset = offset;
-        message.presetByte = *outcome.presetByte;
-        message.record = *outcome.record;
-        std::copy_n(content.begin() + std::ptrdiff_t(offset), kPresetMessageSize,
-                    message.raw.begin());
-        read.messages.push_back(message);
-        if (in.peek() == std::istringstream::traits_type::eof()) {
-            break;
-        }
+    if (!decodeMessages(content, wanted, read.messages, read.error)) {
+        read.stop = SyxStop::BadMessage;
+        return read;
     }
     if (read.messages.size() < wanted) {
         read.stop = SyxStop::TooFew;
