@@ -1,5 +1,5 @@
 // Moving, swapping and copying presets in bank files, and printing a bank's sheet.
-#include "bank_commands.h"
+#include "commands.h"
 
 #include "bank_operations.h"
 #include "bank_sheet.h"
@@ -13,7 +13,7 @@
 #include <iostream>
 #include <regex>
 
-namespace tarnwick {
+namespace tarnwick::cli {
 
 namespace {
 
@@ -183,8 +183,10 @@ void AddBankCommands(CLI::App& app, int& result) {
                         "file to write instead of the bank itself (- for standard output)");
     };
 
-    CLI::App* moveCommand = app.add_subcommand(
-        "move", "Move presets FROM to TO of a bank in front of preset BEFORE; the rest close up.");
+    CLI::App* moveCommand = AddCommand(
+        app, result, "move",
+        "Move presets FROM to TO of a bank in front of preset BEFORE; the rest close up.",
+        [args] { return move(*args); });
     moveCommand->add_option("BANK", args->bank, "bank file (.syx)")->required();
     moveCommand->add_option("FROM[-TO]", args->range, "the presets to move, as 10 or 10-12")
         ->required();
@@ -194,17 +196,18 @@ void AddBankCommands(CLI::App& app, int& result) {
         ->required()
         ->check(CLI::Range(1, kPresetCount + 1));
     outOption(moveCommand);
-    moveCommand->callback([&result, args] { result = move(*args); });
 
-    CLI::App* swapCommand = app.add_subcommand("swap", "Exchange two presets of a bank.");
+    CLI::App* swapCommand = AddCommand(app, result, "swap", "Exchange two presets of a bank.",
+                                       [args] { return swap(*args); });
     swapCommand->add_option("BANK", args->bank, "bank file (.syx)")->required();
     swapCommand->add_option("A", args->a, "one preset (1-100)")->required()->check(slot);
     swapCommand->add_option("B", args->b, "the other (1-100)")->required()->check(slot);
     outOption(swapCommand);
-    swapCommand->callback([&result, args] { result = swap(*args); });
 
-    CLI::App* copyCommand = app.add_subcommand(
-        "copy", "Copy a one-preset file, or presets N to M of a bank, into a bank from slot AT.");
+    CLI::App* copyCommand =
+        AddCommand(app, result, "copy",
+                   "Copy a one-preset file, or presets N to M of a bank, into a bank from slot AT.",
+                   [args] { return copy(*args); });
     copyCommand->add_option("SRC[:N[-M]]", args->range, "preset file, and which presets of it")
         ->required();
     copyCommand->add_option("DEST", args->dest, "bank file (.syx) to copy into")->required();
@@ -213,14 +216,14 @@ void AddBankCommands(CLI::App& app, int& result) {
         ->check(slot);
     copyCommand->add_flag("--clip", args->clip, "leave out what would run past slot 100");
     outOption(copyCommand);
-    copyCommand->callback([&result, args] { result = copy(*args); });
 
-    CLI::App* sheetCommand = app.add_subcommand(
-        "sheet", "Write a PDF of a bank for the stage: number, name and values of each preset.");
+    CLI::App* sheetCommand =
+        AddCommand(app, result, "sheet",
+                   "Write a PDF of a bank for the stage: number, name and values of each preset.",
+                   [args] { return sheet(*args); });
     sheetCommand->add_option("BANK", args->bank, "bank file (.syx)")->required();
     sheetCommand->add_option("-o,--output", args->out, "PDF file to write (- for standard output)")
         ->required();
-    sheetCommand->callback([&result, args] { result = sheet(*args); });
 }
 
-} // namespace tarnwick
+} // namespace tarnwick::cli

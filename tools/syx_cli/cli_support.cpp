@@ -3,9 +3,26 @@
 
 #include "preset_library.h"
 
+#include <CLI/CLI.hpp>
+
 #include <iostream>
 
-namespace tarnwick {
+namespace tarnwick::cli {
+
+CLI::App* AddCommand(CLI::App& parent, int& result, const std::string& name,
+                     const std::string& description, std::function<int()> action) {
+    CLI::App* command = parent.add_subcommand(name, description);
+    command->callback([&result, action = std::move(action)] { result = action(); });
+    return command;
+}
+
+std::string ShownName(const SyxMessage& message) {
+    std::string name = PresetName(message.record);
+    while (!name.empty() && name.back() == ' ') {
+        name.pop_back();
+    }
+    return name;
+}
 
 std::string Counted(std::size_t count, const std::string& noun) {
     return std::to_string(count) + ' ' + noun + (count == 1 ? "" : "s");
@@ -103,4 +120,4 @@ int outputPresets(const std::string& path, const std::string& bytes) {
     return written;
 }
 
-} // namespace tarnwick
+} // namespace tarnwick::cli

@@ -5,16 +5,28 @@
 #include "syx_file.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace tarnwick {
+namespace CLI {
+class App;
+}
+
+namespace tarnwick::cli {
 
 inline constexpr int kOk = 0;
 inline constexpr int kBad = 1;
 inline constexpr int kUsage = 2;
 
+// Adds command `name` to `parent` (the program, or a command of commands); running it sets
+// `result` to what `action` returns.
+CLI::App* AddCommand(CLI::App& parent, int& result, const std::string& name,
+                     const std::string& description, std::function<int()> action);
+
+// The preset's name without the blanks that pad it to 13 characters.
+std::string ShownName(const SyxMessage& message);
 // "1 preset", "2 presets".
 std::string Counted(std::size_t count, const std::string& noun);
 // "tarnwick-syx: TEXT" on standard error; kBad.
@@ -41,4 +53,4 @@ void RecordInLibrary(const std::vector<SyxMessage>& messages, const std::string&
 // The same for a preset file just written to `path` (not standard output).
 void RecordWritten(const std::string& path, const std::string& bytes);
 
-} // namespace tarnwick
+} // namespace tarnwick::cli

@@ -1,5 +1,5 @@
 // The library on the command line.
-#include "library_commands.h"
+#include "commands.h"
 
 #include "cli_support.h"
 #include "preset_json.h"
@@ -11,7 +11,7 @@
 #include <cctype>
 #include <iostream>
 
-namespace tarnwick {
+namespace tarnwick::cli {
 
 namespace fs = std::filesystem;
 
@@ -114,64 +114,69 @@ int add(const Arguments& args) {
     return bad ? kBad : kOk;
 }
 
-int search(const Arguments& args) {
+// Opens the library, asks it `query`, and prints each item found through `asJson` (one
+// list) or `asText`.
+template <typename Query, typename AsJson, typename AsText>
+int printFound(bool json, Query query, AsJson asJson, AsText asText) {
     PresetLibrary library;
     if (!opened(library, false)) {
         return kBad;
     }
-    const auto found = library.search({args.text, args.channel, args.program, 0, {}});
+    const auto found = query(library);
     if (!found) {
         return libraryFailure(library);
     }
-    if (args.asJson) {
+    if (json) {
         Json list = Json::array();
-        for (const LibraryPreset& preset : *found) {
-            list.push_back({{"id", PresetId(preset.id)},
-                            {"name", preset.name},
-                            {"channels", ChannelsJson(preset.record)},
-                            {"source", preset.source},
-                            {"when", preset.when}});
+        for (const auto& item : *found) {
+            list.push_back(asJson(item));
         }
         std::cout << list.dump(2) << '\n';
         return kOk;
     }
-    for (const LibraryPreset& preset : *found) {
-        std::cout << PresetId(preset.id) << "  " << preset.name << "  " << preset.when << "  "
-                  << preset.source << (preset.channels.empty() ? "" : "\n    ") << preset.channels
-                  << '\n';
+    for (const auto& item : *found) {
+        asText(item);
     }
     return kOk;
 }
 
+int search(const Arguments& args) {
+    return printFound(
+        args.asJson,
+        [&](PresetLibrary& library) {
+            return library.search({args.text, args.channel, args.program, 0, {}});
+        },
+        [](const LibraryPreset& preset) {
+            return Json{{"id", PresetId(preset.id)},
+                        {"name", preset.name},
+                        {"channels", ChannelsJson(preset.record)},
+                        {"source", preset.source},
+                        {"when", preset.when}};
+        },
+        [](const LibraryPreset& preset) {
+            std::cout << PresetId(preset.id) << "  " << preset.name << "  " << preset.when << "  "
+                      << preset.source << (preset.channels.empty() ? "" : "\n    ")
+                      << preset.channels << '\n';
+        });
+}
+
 int banks(const Arguments& args) {
-    PresetLibrary library;
-    if (!opened(library, false)) {
-        return kBad;
-    }
-    const auto found = library.banks();
-    if (!found) {
-        return libraryFailure(library);
-    }
-    if (args.asJson) {
-        Json list = Json::array();
-        for (const LibraryBank& bank : *found) {
-            list.push_back({{"id", BankId(bank.id)},
-                            {"source", bank.source},
-                            {"when", bank.when},
-                            {"program", bank.program},
-                            {"first", bank.firstNames}});
-        }
-        std::cout << list.dump(2) << '\n';
-        return kOk;
-    }
-    for (const LibraryBank& bank : *found) {
-        std::cout << BankId(bank.id) << "  " << bank.when << "  " << bank.source << "\n   ";
-        for (const std::string& name : bank.firstNames) {
-            std::cout << " " << name << " |";
-        }
-        std::cout << " ...\n";
-    }
-    return kOk;
+    return printFound(
+        args.asJson, [](PresetLibrary& library) { return library.banks(); },
+        [](const LibraryBank& bank) {
+            return Json{{"id", BankId(bank.id)},
+                        {"source", bank.source},
+                        {"when", bank.when},
+                        {"program", bank.program},
+                        {"first", bank.firstNames}};
+        },
+        [](const LibraryBank& bank) {
+            std::cout << BankId(bank.id) << "  " << bank.when << "  " << bank.source << "\n   ";
+            for (const std::string& name : bank.firstNames) {
+                std::cout << " " << name << " |";
+            }
+            std::cout << " ...\n";
+        });
 }
 
 int get(const Arguments& args) {
@@ -232,34 +237,38 @@ void AddLibraryCommands(CLI::App& app, int& result) {
                    "--help').");
     library->require_subcommand(1);
 
-    CLI::App* addCommand = library->add_subcommand(
-        "add", "Record preset files, and the .syx files of folders (recursively).");
+    CLI::App* addCommand =
+        AddCommand(*library, result, "add",
+                   "Record preset files, and the .syx files of folders (recursively).",
+                   [args] { return add(*args); });
     addCommand->add_option("PATH", args->paths, "preset files and folders")->required();
-    addCommand->callback([&result, args] { result = add(*args); });
 
-    CLI::App* searchCommand = library->add_subcommand(
-        "search", "Presets whose name holds TEXT (any letter case), newest first.");
+    CLI::App* searchCommand =
+        AddCommand(*library, result, "search",
+                   "Presets whose name holds TEXT (any letter case), newest first.",
+                   [args] { return search(*args); });
     searchCommand->add_option("TEXT", args->text, "a part of the name; none: every preset");
     searchCommand->add_option("--channel", args->channel, "with a value switched on on channel N")
         ->check(CLI::Range(1, kChannelCount));
     searchCommand->add_option("--program", args->program, "with program P (on --channel, if given)")
         ->check(CLI::Range(1, 128));
     searchCommand->add_flag("--json", args->asJson, "as JSON, for scripts");
-    searchCommand->callback([&result, args] { result = search(*args); });
 
-    CLI::App* banksCommand = library->add_subcommand("banks", "The banks recorded, newest first.");
+    CLI::App* banksCommand =
+        AddCommand(*library, result, "banks", "The banks recorded, newest first.",
+                   [args] { return banks(*args); });
     banksCommand->add_flag("--json", args->asJson, "as JSON, for scripts");
-    banksCommand->callback([&result, args] { result = banks(*args); });
 
-    CLI::App* getCommand = library->add_subcommand(
-        "get", "Write presets as a file: one preset ID, 100 preset IDs, or a bank ID.");
+    CLI::App* getCommand =
+        AddCommand(*library, result, "get",
+                   "Write presets as a file: one preset ID, 100 preset IDs, or a bank ID.",
+                   [args] { return get(*args); });
     getCommand->add_option("ID", args->paths, "p12 (a preset) or b3 (a bank)")->required();
     getCommand->add_option("-o,--output", args->out, "preset file to write (- for standard output)")
         ->required();
-    getCommand->callback([&result, args] { result = get(*args); });
 
-    library->add_subcommand("check", "Check the library's integrity and count what it holds.")
-        ->callback([&result] { result = check(); });
+    AddCommand(*library, result, "check", "Check the library's integrity and count what it holds.",
+               [] { return check(); });
 }
 
-} // namespace tarnwick
+} // namespace tarnwick::cli

@@ -1,0 +1,392 @@
+// The MIDI commands of tarnwick-syx.
+#include "commands.h"
+
+#include "audition.h"
+#include "audition_player.h"
+#include "cli_support.h"
+#include "clock.h"
+#include "cycle_lock.h"
+#include "firmware_file.h"
+#include "firmware_sender.h"
+#include "midi_tracer.h"
+#include "port_layer.h"
+#include "preset_json.h"
+#include "rtmidi_backend.h"
+#include "syx_file.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+
+namespace tarnwick::cli {
+
+namespace {
+
+struct PlayOptions {
+    std::string to;
+    int preset = 0; // 1 to 100; 0: the file's only preset
+    bool all = false;
+    int intervalMs = 0; // with --all: the pause between presets; 0: wait for Enter
+    bool verbose = false;
+};
+
+struct Arguments {
+    std::string port;
+    std::string file;
+    bool verbose = false;
+    bool asJson = false;
+    PlayOptions play;
+};
+
+std::string lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return text;
+}
+
+// What a name given on the command line stands for among `names`: the exact name, or
+// the one name that holds it in any letter case. `kind` is what they are ("MIDI
+// interface"), `lister` the command that lists them. Says why when none or several do.
+struct NameMatch {
+    std::size_t index = 0;
+    int result = kOk;
+};
+NameMatch matchName(const std::vector<std::string>& names, const std::string& wanted,
+                    const std::string& kind, const std::string& lister,
+                    const std::string& noneSuffix = "") {
+    std::vector<std::size_t> matches;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == wanted) {
+            return {i, kOk};
+        }
+        if (lowered(names[i]).find(lowered(wanted)) != std::string::npos) {
+            matches.push_back(i);
+        }
+    }
+    if (matches.size() == 1) {
+        return {matches.front(), kOk};
+    }
+    if (matches.empty()) {
+        return {0, fail("no " + kind + " named \"" + wanted + "\" (tarnwick-syx " + lister +
+                        " lists them)" + noneSuffix)};
+    }
+    std::string listed;
+    for (std::size_t i : matches) {
+        listed += (listed.empty() ? "" : ", ") + ("\"" + names[i] + "\"");
+    }
+    return {0, usageError("\"" + wanted + "\" matches several " + kind + "s: " + listed)};
+}
+
+// The MIDI commands share this: the interface list, the one the user named, and with
+// --verbose every message on the wire.
+class Keypad {
+public:
+    explicit Keypad(bool verbose)
+        : m_tracer(m_backend, verbose ? &std::cerr : nullptr),
+          m_ports(m_tracer, m_clock, m_cycleLock) {
+        m_ports.refreshInterfaces();
+    }
+    MidiPortLayer& ports() { return m_ports; }
+
+    // Selects the interface `wanted` names (see matchName).
+    int select(const std::string& wanted) {
+        if (wanted.empty()) {
+            return usageError("which MIDI interface? Give --port, or set TARNWICK_PORT");
+        }
+        std::vector<std::string> names;
+        for (const MidiPortPair& pair : m_ports.interfaceList()) {
+            names.push_back(pair.name);
+        }
+        const NameMatch match =
+            matchName(names, wanted, "MIDI interface", "ports",
+                      std::string(": ") + DownloadResultText(TransferResult::NoInterface).text);
+        if (match.result == kOk) {
+            m_ports.setSelectedInterface(int(match.index));
+        }
+        return match.result;
+    }
+
+private:
+    RtMidiBackend m_backend{"tarnwick-syx"};
+    MidiTracer m_tracer;
+    SystemClock m_clock;
+    FileCycleLock m_cycleLock; // turns with the editor and other runs of ours
+    MidiPortLayer m_ports;
+};
+
+// The MIDI outputs, for playing presets to a synth.
+class Outputs {
+public:
+    explicit Outputs(bool verbose)
+        : m_tracer(m_backend, verbose ? &std::cerr : nullptr), m_player(m_tracer, m_clock) {}
+    AuditionPlayer& player() { return m_player; }
+
+private:
+    RtMidiBackend m_backend{"tarnwick-syx"};
+    MidiTracer m_tracer;
+    SystemClock m_clock;
+    AuditionPlayer m_player;
+};
+
+// The progress of a transfer, on a terminal only: in a pipe or a log it is noise.
+void progress(const std::string& what, std::size_t done, std::size_t total) {
+    if (!isatty(fileno(stderr))) {
+        return;
+    }
+    std::cerr << '\r' << what << ' ' << done << '/' << total << std::flush;
+    if (done == total) {
+        std::cerr << '\n';
+    }
+}
+
+int ports(bool asJson) {
+    Keypad keypad(false);
+    const auto& list = keypad.ports().interfaceList();
+    if (asJson) {
+        Json names = Json::array();
+        for (const MidiPortPair& pair : list) {
+            names.push_back({{"name", pair.name}});
+        }
+        std::cout << names.dump(2) << '\n';
+        return kOk;
+    }
+    for (const MidiPortPair& pair : list) {
+        std::cout << pair.name << '\n';
+    }
+    if (list.empty()) {
+        std::cerr << "No MIDI interfaces found\n";
+    }
+    return kOk;
+}
+
+int outputs(bool asJson) {
+    Outputs midi(false);
+    const std::vector<std::string> names = midi.player().outputs();
+    if (asJson) {
+        Json list = Json::array();
+        for (const std::string& name : names) {
+            list.push_back({{"name", name}});
+        }
+        std::cout << list.dump(2) << '\n';
+        return kOk;
+    }
+    for (const std::string& name : names) {
+        std::cout << name << '\n';
+    }
+    if (names.empty()) {
+        std::cerr << "No MIDI outputs found\n";
+    }
+    return kOk;
+}
+
+int play(const std::string& file, const PlayOptions& options) {
+    std::vector<SyxMessage> messages;
+    if (!load(file, messages)) {
+        return kBad;
+    }
+    std::stable_sort(
+        messages.begin(), messages.end(),
+        [](const SyxMessage& a, const SyxMessage& b) { return a.presetByte < b.presetByte; });
+    if (options.preset != 0) {
+        const auto found = std::find_if(messages.begin(), messages.end(), [&](const auto& m) {
+            return m.presetByte + 1 == options.preset;
+        });
+        if (found == messages.end()) {
+            return fail(file + ": holds no preset " + std::to_string(options.preset));
+        }
+        messages = {*found};
+    } else if (!options.all && messages.size() != 1) {
+        return usageError(file + " holds " + std::to_string(messages.size()) +
+                          " presets: give --preset N or --all");
+    }
+    // Every preset is checked before anything is sent.
+    std::vector<AuditionMessages> plans;
+    for (const SyxMessage& message : messages) {
+        plans.push_back(PresetAudition(message.record));
+        if (!plans.back().refusal.empty()) {
+            return fail("preset " + std::to_string(message.presetByte + 1) + ": " +
+                        plans.back().refusal);
+        }
+    }
+    Outputs midi(options.verbose);
+    const std::vector<std::string> names = midi.player().outputs();
+    const NameMatch match = matchName(names, options.to, "MIDI output", "outputs");
+    if (match.result != kOk) {
+        return match.result;
+    }
+    const std::string& output = names[match.index];
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+        if (options.all) {
+            std::cout << "preset " << messages[i].presetByte + 1 << ": " << ShownName(messages[i])
+                      << std::endl;
+        }
+        if (!midi.player().play(output, plans[i].messages)) {
+            return fail("Could not play the preset on " + output + ".");
+        }
+        if (i + 1 == messages.size()) {
+            break;
+        }
+        if (options.intervalMs > 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(options.intervalMs));
+        } else if (std::string line; !std::getline(std::cin, line)) {
+            break; // no more Enters to come
+        }
+    }
+    return kOk;
+}
+
+int identify(const std::string& port, bool verbose) {
+    Keypad keypad(verbose);
+    if (const int selected = keypad.select(port); selected != kOk) {
+        return selected;
+    }
+    MidiPortLayer& layer = keypad.ports();
+    if (layer.identify(layer.selectedInterface()).result != TransferResult::Acknowledged) {
+        return fail(DownloadResultText(TransferResult::PortsUnavailable).text);
+    }
+    const std::string identity = layer.identityText();
+    if (identity.empty()) {
+        return fail("no identity reply from \"" + port + "\"");
+    }
+    std::cout << identity << '\n';
+    return kOk;
+}
+
+int send(const std::string& port, const std::string& file, bool verbose) {
+    std::vector<SyxMessage> messages;
+    if (!load(file, messages)) {
+        return kBad;
+    }
+    Keypad keypad(verbose);
+    if (const int selected = keypad.select(port); selected != kOk) {
+        return selected;
+    }
+    MidiPortLayer& layer = keypad.ports();
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+        const PresetMessage& raw = messages[i].raw;
+        progress("Sending preset", i, messages.size());
+        const TransferResult result =
+            raw.back() != kSysExEnd
+                ? TransferResult::NotSysEx
+                : layer.sendAcknowledged(raw.data(), raw.size(), kPresetAckPosition);
+        if (result != TransferResult::Acknowledged) {
+            progress("Sending preset", messages.size(), messages.size());
+            return fail("preset " + std::to_string(messages[i].presetByte + 1) + ": " +
+                        DownloadResultText(result).text);
+        }
+    }
+    progress("Sending preset", messages.size(), messages.size());
+    // The keypad then shows the preset sent (one preset) or the bank's first.
+    layer.sendPostDownloadPreset(messages.size() == 1 ? messages[0].presetByte : 0);
+    std::cout << DownloadResultText(TransferResult::Acknowledged).text << '\n';
+    RecordInLibrary(messages,
+                    "downloaded to " +
+                        layer.interfaceList()[std::size_t(layer.selectedInterface())].name);
+    return kOk;
+}
+
+int firmware(const std::string& port, const std::string& file, bool verbose) {
+    const auto content = input(file);
+    if (!content) {
+        return kBad;
+    }
+    FirmwareImage image;
+    std::istringstream in(*content);
+    const TransferResult read = FirmwareReadTransferResult(ReadFirmware(in, image));
+    if (read != TransferResult::Acknowledged) {
+        return fail(file + ": " + UpgradeResultText(read).text);
+    }
+    Keypad keypad(verbose);
+    if (const int selected = keypad.select(port); selected != kOk) {
+        return selected;
+    }
+    std::size_t sent = 0;
+    const TransferResult result = SendFirmware(
+        keypad.ports(), image, [&] { progress("Sending firmware message", ++sent, image.size()); });
+    if (result != TransferResult::Acknowledged) {
+        return fail(UpgradeResultText(result).text);
+    }
+    std::cout << UpgradeResultText(result).text << '\n';
+    return kOk;
+}
+
+} // namespace
+
+void AddMidiCommands(CLI::App& app, int& result) {
+    auto args = std::make_shared<Arguments>();
+    const char* defaultPort = std::getenv("TARNWICK_PORT");
+    args->port = defaultPort ? defaultPort : "";
+    const auto command = [&app, &result](const char* name, const char* description,
+                                         std::function<int()> action) {
+        return AddCommand(app, result, name, description, std::move(action));
+    };
+    // The options of the commands that talk to an interface.
+    const auto midiOptions = [args](CLI::App* sub) {
+        sub->add_option("-p,--port", args->port,
+                        "MIDI interface: its name or a part of it (default: $TARNWICK_PORT)");
+        sub->add_flag("-v,--verbose", args->verbose,
+                      "print every message sent and received, with milliseconds");
+        return sub;
+    };
+
+    command("ports", "List the MIDI interfaces the editor would offer.", [args] {
+        return ports(args->asJson);
+    })->add_flag("--json", args->asJson, "as JSON, for scripts");
+
+    midiOptions(command("identify", "Ask the keypad on an interface who it is.",
+                        [args] { return identify(args->port, args->verbose); }));
+
+    midiOptions(command("send", "Send every preset of a file, each acknowledged.",
+                        [args] { return send(args->port, args->file, args->verbose); }))
+        ->add_option("FILE", args->file, "preset file (.syx)")
+        ->required();
+
+    command("outputs", "List the MIDI outputs a preset can be played to.", [args] {
+        return outputs(args->asJson);
+    })->add_flag("--json", args->asJson, "as JSON, for scripts");
+
+    PlayOptions& playOptions = args->play;
+    CLI::App* playCommand =
+        command("play",
+                "Play a preset to a MIDI output: its MIDI data, bank selects and "
+                "program changes, as the keypad would send them.",
+                [args] { return play(args->file, args->play); });
+    playCommand->add_option("--to", playOptions.to, "MIDI output: its name or a part of it")
+        ->required();
+    playCommand->add_option("FILE", args->file, "preset file (.syx)")->required();
+    CLI::Option* presetOption =
+        playCommand
+            ->add_option("--preset", playOptions.preset, "the preset of a bank to play (1-100)")
+            ->check(CLI::Range(1, kPresetCount));
+    playCommand
+        ->add_flag("--all", playOptions.all,
+                   "play every preset in turn, waiting for Enter between them")
+        ->excludes(presetOption);
+    playCommand
+        ->add_option("--interval", playOptions.intervalMs,
+                     "with --all: wait MS milliseconds between presets instead")
+        ->check(CLI::Range(1, 3600000));
+    playCommand->add_flag("-v,--verbose", playOptions.verbose, "print every message sent");
+
+    midiOptions(command("firmware", "Send a firmware file to the keypad in upgrade mode.",
+                        [args] { return firmware(args->port, args->file, args->verbose); }))
+        ->add_option("FILE", args->file, "firmware file (.syx)")
+        ->required();
+}
+
+} // namespace tarnwick::cli
