@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     const double fileMiB = double(fs::file_size(library)) / (1 << 20);
 
     PresetLibrary opened;
-    if (!opened.open(library, false)) {
+    if (!opened.open(library, LibraryAccess::Write)) {
         std::fprintf(stderr, "%s\n", opened.error().c_str());
         return 1;
     }

@@ -6,12 +6,15 @@
 #include "preset_text.h"
 #include "syx_file.h"
 
+#include <SQLiteCpp/Backup.h>
 #include <SQLiteCpp/SQLiteCpp.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <stdexcept>
 #include <thread>
 
 namespace tarnwick {
@@ -36,31 +39,54 @@ std::optional<PresetRecord> fromCanonical(const void* blob, int size) {
     return messages.front().record;
 }
 
-// The rows by which a preset is found by channel and program.
-void indexChannels(SQLite::Database& db, std::int64_t id, const PresetRecord& record) {
-    SQLite::Statement summary(db, "UPDATE presets SET channels = ? WHERE id = ?");
-    summary.bind(1, ChannelsSummary(record));
-    summary.bind(2, id);
-    summary.exec();
-    SQLite::Statement insert(
-        db, "INSERT OR REPLACE INTO preset_channels(preset_id, channel, program) VALUES (?, ?, ?)");
+// The rows by which a preset is found by channel and program: (channel, program or 0 when
+// its program is off) for each channel that switches a value on.
+std::vector<std::pair<int, int>> channelRows(const PresetRecord& record) {
+    std::vector<std::pair<int, int>> rows;
     for (int channel = 1; channel <= kChannelCount; ++channel) {
         const ChannelSlot& slot = record.channel(channel);
         if (!SlotEnabled(slot[SlotKind::Msb]) && !SlotEnabled(slot[SlotKind::Lsb]) &&
             !SlotEnabled(slot[SlotKind::Program])) {
             continue;
         }
-        insert.bind(1, id);
-        insert.bind(2, channel);
-        if (SlotEnabled(slot[SlotKind::Program])) {
-            insert.bind(3, ProgramNumberFromStored(slot[SlotKind::Program]));
-        } else {
-            insert.bind(3);
-        }
-        insert.exec();
-        insert.reset();
+        rows.emplace_back(channel, SlotEnabled(slot[SlotKind::Program])
+                                       ? ProgramNumberFromStored(slot[SlotKind::Program])
+                                       : 0);
     }
+    return rows;
 }
+
+// Writes the channel index of presets, its statements prepared once for all of them.
+class ChannelIndexer {
+public:
+    explicit ChannelIndexer(SQLite::Database& db)
+        : m_summary(db, "UPDATE presets SET channels = ? WHERE id = ?"),
+          m_insert(db, "INSERT OR REPLACE INTO preset_channels(preset_id, channel, program) "
+                       "VALUES (?, ?, ?)") {}
+
+    void index(std::int64_t id, const PresetRecord& record) {
+        m_summary.bind(1, ChannelsSummary(record));
+        m_summary.bind(2, id);
+        m_summary.exec();
+        m_summary.reset();
+        for (const auto& [channel, program] : channelRows(record)) {
+            m_insert.bind(1, id);
+            m_insert.bind(2, channel);
+            program ? m_insert.bind(3, program) : m_insert.bind(3);
+            m_insert.exec();
+            m_insert.reset();
+        }
+    }
+
+private:
+    SQLite::Statement m_summary;
+    SQLite::Statement m_insert;
+};
+
+// Damage found in the library's content (not by SQLite): said as "is damaged: WHAT".
+struct LibraryDamage : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 
 // Each step brings the schema from the version before it to its own; a library is brought
 // forward step by step, each in the same transaction as its version number.
@@ -104,17 +130,21 @@ void addChannels(SQLite::Database& db) {
             PRIMARY KEY (preset_id, channel)) WITHOUT ROWID;
         CREATE INDEX channels_by_program ON preset_channels(program, channel);
     )");
-    // The presets recorded before get their channels.
+    // The presets recorded before get their channels. A row that is no preset message is
+    // damage: the update stops there and says which.
     SQLite::Statement all(db, "SELECT id, message FROM presets");
     std::vector<std::pair<std::int64_t, PresetRecord>> presets;
     while (all.executeStep()) {
-        if (const auto record =
-                fromCanonical(all.getColumn(1).getBlob(), all.getColumn(1).getBytes())) {
-            presets.emplace_back(all.getColumn(0).getInt64(), *record);
+        const auto record = fromCanonical(all.getColumn(1).getBlob(), all.getColumn(1).getBytes());
+        if (!record) {
+            throw LibraryDamage("preset " + PresetId(all.getColumn(0).getInt64()) +
+                                " is no preset message");
         }
+        presets.emplace_back(all.getColumn(0).getInt64(), *record);
     }
+    ChannelIndexer indexer(db);
     for (const auto& [id, record] : presets) {
-        indexChannels(db, id, record);
+        indexer.index(id, record);
     }
 }
 
@@ -250,12 +280,18 @@ bool PresetLibrary::fail(const std::string& reason) {
     return false;
 }
 
-bool PresetLibrary::open(const fs::path& path, bool create) {
+fs::path PresetLibrary::BackupPath(const fs::path& path, int version) {
+    fs::path backup = path;
+    backup += ".bak-v" + std::to_string(version);
+    return backup;
+}
+
+bool PresetLibrary::open(const fs::path& path, LibraryAccess access) {
     m_db.reset();
     m_error.clear();
     std::error_code error;
     const bool exists = fs::exists(path, error);
-    if (!exists && !create) {
+    if (!exists && access != LibraryAccess::Create) {
         return fail("no library yet (one is made when a preset file is first recorded)");
     }
     if (exists && !fs::is_regular_file(path, error)) {
@@ -269,7 +305,7 @@ bool PresetLibrary::open(const fs::path& path, bool create) {
         }
     }
     const bool folderWritable = MayWrite(folder);
-    m_readOnly = exists && (!MayWrite(path) || !folderWritable);
+    m_readOnly = access == LibraryAccess::Read || (exists && (!MayWrite(path) || !folderWritable));
     try {
         if (!m_readOnly) {
             m_db = std::make_unique<SQLite::Database>(
@@ -284,21 +320,19 @@ bool PresetLibrary::open(const fs::path& path, bool create) {
                 fileUri(path, folderWritable ? "mode=ro" : "immutable=1"),
                 SQLite::OPEN_READONLY | SQLite::OPEN_URI, kBusyTimeoutMs);
         }
-        if (const std::string problem =
-                whenFree([this] { return m_db->execAndGet("PRAGMA quick_check").getString(); });
-            problem != "ok") {
-            m_db.reset();
-            return fail("is damaged: " + problem);
-        }
-        const int version =
-            whenFree([this] { return m_db->execAndGet("PRAGMA user_version").getInt(); });
+        // The header and the schema are read here; the rest of the file when a query needs
+        // it, so that opening costs the same however large the library has grown.
+        const int version = whenFree([this] {
+            m_db->execAndGet("SELECT count(*) FROM sqlite_schema");
+            return m_db->execAndGet("PRAGMA user_version").getInt();
+        });
         if (version > kSchemaVersion) {
             m_db.reset();
             return fail("was made by a newer version of Tarnwick Editor (schema " +
                         std::to_string(version) + "; this one knows up to " +
                         std::to_string(kSchemaVersion) + ")");
         }
-        if (version < kSchemaVersion && (m_readOnly || !migrate())) {
+        if (version < kSchemaVersion && (m_readOnly || !migrate(path))) {
             m_db.reset();
             return m_readOnly ? fail("is from an older version and cannot be updated: read-only")
                               : false;
@@ -310,23 +344,40 @@ bool PresetLibrary::open(const fs::path& path, bool create) {
     return true;
 }
 
-bool PresetLibrary::migrate() {
+bool PresetLibrary::migrate(const fs::path& path) {
     try {
-        whenFree([this] { migrateNow(); });
+        whenFree([this, &path] { migrateNow(path); });
     } catch (const SQLite::Exception& e) {
         return fail(reasonOf(e));
+    } catch (const LibraryDamage& e) {
+        return fail(std::string("is damaged: ") + e.what() + "; it was left as it was");
     }
     return true;
 }
 
-void PresetLibrary::migrateNow() {
+void PresetLibrary::migrateNow(const fs::path& path) {
+    // What the user had stays beside it, whole, until the update has proved itself.
+    if (const int old = m_db->execAndGet("PRAGMA user_version").getInt(); old > 0) {
+        SQLite::Database copy(utf8(BackupPath(path, old)),
+                              SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        if (SQLite::Backup(copy, *m_db).executeStep() != SQLITE_DONE) {
+            throw LibraryDamage("no copy of it could be kept before updating it");
+        }
+    }
     SQLite::Transaction transaction(*m_db, SQLite::TransactionBehavior::IMMEDIATE);
     // Read again inside the transaction: another program may have just done it.
     const int version = m_db->execAndGet("PRAGMA user_version").getInt();
+    if (version == kSchemaVersion) {
+        return;
+    }
     for (int step = version; step < kSchemaVersion; ++step) {
         kSteps[step](*m_db);
     }
     m_db->exec("PRAGMA user_version = " + std::to_string(kSchemaVersion));
+    if (const std::string problem = m_db->execAndGet("PRAGMA quick_check").getString();
+        problem != "ok") {
+        throw LibraryDamage(problem);
+    }
     transaction.commit();
 }
 
@@ -349,6 +400,7 @@ RecordOutcome PresetLibrary::recordNow(const std::vector<PresetRecord>& presets,
     SQLite::Statement find(*m_db, "SELECT id FROM presets WHERE message = ?");
     SQLite::Statement insert(*m_db,
                              "INSERT INTO presets(message, name, last_entry) VALUES (?, ?, 0)");
+    ChannelIndexer indexer(*m_db);
     std::vector<std::int64_t> ids;
     std::string content;
     for (const PresetRecord& record : presets) {
@@ -363,7 +415,7 @@ RecordOutcome PresetLibrary::recordNow(const std::vector<PresetRecord>& presets,
             insert.exec();
             insert.reset();
             ids.push_back(m_db->getLastInsertRowid());
-            indexChannels(*m_db, ids.back(), record);
+            indexer.index(ids.back(), record);
             ++outcome.newPresets;
         }
         find.reset();
@@ -549,6 +601,29 @@ std::optional<LibraryCounts> PresetLibrary::check() {
             fail("is damaged: " + std::to_string(broken) + " entries are not whole");
             return std::nullopt;
         }
+        // Each preset's channel index as its content gives it.
+        SQLite::Statement presets(*m_db, "SELECT id, message, channels FROM presets ORDER BY id");
+        SQLite::Statement rows(*m_db, "SELECT channel, coalesce(program, 0) FROM preset_channels "
+                                      "WHERE preset_id = ? ORDER BY channel");
+        while (presets.executeStep()) {
+            const std::int64_t id = presets.getColumn(0).getInt64();
+            const auto record =
+                fromCanonical(presets.getColumn(1).getBlob(), presets.getColumn(1).getBytes());
+            if (!record) {
+                fail("is damaged: preset " + PresetId(id) + " is no preset message");
+                return std::nullopt;
+            }
+            std::vector<std::pair<int, int>> indexed;
+            rows.bind(1, id);
+            while (rows.executeStep()) {
+                indexed.emplace_back(rows.getColumn(0).getInt(), rows.getColumn(1).getInt());
+            }
+            rows.reset();
+            if (indexed != channelRows(*record) ||
+                presets.getColumn(2).getString() != ChannelsSummary(*record)) {
+                counts.indexMismatches.push_back(id);
+            }
+        }
         counts.presets = std::size_t(m_db->execAndGet("SELECT count(*) FROM presets").getInt64());
         counts.banks = std::size_t(
             m_db->execAndGet("SELECT count(*) FROM entries WHERE kind = 'bank'").getInt64());
@@ -556,6 +631,81 @@ std::optional<LibraryCounts> PresetLibrary::check() {
             m_db->execAndGet("SELECT count(*) FROM entries WHERE kind = 'preset'").getInt64());
         return counts;
     });
+}
+
+bool PresetLibrary::compact() {
+    return guarded([&]() -> std::optional<bool> {
+               whenFree([&] { m_db->exec("VACUUM"); });
+               return true;
+           })
+        .has_value();
+}
+
+std::optional<RemoveOutcome> PresetLibrary::remove(const std::vector<std::int64_t>& banks,
+                                                   const std::vector<std::int64_t>& presets) {
+    return guarded([&]() -> std::optional<RemoveOutcome> {
+        try {
+            return whenFree([&] { return removeNow(banks, presets); });
+        } catch (const LibraryDamage& e) {
+            fail(e.what()); // an ID that names nothing: nothing was removed
+            return std::nullopt;
+        }
+    });
+}
+
+RemoveOutcome PresetLibrary::removeNow(std::vector<std::int64_t> banks,
+                                       std::vector<std::int64_t> presets) {
+    for (auto* ids : {&banks, &presets}) { // each named once, however often it is given
+        std::sort(ids->begin(), ids->end());
+        ids->erase(std::unique(ids->begin(), ids->end()), ids->end());
+    }
+    RemoveOutcome outcome;
+    SQLite::Transaction transaction(*m_db, SQLite::TransactionBehavior::IMMEDIATE);
+    std::vector<std::int64_t> entries;
+    SQLite::Statement bank(*m_db, "SELECT id FROM entries WHERE id = ? AND kind = 'bank'");
+    for (const std::int64_t id : banks) {
+        bank.bind(1, id);
+        if (!bank.executeStep()) {
+            throw LibraryDamage("holds no bank " + BankId(id));
+        }
+        entries.push_back(id);
+        bank.reset();
+        ++outcome.banks;
+    }
+    SQLite::Statement single(*m_db, "SELECT e.id FROM entries e JOIN slots s ON s.entry_id = e.id "
+                                    "WHERE e.kind = 'preset' AND s.preset_id = ?");
+    for (const std::int64_t id : presets) {
+        single.bind(1, id);
+        const std::size_t before = entries.size();
+        while (single.executeStep()) {
+            entries.push_back(single.getColumn(0).getInt64());
+            ++outcome.singles;
+        }
+        single.reset();
+        if (entries.size() == before) {
+            throw LibraryDamage("holds no one-preset file of preset " + PresetId(id) +
+                                " (a preset in a bank goes with its bank)");
+        }
+    }
+    SQLite::Statement forget(*m_db, "DELETE FROM slots WHERE entry_id = ?");
+    SQLite::Statement entry(*m_db, "DELETE FROM entries WHERE id = ?");
+    for (const std::int64_t id : entries) {
+        forget.bind(1, id);
+        forget.exec();
+        forget.reset();
+        entry.bind(1, id);
+        entry.exec();
+        entry.reset();
+    }
+    // Presets no entry holds go; the others are found through an entry that still holds them.
+    outcome.presets = std::size_t(m_db->exec(R"(
+        DELETE FROM preset_channels WHERE preset_id NOT IN (SELECT preset_id FROM slots);
+        DELETE FROM presets WHERE id NOT IN (SELECT preset_id FROM slots))"));
+    m_db->exec(R"(
+        UPDATE presets SET last_entry = (SELECT max(entry_id) FROM slots WHERE preset_id = presets.id)
+        WHERE last_entry NOT IN (SELECT id FROM entries))");
+    transaction.commit();
+    return outcome;
 }
 
 } // namespace tarnwick

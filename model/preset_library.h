@@ -66,6 +66,23 @@ struct LibraryCounts {
     std::size_t presets = 0;
     std::size_t banks = 0;
     std::size_t singles = 0;
+    // Presets whose channel index (what search by channel and program reads) disagrees
+    // with their content.
+    std::vector<std::int64_t> indexMismatches;
+};
+
+// What forgetting entries took away.
+struct RemoveOutcome {
+    std::size_t banks = 0;
+    std::size_t singles = 0; // one-preset files
+    std::size_t presets = 0; // presets that no entry held any more
+};
+
+// How a library is opened.
+enum class LibraryAccess {
+    Read,   // searched only: nothing is written, not even an update of an older library
+    Write,  // an existing library, brought up to date when it is older
+    Create, // the same, made when there is none
 };
 
 class PresetLibrary {
@@ -78,11 +95,16 @@ public:
     PresetLibrary(const PresetLibrary&) = delete;
     PresetLibrary& operator=(const PresetLibrary&) = delete;
 
-    // Opens the library at `path`, or creates it when `create` is set; a library from an
-    // older version is brought up to date (when it may be written). False and a one-line
-    // reason ("is damaged: ...", "was made by a newer version (schema 3)", ...) otherwise.
-    // A file the user may not write is opened for searching only.
-    bool open(const std::filesystem::path& path, bool create);
+    // Opens the library at `path` as `access` says. A library from an older version is
+    // brought up to date when it may be written, after a copy of it is kept beside it
+    // (library.sqlite.bak-vN, N its old version) and is then checked whole. False and a
+    // one-line reason ("is damaged: ...", "was made by a newer version (schema 3)", ...)
+    // otherwise. A file the user may not write is opened for searching only. Opening
+    // reads only the file's header and schema: damage elsewhere is found by the query that
+    // meets it (the same words, the file left as it is) or by check().
+    bool open(const std::filesystem::path& path, LibraryAccess access);
+    // The copy kept before bringing a library of schema `version` up to date.
+    static std::filesystem::path BackupPath(const std::filesystem::path& path, int version);
     const std::string& error() const { return m_error; }
     bool readOnly() const { return m_readOnly; }
 
@@ -97,15 +119,24 @@ public:
     std::optional<LibraryPreset> preset(std::int64_t id);
     // The 100 presets of bank `id`, in slot order.
     std::optional<std::vector<PresetRecord>> bank(std::int64_t id);
-    // `PRAGMA integrity_check` and the counts; nothing and error() when damaged.
+    // `PRAGMA integrity_check`, every entry whole, each preset's content against its
+    // channel index, and the counts; nothing and error() when damaged.
     std::optional<LibraryCounts> check();
+    // Rebuilds the file without its free pages (VACUUM); the library never shrinks otherwise.
+    bool compact();
+    // Forgets banks `banks` and the one-preset files of presets `presets`, with every preset
+    // no entry holds any more, as one transaction. Nothing and error() (and nothing
+    // removed) when an ID names nothing.
+    std::optional<RemoveOutcome> remove(const std::vector<std::int64_t>& banks,
+                                        const std::vector<std::int64_t>& presets);
 
 private:
     bool fail(const std::string& reason);
     template <typename Work> auto guarded(Work work) -> decltype(work());
-    bool migrate();
+    bool migrate(const std::filesystem::path& path);
     // The work of migrate() and record(); they throw SQLite::Exception.
-    void migrateNow();
+    void migrateNow(const std::filesystem::path& path);
+    RemoveOutcome removeNow(std::vector<std::int64_t> banks, std::vector<std::int64_t> presets);
     RecordOutcome recordNow(const std::vector<PresetRecord>& presets, const std::string& source,
                             const std::string& program);
 

@@ -183,7 +183,7 @@ bool TLibraryForm::ready() {
         m_status->setText(QStringLiteral("The library is switched off (TARNWICK_LIBRARY=off)."));
         return false;
     }
-    m_open = m_library.open(*path, false);
+    m_open = m_library.open(*path, LibraryAccess::Read);
     if (!m_open) {
         m_status->setText(QString::fromStdString(path->string() + ": " + m_library.error()));
     }

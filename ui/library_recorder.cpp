@@ -33,7 +33,7 @@ void LibraryRecorder::record(std::vector<PresetRecord> presets, const QString& s
     m_thread.start([this, presets = std::move(presets), source = source.toStdString()] {
         if (!m_library) {
             m_library = std::make_unique<PresetLibrary>();
-            if (!m_library->open(*m_path, true)) {
+            if (!m_library->open(*m_path, LibraryAccess::Create)) {
                 const QString reason = QString::fromStdString(m_library->error());
                 m_library.reset(); // tried again with the next recording
                 QMetaObject::invokeMethod(this, [this, reason] {

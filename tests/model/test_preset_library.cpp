@@ -5,9 +5,13 @@
 
 #include <SQLiteCpp/SQLiteCpp.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <chrono>
+#include <thread>
 
 using namespace tarnwick;
 
@@ -54,7 +58,8 @@ private slots:
         QFETCH(int, newPresets);
         QFETCH(bool, newEntry);
         PresetLibrary library;
-        QVERIFY2(library.open(path(QTest::currentDataTag()), true), library.error().c_str());
+        QVERIFY2(library.open(path(QTest::currentDataTag()), LibraryAccess::Create),
+                 library.error().c_str());
         std::vector<PresetRecord> presets = bank({});
         QCOMPARE(library.record(presets, "a.syx", "test")->newPresets, std::size_t(100));
         if (changedSlot >= 0) {
@@ -92,7 +97,7 @@ private slots:
         QFETCH(int, program);
         QFETCH(QStringList, found);
         PresetLibrary library;
-        QVERIFY(library.open(path("search.sqlite"), true));
+        QVERIFY(library.open(path("search.sqlite"), LibraryAccess::Create));
         std::vector<PresetRecord> presets = bank({"It's", "100%", "A_B", "Pad*", "Pad"});
         presets[2].channel(2)[SlotKind::Program] = 56; // program 57
         presets[0].channel(5)[SlotKind::Program] = 56;
@@ -107,12 +112,25 @@ private slots:
         QCOMPARE(names(library.search(query)), found);
     }
 
-    // A library written by the first version: presets without their channels indexed.
+    // A library written by the first version: presets without their channels indexed. It is
+    // brought forward after a copy of it is kept beside it; a row that is no preset message
+    // stops the update, and the file is left as it was.
+    void anOldLibraryIsBroughtForward_data() {
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("whole") << false;
+        QTest::newRow("a row that is no preset message") << true;
+    }
     void anOldLibraryIsBroughtForward() {
-        const std::string file = path("old.sqlite");
+        QFETCH(bool, damaged);
+        const std::string file = path(QTest::currentDataTag());
+        PresetRecord record = NewBankPreset(PresetIndex::fromZeroBase(0));
+        SetPresetName(record, "Old Strings");
+        record.channel(3)[SlotKind::Program] = 48;
+        const PresetMessage m = EncodePresetMessage(record, PresetIndex::fromZeroBase(0));
         {
             SQLite::Database db(file, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
             db.exec(R"(
+                PRAGMA journal_mode = WAL;
                 CREATE TABLE presets(id INTEGER PRIMARY KEY, message BLOB NOT NULL UNIQUE,
                     name TEXT NOT NULL, last_entry INTEGER NOT NULL);
                 CREATE TABLE entries(id INTEGER PRIMARY KEY, kind TEXT NOT NULL, source TEXT
@@ -123,18 +141,102 @@ private slots:
                 INSERT INTO entries VALUES (1, 'preset', 'old.syx', 'editor', '2025-01-01', '1');
                 INSERT INTO slots VALUES (1, 1, 1);
                 PRAGMA user_version = 1;)");
-            PresetRecord record = NewBankPreset(PresetIndex::fromZeroBase(0));
-            SetPresetName(record, "Old Strings");
-            record.channel(3)[SlotKind::Program] = 48;
-            const PresetMessage m = EncodePresetMessage(record, PresetIndex::fromZeroBase(0));
             SQLite::Statement insert(db, "INSERT INTO presets VALUES (1, ?, 'Old Strings', 1)");
-            insert.bind(1, m.data(), int(m.size()));
+            insert.bind(1, m.data(), damaged ? 20 : int(m.size()));
             insert.exec();
         }
+        QFile f(QString::fromStdString(file));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray before = f.readAll();
+        f.close();
         PresetLibrary library;
-        QVERIFY2(library.open(file, false), library.error().c_str());
+        QCOMPARE(library.open(file, LibraryAccess::Write), !damaged);
+        const auto backup = PresetLibrary::BackupPath(file, 1);
+        if (damaged) {
+            QCOMPARE(library.error(), "is damaged: preset p1 is no preset message; it was left "
+                                      "as it was");
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), before);
+            return;
+        }
         QCOMPARE(names(library.search({"", 3, 49, 0, {}})), QStringList{"Old Strings"});
         QCOMPARE(library.search({"", 3, 49, 0, {}})->front().channels, std::string("3: -/-/49"));
+        QCOMPARE(library.check()->indexMismatches, std::vector<std::int64_t>{});
+        // The copy is the old library, as it was.
+        SQLite::Database copy(backup.string(), SQLite::OPEN_READONLY);
+        QCOMPARE(copy.execAndGet("PRAGMA user_version").getInt(), 1);
+        QCOMPARE(copy.execAndGet("SELECT name FROM presets").getString(), "Old Strings");
+        QVERIFY(!copy.tableExists("preset_channels"));
+    }
+
+    // A recording waits while another program holds the library, and goes in once it lets
+    // go: here after 300 ms, well within the 5 s the library waits.
+    void aRecordingWaitsForAnotherProgram() {
+        const std::string file = path("busy.sqlite");
+        PresetLibrary library;
+        QVERIFY(library.open(file, LibraryAccess::Create));
+        SQLite::Database other(file, SQLite::OPEN_READWRITE);
+        other.exec("BEGIN EXCLUSIVE");
+        std::thread release([&other] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            other.exec("COMMIT");
+        });
+        QElapsedTimer waited;
+        waited.start();
+        const auto recorded = library.record(bank({"Waited"}), "busy.syx", "test");
+        release.join();
+        QVERIFY2(recorded, library.error().c_str());
+        QVERIFY(waited.elapsed() >= 250);
+        QCOMPARE(names(library.search({"Waited", {}, {}, 0, {}})), QStringList{"Waited"});
+    }
+
+    // What search by channel and program reads is checked against each preset's content.
+    void checkFindsAChannelIndexThatDisagrees() {
+        PresetLibrary library;
+        QVERIFY(library.open(path("index.sqlite"), LibraryAccess::Create));
+        std::vector<PresetRecord> presets = bank({"One", "Two", "Three"});
+        presets[2].channel(4)[SlotKind::Program] = 9;
+        library.record(presets, "i.syx", "test");
+        QCOMPARE(library.check()->indexMismatches, std::vector<std::int64_t>{});
+        {
+            SQLite::Database db(path("index.sqlite"), SQLite::OPEN_READWRITE);
+            db.exec("UPDATE preset_channels SET program = 5 WHERE preset_id = 3");
+            db.exec("UPDATE presets SET channels = '7: 0/-/-' WHERE id = 7");
+        }
+        QCOMPARE(library.check()->indexMismatches, (std::vector<std::int64_t>{3, 7}));
+    }
+
+    // Forgetting a bank takes the presets only it held; those another entry holds stay and
+    // are found through it. An ID that names nothing removes nothing.
+    void removeForgetsEntriesAndThePresetsOnlyTheyHeld() {
+        PresetLibrary library;
+        QVERIFY(library.open(path("remove.sqlite"), LibraryAccess::Create));
+        std::vector<PresetRecord> gig = bank({"Shared", "Gig only"});
+        std::vector<PresetRecord> tour = bank({"Shared", "Tour only"});
+        for (std::size_t i = 2; i < 100; ++i) {
+            SetPresetName(tour[i], "Tour " + std::to_string(i));
+        }
+        library.record(gig, "gig.syx", "test");
+        library.record(tour, "tour.syx", "test");
+        library.record({gig[1]}, "gig-only.syx", "test");
+        const std::int64_t gigId = library.banks()->back().id;
+        QCOMPARE(library.remove({gigId, 99}, {}).has_value(), false);
+        QCOMPARE(library.error(), "holds no bank b99");
+        QCOMPARE(library.check()->banks, std::size_t(2));
+        const auto removed = library.remove({gigId, gigId}, {});
+        QVERIFY2(removed, library.error().c_str());
+        QCOMPARE(removed->banks, std::size_t(1));
+        QCOMPARE(removed->presets, std::size_t(98)); // "Shared" and "Gig only" are held elsewhere
+        QCOMPARE(names(library.search({"only", {}, {}, 0, {}})),
+                 (QStringList{"Gig only", "Tour only"}));
+        QCOMPARE(library.search({"Shared", {}, {}, 0, {}})->front().source, "tour.syx");
+        const std::int64_t gigOnly = library.search({"Gig only", {}, {}, 0, {}})->front().id;
+        QCOMPARE(library.remove({}, {gigOnly})->presets, std::size_t(1));
+        const auto counts = library.check();
+        QCOMPARE(counts->presets, std::size_t(100));
+        QCOMPARE(counts->banks + counts->singles, std::size_t(1));
+        QVERIFY(library.compact());
+        QCOMPARE(library.check()->presets, std::size_t(100));
     }
 
     void badLibrariesAreRefusedAndLeftAlone_data() {
@@ -156,7 +258,7 @@ private slots:
         const std::string file = path(QTest::currentDataTag());
         {
             PresetLibrary library;
-            QVERIFY(library.open(file, true));
+            QVERIFY(library.open(file, LibraryAccess::Create));
             for (int i = 0; i < 30; ++i) { // several pages of presets
                 std::vector<PresetRecord> presets = bank({"Bank " + std::to_string(i)});
                 presets[99].channel(1)[SlotKind::Program] = std::uint8_t(i);
@@ -180,8 +282,10 @@ private slots:
         f.close();
         const QByteArray before = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
         f.close();
+        // Refused on opening, or (damage beyond the header and schema, which opening reads)
+        // by the first read that meets it.
         PresetLibrary library;
-        QVERIFY(!library.open(file, false));
+        QVERIFY(!library.open(file, LibraryAccess::Write) || !library.check());
         QVERIFY2(library.error().starts_with(reason.toStdString()), library.error().c_str());
         QCOMPARE(f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(), before);
     }

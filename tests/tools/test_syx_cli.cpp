@@ -429,6 +429,68 @@ private slots:
         QCOMPARE(list[0]["channels"]["8"]["program"].toInt(), 8); // stored 7: program 8
     }
 
+    // Each library command on a library of one bank (Gig.syx) and one one-preset file
+    // (One.syx, preset 12 of the same bank): `expected` is held by standard output (exit 0)
+    // or standard error (exit 1 or 2); "BANK" stands for the bank's bytes.
+    void libraryCommandsAnswer_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("banks") << QStringList{"banks"} << 0 << "b1  ";
+        QTest::newRow("banks as JSON")
+            << QStringList{"banks", "--json"} << 0 << "\"first\": [\n      \"Stage 1      \",";
+        QTest::newRow("get a bank") << QStringList{"get", "b1", "-o", "-"} << 0 << "BANK";
+        QTest::newRow("get a bank, capital B")
+            << QStringList{"get", "B1", "-o", "-"} << 0 << "BANK";
+        QTest::newRow("get a preset") << QStringList{"get", "p12", "-o", "-"} << 0 << "Stage 12";
+        QTest::newRow("get a plain number")
+            << QStringList{"get", "12", "-o", "-"} << 0 << "Stage 12";
+        QTest::newRow("get no such bank")
+            << QStringList{"get", "b9", "-o", "-"} << 1 << "holds no bank b9";
+        QTest::newRow("get no such preset")
+            << QStringList{"get", "p999", "-o", "-"} << 1 << "holds no preset p999";
+        QTest::newRow("get a bad ID") << QStringList{"get", "x7", "-o", "-"} << 2
+                                      << "'x7' is no preset ID (p12) or bank ID (b3)";
+        QTest::newRow("get two presets") << QStringList{"get", "p1", "p2", "-o", "-"} << 2
+                                         << "give one preset ID, 100 preset IDs or one bank ID";
+        QTest::newRow("remove the bank")
+            << QStringList{"remove", "b1"} << 0
+            << "removed 1 bank, 0 one-preset files; 99 presets no longer held by any entry";
+        QTest::newRow("remove the one-preset file")
+            << QStringList{"remove", "p12"} << 0
+            << "removed 0 banks, 1 one-preset file; 0 presets no longer held by any entry";
+        QTest::newRow("remove what is not there")
+            << QStringList{"remove", "b1", "b7"} << 1 << "holds no bank b7";
+        QTest::newRow("remove a bad ID")
+            << QStringList{"remove", "bank"} << 2 << "'bank' is no preset ID (p12) or bank ID (b3)";
+        QTest::newRow("check and compact")
+            << QStringList{"check", "--compact"} << 0
+            << ": ok; 100 presets, 1 bank, 1 one-preset file; compacted";
+    }
+    void libraryCommandsAnswer() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, expected);
+        const QString library = m_dir.filePath("answers.sqlite");
+        QFile::remove(library);
+        QCOMPARE(syx({"--library", library, "library", "add", m_dir.write("Gig.syx", editedBank()),
+                      m_dir.write("One.syx", editedBank().mid(11 * 153, 153))})
+                     .exitCode,
+                 0);
+        const Run run = syx(QStringList{"--library", library, "library"} + args);
+        QCOMPARE(run.exitCode, exitCode);
+        if (expected == "BANK") {
+            QCOMPARE(run.bytes, editedBank());
+        } else {
+            QVERIFY2((exitCode == 0 ? run.out : run.err).contains(expected),
+                     qPrintable(run.out + run.err));
+        }
+        if (args.first() == "remove" && exitCode != 0) { // nothing was removed
+            QVERIFY(syx({"--library", library, "library", "check"})
+                        .out.contains("100 presets, 1 bank, 1 one-preset file"));
+        }
+    }
+
     // A library the user may only read (in a folder that takes no files, so that SQLite
     // cannot make its shared-memory file) is searched; recording into it is refused.
     void libraryReadOnlyForAnOrdinaryUser() {

@@ -57,9 +57,10 @@ class DownloadsTest : public QObject {
         m_recorder->waitForDone();
         PresetLibrary library;
         QStringList sources;
-        for (const LibraryBank& bank : library.open(m_recorder->path().value(), false)
-                                           ? library.banks().value()
-                                           : std::vector<LibraryBank>{}) {
+        for (const LibraryBank& bank :
+             library.open(m_recorder->path().value(), LibraryAccess::Write)
+                 ? library.banks().value()
+                 : std::vector<LibraryBank>{}) {
             sources << QString::fromStdString(bank.source);
         }
         return sources;

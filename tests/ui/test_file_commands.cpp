@@ -363,7 +363,7 @@ private slots:
         recorder.waitForDone();
         m_commands->setRecorder(nullptr);
         PresetLibrary opened;
-        const bool any = opened.open(library.toStdString(), false);
+        const bool any = opened.open(library.toStdString(), LibraryAccess::Write);
         QCOMPARE(any && !opened.banks()->empty(), recorded);
     }
 

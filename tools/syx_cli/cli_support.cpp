@@ -85,7 +85,7 @@ void recordRead(const SyxFileRead& read, const std::string& source) {
         return;
     }
     PresetLibrary library;
-    if (!library.open(*libraryPath, true) ||
+    if (!library.open(*libraryPath, LibraryAccess::Create) ||
         !library.record(read.records, source, "tarnwick-syx")) {
         fail(libraryPath->string() + ": " + library.error() + "; not recorded");
     }

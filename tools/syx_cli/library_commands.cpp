@@ -23,6 +23,7 @@ struct Arguments {
     std::optional<int> channel;
     std::optional<int> program;
     bool asJson = false;
+    bool compact = false;
     std::string out;
 };
 
@@ -33,7 +34,7 @@ bool opened(PresetLibrary& library, bool create) {
         fail("the library is switched off (TARNWICK_LIBRARY=off)");
         return false;
     }
-    if (!library.open(*path, create)) {
+    if (!library.open(*path, create ? LibraryAccess::Create : LibraryAccess::Write)) {
         fail(path->string() + ": " + library.error());
         return false;
     }
@@ -213,7 +214,7 @@ int get(const Arguments& args) {
     return output(args.out, SyxBytes(messages));
 }
 
-int check() {
+int check(const Arguments& args) {
     PresetLibrary library;
     if (!opened(library, false)) {
         return kBad;
@@ -222,9 +223,46 @@ int check() {
     if (!counts) {
         return libraryFailure(library);
     }
+    for (const std::int64_t id : counts->indexMismatches) {
+        fail(LibraryPath()->string() + ": " + PresetId(id) +
+             ": the channels it is found by disagree with its content");
+    }
+    if (!counts->indexMismatches.empty()) {
+        return kBad;
+    }
+    if (args.compact && !library.compact()) {
+        return libraryFailure(library);
+    }
     std::cout << LibraryPath()->string() << ": ok; " << Counted(counts->presets, "preset") << ", "
               << Counted(counts->banks, "bank") << ", "
-              << Counted(counts->singles, "one-preset file") << '\n';
+              << Counted(counts->singles, "one-preset file") << (args.compact ? "; compacted" : "")
+              << '\n';
+    return kOk;
+}
+
+int remove(const Arguments& args) {
+    std::vector<std::int64_t> banks;
+    std::vector<std::int64_t> presets;
+    for (const std::string& text : args.paths) {
+        if (const auto bank = ParseLibraryId(text, 'b')) {
+            banks.push_back(*bank);
+        } else if (const auto preset = ParseLibraryId(text, 'p')) {
+            presets.push_back(*preset);
+        } else {
+            return usageError("'" + text + "' is no preset ID (p12) or bank ID (b3)");
+        }
+    }
+    PresetLibrary library;
+    if (!opened(library, false)) {
+        return kBad;
+    }
+    const auto removed = library.remove(banks, presets);
+    if (!removed) {
+        return libraryFailure(library);
+    }
+    std::cout << "removed " << Counted(removed->banks, "bank") << ", "
+              << Counted(removed->singles, "one-preset file") << "; "
+              << Counted(removed->presets, "preset") << " no longer held by any entry\n";
     return kOk;
 }
 
@@ -268,7 +306,16 @@ void AddLibraryCommands(CLI::App& app, int& result) {
         ->required();
 
     AddCommand(*library, result, "check", "Check the library's integrity and count what it holds.",
-               [] { return check(); });
+               [args] { return check(*args); })
+        ->add_flag("--compact", args->compact,
+                   "then rebuild the file without its free space (it never shrinks otherwise)");
+
+    AddCommand(*library, result, "remove",
+               "Forget banks (b3) and the one-preset files of presets (p12), with every preset "
+               "no bank or file holds any more.",
+               [args] { return remove(*args); })
+        ->add_option("ID", args->paths, "b3 (a bank) or p12 (a preset's one-preset files)")
+        ->required();
 }
 
 } // namespace tarnwick::cli
