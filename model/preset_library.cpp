@@ -148,7 +148,17 @@ void addChannels(SQLite::Database& db) {
     }
 }
 
-const std::function<void(SQLite::Database&)> kSteps[] = {createVersion1, addChannels};
+// Version 3 finds names as they are typed without reading the presets' rows: the names
+// stand in the index that lists the newest first, so only a preset that matches is read.
+void addNamesToTheNewestFirst(SQLite::Database& db) {
+    db.exec(R"(
+        DROP INDEX presets_by_seen;
+        CREATE INDEX presets_by_seen ON presets(last_seen DESC, id, name);
+    )");
+}
+
+const std::function<void(SQLite::Database&)> kSteps[] = {createVersion1, addChannels,
+                                                         addNamesToTheNewestFirst};
 static_assert(std::size(kSteps) == PresetLibrary::kSchemaVersion);
 
 // SQLite takes file names in UTF-8 on every system.

@@ -87,7 +87,7 @@ enum class LibraryAccess {
 
 class PresetLibrary {
 public:
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
     static constexpr int kBusyTimeoutMs = 5000;
 
     PresetLibrary();

@@ -15,10 +15,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
+
+#include <algorithm>
+#include <utility>
 
 namespace tarnwick {
 
@@ -77,7 +81,16 @@ QTreeWidgetItem* sourceItem(QStringList texts, const std::string& source, const 
 } // namespace
 
 TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_view(view), m_recorder(recorder) {
+    : QWidget(parent, Qt::Window), m_view(view), m_recorder(recorder), m_reader(recorder.path()) {
+    m_reader.found = [this](std::vector<LibraryPreset> presets) {
+        showFound(std::move(presets));
+    };
+    m_reader.banksListed = [this](std::vector<LibraryBank> banks) {
+        showBanks(std::move(banks));
+    };
+    m_reader.failed = [this](const QString& reason) {
+        m_status->setText(reason);
+    };
     setObjectName(QStringLiteral("LibraryForm"));
     setWindowTitle(QStringLiteral("Library"));
     resize(640, 420);
@@ -141,6 +154,12 @@ TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder, QWidget*
     connect(&m_recorder, &LibraryRecorder::recorded, this, [this] {
         if (isVisible()) {
             search();
+            listBanks();
+        }
+    });
+    connect(m_pages, &QTabWidget::currentChanged, this, [this](int page) {
+        if (m_pages->widget(page) == m_banks) {
+            listBanks();
         }
     });
     connect(&m_recorder, &LibraryRecorder::failed, this, [this](const QString& reason) {
@@ -171,29 +190,11 @@ TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder, QWidget*
 void TLibraryForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     search();
+    listBanks();
     m_text->setFocus();
 }
 
-bool TLibraryForm::ready() {
-    if (m_open) {
-        return true;
-    }
-    const auto& path = m_recorder.path();
-    if (!path) {
-        m_status->setText(QStringLiteral("The library is switched off (TARNWICK_LIBRARY=off)."));
-        return false;
-    }
-    m_open = m_library.open(*path, LibraryAccess::Read);
-    if (!m_open) {
-        m_status->setText(QString::fromStdString(path->string() + ": " + m_library.error()));
-    }
-    return m_open;
-}
-
 void TLibraryForm::search() {
-    if (!ready()) {
-        return;
-    }
     LibraryQuery query{m_text->text().toStdString(), {}, {}, kShownResults, {}};
     if (m_channel->value() > 0) {
         query.channel = m_channel->value();
@@ -201,25 +202,60 @@ void TLibraryForm::search() {
     if (m_program->value() > 0) {
         query.program = m_program->value();
     }
-    const auto found = m_library.search(query);
-    const auto banks = m_library.banks();
-    if (!found || !banks) {
-        m_status->setText(QString::fromStdString(m_library.error()));
-        return;
+    m_reader.search(query);
+}
+
+void TLibraryForm::listBanks() {
+    m_reader.listBanks();
+}
+
+namespace {
+
+// Refills `tree` with `items`, keeping selected, current and scrolled to what was, as the
+// items' IDs (`idOf` a row) say.
+template <typename IdOf>
+void refill(QTreeWidget* tree, const QList<QTreeWidgetItem*>& items, IdOf idOf,
+            const std::function<std::int64_t(int)>& oldIdOf) {
+    std::vector<std::int64_t> selected;
+    for (QTreeWidgetItem* item : tree->selectedItems()) {
+        selected.push_back(oldIdOf(tree->indexOfTopLevelItem(item)));
     }
-    m_found = *found;
-    m_bankList = *banks;
-    m_results->clear();
+    const int currentRow = tree->indexOfTopLevelItem(tree->currentItem());
+    const std::int64_t current = currentRow >= 0 ? oldIdOf(currentRow) : 0;
+    const int scrolled = tree->verticalScrollBar()->value();
+    const QSignalBlocker quiet(tree->selectionModel());
+    tree->clear();
+    tree->addTopLevelItems(items);
+    for (int row = 0; row < tree->topLevelItemCount(); ++row) {
+        const std::int64_t id = idOf(row);
+        QTreeWidgetItem* item = tree->topLevelItem(row);
+        if (id == current) {
+            tree->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+        }
+        item->setSelected(std::find(selected.begin(), selected.end(), id) != selected.end());
+    }
+    tree->verticalScrollBar()->setValue(scrolled);
+}
+
+} // namespace
+
+void TLibraryForm::showFound(std::vector<LibraryPreset> presets) {
     QList<QTreeWidgetItem*> items;
-    for (const LibraryPreset& preset : m_found) {
+    for (const LibraryPreset& preset : presets) {
         items << sourceItem(
             {QString::fromStdString(preset.name), QString::fromStdString(preset.channels)},
             preset.source, preset.when);
     }
-    m_results->addTopLevelItems(items);
-    m_banks->clear();
-    items.clear();
-    for (const LibraryBank& bank : m_bankList) {
+    const std::vector<LibraryPreset> old = std::exchange(m_found, std::move(presets));
+    refill(
+        m_results, items, [this](int row) { return m_found[std::size_t(row)].id; },
+        [&old](int row) { return old[std::size_t(row)].id; });
+    showCounts();
+}
+
+void TLibraryForm::showBanks(std::vector<LibraryBank> banks) {
+    QList<QTreeWidgetItem*> items;
+    for (const LibraryBank& bank : banks) {
         QStringList names;
         for (const std::string& name : bank.firstNames) {
             names << QString::fromStdString(name).trimmed();
@@ -228,7 +264,14 @@ void TLibraryForm::search() {
         item->setText(2, names.join(QStringLiteral(", ")));
         items << item;
     }
-    m_banks->addTopLevelItems(items);
+    const std::vector<LibraryBank> old = std::exchange(m_bankList, std::move(banks));
+    refill(
+        m_banks, items, [this](int row) { return m_bankList[std::size_t(row)].id; },
+        [&old](int row) { return old[std::size_t(row)].id; });
+    showCounts();
+}
+
+void TLibraryForm::showCounts() {
     const QString counts = m_found.size() == kShownResults
                                ? QStringLiteral("The newest %1 presets found.").arg(kShownResults)
                                : QStringLiteral("%1 presets found; %2 banks recorded.")
@@ -251,9 +294,10 @@ void TLibraryForm::openBank(std::int64_t id, const QString& source) {
         m_view.runCommand([this, &source] { m_openFile(source); });
         return;
     }
-    const auto presets = m_library.bank(id);
+    std::string reason;
+    const auto presets = m_reader.bank(id, reason);
     if (!presets) {
-        m_status->setText(QString::fromStdString(m_library.error()));
+        m_status->setText(QString::fromStdString(reason));
         return;
     }
     m_view.runCommand([this, &presets] {

@@ -2,10 +2,12 @@
 // the name as it is typed and by channel and program. A found preset is dragged onto a
 // slot of the Bank Organizer, played with Enter or a double-click, and the bank it came
 // from opened from its context menu; the Banks page lists and opens the banks recorded.
-// The library is opened when the window is first shown; a library that cannot be used is
-// said once, in the window's status line, and the rest of the editor goes on without it.
+// The library is read on a thread of its own, read-only, when the window is first shown; a
+// library that cannot be used is said in the window's status line, and the rest of the
+// editor goes on without it. What is selected stays selected, by ID, as the lists change.
 #pragma once
 
+#include "library_reader.h"
 #include "preset_library.h"
 
 #include <QWidget>
@@ -41,15 +43,20 @@ public:
     QTreeWidget* results() const { return m_results; }
     QTreeWidget* banks() const { return m_banks; }
     QLabel* status() const { return m_status; }
-    // Runs the search the fields describe, and lists the banks.
+    // Asks for the search the fields describe; the results list follows when it is answered.
     void search();
+    // Asks for the list of banks again.
+    void listBanks();
+    // Waits until what was asked of the library is answered and shown (for tests).
+    void waitForReads() { m_reader.waitForDone(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // Opens the library the first time; false (said in the status line) when it cannot be.
-    bool ready();
+    void showFound(std::vector<LibraryPreset> presets);
+    void showBanks(std::vector<LibraryBank> banks);
+    void showCounts();
     void playResult();
     // Opens bank `id` recorded from `source`: the file itself when it is still there, as
     // Open All would; else the library's copy, as one undo step.
@@ -59,8 +66,7 @@ private:
     LibraryRecorder& m_recorder;
     std::function<void(const PresetRecord&)> m_play;
     std::function<void(const QString&)> m_openFile;
-    PresetLibrary m_library;
-    bool m_open = false;
+    LibraryReader m_reader;
     std::vector<LibraryPreset> m_found;
     std::vector<LibraryBank> m_bankList;
     QString m_recordingFailure; // the first recording that failed, said until the end

@@ -246,9 +246,11 @@ private slots:
                                            << "is damaged: ";
         QTest::newRow("not a database") << "text"
                                         << "is damaged: file is not a database";
-        QTest::newRow("a newer schema") << "newer"
-                                        << "was made by a newer version of Tarnwick "
-                                           "Editor (schema 9; this one knows up to 2)";
+        QTest::newRow("a newer schema")
+            << "newer"
+            << QStringLiteral("was made by a newer version of Tarnwick Editor (schema 9; this one "
+                              "knows up to %1)")
+                   .arg(PresetLibrary::kSchemaVersion);
         QTest::newRow("missing") << "missing"
                                  << "no library yet";
     }

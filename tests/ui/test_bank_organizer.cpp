@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <QtTest>
@@ -221,9 +222,11 @@ private slots:
         TLibraryForm library(m_f->main, recorder);
         library.show();
         QTest::keyClicks(library.findChild<QLineEdit*>("edLibrarySearch"), "AGE 4");
+        library.waitForReads();
         QCOMPARE(library.results()->topLevelItemCount(), 11); // 4 and 40 to 49
         library.findChild<QSpinBox*>("spinLibraryChannel")->setValue(2);
         library.findChild<QSpinBox*>("spinLibraryProgram")->setValue(57);
+        library.waitForReads();
         QCOMPARE(library.results()->topLevelItemCount(), 1);
         QCOMPARE(library.results()->topLevelItem(0)->text(2), QStringLiteral("Stage.syx"));
         QTableWidget* table = m_form->table();
@@ -235,6 +238,52 @@ private slots:
         QCOMPARE(order()[6], 4);
         QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(order()[6], 7);
+    }
+
+    // A recording that lands while the Library is open lists the newest presets first; the
+    // preset and the bank chosen stay chosen, found again by their IDs.
+    void theLibraryKeepsWhatIsChosenAsRecordingsLand() {
+        QTemporaryDir folder;
+        LibraryRecorder recorder(folder.filePath("library.sqlite").toStdString());
+        std::vector<PresetRecord> first;
+        for (int n = 1; n <= 100; ++n) {
+            first.push_back(preset(n));
+        }
+        recorder.record(first, folder.filePath("Stage.syx"));
+        recorder.waitForDone();
+        TLibraryForm library(m_f->main, recorder);
+        library.show();
+        library.waitForReads();
+        QTreeWidget* results = library.results();
+        QCOMPARE(results->topLevelItemCount(), 100);
+        const auto chosen = [](QTreeWidget* tree) {
+            QStringList names;
+            for (QTreeWidgetItem* item : tree->selectedItems()) {
+                names << item->text(0).trimmed();
+            }
+            return names.join(u',') + u'|' +
+                   (tree->currentItem() ? tree->currentItem()->text(0).trimmed() : QString());
+        };
+        results->setCurrentItem(results->topLevelItem(41)); // Stage 42
+        const QString before = chosen(results);
+        QCOMPARE(before, QStringLiteral("Stage 42|Stage 42"));
+        QTabWidget* pages = library.findChild<QTabWidget*>();
+        pages->setCurrentWidget(library.banks());
+        library.waitForReads();
+        library.banks()->setCurrentItem(library.banks()->topLevelItem(0));
+        std::vector<PresetRecord> second = first;
+        for (int n = 0; n < 10; ++n) {
+            SetPresetName(second[std::size_t(n)], "New " + std::to_string(n));
+        }
+        recorder.record(second, folder.filePath("Tour.syx"));
+        recorder.waitForDone();
+        QCoreApplication::sendPostedEvents(&recorder); // "recorded" reaches the window
+        library.waitForReads();
+        QCOMPARE(results->topLevelItemCount(), 110);
+        QCOMPARE(results->topLevelItem(0)->text(2), QStringLiteral("Tour.syx"));
+        QCOMPARE(chosen(results), before);
+        QCOMPARE(library.banks()->topLevelItemCount(), 2);
+        QCOMPARE(library.banks()->currentItem()->text(0), QStringLiteral("Stage.syx"));
     }
 
     // With "Play on select" on, choosing one row plays it; Space plays the selected row.

@@ -1,0 +1,112 @@
+// Reading the library behind the Library window's back.
+#include "library_reader.h"
+
+#include <QCoreApplication>
+
+namespace tarnwick {
+
+LibraryReader::LibraryReader(std::optional<std::filesystem::path> path, QObject* parent)
+    : QObject(parent), m_path(std::move(path)) {
+    m_thread.setMaxThreadCount(1);
+}
+
+LibraryReader::~LibraryReader() {
+    m_thread.waitForDone();
+}
+
+PresetLibrary* LibraryReader::library() {
+    if (!m_library) {
+        auto opened = std::make_unique<PresetLibrary>();
+        if (!m_path) {
+            return nullptr;
+        }
+        if (!opened->open(*m_path, LibraryAccess::Read)) {
+            const QString reason =
+                QString::fromStdString(m_path->string() + ": " + opened->error());
+            QMetaObject::invokeMethod(this, [this, reason] {
+                if (failed) {
+                    failed(reason);
+                }
+            });
+            return nullptr; // tried again with the next read
+        }
+        m_library = std::move(opened);
+    }
+    return m_library.get();
+}
+
+template <typename Read> void LibraryReader::inBackground(Read read) {
+    m_thread.start([this, read] {
+        PresetLibrary* opened = library();
+        if (!opened) {
+            return;
+        }
+        read(*opened);
+    });
+}
+
+void LibraryReader::search(const LibraryQuery& query) {
+    if (!m_path) {
+        if (failed) {
+            failed(QStringLiteral("The library is switched off (TARNWICK_LIBRARY=off)."));
+        }
+        return;
+    }
+    const unsigned mine = ++m_newestSearch;
+    inBackground([this, query, mine](PresetLibrary& opened) {
+        if (mine != m_newestSearch) {
+            return; // a newer search waits behind this one
+        }
+        auto presets = opened.search(query);
+        const QString reason = QString::fromStdString(opened.error());
+        QMetaObject::invokeMethod(this, [this, presets = std::move(presets), reason, mine] {
+            if (mine != m_newestSearch) {
+                return;
+            }
+            if (!presets) {
+                if (failed) {
+                    failed(reason);
+                }
+            } else if (found) {
+                found(*presets);
+            }
+        });
+    });
+}
+
+void LibraryReader::listBanks() {
+    if (!m_path) {
+        return;
+    }
+    inBackground([this](PresetLibrary& opened) {
+        auto banks = opened.banks();
+        const QString reason = QString::fromStdString(opened.error());
+        QMetaObject::invokeMethod(this, [this, banks = std::move(banks), reason] {
+            if (!banks) {
+                if (failed) {
+                    failed(reason);
+                }
+            } else if (banksListed) {
+                banksListed(*banks);
+            }
+        });
+    });
+}
+
+std::optional<std::vector<PresetRecord>> LibraryReader::bank(std::int64_t id, std::string& reason) {
+    PresetLibrary opened;
+    if (!m_path || !opened.open(*m_path, LibraryAccess::Read)) {
+        reason = m_path ? opened.error() : "is switched off";
+        return std::nullopt;
+    }
+    auto presets = opened.bank(id);
+    reason = opened.error();
+    return presets;
+}
+
+void LibraryReader::waitForDone() {
+    m_thread.waitForDone();
+    QCoreApplication::sendPostedEvents(this);
+}
+
+} // namespace tarnwick

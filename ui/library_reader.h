@@ -1,0 +1,54 @@
+// Reads the library for the Library window on a thread of its own, so that typing never
+// waits for the disk: the library opened read-only (it is never updated or written from
+// here), searches run one at a time, and only the newest search asked for is answered.
+#pragma once
+
+#include "preset_library.h"
+
+#include <QObject>
+#include <QThreadPool>
+
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+
+class LibraryReader final : public QObject {
+    Q_OBJECT
+public:
+    // `path`: the library's file; nothing when the library is switched off.
+    explicit LibraryReader(std::optional<std::filesystem::path> path, QObject* parent = nullptr);
+    ~LibraryReader() override;
+
+    // Where the answers go, on the GUI thread. `failed` gets the library's one-line reason.
+    std::function<void(std::vector<LibraryPreset>)> found;
+    std::function<void(std::vector<LibraryBank>)> banksListed;
+    std::function<void(const QString&)> failed;
+
+    // Searches; an answer comes only for the newest search asked for.
+    void search(const LibraryQuery& query);
+    void listBanks();
+    // The 100 presets of bank `id`, read at once (one bank is quick); nothing and `reason`.
+    std::optional<std::vector<PresetRecord>> bank(std::int64_t id, std::string& reason);
+    // Waits until every read asked for is done and answered (for tests).
+    void waitForDone();
+
+private:
+    // Runs `read` on the reading thread with the library open, then `answer` on this
+    // thread unless `stale` says by then that a newer read was asked for.
+    template <typename Read> void inBackground(Read read);
+    // The library, opened on first use; nothing (and the reason said) when it cannot be.
+    PresetLibrary* library();
+
+    std::optional<std::filesystem::path> m_path;
+    std::unique_ptr<PresetLibrary> m_library; // used by the reading thread only
+    std::atomic<unsigned> m_newestSearch{0};
+    QThreadPool m_thread; // one thread: reads keep their order
+};
+
+} // namespace tarnwick
