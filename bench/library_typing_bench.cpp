@@ -1,0 +1,67 @@
+// The Library window while a name is typed into its search field, on a large library (the
+// one tarnwick-library-bench leaves in its folder): how long the GUI thread is held at
+// once, by each keystroke and by each answer that arrives, at a typist's pace.
+//   tarnwick-library-typing-bench LIBRARY [TEXT]   (default text: "strings 5")
+#include "bench_support.h"
+#include "library_form.h"
+#include "library_recorder.h"
+#include "main_form.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace tarnwick;
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: tarnwick-library-typing-bench LIBRARY [TEXT]\n");
+        return 2;
+    }
+    const QString text = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("strings 5");
+    bench::FixedAnswers interaction;
+    TMainForm main(interaction);
+    LibraryRecorder recorder{std::filesystem::path(argv[1])};
+    TLibraryForm library(main, recorder);
+    library.show();
+    library.waitForReads();
+    auto* field = library.findChild<QLineEdit*>(QStringLiteral("edLibrarySearch"));
+
+    // Every stretch of work the GUI thread does: a keystroke, then the events that follow
+    // it (the answers of the reading thread among them) for as long as a typist pauses.
+    constexpr int kPauseMs = 80;
+    std::vector<double> holds;
+    const auto timed = [&holds](const auto& work) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        holds.push_back(double(timer.nsecsElapsed()) / 1e6);
+    };
+    QElapsedTimer all;
+    all.start();
+    for (qsizetype i = 1; i <= text.size(); ++i) {
+        timed([&] { field->setText(text.left(i)); });
+        QElapsedTimer pause;
+        pause.start();
+        while (pause.elapsed() < kPauseMs) {
+            timed([] { QApplication::processEvents(QEventLoop::AllEvents); });
+        }
+    }
+    library.waitForReads();
+    timed([] { QApplication::processEvents(QEventLoop::AllEvents); });
+    std::sort(holds.begin(), holds.end());
+    std::printf("typed \"%s\" at one key per %d ms: %d results; GUI thread held at most %.1f ms "
+                "at once (99th percentile %.2f ms, %zu stretches)\n",
+                qPrintable(text), kPauseMs, library.results()->topLevelItemCount(), holds.back(),
+                holds[std::size_t(0.99 * double(holds.size() - 1))], holds.size());
+    return holds.back() < 50 ? 0 : 1;
+}
