@@ -5,12 +5,12 @@
 
 namespace tarnwick {
 
-bool MovePresets(PresetBank& bank, std::vector<int> slots, int before) {
+std::optional<int> MovePresets(PresetBank& bank, std::vector<int> slots, int before) {
     std::sort(slots.begin(), slots.end());
     slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
     if (slots.empty() || slots.front() < 0 || slots.back() >= kPresetCount || before < 0 ||
         before > kPresetCount) {
-        return false;
+        return std::nullopt;
     }
     const PresetBank::Presets& old = bank.presets();
     std::vector<PresetRecord> moved;
@@ -27,7 +27,7 @@ bool MovePresets(PresetBank& bank, std::vector<int> slots, int before) {
     PresetBank::Presets presets;
     std::copy(rest.begin(), rest.end(), presets.begin());
     bank.setPresets(presets);
-    return true;
+    return int(insertAt);
 }
 
 void SwapPresets(PresetBank& bank, PresetIndex a, PresetIndex b) {

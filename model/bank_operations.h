@@ -7,15 +7,17 @@
 #include "preset_record.h"
 
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 namespace tarnwick {
 
 // Takes the presets of `slots` (any of 0 to 99, in any order; each counts once) out of the
 // bank and puts them back, in slot order, in front of the preset that stood in slot
-// `before` (0 to 99; 100 for the end). The others close up; the bank stays 100. False, and
-// nothing changed, when a slot or `before` is out of range or no slot is given.
-bool MovePresets(PresetBank& bank, std::vector<int> slots, int before);
+// `before` (0 to 99; 100 for the end). The others close up; the bank stays 100. The slot
+// where the first of them landed; nothing, and nothing changed, when a slot or `before` is
+// out of range or no slot is given.
+std::optional<int> MovePresets(PresetBank& bank, std::vector<int> slots, int before);
 
 // Exchanges the presets of two slots.
 void SwapPresets(PresetBank& bank, PresetIndex a, PresetIndex b);

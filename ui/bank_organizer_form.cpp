@@ -4,6 +4,7 @@
 #include "atomic_file.h"
 #include "bank_operations.h"
 #include "bank_sheet.h"
+#include "bank_table_model.h"
 #include "file_commands.h"
 #include "key_action.h"
 #include "local_path.h"
@@ -17,14 +18,13 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QSettings>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -34,66 +34,8 @@ namespace tarnwick {
 
 namespace {
 
-enum Column { kNumber, kName, kChannels, kMidiData, kColumns };
-
 const QString kTitle = QStringLiteral("Bank Organizer");
 const QString kGeometryKey = QStringLiteral("BankOrganizer/geometry");
-// Marks a drag of rows of this very window ("PID WINDOW ROW ROW ..."), which moves them;
-// presets from anywhere else are pasted where they are dropped.
-const QString kRowsMimeType = QStringLiteral("application/x-tarnwick-bank-rows");
-
-QString rowsMark(const void* window) {
-    return QStringLiteral("%1 %2").arg(QCoreApplication::applicationPid()).arg(quintptr(window));
-}
-
-// The table with drag and drop of its own: a drag carries the selected presets as the
-// clipboard does, and a drop is the window's to judge and carry out. Dropping only ever
-// copies, so that no view empties the rows it dragged away.
-class BankTable final : public QTableWidget {
-public:
-    using QTableWidget::QTableWidget;
-
-    std::function<QMimeData*()> dragData;
-    std::function<bool(const QMimeData*)> accepts;
-    std::function<void(const QMimeData*, QPoint)> dropped;
-
-protected:
-    QStringList mimeTypes() const override {
-        return {kPresetsMimeType, QStringLiteral("text/uri-list"), QStringLiteral("text/plain")};
-    }
-    QMimeData* mimeData(const QList<QTableWidgetItem*>&) const override { return dragData(); }
-    Qt::DropActions supportedDropActions() const override { return Qt::CopyAction; }
-    void dragEnterEvent(QDragEnterEvent* event) override {
-        QTableWidget::dragEnterEvent(event);
-        judge(event);
-    }
-    void dragMoveEvent(QDragMoveEvent* event) override {
-        QTableWidget::dragMoveEvent(event); // draws where the rows would go
-        judge(event);
-    }
-    void dropEvent(QDropEvent* event) override {
-        stopAutoScroll();
-        setState(NoState);
-        viewport()->update();
-        if (!accepts(event->mimeData())) {
-            event->ignore();
-            return;
-        }
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-        dropped(event->mimeData(), event->position().toPoint());
-    }
-
-private:
-    void judge(QDropEvent* event) {
-        if (accepts(event->mimeData())) {
-            event->setDropAction(Qt::CopyAction);
-            event->accept();
-        } else {
-            event->ignore();
-        }
-    }
-};
 
 } // namespace
 
@@ -103,38 +45,40 @@ TBankOrganizerForm::TBankOrganizerForm(PresetView& view, UserInteraction& intera
     setObjectName(QStringLiteral("BankOrganizerForm"));
     setWindowTitle(kTitle);
     resize(620, 640);
-    auto* table = new BankTable(kPresetCount, kColumns, this);
-    table->dragData = [this] {
-        return presetsData(selectedSlots());
+    m_model = new BankTableModel(view, this);
+    m_model->ready = [this] {
+        return !m_view.commandRunning();
     };
-    table->accepts = [this](const QMimeData* mime) {
-        return acceptsDrop(mime);
+    m_model->moveRows = [this](const std::vector<int>& rows, int before) {
+        moveSlots(rows, before);
     };
-    table->dropped = [this](const QMimeData* mime, QPoint at) {
-        drop(mime, at);
+    m_model->pastePresets = [this](const QMimeData* mime, int slot) {
+        paste(mime, slot);
     };
-    m_table = table;
+    m_model->pasteFile = [this](const QString& path, int slot) {
+        pasteFile(path, slot);
+    };
+    m_table = new QTableView(this);
+    m_table->setModel(m_model);
     m_table->setObjectName(QStringLiteral("tblBank"));
     m_table->setAccessibleName(QStringLiteral("Bank"));
-    m_table->setHorizontalHeaderLabels({QStringLiteral("No."), QStringLiteral("Name"),
-                                        QStringLiteral("Channels"), QStringLiteral("MIDI data")});
     m_table->verticalHeader()->hide();
     // One line a preset, as in a file manager's detail view.
     m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    m_table->setColumnWidth(kNumber, 40);
-    m_table->setColumnWidth(kName, 120);
-    m_table->setColumnWidth(kChannels, 280);
+    m_table->setColumnWidth(BankTableModel::kNumber, 40);
+    m_table->setColumnWidth(BankTableModel::kName, 120);
+    m_table->setColumnWidth(BankTableModel::kChannels, 280);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setDragDropMode(QAbstractItemView::DragDrop);
-    m_table->setDragDropOverwriteMode(false); // the drop mark stands between rows
+    m_table->setDragDropOverwriteMode(false); // the drop mark stands on a row or between rows
     m_table->setDefaultDropAction(Qt::CopyAction);
     m_table->installEventFilter(this);
     m_table->viewport()->installEventFilter(this);
-    connect(m_table, &QTableWidget::cellDoubleClicked, this, [this] { showSelected(); });
-    connect(m_table, &QTableWidget::itemSelectionChanged, this, [this] {
+    connect(m_table, &QTableView::doubleClicked, this, [this] { showSelected(); });
+    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (m_playOnSelect->isChecked() && selectedSlots().size() == 1) {
             playSelected();
         }
@@ -199,43 +143,13 @@ void TBankOrganizerForm::hideEvent(QHideEvent* event) {
 }
 
 void TBankOrganizerForm::refresh() {
-    if (!isVisible()) {
-        return;
-    }
-    const PresetBank& bank = m_view.bank();
-    const int shown = bank.currentPresetIndex().zeroBased();
-    for (int row = 0; row < kPresetCount; ++row) {
-        const PresetRecord& record = bank[PresetIndex::fromZeroBase(row)];
-        const std::string name = PresetName(record);
-        const QString texts[kColumns] = {QString::number(row + 1),
-                                         QString::fromLatin1(name.data(), qsizetype(name.size())),
-                                         QString::fromStdString(ChannelsSummary(record)),
-                                         QString::fromStdString(MidiDataSummary(record))};
-        for (int column = 0; column < kColumns; ++column) {
-            QTableWidgetItem* item = m_table->item(row, column);
-            if (!item) {
-                item = new QTableWidgetItem;
-                m_table->setItem(row, column, item);
-            }
-            item->setText(texts[column]);
-            // The preset the main window shows stands out.
-            QFont font = item->font();
-            font.setBold(row == shown);
-            item->setFont(font);
-        }
+    if (isVisible()) {
+        m_model->refresh();
     }
 }
 
 QMimeData* TBankOrganizerForm::presetsData(const std::vector<int>& chosen) const {
-    std::vector<PresetRecord> presets;
-    QString mark = rowsMark(this);
-    for (const int slot : chosen) {
-        presets.push_back(m_view.bank()[PresetIndex::fromZeroBase(slot)]);
-        mark += QStringLiteral(" %1").arg(slot);
-    }
-    QMimeData* mime = PresetsMimeData(presets, chosen.empty() ? 1 : chosen.front() + 1);
-    mime->setData(kRowsMimeType, mark.toLatin1());
-    return mime;
+    return m_model->presetsData(chosen);
 }
 
 std::vector<int> TBankOrganizerForm::selectedSlots() const {
@@ -248,7 +162,7 @@ std::vector<int> TBankOrganizerForm::selectedSlots() const {
 }
 
 void TBankOrganizerForm::selectSlots(const std::vector<int>& rows) {
-    const QSignalBlocker quiet(m_table); // a selection made here plays nothing
+    const QSignalBlocker quiet(m_table->selectionModel()); // a selection made here plays nothing
     m_table->clearSelection();
     for (const int slot : rows) {
         m_table->selectionModel()->select(m_table->model()->index(slot, 0),
@@ -274,16 +188,16 @@ void TBankOrganizerForm::arrange(const std::function<void()>& operation,
 }
 
 void TBankOrganizerForm::moveSlots(const std::vector<int>& rows, int before) {
-    if (rows.empty()) {
-        return;
-    }
-    // Where the block stands afterwards: the rows above `before` that it leaves close up.
-    const auto above = std::count_if(rows.begin(), rows.end(), [&](int r) { return r < before; });
     std::vector<int> moved;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        moved.push_back(before - int(above) + int(i));
-    }
-    arrange([this, rows, before] { MovePresets(m_view.bank(), rows, before); }, moved);
+    arrange(
+        [&] {
+            if (const auto landed = MovePresets(m_view.bank(), rows, before)) {
+                for (std::size_t i = 0; i < rows.size(); ++i) {
+                    moved.push_back(*landed + int(i));
+                }
+            }
+        },
+        moved);
 }
 
 void TBankOrganizerForm::moveByOne(int step) {
@@ -360,56 +274,31 @@ void TBankOrganizerForm::paste(const QMimeData* mime, int firstSlot) {
 }
 
 void TBankOrganizerForm::pasteRecords(const std::vector<PresetRecord>& records, int firstSlot) {
-    const std::size_t written = std::min(std::size_t(kPresetCount - firstSlot), records.size());
-    std::vector<int> pasted(written);
-    std::iota(pasted.begin(), pasted.end(), firstSlot);
+    std::optional<std::size_t> written;
+    std::vector<int> pasted;
     arrange(
-        [this, &records, firstSlot] {
-            PastePresets(m_view.bank(), PresetIndex::fromZeroBase(firstSlot), records);
+        [&] {
+            written = PastePresets(m_view.bank(), PresetIndex::fromZeroBase(firstSlot), records);
+            pasted.resize(*written);
+            std::iota(pasted.begin(), pasted.end(), firstSlot);
         },
         pasted);
-    if (written < records.size()) {
-        const std::size_t left = records.size() - written;
+    if (written && *written < records.size()) {
+        const std::size_t left = records.size() - *written;
         message(QStringLiteral("%1 preset%2 left out: the bank ends at preset 100.")
                     .arg(left)
                     .arg(left == 1 ? QStringLiteral(" was") : QStringLiteral("s were")));
     }
 }
 
-bool TBankOrganizerForm::acceptsDrop(const QMimeData* mime) const {
-    return mime && !m_view.commandRunning() &&
-           (mime->hasFormat(kPresetsMimeType) || DroppedPresetFile(mime) || mime->hasText());
-}
-
-void TBankOrganizerForm::drop(const QMimeData* mime, QPoint position) {
-    const int row = m_table->rowAt(position.y());
-    const QStringList mark = QString::fromLatin1(mime->data(kRowsMimeType)).split(u' ');
-    if (mark.size() > 2 && mark.mid(0, 2).join(u' ') == rowsMark(this)) {
-        // Rows of this window: moved in front of the row under the pointer, or behind it
-        // in its lower half.
-        std::vector<int> rows;
-        for (const QString& slot : mark.mid(2)) {
-            rows.push_back(slot.toInt());
-        }
-        const bool lowerHalf =
-            row >= 0 && position.y() >= m_table->visualItemRect(m_table->item(row, 0)).center().y();
-        moveSlots(rows, row < 0 ? kPresetCount : row + (lowerHalf ? 1 : 0));
-        return;
+void TBankOrganizerForm::pasteFile(const QString& path, int slot) {
+    std::optional<std::vector<PresetRecord>> records;
+    m_view.runCommand([&] { records = ReadDroppedPresets(m_interaction, path); });
+    if (records) {
+        // A bank fills the slots from here to the last, and asks nothing.
+        records->resize(std::min(records->size(), std::size_t(kPresetCount - slot)));
+        pasteRecords(*records, slot);
     }
-    if (row < 0) {
-        return;
-    }
-    if (const auto path = DroppedPresetFile(mime)) {
-        std::optional<std::vector<PresetRecord>> records;
-        m_view.runCommand([&] { records = ReadDroppedPresets(m_interaction, *path); });
-        if (records) {
-            // A bank fills the slots from here to the last, and asks nothing.
-            records->resize(std::min(records->size(), std::size_t(kPresetCount - row)));
-            pasteRecords(*records, row);
-        }
-        return;
-    }
-    paste(mime, row);
 }
 
 void TBankOrganizerForm::printSheet() {

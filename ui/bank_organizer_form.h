@@ -14,10 +14,11 @@ class QAction;
 class QCheckBox;
 class QMenu;
 class QMimeData;
-class QTableWidget;
+class QTableView;
 
 namespace tarnwick {
 
+class BankTableModel;
 class PresetView;
 class UserInteraction;
 struct PresetRecord;
@@ -27,7 +28,7 @@ class TBankOrganizerForm final : public QWidget {
 public:
     TBankOrganizerForm(PresetView& view, UserInteraction& interaction, QWidget* parent = nullptr);
 
-    QTableWidget* table() const { return m_table; }
+    QTableView* table() const { return m_table; }
     // Brings the table up to date with the bank, when shown.
     void refresh();
     // How a preset is played on the audition output, as Ctrl+P plays the shown one.
@@ -61,17 +62,16 @@ private:
     // Writes the presets that `mime` carries over the slots from `firstSlot` on.
     void paste(const QMimeData* mime, int firstSlot);
     void pasteRecords(const std::vector<PresetRecord>& records, int firstSlot);
-    // Whether the table takes `mime` dropped, and what a drop at `position` (in the
-    // table's viewport) does with it.
-    bool acceptsDrop(const QMimeData* mime) const;
-    void drop(const QMimeData* mime, QPoint position);
+    // A .syx file dropped on `slot`: its presets written from there on.
+    void pasteFile(const QString& path, int slot);
     void message(const QString& text);
 
     PresetView& m_view;
     UserInteraction& m_interaction;
     std::function<void(const PresetRecord&)> m_play;
     std::function<QString()> m_bankFile;
-    QTableWidget* m_table = nullptr;
+    BankTableModel* m_model = nullptr;
+    QTableView* m_table = nullptr;
     QCheckBox* m_playOnSelect = nullptr;
     QMenu* m_menu = nullptr; // the table's context menu: Swap, Delete
     QAction* m_swap = nullptr;

@@ -1,6 +1,7 @@
 // The Bank Organizer on fakes: its table, and each operation from the keyboard or the
 // context menu as one undo step, with the main window showing the preset now at its number.
 #include "bank_organizer_form.h"
+#include "bank_table_model.h"
 #include "drop_files.h"
 #include "editor_fixture.h"
 #include "file_commands.h"
@@ -8,6 +9,7 @@
 #include "library_recorder.h"
 #include "preset_json.h"
 #include "preset_number_dialog.h"
+#include "presets_mime.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -15,7 +17,7 @@
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -58,13 +60,80 @@ private slots:
     void cleanup() { m_f.reset(); }
 
     void tableShowsTheBank() {
-        QTableWidget* table = m_form->table();
+        QTableView* table = m_form->table();
         QCOMPARE(table->accessibleName(), QStringLiteral("Bank"));
-        QCOMPARE(table->item(3, 0)->text(), QStringLiteral("4"));
-        QCOMPARE(table->item(3, 1)->text(), QStringLiteral("Stage 4"));
-        QCOMPARE(table->item(3, 2)->text(), QStringLiteral("1: 0/-/-  2: -/-/57"));
-        QVERIFY(table->item(0, 1)->font().bold()); // the preset shown
-        QVERIFY(!table->item(3, 1)->font().bold());
+        QCOMPARE(table->model()->index(3, 0).data().toString(), QStringLiteral("4"));
+        QCOMPARE(table->model()->index(3, 1).data().toString(), QStringLiteral("Stage 4"));
+        QCOMPARE(table->model()->index(3, 2).data().toString(),
+                 QStringLiteral("1: 0/-/-  2: -/-/57"));
+        QVERIFY(table->model()->index(0, 1).data(Qt::FontRole).value<QFont>().bold()); // the preset
+                                                                                       // shown
+        QVERIFY(!table->model()->index(3, 1).data(Qt::FontRole).value<QFont>().bold());
+    }
+
+    // What a drop does, asked of the model alone: `on` is the row dropped on (-1: none),
+    // `between` the row a line between rows stands above (-1: none; both -1: below the
+    // last row). The answer: "move ROWS>SLOT", "paste SLOT", "file SLOT" or "refused".
+    void dropRules_data() {
+        QTest::addColumn<QString>("carried");
+        QTest::addColumn<int>("on");
+        QTest::addColumn<int>("between");
+        QTest::addColumn<QString>("does");
+        QTest::newRow("own rows on a row") << "rows" << 4 << -1 << "move 9,10>4";
+        QTest::newRow("own rows between rows") << "rows" << -1 << 7 << "move 9,10>7";
+        QTest::newRow("own rows below the last") << "rows" << -1 << -1 << "move 9,10>100";
+        QTest::newRow("another editor's presets on a row") << "presets" << 4 << -1 << "paste 4";
+        QTest::newRow("another editor's presets between rows") << "presets" << -1 << 7 << "paste 7";
+        QTest::newRow("presets below the last") << "presets" << -1 << -1 << "refused";
+        QTest::newRow("JSON text") << "json" << 2 << -1 << "paste 2";
+        QTest::newRow("a .syx file") << "file" << 97 << -1 << "file 97";
+        QTest::newRow("a folder") << "folder" << 3 << -1 << "refused";
+        QTest::newRow("a text file, with its path as text") << "text file" << 3 << -1 << "refused";
+    }
+    void dropRules() {
+        QFETCH(QString, carried);
+        QFETCH(int, on);
+        QFETCH(int, between);
+        QFETCH(QString, does);
+        auto* model = static_cast<BankTableModel*>(m_form->table()->model());
+        QString done = QStringLiteral("refused");
+        model->moveRows = [&done](const std::vector<int>& rows, int before) {
+            QStringList list;
+            for (int row : rows) {
+                list << QString::number(row);
+            }
+            done = QStringLiteral("move %1>%2").arg(list.join(u','), QString::number(before));
+        };
+        model->pastePresets = [&done](const QMimeData*, int slot) {
+            done = QStringLiteral("paste %1").arg(slot);
+        };
+        model->pasteFile = [&done](const QString&, int slot) {
+            done = QStringLiteral("file %1").arg(slot);
+        };
+        QTemporaryDir folder;
+        std::unique_ptr<QMimeData> mime;
+        if (carried == "rows") {
+            mime.reset(model->presetsData({9, 10}));
+        } else if (carried == "presets") {
+            mime.reset(PresetsMimeData({preset(1)}, 1));
+        } else {
+            mime = std::make_unique<QMimeData>();
+            QString path = folder.filePath(carried == "file" ? "Bank.syx" : "notes.txt");
+            QFile(path).open(QIODevice::WriteOnly);
+            if (carried == "folder") {
+                path = folder.path();
+            }
+            if (carried == "json") {
+                mime->setText(QStringLiteral("{}"));
+            } else {
+                mime->setUrls({QUrl::fromLocalFile(path)});
+                mime->setText(path); // as file managers add it
+            }
+        }
+        const QModelIndex parent = on >= 0 ? model->index(on, 0) : QModelIndex();
+        const bool accepted = model->dropMimeData(mime.get(), Qt::CopyAction, between, 0, parent);
+        QCOMPARE(done, does);
+        QCOMPARE(accepted, does != "refused");
     }
 
     // Rows are one-based; the main window shows preset 11 with an edit not yet stored.
@@ -105,7 +174,7 @@ private slots:
         m_f->main.showPresetNumber(11);
         auto* name = m_f->main.findChild<QLineEdit*>("edPresetName");
         name->setText("Edited");
-        QTableWidget* table = m_form->table();
+        QTableView* table = m_form->table();
         const auto select = [table](const QList<int>& chosen) {
             table->clearSelection();
             for (int row : chosen) {
@@ -117,8 +186,8 @@ private slots:
         select(rows);
         table->setFocus();
         const auto dropOn = [table](const QMimeData& mime, int row, int down) {
-            table->scrollToItem(table->item(row - 1, 0));
-            const QRect rect = table->visualItemRect(table->item(row - 1, 0));
+            table->scrollTo(table->model()->index(row - 1, 0));
+            const QRect rect = table->visualRect(table->model()->index(row - 1, 0));
             QVERIFY(testing::DropData(*table->viewport(), mime, rect.center() + QPoint(0, down)));
         };
         QTemporaryDir folder;
@@ -191,7 +260,8 @@ private slots:
         // The main window shows what now stands at number 11, no edit pending.
         QCOMPARE(name->text().trimmed(), QString::fromStdString(PresetName(preset(11))).trimmed());
         QVERIFY(!m_f->main.presetEdited());
-        QCOMPARE(table->item(edited, 1)->text().trimmed(), QStringLiteral("Edited"));
+        QCOMPARE(table->model()->index(edited, 1).data().toString().trimmed(),
+                 QStringLiteral("Edited"));
         // One step takes the operation back, Ctrl+Z in this window as in the main window;
         // the edit, stored first, is a step of its own.
         QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
@@ -229,11 +299,11 @@ private slots:
         library.waitForReads();
         QCOMPARE(library.results()->topLevelItemCount(), 1);
         QCOMPARE(library.results()->topLevelItem(0)->text(2), QStringLiteral("Stage.syx"));
-        QTableWidget* table = m_form->table();
+        QTableView* table = m_form->table();
         library.results()->setCurrentItem(library.results()->topLevelItem(0));
         std::unique_ptr<QMimeData> dragged(library.results()->model()->mimeData(
             library.results()->selectionModel()->selectedIndexes()));
-        const QPoint row7 = table->visualItemRect(table->item(6, 0)).center();
+        const QPoint row7 = table->visualRect(table->model()->index(6, 0)).center();
         QVERIFY(testing::DropData(*table->viewport(), *dragged, row7));
         QCOMPARE(order()[6], 4);
         QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
@@ -292,11 +362,11 @@ private slots:
         m_form->setPlayer([&played](const PresetRecord& record) {
             played << QString::fromStdString(PresetName(record)).trimmed();
         });
-        QTableWidget* table = m_form->table();
+        QTableView* table = m_form->table();
         table->setFocus();
         const auto click = [table](int row) {
             QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
-                              table->visualItemRect(table->item(row, 1)).center());
+                              table->visualRect(table->model()->index(row, 1)).center());
         };
         click(3); // plays nothing while the box is off
         m_form->findChild<QCheckBox*>("chkPlayOnSelect")->setChecked(true);
