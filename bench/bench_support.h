@@ -12,6 +12,13 @@
 
 namespace tarnwick::bench {
 
+// Without a display the windows are drawn offscreen, so that a benchmark runs anywhere.
+inline void DrawOffscreenWithoutDisplay() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+}
+
 class FixedAnswers final : public UserInteraction {
 public:
     QString path;

@@ -26,9 +26,7 @@
 using namespace tarnwick;
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    bench::DrawOffscreenWithoutDisplay();
     QApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: tarnwick-download-bench INTERFACE-NAME\n");

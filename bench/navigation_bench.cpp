@@ -43,9 +43,7 @@ double percentile(std::vector<double> values, double p) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    bench::DrawOffscreenWithoutDisplay();
     QApplication app(argc, argv);
     const int moves = argc > 1 ? std::max(10, QByteArray(argv[1]).toInt()) : 1000;
 
