@@ -78,9 +78,9 @@ AppWindows::AppWindows(const AppServices& services) {
             return form;
         });
     });
-    QObject::connect(main, &TMainForm::libraryRequested, main, [this, main] {
+    QObject::connect(main, &TMainForm::libraryRequested, main, [this, main, &interaction] {
         ToggleWindow(m_libraryForm, [&] {
-            auto* form = new TLibraryForm(*main, *m_recorder, main);
+            auto* form = new TLibraryForm(*main, *m_recorder, interaction, main);
             form->setPlayer([this](const PresetRecord& preset) { m_audition->play(preset); });
             form->setBankFileOpener(
                 [this](const QString& path) { m_fileCommands->openAllFrom(path); });

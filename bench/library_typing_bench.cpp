@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     bench::FixedAnswers interaction;
     TMainForm main(interaction);
     LibraryRecorder recorder{std::filesystem::path(argv[1])};
-    TLibraryForm library(main, recorder);
+    TLibraryForm library(main, recorder, interaction);
     library.show();
     library.waitForReads();
     auto* field = library.findChild<QLineEdit*>(QStringLiteral("edLibrarySearch"));

@@ -6,6 +6,7 @@
 #include "library_recorder.h"
 #include "preset_view.h"
 #include "presets_mime.h"
+#include "user_interaction.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -80,8 +81,10 @@ QTreeWidgetItem* sourceItem(QStringList texts, const std::string& source, const 
 
 } // namespace
 
-TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_view(view), m_recorder(recorder), m_reader(recorder.path()) {
+TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder,
+                           UserInteraction& interaction, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_view(view), m_recorder(recorder), m_interaction(interaction),
+      m_reader(recorder.path()) {
     m_reader.found = [this](std::vector<LibraryPreset> presets) {
         showFound(std::move(presets));
     };
@@ -138,6 +141,9 @@ TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder, QWidget*
     m_status->setWordWrap(true);
     // Ctrl+Shift+L hides the window from here too, as it shows it from the main window.
     AddKeyAction(*this, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L), [this] { hide(); });
+    AddKeyAction(*this, QKeySequence::Delete, [this] {
+        forgetChosen();
+    })->setObjectName(QStringLiteral("actLibraryForget"));
 
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -279,6 +285,45 @@ void TLibraryForm::showCounts() {
                                      .arg(m_bankList.size());
     // A recording that failed stays said beside the counts.
     m_status->setText(m_recordingFailure.isEmpty() ? counts : counts + u' ' + m_recordingFailure);
+}
+
+void TLibraryForm::forgetChosen() {
+    std::vector<std::int64_t> banks;
+    std::vector<std::int64_t> presets;
+    QString what;
+    if (m_pages->currentWidget() == m_banks) {
+        for (QTreeWidgetItem* item : m_banks->selectedItems()) {
+            banks.push_back(m_bankList[std::size_t(m_banks->indexOfTopLevelItem(item))].id);
+        }
+        what = banks.size() == 1 ? QStringLiteral("1 bank")
+                                 : QStringLiteral("%1 banks").arg(banks.size());
+    } else {
+        for (QTreeWidgetItem* item : m_results->selectedItems()) {
+            const LibraryPreset& preset =
+                m_found[std::size_t(m_results->indexOfTopLevelItem(item))];
+            if (preset.bankId == 0) { // seen alone: in a one-preset file
+                presets.push_back(preset.id);
+            }
+        }
+        if (presets.empty() && !m_results->selectedItems().isEmpty()) {
+            m_status->setText(QStringLiteral("A preset seen in a bank goes with its bank: "
+                                             "forget the bank on the Banks page."));
+            return;
+        }
+        what = presets.size() == 1 ? QStringLiteral("1 one-preset file")
+                                   : QStringLiteral("%1 one-preset files").arg(presets.size());
+    }
+    if (banks.empty() && presets.empty()) {
+        return;
+    }
+    if (m_interaction.message(QStringLiteral("Library"),
+                              QStringLiteral("Forget %1 and the presets nothing else holds? "
+                                             "The files themselves are not touched.")
+                                  .arg(what),
+                              QMessageBox::Question,
+                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+        m_recorder.remove(std::move(banks), std::move(presets));
+    }
 }
 
 void TLibraryForm::playResult() {

@@ -24,6 +24,7 @@ namespace tarnwick {
 
 class LibraryRecorder;
 class PresetView;
+class UserInteraction;
 
 class TLibraryForm final : public QWidget {
     Q_OBJECT
@@ -31,7 +32,8 @@ public:
     // At most this many presets are listed, newest first, so that typing never waits.
     static constexpr std::size_t kShownResults = 500;
 
-    TLibraryForm(PresetView& view, LibraryRecorder& recorder, QWidget* parent = nullptr);
+    TLibraryForm(PresetView& view, LibraryRecorder& recorder, UserInteraction& interaction,
+                 QWidget* parent = nullptr);
 
     // How a preset is played (as Ctrl+P plays the shown one), and how a bank file is opened
     // (as Open All opens it once chosen).
@@ -58,12 +60,16 @@ private:
     void showBanks(std::vector<LibraryBank> banks);
     void showCounts();
     void playResult();
+    // Delete: forgets the chosen banks, or the one-preset files of the chosen presets, once
+    // the user agrees; the files themselves are not touched.
+    void forgetChosen();
     // Opens bank `id` recorded from `source`: the file itself when it is still there, as
     // Open All would; else the library's copy, as one undo step.
     void openBank(std::int64_t id, const QString& source);
 
     PresetView& m_view;
     LibraryRecorder& m_recorder;
+    UserInteraction& m_interaction;
     std::function<void(const PresetRecord&)> m_play;
     std::function<void(const QString&)> m_openFile;
     LibraryReader m_reader;

@@ -27,10 +27,23 @@ void LibraryRecorder::record(const PresetRecord& preset, const QString& source) 
 }
 
 void LibraryRecorder::record(std::vector<PresetRecord> presets, const QString& source) {
+    inBackground(
+        [presets = std::move(presets), source = source.toStdString()](PresetLibrary& library) {
+            return library.record(presets, source, "tarnwick-editor").has_value();
+        });
+}
+
+void LibraryRecorder::remove(std::vector<std::int64_t> banks, std::vector<std::int64_t> presets) {
+    inBackground([banks = std::move(banks), presets = std::move(presets)](PresetLibrary& library) {
+        return library.remove(banks, presets).has_value();
+    });
+}
+
+void LibraryRecorder::inBackground(std::function<bool(PresetLibrary&)> write) {
     if (!m_path) {
         return;
     }
-    m_thread.start([this, presets = std::move(presets), source = source.toStdString()] {
+    m_thread.start([this, write = std::move(write)] {
         if (!m_library) {
             m_library = std::make_unique<PresetLibrary>();
             if (!m_library->open(*m_path, LibraryAccess::Create)) {
@@ -44,7 +57,7 @@ void LibraryRecorder::record(std::vector<PresetRecord> presets, const QString& s
                 return;
             }
         }
-        const bool done = m_library->record(presets, source, "tarnwick-editor").has_value();
+        const bool done = write(*m_library);
         const QString reason = QString::fromStdString(m_library->error());
         QMetaObject::invokeMethod(this, [this, done, reason] {
             if (done) {

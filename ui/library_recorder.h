@@ -10,7 +10,9 @@
 #include <QString>
 #include <QThreadPool>
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -32,6 +34,9 @@ public:
     void record(const PresetBank& bank, const QString& source);
     void record(const PresetRecord& preset, const QString& source);
     void record(std::vector<PresetRecord> presets, const QString& source);
+    // Forgets banks `banks` and the one-preset files of presets `presets` (their IDs), with
+    // the presets no entry holds any more; said as a recording is.
+    void remove(std::vector<std::int64_t> banks, std::vector<std::int64_t> presets);
     // Waits until every recording asked for is done (for tests and the end of the program).
     void waitForDone() { m_thread.waitForDone(); }
 
@@ -40,6 +45,10 @@ signals:
     void failed(const QString& reason);
 
 private:
+    // Runs `write` on the recording thread with the library open; `recorded` when it says it
+    // was done, `failed` (once) when not.
+    void inBackground(std::function<bool(PresetLibrary&)> write);
+
     std::optional<std::filesystem::path> m_path;
     std::unique_ptr<PresetLibrary> m_library; // used by the recording thread only
     QThreadPool m_thread;                     // one thread: recordings keep their order

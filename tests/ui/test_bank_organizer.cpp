@@ -289,7 +289,7 @@ private slots:
         file.close();
         m_f->main.runCommand([&] { files.openAllFrom(file.fileName()); });
         recorder.waitForDone();
-        TLibraryForm library(m_f->main, recorder);
+        TLibraryForm library(m_f->main, recorder, m_f->interaction);
         library.show();
         QTest::keyClicks(library.findChild<QLineEdit*>("edLibrarySearch"), "AGE 4");
         library.waitForReads();
@@ -321,7 +321,7 @@ private slots:
         }
         recorder.record(first, folder.filePath("Stage.syx"));
         recorder.waitForDone();
-        TLibraryForm library(m_f->main, recorder);
+        TLibraryForm library(m_f->main, recorder, m_f->interaction);
         library.show();
         library.waitForReads();
         QTreeWidget* results = library.results();
@@ -354,6 +354,26 @@ private slots:
         QCOMPARE(chosen(results), before);
         QCOMPARE(library.banks()->topLevelItemCount(), 2);
         QCOMPARE(library.banks()->currentItem()->text(0), QStringLiteral("Stage.syx"));
+
+        // Delete forgets the chosen bank once the user agrees, with the presets only it held.
+        library.banks()->clearSelection();
+        library.banks()->topLevelItem(0)->setSelected(true); // Tour.syx, the newest
+        m_f->interaction.messageAnswers = {QMessageBox::No, QMessageBox::Yes};
+        library.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&library));
+        for (int answer = 0; answer < 2; ++answer) {
+            QTest::keyClick(library.banks(), Qt::Key_Delete);
+            recorder.waitForDone();
+            QCoreApplication::sendPostedEvents(&recorder);
+            library.waitForReads();
+        }
+        QCOMPARE(m_f->interaction.messages.size(), 2);
+        QCOMPARE(m_f->interaction.messages.last().text,
+                 QStringLiteral("Forget 1 bank and the presets nothing else holds? The files "
+                                "themselves are not touched."));
+        QCOMPARE(library.banks()->topLevelItemCount(), 1);
+        QCOMPARE(results->topLevelItemCount(), 100); // "New 0" to "New 9" went with Tour.syx
+        QVERIFY(QFile::exists(folder.filePath("library.sqlite")));
     }
 
     // With "Play on select" on, choosing one row plays it; Space plays the selected row.
