@@ -45,8 +45,10 @@ PresetBank bankOf(const QString& layout) {
                                     : marked("Stage " + std::to_string(n), n));
         }
     }
-    PresetBank bank;
-    PastePresets(bank, PresetIndex::fromZeroBase(0), filled);
+    PresetBank bank; // filled by hand, not by the operations under test
+    for (std::size_t i = 0; i < filled.size() && i < std::size_t(kPresetCount); ++i) {
+        bank[PresetIndex::fromZeroBase(int(i))] = filled[i];
+    }
     return bank;
 }
 
@@ -58,17 +60,18 @@ private slots:
     void operations_data() {
         QTest::addColumn<QString>("operation"); // what and with which one-based numbers
         QTest::addColumn<QString>("layout");    // the bank after it, as bankOf() reads it
-        QTest::addColumn<int>("result");        // moves: 1 done, 0 refused; pastes: written
+        QTest::addColumn<int>("result");        // moves: the slot the block landed in, 0 refused;
+                                                // pastes: written
         const auto row = [](const char* tag, const char* operation, const char* layout,
                             int result) {
             QTest::newRow(tag) << operation << layout << result;
         };
-        row("rows 10 to 12 before row 3", "move 10 11 12 > 3", "1-2 10-12 3-9 13-100", 1);
-        row("the first two to the end", "move 1 2 > 101", "3-100 1-2", 1);
+        row("rows 10 to 12 before row 3", "move 10 11 12 > 3", "1-2 10-12 3-9 13-100", 3);
+        row("the first two to the end", "move 1 2 > 101", "3-100 1-2", 99);
         row("the last two to the start", "move 99 100 > 1", "99-100 1-98", 1);
-        row("onto itself", "move 5 6 7 > 6", "1-100", 1);
-        row("just after itself", "move 5 6 7 > 8", "1-100", 1);
-        row("one down", "move 5 > 7", "1-4 6 5 7-100", 1);
+        row("onto itself", "move 5 6 7 > 6", "1-100", 5);
+        row("just after itself", "move 5 6 7 > 8", "1-100", 5);
+        row("one down", "move 5 > 7", "1-4 6 5 7-100", 6);
         row("scattered rows, in slot order", "move 50 2 9 > 1", "2 9 50 1 3-8 10-49 51-100", 1);
         row("before slot 102: refused", "move 5 > 102", "1-100", 0);
         row("slot 101: refused", "move 101 > 1", "1-100", 0);
@@ -94,7 +97,8 @@ private slots:
             for (qsizetype i = 0; words[i] != ">"; ++i) {
                 filled.push_back(number(i) - 1);
             }
-            outcome = MovePresets(bank, filled, number(words.size() - 1) - 1) ? 1 : 0;
+            const auto landed = MovePresets(bank, filled, number(words.size() - 1) - 1);
+            outcome = landed ? *landed + 1 : 0;
         } else if (what == "swap") {
             SwapPresets(bank, PresetIndex::fromOneBase(number(0)),
                         PresetIndex::fromOneBase(number(1)));

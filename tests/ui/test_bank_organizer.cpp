@@ -10,6 +10,7 @@
 #include "preset_json.h"
 #include "preset_number_dialog.h"
 #include "presets_mime.h"
+#include "syx_file.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -69,6 +70,61 @@ private slots:
         QVERIFY(table->model()->index(0, 1).data(Qt::FontRole).value<QFont>().bold()); // the preset
                                                                                        // shown
         QVERIFY(!table->model()->index(3, 1).data(Qt::FontRole).value<QFont>().bold());
+    }
+
+    // The clipboard's two forms on their own: our messages first, else the JSON text; what
+    // either carries comes back byte for byte; what is not presets is refused with a reason.
+    void clipboardForms_data() {
+        QTest::addColumn<QString>("holds");
+        QTest::addColumn<QString>("reason"); // empty: presets 1 and 2 come back
+        QTest::newRow("both forms") << "both"
+                                    << "";
+        QTest::newRow("our messages only") << "messages"
+                                           << "";
+        QTest::newRow("JSON text only") << "json"
+                                        << "";
+        QTest::newRow("our messages win over other text") << "messages, other text"
+                                                          << "";
+        QTest::newRow("our messages cut short") << "cut messages"
+                                                << "Unexpected End-of-File.";
+        QTest::newRow("nothing") << "nothing"
+                                 << "The clipboard holds no presets.";
+    }
+    void clipboardForms() {
+        QFETCH(QString, holds);
+        QFETCH(QString, reason);
+        preset(2).channel(16)[SlotKind::Lsb] = 0x85; // switched off, keeps 5
+        std::unique_ptr<QMimeData> copied(PresetsMimeData({preset(1), preset(2)}, 99));
+        QMimeData pasted;
+        if (holds.contains("messages") || holds == "both") {
+            QByteArray messages = copied->data(kPresetsMimeType);
+            QCOMPARE(messages.size(), 2 * 153);
+            if (holds.startsWith("cut")) {
+                messages.chop(1);
+            }
+            pasted.setData(kPresetsMimeType, messages);
+        }
+        if (holds == "json" || holds == "both") {
+            pasted.setText(copied->text());
+            // Numbered from 99 on, and never past 100.
+            QVERIFY(copied->text().contains("\"number\": 99,"));
+            QVERIFY(copied->text().contains("\"number\": 100,"));
+        } else if (holds.contains("other text")) {
+            pasted.setText(QStringLiteral("not presets"));
+        }
+        std::string why;
+        const auto records = PresetsFromMimeData(&pasted, why);
+        QCOMPARE(QString::fromStdString(why), reason);
+        if (!reason.isEmpty()) {
+            QVERIFY(!records);
+            return;
+        }
+        QVERIFY(records && records->size() == 2);
+        for (int n = 1; n <= 2; ++n) {
+            const auto index = PresetIndex::fromOneBase(n);
+            QVERIFY(MessageKeepingName((*records)[std::size_t(n - 1)], index) ==
+                    MessageKeepingName(preset(n), index));
+        }
     }
 
     // What a drop does, asked of the model alone: `on` is the row dropped on (-1: none),
