@@ -290,7 +290,8 @@ CycleResult MidiPortLayer::exchange(int index, const std::uint8_t* data, std::si
     if (kind == Exchange::Identity) {
         cycle.result = TransferResult::Acknowledged; // the pair was there to ask
     } else if (state.sendRefused) {
-        cycle.result = TransferResult::PortsUnavailable;
+        // A hand-over the output refuses ends the send silently: no acknowledgement came.
+        cycle.result = TransferResult::NoAcknowledge;
     } else if (!ackPosition) {
         cycle.result = TransferResult::Acknowledged;
     } else {

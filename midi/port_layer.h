@@ -30,8 +30,8 @@ struct MidiPortPair {
 
 // What one send-and-answer cycle gave.
 struct CycleResult {
-    // Acknowledged, NoInterface (none given), PortsUnavailable (the pair would not open, or
-    // the output refused the message) or NoAcknowledge.
+    // Acknowledged, NoInterface (none given), PortsUnavailable (the pair would not open) or
+    // NoAcknowledge (also when the output refused the message).
     TransferResult result = TransferResult::NoAcknowledge;
     ReplyCapture::Buffer reply{}; // the first reply captured; zeros when none came
 };

@@ -542,10 +542,10 @@ private slots:
         QTest::addColumn<TransferResult>("result");
         QTest::newRow("not System Exclusive")
             << QByteArray::fromHex("903C7F") << false << TransferResult::NoAcknowledge;
-        // A send the MIDI system refuses is a pair that could not be used, not a keypad
-        // that did not answer.
+        // A send the MIDI system refuses ends silently and shows as a missing
+        // acknowledgement.
         QTest::newRow("output refuses")
-            << QByteArray::fromHex("F07D22F7") << true << TransferResult::PortsUnavailable;
+            << QByteArray::fromHex("F07D22F7") << true << TransferResult::NoAcknowledge;
     }
     void refusedHandOversSendNothing() {
         QFETCH(QByteArray, message);

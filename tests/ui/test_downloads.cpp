@@ -245,7 +245,8 @@ private slots:
         QTest::newRow("no acknowledgement") << 0 << "Download Fail?|No acknowledge from keypad.";
         QTest::newRow("ports will not open") << 1 << "Download Fail!|MIDI Open failed.";
         QTest::newRow("no interface") << 2 << "Download Fail!|Bad or missing MIDI device.";
-        QTest::newRow("the output refuses the message") << 3 << "Download Fail!|MIDI Open failed.";
+        QTest::newRow("the output refuses the message")
+            << 3 << "Download Fail?|No acknowledge from keypad.";
     }
     void directCurrentFailures() {
         QFETCH(int, fault);

@@ -118,8 +118,8 @@ private slots:
 
     void failures_data() {
         QTest::addColumn<QByteArray>("firmware");
-        QTest::addColumn<int>(
-            "setup"); // 0 none, 1 not in upgrade mode, 2 no interface, 3 ports refused
+        QTest::addColumn<int>("setup"); // 0 none, 1 not in upgrade mode, 2 no interface, 3 ports
+                                        // refused, 4 the output refuses the message
         QTest::addColumn<QString>("shownMessage");
         QTest::addColumn<int>("sent");
         QByteArray preset = FirmwareMessage(153);
@@ -141,6 +141,9 @@ private slots:
             << FirmwareMessage(10) << 2 << "Download Fail!|Bad or missing MIDI device." << 0;
         QTest::newRow("ports will not open")
             << FirmwareMessage(10) << 3 << "Download Fail!|MIDI Open failed." << 0;
+        QTest::newRow("the output refuses the message")
+            << FirmwareMessage(10) << 4
+            << "Download Fail?|No acknowledge from keypad. Did you enable upgrade mode?" << 0;
     }
     void failures() {
         QFETCH(QByteArray, firmware);
@@ -154,6 +157,7 @@ private slots:
             m_f->midi.keypad = KeypadProtocol({.upgradeMode = false});
         }
         m_f->midi.refuseOutput = setup == 3;
+        m_f->midi.refuseSend = setup == 4;
         upgrade(file(firmware));
         QCOMPARE(m_f->interaction.messages.size(), 2);
         QCOMPARE(m_f->interaction.shown().last(), shownMessage);
