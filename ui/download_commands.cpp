@@ -5,7 +5,6 @@
 
 #include "atomic_file.h"
 #include "desktop_services.h"
-#include "download_file.h"
 #include "file_commands.h"
 #include "local_path.h"
 #include "port_layer.h"
@@ -91,29 +90,22 @@ void PresetDownloads::downloadCurrentDirect() {
         QStringLiteral("Download Current Preset to this Preset Number?"));
     if (m_interaction.runModal(m_saveForm) == QDialog::Accepted) {
         const PresetIndex current = m_view.bank().currentPresetIndex();
-        const std::filesystem::path temporary = LocalPath(temporaryFile());
-        if (!WritePresetMessage(temporary, false, m_view.bank().current(),
-                                PresetIndex::fromOneBase(m_saveForm.presetNumber()))) {
-            ReportWriteFailure(m_interaction);
-        } else {
-            // The hourglass is up while the keypad is talked to, and gone before the result.
-            const TransferResult result = [&] {
-                BusyCursor busy(m_interaction);
-                PresetMessage message{};
-                TransferResult sent = ReadPresetDownload(temporary, message);
-                if (sent == TransferResult::Acknowledged) {
-                    sent = m_ports.sendPresetMessage(message);
-                }
-                if (sent == TransferResult::Acknowledged) {
-                    // The keypad shows the preset it was sent from, not the destination.
-                    m_ports.sendPostDownloadPreset(current.zeroBased());
-                    recordSent(&m_view.bank().current());
-                }
-                return sent;
-            }();
-            Show(m_interaction, DownloadResultMessage(result));
-        }
-        QFile::remove(temporaryFile());
+        // The message is kept in memory: no file in the working folder, which may take
+        // none, may hold a file of the user's, or may be another editor's.
+        const PresetMessage message = EncodePresetMessage(
+            m_view.bank().current(), PresetIndex::fromOneBase(m_saveForm.presetNumber()));
+        // The hourglass is up while the keypad is talked to, and gone before the result.
+        const TransferResult result = [&] {
+            BusyCursor busy(m_interaction);
+            const TransferResult sent = m_ports.sendPresetMessage(message);
+            if (sent == TransferResult::Acknowledged) {
+                // The keypad shows the preset it was sent from, not the destination.
+                m_ports.sendPostDownloadPreset(current.zeroBased());
+                recordSent(&m_view.bank().current());
+            }
+            return sent;
+        }();
+        Show(m_interaction, DownloadResultMessage(result));
     }
     m_saveForm.setWindowTitle(title);
     m_saveForm.question()->setText(question);
@@ -160,27 +152,17 @@ void PresetDownloads::downloadAllExternal() {
 }
 
 void PresetDownloads::downloadAllDirect() {
-    // Writing, reading back and sending run under the hourglass; the success message
+    // Stepping through the bank and sending run under the hourglass; the success message
     // comes after it is gone and the status bar is back to normal.
-    const auto send = [this]() -> std::optional<TransferResult> {
+    const auto send = [this]() -> TransferResult {
         BusyCursor busy(m_interaction);
-        const std::filesystem::path temporary = LocalPath(temporaryFile());
-        const bool written = writeBank([&](PresetIndex index, const PresetMessage&) {
-            return WritePresetMessage(temporary, index.zeroBased() > 0, m_view.bank()[index],
-                                      index);
-        });
-        if (!written) {
-            // What was written of it is no bank: it goes, and nothing is sent.
-            QFile::remove(temporaryFile());
-            ReportWriteFailure(m_interaction);
-            return std::nullopt;
-        }
+        // The 100 messages are kept in memory, as the preset of Download Current is.
         std::vector<PresetMessage> bank;
-        TransferResult result = ReadBankDownload(temporary, bank);
-        if (result != TransferResult::Acknowledged) {
-            Show(m_interaction, DownloadResultMessage(result));
-            return std::nullopt;
-        }
+        writeBank([&bank](PresetIndex, const PresetMessage& message) {
+            bank.push_back(message);
+            return true;
+        });
+        TransferResult result = TransferResult::Acknowledged;
         for (int i = 0; i < kPresetCount && result == TransferResult::Acknowledged; ++i) {
             m_view.showDownloadProgress(i + 1);
             result = m_ports.sendPresetMessage(bank[std::size_t(i)]);

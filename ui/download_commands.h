@@ -30,7 +30,6 @@ public:
     void setRecorder(LibraryRecorder* recorder) { m_recorder = recorder; }
 
     // The file direct downloads go through, in the current folder.
-    static QString temporaryFile() { return QStringLiteral("TWKTempDownloadFile.syx"); }
 
 private:
     // Stores pending edits, then runs `external` or `direct` as the connection mode says,

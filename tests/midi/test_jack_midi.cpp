@@ -10,7 +10,6 @@
 #include "cycle_lock.h"
 #include "direct_midi_command.h"
 #include "download_commands.h"
-#include "download_file.h"
 #include "fake_desktop.h"
 #include "firmware_messages.h"
 #include "interface_form.h"
@@ -305,22 +304,19 @@ int indexOf(const MidiPortLayer& ports, const std::string& name) {
     return -1;
 }
 
-// A preset file read back and sent, as a direct download does.
-TransferResult downloadFile(MidiPortLayer& ports, const QString& path) {
-    PresetMessage message{};
-    const TransferResult read = ReadPresetDownload(path.toStdString(), message);
-    return read == TransferResult::Acknowledged ? ports.sendPresetMessage(message) : read;
-}
-
 // The port layer on the real MIDI system with the interface named `keypad` selected.
 struct PortSession {
     explicit PortSession(const std::string& keypad) : ports(backend, clock, cycleLock) {
         ports.refreshInterfaces();
         ports.setSelectedInterface(indexOf(ports, keypad));
     }
-    // The bank written to `path` and read back for sendBankPreset().
-    TransferResult readBank(const Bytes& bank, const QString& path) {
-        return ReadBankDownload(writeAll(path, bank).toStdString(), presets);
+    // The bank's messages, for sendBankPreset().
+    TransferResult readBank(const Bytes& bank, const QString&) {
+        presets.assign(100, PresetMessage{});
+        for (std::size_t i = 0; i < presets.size(); ++i) {
+            std::copy_n(bank.begin() + std::ptrdiff_t(i * 153), 153, presets[i].begin());
+        }
+        return TransferResult::Acknowledged;
     }
     TransferResult sendBankPreset(int index) {
         return ports.sendPresetMessage(presets[std::size_t(index)]);
@@ -517,11 +513,9 @@ private slots:
 
         const PresetMessage message =
             EncodePresetMessage(named(7, "Strings"), PresetIndex::fromOneBase(7));
-        const QString file =
-            writeAll(m_dir.filePath("one.syx"), Bytes(message.begin(), message.end()));
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(downloadFile(ports, file), TransferResult::Acknowledged);
+        QCOMPARE(ports.sendPresetMessage(message), TransferResult::Acknowledged);
         QVERIFY(timer.elapsed() >= 100);
         ports.sendPostDownloadPreset(6);
         const QByteArray memory = keypad.memory();
@@ -772,9 +766,7 @@ private slots:
         const PresetMessage alpha =
             EncodePresetMessage(named(1, "Alpha"), PresetIndex::fromOneBase(1));
         QCOMPARE(alpha[5], std::uint8_t('A'));
-        const QString file =
-            writeAll(m_dir.filePath("alpha.syx"), Bytes(alpha.begin(), alpha.end()));
-        QCOMPARE(downloadFile(ports, file), result);
+        QCOMPARE(ports.sendPresetMessage(alpha), result);
     }
 
     void bytesOnTheWire() {
@@ -988,7 +980,7 @@ private slots:
             testing::WorkingFolder working(m_dir.path());
             QVERIFY(working.entered());
             editor.main.findChild<QAction*>("mnuDownloadCurrent")->trigger();
-            QVERIFY(!QFile::exists(PresetDownloads::temporaryFile()));
+            QVERIFY(!QFile::exists(QStringLiteral("TWKTempDownloadFile.syx")));
         }
         QCOMPARE(editor.messages(), QStringList{"Download Success|Downloaded OK!"});
         const PresetMessage sent =

@@ -3,7 +3,6 @@
 // mends (echo guard, no wrong device, bounded waits, cleared buffer, SysEx only).
 #include "counting_cycle_lock.h"
 #include "cycle_lock.h"
-#include "download_file.h"
 #include "fake_clock.h"
 #include "fake_midi_backend.h"
 #include "port_layer.h"
@@ -60,13 +59,12 @@ class PortLayerTest : public QObject {
         layer->setSelectedInterface(0);
         backend.log.clear();
     }
-    // A preset file read back and sent, as a direct download does.
-    TransferResult downloadFile(const QString& path) {
+    // A preset message sent as a direct download sends it.
+    TransferResult download(const Bytes& bytes) {
         PresetMessage message{};
-        const TransferResult read = ReadPresetDownload(path.toStdString(), message);
-        return read == TransferResult::Acknowledged ? layer->sendPresetMessage(message) : read;
+        std::copy_n(bytes.begin(), std::min(bytes.size(), message.size()), message.begin());
+        return layer->sendPresetMessage(message);
     }
-    TransferResult download(const Bytes& file) { return downloadFile(dir.write("one.syx", file)); }
 
 private slots:
     void init() {
@@ -115,7 +113,7 @@ private slots:
     }
 
     void transferChecksInOrder_data() {
-        QTest::addColumn<QByteArray>("file"); // "missing" / "directory" for those cases
+        QTest::addColumn<QByteArray>("message");
         QTest::addColumn<bool>("selected");
         QTest::addColumn<TransferResult>("result");
         QTest::addColumn<bool>("portsOpened");
@@ -125,34 +123,19 @@ private slots:
         badEnd[152] = 0x00;
         QByteArray badStart = good;
         badStart[0] = 0x00;
-        QTest::newRow("missing file")
-            << QByteArray("missing") << true << TransferResult::CannotOpenFile << false;
-        QTest::newRow("a folder") << QByteArray("directory") << true << TransferResult::ReadFailed
-                                  << false;
-        QTest::newRow("152 bytes") << good.left(152) << true << TransferResult::WrongSize << false;
         QTest::newRow("no F7") << badEnd << true << TransferResult::NotSysEx << false;
         QTest::newRow("no F0") << badStart << true << TransferResult::NotSysEx << false;
         QTest::newRow("no interface") << good << false << TransferResult::NoInterface << false;
         QTest::newRow("acknowledged") << good << true << TransferResult::Acknowledged << true;
-        QTest::newRow("200 bytes: the first 153 go")
-            << good + QByteArray(47, 0x11) << true << TransferResult::Acknowledged << true;
     }
     void transferChecksInOrder() {
-        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, message);
         QFETCH(bool, selected);
         QFETCH(TransferResult, result);
         QFETCH(bool, portsOpened);
         layer->refreshInterfaces();
         layer->setSelectedInterface(selected ? 0 : -1);
-        QString path;
-        if (file == "missing") {
-            path = dir.filePath("nothing.syx");
-        } else if (file == "directory") {
-            path = dir.path();
-        } else {
-            path = dir.write("in.syx", Bytes(file.begin(), file.end()));
-        }
-        QCOMPARE(downloadFile(path), result);
+        QCOMPARE(download(Bytes(message.begin(), message.end())), result);
         QCOMPARE(!backend.log.empty(), portsOpened);
         if (portsOpened) {
             QCOMPARE(backend.sent.size(), std::size_t(1));
@@ -578,13 +561,10 @@ private slots:
             const Bytes m = presetMessage("Bank " + std::to_string(n), n);
             bank.insert(bank.end(), m.begin(), m.end());
         }
-        const QString shortPath = dir.write("short.syx", Bytes(bank.begin(), bank.end() - 1));
-        std::vector<PresetMessage> read;
-        QCOMPARE(ReadBankDownload(shortPath.toStdString(), read), TransferResult::WrongSize);
-        QCOMPARE(ReadBankDownload(dir.filePath("none.syx").toStdString(), read),
-                 TransferResult::CannotOpenFile);
-        QCOMPARE(ReadBankDownload(dir.write("bank.syx", bank).toStdString(), read),
-                 TransferResult::Acknowledged);
+        std::vector<PresetMessage> read(100);
+        for (std::size_t i = 0; i < read.size(); ++i) {
+            std::copy_n(bank.begin() + std::ptrdiff_t(i * 153), 153, read[i].begin());
+        }
         QCOMPARE(layer->sendPresetMessage(read[41]), TransferResult::Acknowledged);
         QVERIFY(backend.sent[0] == presetMessage("Bank 42", 42));
         QCOMPARE(layer->sendPresetMessage(read[99]), TransferResult::Acknowledged);

@@ -35,6 +35,11 @@
 #include <memory>
 
 using namespace tarnwick;
+
+namespace {
+// The file older versions wrote in the working folder for every direct download.
+const QString kOldTemporaryFile = QStringLiteral("TWKTempDownloadFile.syx");
+} // namespace
 using testing::EditorFixture;
 using testing::FakeClock;
 using testing::FakeDesktop;
@@ -235,7 +240,7 @@ private slots:
         QCOMPARE(m_f->interaction.shown(), QStringList{"Download Success|Downloaded OK!"});
         QCOMPARE(m_f->interaction.messages[0].icon, QMessageBox::Information);
         QCOMPARE(shown(), 3);
-        QVERIFY(!QFile::exists(PresetDownloads::temporaryFile()));
+        QVERIFY(!QFile::exists(kOldTemporaryFile)); // no file in the working folder
         QCOMPARE(m_f->interaction.busyDepth, 0);
     }
 
@@ -271,8 +276,8 @@ private slots:
         QCOMPARE(busyUnderTheBox, 0); // the hourglass is gone before the box appears
         QCOMPARE(m_f->interaction.messages[0].icon, QMessageBox::Warning);
         QCOMPARE(m_f->midi.sent.size(),
-                 std::size_t(fault == 0 ? 1 : 0)); // no post-download message
-        QVERIFY(!QFile::exists(PresetDownloads::temporaryFile()));
+                 std::size_t(fault == 0 ? 1 : 0));  // no post-download message
+        QVERIFY(!QFile::exists(kOldTemporaryFile)); // no file in the working folder
     }
 
     void cancelledDownloadCurrentSendsNothing() {
@@ -307,8 +312,7 @@ private slots:
         QCOMPARE(m_f->interaction.shown(), QStringList{"Download Success|Downloaded OK!"});
         QCOMPARE(shown(), 1);
         QCOMPARE(m_f->main.findChild<QLineEdit*>("edPreset")->text(), QStringLiteral("1"));
-        QVERIFY(QFile::exists(PresetDownloads::temporaryFile())); // left for the next download
-        QCOMPARE(QFileInfo(PresetDownloads::temporaryFile()).size(), 15300);
+        QVERIFY(!QFile::exists(kOldTemporaryFile)); // no file in the working folder
         QCOMPARE(m_f->interaction.busyDepth, 0);
         const auto& chosen =
             m_f->ports.interfaceList()[std::size_t(m_f->ports.selectedInterface())];
@@ -341,7 +345,7 @@ private slots:
         trigger("mnuDownloadAll");
         QCOMPARE(m_f->interaction.shown(),
                  QStringList{"Download Fail!|Bad or missing MIDI device."});
-        QVERIFY(QFile::exists(PresetDownloads::temporaryFile()));
+        QVERIFY(!QFile::exists(kOldTemporaryFile));
         QVERIFY(m_f->midi.log.empty());
         QCOMPARE(shown(), 1);
     }
@@ -414,71 +418,46 @@ private slots:
         QVERIFY(m_f->desktop.opened.isEmpty());
     }
 
-    // The temporary file cannot be written: the disk is full, or the folder takes no files.
-    // The writer's message once, nothing sent, no temporary file left behind.
-    void directDownloadOnATroubledDisk_data() {
+    // A direct download writes no file: it goes through from a working folder that takes
+    // no files or on a full disk, and a file of the user's under the name the old versions
+    // used is left as it is.
+    void directDownloadsWriteNoFile_data() {
         QTest::addColumn<QString>("item");
-        QTest::addColumn<bool>("full"); // else a folder that takes no files
+        QTest::addColumn<QString>("folder"); // "none": takes no files; "full": disk full
         for (const char* item : {"mnuDownloadCurrent", "mnuDownloadAll"}) {
-            QTest::addRow("%s, disk full", item) << item << true;
-            QTest::addRow("%s, no files in the folder", item) << item << false;
+            for (const char* folder : {"none", "full", "a file of the user's"}) {
+                QTest::addRow("%s, %s", item, folder) << item << folder;
+            }
         }
     }
-    void directDownloadOnATroubledDisk() {
+    void directDownloadsWriteNoFile() {
         QFETCH(QString, item);
-        QFETCH(bool, full);
+        QFETCH(QString, folder);
         directMode();
         answerNumber(3);
         std::optional<testing::WorkingFolder> unwritable;
-        if (!full) {
+        if (folder == "none") {
             unwritable.emplace(QStringLiteral("/proc")); // not even root may make files here
+        } else if (folder != "full") {
+            QFile mine(kOldTemporaryFile);
+            QVERIFY(mine.open(QIODevice::WriteOnly) && mine.write("mine") == 4);
         }
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit saved{};
         getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit tiny = saved;
-        // Room for no preset, or for 65 of the 100.
-        tiny.rlim_cur = !full ? saved.rlim_cur : item == "mnuDownloadCurrent" ? 100 : 10000;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+        rlimit none = saved;
+        none.rlim_cur = folder == "full" ? 0 : saved.rlim_cur;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &none), 0);
         trigger(item.toLatin1().constData());
         setrlimit(RLIMIT_FSIZE, &saved);
-        QCOMPARE(m_f->interaction.shown(), QStringList{"Error|Error opening output file."});
-        QVERIFY(m_f->midi.sent.empty());
-        QVERIFY(!QFile::exists(PresetDownloads::temporaryFile()));
+        QCOMPARE(m_f->interaction.shown(), QStringList{"Download Success|Downloaded OK!"});
+        QCOMPARE(m_f->midi.sent.size(), std::size_t(item == "mnuDownloadAll" ? 101 : 2));
         QCOMPARE(m_f->interaction.busyDepth, 0);
-    }
-
-    // Another program takes the temporary file away, or cuts it short, once all 100
-    // presets are written and before it is read back: its reader's message, nothing sent.
-    void temporaryFileChangedBeforeReadBack_data() {
-        QTest::addColumn<int>("keptBytes"); // -1: the file is gone
-        QTest::addColumn<QString>("message");
-        QTest::newRow("gone") << -1 << "Download Fail!|Bad file name.";
-        QTest::newRow("cut short") << 15300 - 153 << "Download Fail!|File wrong size.";
-    }
-    void temporaryFileChangedBeforeReadBack() {
-        QFETCH(int, keptBytes);
-        QFETCH(QString, message);
-        directMode();
-        // The main window is painted once more after the last preset is written.
-        struct Meddler : QObject {
-            int kept = 0;
-            bool eventFilter(QObject*, QEvent* event) override {
-                QFile file(PresetDownloads::temporaryFile());
-                if (event->type() == QEvent::Paint && file.size() == 15300) {
-                    kept < 0 ? file.remove() : file.resize(kept);
-                }
-                return false;
-            }
-        } meddler;
-        meddler.kept = keptBytes;
-        QVERIFY(QTest::qWaitForWindowExposed(&m_f->main));
-        m_f->main.installEventFilter(&meddler);
-        trigger("mnuDownloadAll");
-        m_f->main.removeEventFilter(&meddler);
-        QCOMPARE(m_f->interaction.shown(), QStringList{message});
-        QVERIFY(m_f->midi.sent.empty());
-        QCOMPARE(shown(), 1);
+        if (!unwritable && folder != "full") {
+            QFile mine(kOldTemporaryFile);
+            QVERIFY(mine.open(QIODevice::ReadOnly));
+            QCOMPARE(mine.readAll(), QByteArray("mine"));
+        }
     }
 
     void noSecondTransferWhileOneRuns() {
