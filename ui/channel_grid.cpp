@@ -1,6 +1,8 @@
 // Builds the channel grid in a loop and keeps each check box in step with its spin edit.
 #include "channel_grid.h"
 
+#include "flag_guard.h"
+
 #include "channel_spin_edit.h"
 
 #include <QCheckBox>
@@ -98,8 +100,13 @@ ChannelGrid::ChannelGrid(QWidget* parent) : QGroupBox(QStringLiteral(" Preset Da
 
             m_rows[static_cast<std::size_t>(channel - 1)][k] = Pair{box, spin};
 
-            connect(box, &QCheckBox::clicked, this,
-                    [this, channel, kind] { cboxClick(channel, kind); });
+            // Every way a box is ticked counts: a click, Space, a screen reader's Toggle (which
+            // emits no clicked); a preset being shown sets the boxes without these effects.
+            connect(box, &QCheckBox::toggled, this, [this, channel, kind] {
+                if (!m_showingSlot) {
+                    cboxClick(channel, kind);
+                }
+            });
             connect(spin, &QSpinBox::valueChanged, this, &ChannelGrid::changed);
         }
     }
@@ -127,6 +134,7 @@ void ChannelGrid::showSlot(int channel, SlotKind kind, std::uint8_t slotByte) {
         kind == SlotKind::Program ? ProgramNumberFromStored(slotByte) : (slotByte & kSlotValueMask);
     p.spinEdit->setValue(value);
     const bool enabled = SlotEnabled(slotByte);
+    FlagGuard showing(m_showingSlot);
     p.checkBox->setChecked(enabled);
     p.spinEdit->setEnabled(enabled);
 }
@@ -150,10 +158,12 @@ void ChannelGrid::cboxClick(int channel, SlotKind kind) {
     // Invert the spin edit's own state; the check box has already toggled itself.
     const bool enable = !p.spinEdit->isEnabled();
     p.spinEdit->setEnabled(enable);
+    // The edit is known before focus moves: a field that focus leaves (the preset number,
+    // when a screen reader ticks the box) may show the preset again, and must keep this.
+    emit changed();
     if (enable) {
         p.spinEdit->setFocus(Qt::OtherFocusReason);
     }
-    emit changed();
 }
 
 void ChannelGrid::cboxEnter(QCheckBox* box) {

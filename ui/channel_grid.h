@@ -55,6 +55,7 @@ private:
     const Pair& pair(int channel, SlotKind kind) const;
 
     std::array<Row, kChannelCount> m_rows{};
+    bool m_showingSlot = false; // showSlot() sets a box: none of a tick's effects
 };
 
 } // namespace tarnwick
