@@ -245,7 +245,8 @@ void TMainForm::buildKeyboard() {
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     // Undo and redo are the bank's in every field of this window, not the field's own.
     for (QWidget* field : findChildren<QWidget*>()) {
-        if (qobject_cast<QLineEdit*>(field) || qobject_cast<QSpinBox*>(field)) {
+        if (qobject_cast<QLineEdit*>(field) || qobject_cast<QSpinBox*>(field) ||
+            qobject_cast<QComboBox*>(field)) {
             field->installEventFilter(this);
         }
     }
@@ -601,9 +602,11 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
             event->ignore(); // the window's undo and redo take it
             return true;
         }
-        if (qobject_cast<QSpinBox*>(watched) &&
+        if ((qobject_cast<QSpinBox*>(watched) || qobject_cast<QComboBox*>(watched)) &&
             (key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown)) {
-            event->accept(); // a spin edit steps its value by a page: the key is its own
+            // A spin edit steps its value by a page, the Pre/Post choice moves: the key is
+            // theirs.
+            event->accept();
             return true;
         }
     }

@@ -220,11 +220,9 @@ private slots:
     void pageKeysStepPresetsWhereNoControlUsesThem_data() {
         QTest::addColumn<QString>("control");
         QTest::addColumn<int>("shownAfter");
-        const std::pair<const char*, int> rows[] = {{"edPreset", 6},
-                                                    {"edPresetName", 6},
-                                                    {"cboxCh1MSB", 6},
-                                                    {"spinCh1MSB", 5},
-                                                    {"ListBox1", 5}};
+        const std::pair<const char*, int> rows[] = {{"edPreset", 6},    {"edPresetName", 6},
+                                                    {"cboxCh1MSB", 6},  {"spinCh1MSB", 5},
+                                                    {"cboxPrePost", 5}, {"ListBox1", 5}};
         for (const auto& [control, shownAfter] : rows) {
             QTest::newRow(control) << QString::fromLatin1(control) << shownAfter;
         }
@@ -248,6 +246,9 @@ private slots:
         }
         if (control == "ListBox1") {
             QVERIFY(lines()->currentRow() > 4);
+        }
+        if (control == "cboxPrePost") {
+            QCOMPARE(static_cast<QComboBox*>(widget)->currentText(), QStringLiteral("Post"));
         }
     }
 
