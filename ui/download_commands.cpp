@@ -105,7 +105,9 @@ void PresetDownloads::downloadCurrentDirect() {
             }
             return sent;
         }();
-        Show(m_interaction, DownloadResultMessage(result));
+        if (!m_view.closing()) {
+            Show(m_interaction, DownloadResultMessage(result));
+        }
     }
     m_saveForm.setWindowTitle(title);
     m_saveForm.question()->setText(question);
@@ -163,10 +165,11 @@ void PresetDownloads::downloadAllDirect() {
             return true;
         });
         TransferResult result = TransferResult::Acknowledged;
-        for (int i = 0; i < kPresetCount && result == TransferResult::Acknowledged; ++i) {
+        for (int i = 0;
+             i < kPresetCount && result == TransferResult::Acknowledged && !m_view.closing(); ++i) {
             m_view.showDownloadProgress(i + 1);
             result = m_ports.sendPresetMessage(bank[std::size_t(i)]);
-            if (result != TransferResult::Acknowledged) {
+            if (result != TransferResult::Acknowledged && !m_view.closing()) {
                 // Shown while the status bar still names the preset that failed.
                 Show(m_interaction, DownloadResultMessage(result));
             }
@@ -174,7 +177,7 @@ void PresetDownloads::downloadAllDirect() {
         m_view.clearDownloadProgress();
         return result;
     };
-    if (send() == TransferResult::Acknowledged) {
+    if (send() == TransferResult::Acknowledged && !m_view.closing()) {
         m_ports.sendPostDownloadPreset(0);
         recordSent(nullptr);
         Show(m_interaction, DownloadResultMessage(TransferResult::Acknowledged));

@@ -149,8 +149,11 @@ void PresetFileCommands::saveAllPresets() {
             StepThroughBank(m_view, m_clock, [&](PresetIndex, const PresetMessage& m) {
                 const bool ok = file.write(m.data(), m.size());
                 m_clock.pause(std::chrono::milliseconds(1));
-                return ok;
+                return ok && !m_view.closing();
             });
+        if (m_view.closing()) {
+            return; // the program ends: the file keeps its old content
+        }
         if (!written || !file.commit()) {
             ReportWriteFailure(m_interaction);
         } else {
@@ -241,7 +244,7 @@ void PresetFileCommands::openAllFrom(const QString& path) {
         // never reach the last preset is read on to its end (or its first bad message).
         FrameThrottle frames(m_clock);
         bool whole = true; // every message read: the bank is the file's
-        for (int n = 0; n < kPresetCount && reader.isOpen(); ++n) {
+        for (int n = 0; n < kPresetCount && reader.isOpen() && !m_view.closing(); ++n) {
             const DecodeOutcome outcome = reader.next();
             if (!outcome.record) {
                 ReportDecodeFailure(m_interaction, outcome.error);
@@ -263,7 +266,7 @@ void PresetFileCommands::openAllFrom(const QString& path) {
         m_view.returnToFirstPreset();
         // Recorded only when the bank is now the file's, read whole: not after a bad
         // message, a file that could not be read, or numbers that jumped back.
-        if (whole) {
+        if (whole && !m_view.closing()) {
             const SyxFileRead read = readPresetFile(path);
             const auto& presets = m_view.bank().presets();
             if (read.whole() && read.bank &&

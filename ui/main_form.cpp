@@ -727,11 +727,9 @@ void TMainForm::runCommand(const std::function<void()>& command) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    // While a command runs only Exit (itself that command) closes the window.
-    if (m_commandRunning && !m_exiting) {
-        event->ignore();
-        return;
-    }
+    // Closing ends the program at once, a command running or not: a running command stops
+    // at its next step (a file it was writing keeps its old content) and says nothing.
+    m_closing = m_commandRunning;
     QMainWindow::closeEvent(event);
     // Closing this window ends the program: the windows that belong to it go with it, so
     // that none of them (the preset list above all) keeps the program running alone.
@@ -789,7 +787,6 @@ void TMainForm::btnShowPresetsClick() {
 }
 
 void TMainForm::btnExitClick() {
-    FlagGuard exiting(m_exiting);
     close();
 }
 

@@ -55,6 +55,7 @@ public:
     // True while a command asked for on the window runs (a file command, a download,
     // the upgrade, ...): nothing else may change the bank meanwhile.
     bool commandRunning() const override { return m_commandRunning; }
+    bool closing() const override { return m_closing; }
 
     // Window to record and record to window, for the preset at currentPresetIndex.
     void storePresetToBank();
@@ -169,7 +170,7 @@ private:
     TPresetListForm* m_presetListForm = nullptr;
     TMidiEventsForm* m_midiEventsForm = nullptr;
     bool m_commandRunning = false;
-    bool m_exiting = false; // Exit, the one command that may close the window
+    bool m_closing = false; // closed while a command ran
 
     QLineEdit* m_edPreset = nullptr;
     UpDownControl* m_presetUpDown = nullptr;

@@ -46,6 +46,9 @@ public:
     virtual void runCommand(const std::function<void()>& command) = 0;
     // True while such a command runs.
     virtual bool commandRunning() const = 0;
+    // True once the window was closed while a command ran: the program ends, so the command
+    // stops at its next step, writing, sending and saying nothing more.
+    virtual bool closing() const = 0;
     // Stores pending edits, then puts the bank back one step (or forward, for redo) and
     // shows the preset that step changed.
     virtual void undoBankChange(bool redo) = 0;

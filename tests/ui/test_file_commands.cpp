@@ -532,6 +532,33 @@ private slots:
         QCOMPARE(readFile(path("bank.syx")).size(), 15300);
     }
 
+    // Closing the window while Save All or Open All pauses ends them there: no more pauses,
+    // no message, and the file keeps its old content.
+    void closingDuringALoopEndsIt_data() {
+        QTest::addColumn<QString>("item");
+        for (const char* item : {"SaveAll1", "OpenAll1001"}) {
+            QTest::newRow(item) << QString::fromLatin1(item);
+        }
+    }
+    void closingDuringALoopEndsIt() {
+        QFETCH(QString, item);
+        const QByteArray old = bankFile([](int n) { return sample(n + 100); });
+        writeFile(path("bank.syx"), old);
+        m_form->show();
+        m_clock->onAdvance = [&](auto) {
+            if (m_clock->pauses.size() == 50) {
+                m_form->close();
+            }
+        };
+        m_interaction->fileAnswers = {path("bank.syx")};
+        trigger(item.toLatin1().constData());
+        QVERIFY(!m_form->isVisible());
+        QCOMPARE(m_clock->pauses.size(), std::size_t(50));
+        QCOMPARE(m_interaction->shown(), QStringList());
+        QCOMPARE(readFile(path("bank.syx")), old);
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"bank.syx"});
+    }
+
     void failedSaveLeavesTheOldFileAsItWas_data() {
         QTest::addColumn<QString>("item");
         QTest::newRow("Save All") << "SaveAll1";
