@@ -134,7 +134,7 @@ void PresetFileCommands::saveOnePreset() {
     const PresetMessage message =
         EncodePresetMessage(bank.current(), PresetIndex::fromOneBase(number));
     if (WriteMessageFile(m_interaction, *path, message)) {
-        recordInLibrary({bank.current()}, *path);
+        recordWritten({bank.current()}, *path);
     }
 }
 
@@ -158,7 +158,7 @@ void PresetFileCommands::saveAllPresets() {
             ReportWriteFailure(m_interaction);
         } else {
             m_bankFile = *path;
-            recordInLibrary({}, *path);
+            recordWritten({}, *path);
         }
     }
     m_view.returnToFirstPreset();
@@ -219,7 +219,7 @@ void PresetFileCommands::openOneFrom(const QString& path) {
     // Edits on the shown preset are kept in it before anything is replaced.
     m_view.flushEdits();
     replacePreset(m_loadForm.presetNumber(), *outcome.record);
-    recordInLibrary({*outcome.record}, path);
+    recordRead({*outcome.record}, path);
     m_view.showCurrentPreset();
     m_view.updatePresetsList();
 }
@@ -271,7 +271,7 @@ void PresetFileCommands::openAllFrom(const QString& path) {
             const auto& presets = m_view.bank().presets();
             if (read.whole() && read.bank &&
                 std::equal(presets.begin(), presets.end(), read.records.begin())) {
-                recordInLibrary({}, path);
+                recordRead(read.records, path);
             }
         }
     }
@@ -297,7 +297,7 @@ std::optional<std::vector<PresetRecord>> ReadDroppedPresets(UserInteraction& int
     return std::nullopt;
 }
 
-void PresetFileCommands::recordInLibrary(std::optional<PresetRecord> preset, const QString& path) {
+void PresetFileCommands::recordWritten(std::optional<PresetRecord> preset, const QString& path) {
     if (!m_recorder) {
         return;
     }
@@ -306,6 +306,12 @@ void PresetFileCommands::recordInLibrary(std::optional<PresetRecord> preset, con
         m_recorder->record(*preset, source);
     } else {
         m_recorder->record(m_view.bank(), source);
+    }
+}
+
+void PresetFileCommands::recordRead(std::vector<PresetRecord> presets, const QString& path) {
+    if (m_recorder) {
+        m_recorder->record(std::move(presets), QFileInfo(path).absoluteFilePath());
     }
 }
 

@@ -70,8 +70,10 @@ public:
 private:
     // The Open commands once the file is chosen.
     void openOneFrom(const QString& path);
-    // Records `preset`, or the whole bank when none, as read from or written to `path`.
-    void recordInLibrary(std::optional<PresetRecord> preset, const QString& path);
+    // Records `preset`, or the whole bank when none, as written to `path`.
+    void recordWritten(std::optional<PresetRecord> preset, const QString& path);
+    // Records the presets read from `path`, as the file holds them.
+    void recordRead(std::vector<PresetRecord> presets, const QString& path);
     // Replaces preset `number` with `record` and makes it the current preset.
     void replacePreset(int number, const PresetRecord& record);
 

@@ -2,6 +2,7 @@
 #include "library_recorder.h"
 
 #include "preset_library.h"
+#include "preset_message.h"
 
 namespace tarnwick {
 
@@ -17,13 +18,13 @@ LibraryRecorder::~LibraryRecorder() {
 void LibraryRecorder::record(const PresetBank& bank, const QString& source) {
     std::vector<PresetRecord> presets;
     for (int i = 0; i < kPresetCount; ++i) {
-        presets.push_back(bank[PresetIndex::fromZeroBase(i)]);
+        presets.push_back(CarriedByMessage(bank[PresetIndex::fromZeroBase(i)]));
     }
     record(std::move(presets), source);
 }
 
 void LibraryRecorder::record(const PresetRecord& preset, const QString& source) {
-    record(std::vector<PresetRecord>{preset}, source);
+    record(std::vector<PresetRecord>{CarriedByMessage(preset)}, source);
 }
 
 void LibraryRecorder::record(std::vector<PresetRecord> presets, const QString& source) {

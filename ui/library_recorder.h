@@ -30,7 +30,9 @@ public:
 
     const std::optional<std::filesystem::path>& path() const { return m_path; }
     // Records 1 or 100 presets, in slot order, from `source` ("/path/Gig.syx",
-    // "downloaded to TWK-5").
+    // "downloaded to TWK-5"): a bank or a preset as their messages carry them (what Save
+    // writes and a download sends), a list exactly as given (what a file that was read
+    // held), so that a preset is kept as the bytes the file holds.
     void record(const PresetBank& bank, const QString& source);
     void record(const PresetRecord& preset, const QString& source);
     void record(std::vector<PresetRecord> presets, const QString& source);

@@ -13,6 +13,7 @@
 #include "preset_list_form.h"
 #include "preset_number_dialog.h"
 #include "scripted_interaction.h"
+#include "syx_file.h"
 #include "working_folder.h"
 
 #include <QAction>
@@ -365,6 +366,35 @@ private slots:
         PresetLibrary opened;
         const bool any = opened.open(library.toStdString(), LibraryAccess::Write);
         QCOMPARE(any && !opened.banks()->empty(), recorded);
+    }
+
+    // A bank saved, then opened again, is one bank of the presets the file holds, byte for
+    // byte: the untouched defaults with the blanks the file gives their names.
+    void theLibraryKeepsWhatTheFileHolds() {
+        const QString library = path("library.sqlite");
+        LibraryRecorder recorder(library.toStdString());
+        m_commands->setRecorder(&recorder);
+        for (int n = 1; n <= 6; ++n) {
+            preset(n) = sample(n);
+        }
+        m_interaction->fileAnswers = {path("Gig.syx"), path("Gig.syx")};
+        trigger("SaveAll1");
+        trigger("OpenAll1001");
+        recorder.waitForDone();
+        m_commands->setRecorder(nullptr);
+        PresetLibrary opened;
+        QVERIFY(opened.open(library.toStdString(), LibraryAccess::Write));
+        const auto banks = opened.banks();
+        QCOMPARE(banks->size(), std::size_t(1));
+        QCOMPARE(opened.check()->presets, std::size_t(100)); // none stored twice
+        const auto kept = opened.bank(banks->front().id);
+        QByteArray back;
+        for (int n = 1; n <= 100; ++n) {
+            const PresetMessage m =
+                MessageKeepingName((*kept)[std::size_t(n - 1)], PresetIndex::fromOneBase(n));
+            back.append(reinterpret_cast<const char*>(m.data()), qsizetype(m.size()));
+        }
+        QCOMPARE(back, readFile(path("Gig.syx")));
     }
 
     void missingFilesAreIgnoredQuietly_data() {
