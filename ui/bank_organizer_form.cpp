@@ -12,6 +12,7 @@
 #include "preset_view.h"
 #include "presets_mime.h"
 #include "user_interaction.h"
+#include "window_place.h"
 
 #include <QAction>
 #include <QApplication>
@@ -35,7 +36,6 @@ namespace tarnwick {
 namespace {
 
 const QString kTitle = QStringLiteral("Bank Organizer");
-const QString kGeometryKey = QStringLiteral("BankOrganizer/geometry");
 
 } // namespace
 
@@ -66,9 +66,12 @@ TBankOrganizerForm::TBankOrganizerForm(PresetView& view, UserInteraction& intera
     // One line a preset, as in a file manager's detail view.
     m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     m_table->setColumnWidth(BankTableModel::kNumber, 40);
-    m_table->setColumnWidth(BankTableModel::kName, 120);
-    m_table->setColumnWidth(BankTableModel::kChannels, 280);
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->setColumnWidth(BankTableModel::kMidiData, 120);
+    // The name and the channels take what the window gives.
+    m_table->horizontalHeader()->setSectionResizeMode(BankTableModel::kName, QHeaderView::Stretch);
+    m_table->horizontalHeader()->setSectionResizeMode(BankTableModel::kChannels,
+                                                      QHeaderView::Stretch);
+    m_table->setTabKeyNavigation(false); // Tab leaves the table for the next control
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -119,33 +122,36 @@ TBankOrganizerForm::TBankOrganizerForm(PresetView& view, UserInteraction& intera
         [this] { m_view.runCommand([this] { m_view.undoBankChange(true); }); });
     // Ctrl+B hides the window from here too, as it shows it from the main window.
     key("actHide", {}, QKeySequence(Qt::CTRL | Qt::Key_B), [this] { hide(); });
+    key("actClose", {}, QKeySequence(Qt::Key_Escape), [this] { hide(); });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(m_table);
     layout->addWidget(m_playOnSelect);
-    m_placed = restoreGeometry(QSettings().value(kGeometryKey).toByteArray());
+    m_place = std::make_unique<WindowPlace>(*this, QStringLiteral("BankOrganizer/geometry"));
 }
 
+TBankOrganizerForm::~TBankOrganizerForm() = default;
+
 void TBankOrganizerForm::showEvent(QShowEvent* event) {
-    if (!m_placed && parentWidget()) {
-        // The first time ever: beside the main window, not over it.
-        move(parentWidget()->frameGeometry().topRight() + QPoint(8, 0));
-        m_placed = true;
-    }
+    m_place->showing();
     QWidget::showEvent(event);
     refresh();
 }
 
 void TBankOrganizerForm::hideEvent(QHideEvent* event) {
-    QSettings().setValue(kGeometryKey, saveGeometry()); // where it was, for the next run
+    m_place->hidden();
     QWidget::hideEvent(event);
 }
 
 void TBankOrganizerForm::refresh() {
-    if (isVisible()) {
-        m_model->refresh();
+    if (!isVisible()) {
+        return;
     }
+    m_model->refresh();
+    // Two editors' windows are told apart by their banks' files.
+    const QString file = m_bankFile ? QFileInfo(m_bankFile()).fileName() : QString();
+    setWindowTitle(file.isEmpty() ? kTitle : kTitle + QStringLiteral(" \u2014 ") + file);
 }
 
 QMimeData* TBankOrganizerForm::presetsData(const std::vector<int>& chosen) const {
@@ -347,9 +353,18 @@ bool TBankOrganizerForm::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    if (watched == m_table->viewport() && event->type() == QEvent::ContextMenu) {
+    // The context menu, by the mouse or by the Menu key and Shift+F10 (which go to the
+    // table itself, at the current row).
+    if ((watched == m_table->viewport() || watched == m_table) &&
+        event->type() == QEvent::ContextMenu) {
         m_swap->setEnabled(selectedSlots().size() == 2); // exactly two rows
-        m_menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+        const auto* menu = static_cast<QContextMenuEvent*>(event);
+        QPoint at = menu->globalPos();
+        if (menu->reason() == QContextMenuEvent::Keyboard) {
+            at = m_table->viewport()->mapToGlobal(
+                m_table->visualRect(m_table->currentIndex()).center());
+        }
+        m_menu->popup(at);
         return true;
     }
     return QWidget::eventFilter(watched, event);

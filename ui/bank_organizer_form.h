@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QAction;
@@ -21,12 +22,14 @@ namespace tarnwick {
 class BankTableModel;
 class PresetView;
 class UserInteraction;
+class WindowPlace;
 struct PresetRecord;
 
 class TBankOrganizerForm final : public QWidget {
     Q_OBJECT
 public:
     TBankOrganizerForm(PresetView& view, UserInteraction& interaction, QWidget* parent = nullptr);
+    ~TBankOrganizerForm() override;
 
     QTableView* table() const { return m_table; }
     // Brings the table up to date with the bank, when shown.
@@ -75,7 +78,7 @@ private:
     QCheckBox* m_playOnSelect = nullptr;
     QMenu* m_menu = nullptr; // the table's context menu: Swap, Delete
     QAction* m_swap = nullptr;
-    bool m_placed = false; // has a place: remembered, or set beside the main window
+    std::unique_ptr<WindowPlace> m_place;
 };
 
 } // namespace tarnwick

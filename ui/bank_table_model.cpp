@@ -84,6 +84,9 @@ QVariant BankTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant BankTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole && section == kChannels) {
+        return QStringLiteral("channel: bank MSB / LSB / program; - is off");
+    }
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }

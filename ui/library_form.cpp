@@ -7,6 +7,7 @@
 #include "preset_view.h"
 #include "presets_mime.h"
 #include "user_interaction.h"
+#include "window_place.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -141,6 +142,8 @@ TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder,
     m_status->setWordWrap(true);
     // Ctrl+Shift+L hides the window from here too, as it shows it from the main window.
     AddKeyAction(*this, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L), [this] { hide(); });
+    AddKeyAction(*this, QKeySequence(Qt::Key_Escape), [this] { hide(); });
+    m_place = std::make_unique<WindowPlace>(*this, QStringLiteral("Library/geometry"));
     AddKeyAction(*this, QKeySequence::Delete, [this] {
         forgetChosen();
     })->setObjectName(QStringLiteral("actLibraryForget"));
@@ -193,11 +196,19 @@ TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder,
     });
 }
 
+TLibraryForm::~TLibraryForm() = default;
+
 void TLibraryForm::showEvent(QShowEvent* event) {
+    m_place->showing();
     QWidget::showEvent(event);
     search();
     listBanks();
     m_text->setFocus();
+}
+
+void TLibraryForm::hideEvent(QHideEvent* event) {
+    m_place->hidden();
+    QWidget::hideEvent(event);
 }
 
 void TLibraryForm::search() {

@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class QLabel;
 class QLineEdit;
@@ -25,6 +26,7 @@ namespace tarnwick {
 class LibraryRecorder;
 class PresetView;
 class UserInteraction;
+class WindowPlace;
 
 class TLibraryForm final : public QWidget {
     Q_OBJECT
@@ -34,6 +36,7 @@ public:
 
     TLibraryForm(PresetView& view, LibraryRecorder& recorder, UserInteraction& interaction,
                  QWidget* parent = nullptr);
+    ~TLibraryForm() override;
 
     // How a preset is played (as Ctrl+P plays the shown one), and how a bank file is opened
     // (as Open All opens it once chosen).
@@ -54,6 +57,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void showFound(std::vector<LibraryPreset> presets);
@@ -73,6 +77,7 @@ private:
     std::function<void(const PresetRecord&)> m_play;
     std::function<void(const QString&)> m_openFile;
     LibraryReader m_reader;
+    std::unique_ptr<WindowPlace> m_place;
     std::vector<LibraryPreset> m_found;
     std::vector<LibraryBank> m_bankList;
     QString m_recordingFailure; // the first recording that failed, said until the end

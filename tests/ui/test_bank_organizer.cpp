@@ -15,7 +15,11 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QScreen>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
@@ -430,6 +434,66 @@ private slots:
         QCOMPARE(library.banks()->topLevelItemCount(), 1);
         QCOMPARE(results->topLevelItemCount(), 100); // "New 0" to "New 9" went with Tour.syx
         QVERIFY(QFile::exists(folder.filePath("library.sqlite")));
+    }
+
+    // Tab leaves the table for "Play on select"; the Menu key (Shift+F10) opens the context
+    // menu at the current row; Escape closes the window.
+    void theOrganizerByKeyboard() {
+        QTableView* table = m_form->table();
+        m_form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_form));
+        table->setFocus();
+        table->setCurrentIndex(table->model()->index(4, 1));
+        QTest::keyClick(table, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), m_form->findChild<QCheckBox*>("chkPlayOnSelect"));
+        table->setFocus();
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+        QApplication::sendEvent(table, &menuKey);
+        auto* menu = m_form->findChild<QMenu*>();
+        QTRY_VERIFY(menu->isVisible());
+        QVERIFY(menu->geometry().contains(
+            table->viewport()->mapToGlobal(table->visualRect(table->currentIndex()).center())));
+        menu->hide();
+        QTest::keyClick(table, Qt::Key_Escape);
+        QVERIFY(!m_form->isVisible());
+    }
+
+    // The Bank Organizer and the Library open wholly on the screen, even when the main
+    // window stands at its right edge, and the organizer's title names the bank's file.
+    void windowsOpenOnTheScreen_data() {
+        QTest::addColumn<QString>("window");
+        QTest::newRow("Bank Organizer") << "organizer";
+        QTest::newRow("Library") << "library";
+    }
+    void windowsOpenOnTheScreen() {
+        QFETCH(QString, window);
+        QSettings().remove(QStringLiteral("BankOrganizer/geometry"));
+        QSettings().remove(QStringLiteral("Library/geometry"));
+        const QRect room = m_f->main.screen()->availableGeometry();
+        m_f->main.move(room.right() - m_f->main.frameGeometry().width() + 1, room.top());
+        LibraryRecorder recorder(std::nullopt);
+        std::unique_ptr<QWidget> shown;
+        if (window == "organizer") {
+            auto* organizer = new TBankOrganizerForm(m_f->main, m_f->interaction, &m_f->main);
+            organizer->setBankFile([] { return QStringLiteral("/gigs/Gig2024.syx"); });
+            shown.reset(organizer);
+        } else {
+            shown =
+                std::make_unique<TLibraryForm>(m_f->main, recorder, m_f->interaction, &m_f->main);
+        }
+        shown->show();
+        QVERIFY(QTest::qWaitForWindowExposed(shown.get()));
+        QVERIFY2(room.contains(shown->frameGeometry()),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4 in %5x%6")
+                                .arg(shown->frameGeometry().x())
+                                .arg(shown->frameGeometry().y())
+                                .arg(shown->frameGeometry().width())
+                                .arg(shown->frameGeometry().height())
+                                .arg(room.width())
+                                .arg(room.height())));
+        if (window == "organizer") {
+            QCOMPARE(shown->windowTitle(), QStringLiteral("Bank Organizer \u2014 Gig2024.syx"));
+        }
     }
 
     // With "Play on select" on, choosing one row plays it; Space plays the selected row.
