@@ -11,9 +11,11 @@
 
 #include <QAction>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -158,6 +160,7 @@ TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder,
     layout->setColumnStretch(0, 1);
 
     connect(m_text, &QLineEdit::textChanged, this, &TLibraryForm::search);
+    m_text->installEventFilter(this); // Down moves into the results
     connect(m_channel, &QSpinBox::valueChanged, this, &TLibraryForm::search);
     connect(m_program, &QSpinBox::valueChanged, this, &TLibraryForm::search);
     connect(&m_recorder, &LibraryRecorder::recorded, this, [this] {
@@ -204,6 +207,20 @@ void TLibraryForm::showEvent(QShowEvent* event) {
     search();
     listBanks();
     m_text->setFocus();
+}
+
+bool TLibraryForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_text && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down &&
+        m_results->topLevelItemCount() > 0) {
+        m_pages->setCurrentWidget(m_results);
+        if (!m_results->currentItem()) {
+            m_results->setCurrentItem(m_results->topLevelItem(0));
+        }
+        m_results->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TLibraryForm::hideEvent(QHideEvent* event) {
@@ -289,11 +306,14 @@ void TLibraryForm::showBanks(std::vector<LibraryBank> banks) {
 }
 
 void TLibraryForm::showCounts() {
+    const auto counted = [](std::size_t count, const QString& noun) {
+        return QStringLiteral("%1 %2%3").arg(count).arg(noun, count == 1 ? "" : "s");
+    };
     const QString counts = m_found.size() == kShownResults
                                ? QStringLiteral("The newest %1 presets found.").arg(kShownResults)
-                               : QStringLiteral("%1 presets found; %2 banks recorded.")
-                                     .arg(m_found.size())
-                                     .arg(m_bankList.size());
+                               : QStringLiteral("%1 found; %2 recorded.")
+                                     .arg(counted(m_found.size(), QStringLiteral("preset")),
+                                          counted(m_bankList.size(), QStringLiteral("bank")));
     // A recording that failed stays said beside the counts.
     m_status->setText(m_recordingFailure.isEmpty() ? counts : counts + u' ' + m_recordingFailure);
 }
@@ -356,14 +376,24 @@ void TLibraryForm::openBank(std::int64_t id, const QString& source) {
         m_status->setText(QString::fromStdString(reason));
         return;
     }
-    m_view.runCommand([this, &presets] {
+    bool opened = false;
+    m_view.runCommand([this, &presets, &opened] {
         m_view.flushEdits();
         for (int i = 0; i < kPresetCount; ++i) {
             m_view.bank()[PresetIndex::fromZeroBase(i)] = (*presets)[std::size_t(i)];
         }
         m_view.returnToFirstPreset();
         m_view.updatePresetsList();
+        opened = true;
     });
+    if (opened) {
+        // Said, so that nobody takes the copy for the file.
+        m_status->setText(
+            QFileInfo(source).isAbsolute()
+                ? QStringLiteral("%1 is gone; opened the library's copy of it.")
+                      .arg(QDir::toNativeSeparators(source))
+                : QStringLiteral("Opened the library's copy of the bank %1.").arg(source));
+    }
 }
 
 } // namespace tarnwick

@@ -17,6 +17,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QLabel>
 #include <QMenu>
 #include <QScreen>
 #include <QSettings>
@@ -351,9 +352,23 @@ private slots:
         recorder.waitForDone();
         TLibraryForm library(m_f->main, recorder, m_f->interaction);
         library.show();
-        QTest::keyClicks(library.findChild<QLineEdit*>("edLibrarySearch"), "AGE 4");
+        QStringList played;
+        library.setPlayer([&played](const PresetRecord& record) {
+            played << QString::fromStdString(PresetName(record)).trimmed();
+        });
+        auto* field = library.findChild<QLineEdit*>("edLibrarySearch");
+        QTest::keyClicks(field, "AGE 4");
         library.waitForReads();
         QCOMPARE(library.results()->topLevelItemCount(), 11); // 4 and 40 to 49
+        QCOMPARE(library.status()->text(), QStringLiteral("11 presets found; 1 bank recorded."));
+        // Down from the search field into the results; Enter plays the one there.
+        library.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&library));
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget(), library.results());
+        QTest::keyClick(library.results(), Qt::Key_Return);
+        QCOMPARE(played, QStringList{library.results()->topLevelItem(0)->text(0).trimmed()});
         library.findChild<QSpinBox*>("spinLibraryChannel")->setValue(2);
         library.findChild<QSpinBox*>("spinLibraryProgram")->setValue(57);
         library.waitForReads();
@@ -366,6 +381,8 @@ private slots:
         const QPoint row7 = table->visualRect(table->model()->index(6, 0)).center();
         QVERIFY(testing::DropData(*table->viewport(), *dragged, row7));
         QCOMPARE(order()[6], 4);
+        m_form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_form));
         QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(order()[6], 7);
     }
@@ -428,6 +445,12 @@ private slots:
             library.waitForReads();
         }
         QCOMPARE(m_f->interaction.messages.size(), 2);
+        // The bank left, Stage.syx, is opened from the library: its file is gone.
+        emit library.banks()->itemActivated(library.banks()->topLevelItem(0), 0);
+        QCOMPARE(library.status()->text(),
+                 QDir::toNativeSeparators(folder.filePath("Stage.syx")) +
+                     QStringLiteral(" is gone; opened the library's copy of it."));
+        QCOMPARE(order()[0], 1);
         QCOMPARE(m_f->interaction.messages.last().text,
                  QStringLiteral("Forget 1 bank and the presets nothing else holds? The files "
                                 "themselves are not touched."));
