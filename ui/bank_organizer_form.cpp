@@ -2,6 +2,7 @@
 #include "bank_organizer_form.h"
 
 #include "atomic_file.h"
+#include "audition.h"
 #include "bank_operations.h"
 #include "bank_sheet.h"
 #include "bank_table_model.h"
@@ -22,6 +23,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QSettings>
@@ -83,7 +85,7 @@ TBankOrganizerForm::TBankOrganizerForm(PresetView& view, UserInteraction& intera
     connect(m_table, &QTableView::doubleClicked, this, [this] { showSelected(); });
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (m_playOnSelect->isChecked() && selectedSlots().size() == 1) {
-            playSelected();
+            playSelected(true);
         }
     });
 
@@ -128,6 +130,10 @@ TBankOrganizerForm::TBankOrganizerForm(PresetView& view, UserInteraction& intera
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(m_table);
     layout->addWidget(m_playOnSelect);
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("lblOrganizerStatus"));
+    m_status->setAccessibleName(QStringLiteral("Bank Organizer status"));
+    layout->addWidget(m_status);
     m_place = std::make_unique<WindowPlace>(*this, QStringLiteral("BankOrganizer/geometry"));
 }
 
@@ -246,7 +252,7 @@ void TBankOrganizerForm::showSelected() {
     }
 }
 
-void TBankOrganizerForm::playSelected() {
+void TBankOrganizerForm::playSelected(bool browsing) {
     const std::vector<int> rows = selectedSlots();
     if (rows.empty() || !m_play) {
         return;
@@ -255,6 +261,16 @@ void TBankOrganizerForm::playSelected() {
     // The preset the main window shows plays as it shows it, edits not yet stored included.
     const PresetRecord preset =
         index == m_view.bank().currentPresetIndex() ? m_view.shownPreset() : m_view.bank()[index];
+    // Browsing with "Play on select", a slot with nothing to play is said in passing; the
+    // box that Ctrl+P and Space show would stop the browsing at every such row.
+    const AuditionMessages plan = PresetAudition(preset);
+    if (browsing && plan.refusal.empty() && plan.messages.empty()) {
+        m_status->setText(
+            QStringLiteral("Preset %1: nothing to play (no value switched on, no MIDI data).")
+                .arg(index.oneBased()));
+        return;
+    }
+    m_status->clear();
     m_view.runCommand([this, &preset] { m_play(preset); });
 }
 

@@ -13,6 +13,7 @@
 
 class QAction;
 class QCheckBox;
+class QLabel;
 class QMenu;
 class QMimeData;
 class QTableView;
@@ -60,7 +61,8 @@ private:
     void resetSelected();
     void swapSelected();
     void showSelected();
-    void playSelected();
+    // Plays the first selected preset; `browsing`: chosen with "Play on select" on.
+    void playSelected(bool browsing = false);
     void copySelected();
     // Writes the presets that `mime` carries over the slots from `firstSlot` on.
     void paste(const QMimeData* mime, int firstSlot);
@@ -76,7 +78,8 @@ private:
     BankTableModel* m_model = nullptr;
     QTableView* m_table = nullptr;
     QCheckBox* m_playOnSelect = nullptr;
-    QMenu* m_menu = nullptr; // the table's context menu: Swap, Delete
+    QLabel* m_status = nullptr; // what a browse with "Play on select" found nothing to play
+    QMenu* m_menu = nullptr;    // the table's context menu: Swap, Delete
     QAction* m_swap = nullptr;
     std::unique_ptr<WindowPlace> m_place;
 };

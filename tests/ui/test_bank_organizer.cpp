@@ -16,8 +16,8 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
 #include <QSettings>
@@ -531,12 +531,26 @@ private slots:
             QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
                               table->visualRect(table->model()->index(row, 1)).center());
         };
+        preset(6).channel(3)[SlotKind::Program] = 10; // something to play
+        m_f->main.loadPresetFromBank();
+        m_form->refresh();
+        auto* status = m_form->findChild<QLabel*>("lblOrganizerStatus");
         click(3); // plays nothing while the box is off
         m_form->findChild<QCheckBox*>("chkPlayOnSelect")->setChecked(true);
         click(5);
+        QCOMPARE(status->text(), QString());
         QTest::keyClick(table, Qt::Key_Down, Qt::ShiftModifier); // two rows: nothing plays
         QTest::keyClick(table, Qt::Key_Space);
         QCOMPARE(played, (QStringList{"Stage 6", "Stage 6"}));
+        // Browsing onto a slot with nothing to play says so in passing and plays nothing;
+        // Space still asks the player, whose box says it.
+        click(7);
+        QCOMPARE(status->text(),
+                 QStringLiteral("Preset 8: nothing to play (no value switched on, no MIDI data)."));
+        QCOMPARE(played.size(), 2);
+        QVERIFY(m_f->interaction.messages.isEmpty());
+        QTest::keyClick(table, Qt::Key_Space);
+        QCOMPARE(played.last(), QStringLiteral("Stage 8"));
     }
 };
 
