@@ -247,6 +247,25 @@ std::optional<fs::path> DefaultLibraryPath() {
     return data / "tarnwick-editor" / "library.sqlite";
 }
 
+std::string LibraryProblemText(const fs::path& path, const std::string& reason) {
+    if (reason.rfind("is damaged", 0) != 0) {
+        return path.string() + ": " + reason;
+    }
+    std::string text = "The library " + path.string() +
+                       " is damaged; it was left as it is. Move it aside (or away) and the next "
+                       "preset file opened, saved or sent starts a new one.";
+    for (int version = PresetLibrary::kSchemaVersion - 1; version > 0; --version) {
+        std::error_code error;
+        if (const fs::path copy = PresetLibrary::BackupPath(path, version);
+            fs::is_regular_file(copy, error)) {
+            text += " " + copy.filename().string() +
+                    " beside it is a copy of it from before its last update.";
+            break;
+        }
+    }
+    return text;
+}
+
 std::string PresetId(std::int64_t id) {
     return std::string(1, 'p').append(std::to_string(id));
 }

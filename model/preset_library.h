@@ -145,6 +145,11 @@ private:
     bool m_readOnly = false;
 };
 
+// What a window says of a library that cannot be used, in words, with what to do: for a
+// damaged one, that it was left as it is, that moving it aside lets a new one be made, and
+// the copy kept before its last update when there is one; else `path` and `reason`.
+std::string LibraryProblemText(const std::filesystem::path& path, const std::string& reason);
+
 // Short, stable IDs as the user types them: "p12" for a preset, "b3" for a bank.
 std::string PresetId(std::int64_t id);
 std::string BankId(std::int64_t id);

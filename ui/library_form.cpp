@@ -175,7 +175,11 @@ TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder,
         }
     });
     connect(&m_recorder, &LibraryRecorder::failed, this, [this](const QString& reason) {
-        m_recordingFailure = QStringLiteral("Not recorded: %1").arg(reason);
+        m_recordingFailure =
+            QStringLiteral("Not recorded: %1")
+                .arg(m_recorder.path() ? QString::fromStdString(LibraryProblemText(
+                                             *m_recorder.path(), reason.toStdString()))
+                                       : reason);
         m_status->setText(m_recordingFailure);
     });
     // Enter or a double-click plays a preset, and opens a bank.

@@ -22,7 +22,7 @@ PresetLibrary* LibraryReader::library() {
         }
         if (!opened->open(*m_path, LibraryAccess::Read)) {
             const QString reason =
-                QString::fromStdString(m_path->string() + ": " + opened->error());
+                QString::fromStdString(LibraryProblemText(*m_path, opened->error()));
             QMetaObject::invokeMethod(this, [this, reason] {
                 if (failed) {
                     failed(reason);
@@ -58,7 +58,7 @@ void LibraryReader::search(const LibraryQuery& query) {
             return; // a newer search waits behind this one
         }
         auto presets = opened.search(query);
-        const QString reason = QString::fromStdString(opened.error());
+        const QString reason = QString::fromStdString(LibraryProblemText(*m_path, opened.error()));
         QMetaObject::invokeMethod(this, [this, presets = std::move(presets), reason, mine] {
             if (mine != m_newestSearch) {
                 return;
@@ -80,7 +80,7 @@ void LibraryReader::listBanks() {
     }
     inBackground([this](PresetLibrary& opened) {
         auto banks = opened.banks();
-        const QString reason = QString::fromStdString(opened.error());
+        const QString reason = QString::fromStdString(LibraryProblemText(*m_path, opened.error()));
         QMetaObject::invokeMethod(this, [this, banks = std::move(banks), reason] {
             if (!banks) {
                 if (failed) {

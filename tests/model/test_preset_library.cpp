@@ -155,6 +155,13 @@ private slots:
         if (damaged) {
             QCOMPARE(library.error(), "is damaged: preset p1 is no preset message; it was left "
                                       "as it was");
+            // In the window's words: what to do, and the copy kept beside it.
+            QCOMPARE(LibraryProblemText(file, library.error()),
+                     "The library " + file +
+                         " is damaged; it was left as it is. Move it aside (or away) and the next "
+                         "preset file opened, saved or sent starts a new one. "
+                         "a row that is no preset message.bak-v1 beside it is a copy of it from "
+                         "before its last update.");
             QVERIFY(f.open(QIODevice::ReadOnly));
             QCOMPARE(f.readAll(), before);
             return;
@@ -289,6 +296,12 @@ private slots:
         PresetLibrary library;
         QVERIFY(!library.open(file, LibraryAccess::Write) || !library.check());
         QVERIFY2(library.error().starts_with(reason.toStdString()), library.error().c_str());
+        const std::string words = LibraryProblemText(file, library.error());
+        QVERIFY2(reason.startsWith("is damaged")
+                     ? words.find("it was left as it is") != std::string::npos &&
+                           words.find("btree") == std::string::npos
+                     : words == file + ": " + library.error(),
+                 words.c_str());
         QCOMPARE(f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(), before);
     }
 };
