@@ -367,9 +367,17 @@ std::string PresetsToJsonText(const std::vector<SyxMessage>& messages, int versi
     return document.dump(2, ' ', true) + "\n";
 }
 
-bool PresetsFromJson(const Json& document, std::vector<JsonPreset>& presets, std::string& error) {
+bool PresetsFromJson(const Json& given, std::vector<JsonPreset>& presets, std::string& error) {
     presets.clear();
     Reader read(error);
+    // One preset on its own, or a list of them, as the manual shows them: the newest form.
+    Json document = given;
+    if ((given.is_object() && !given.contains("format") && given.contains("number")) ||
+        given.is_array()) {
+        document = Json{{"format", "tarnwick-presets"},
+                        {"version", kJsonVersion},
+                        {"presets", given.is_array() ? given : Json::array({given})}};
+    }
     if (!read.object(document, "$", {"format", "version", "presets"})) {
         return false;
     }

@@ -6,7 +6,36 @@
 
 #include <QMimeData>
 
+#include <cstdlib>
+
 namespace tarnwick {
+
+namespace {
+
+// A reason of the JSON reader in words: no parser's text, no JSON paths.
+std::string inWords(const std::string& reason) {
+    if (reason.rfind("not JSON", 0) == 0) {
+        return "its text is no JSON of presets (as tarnwick-syx export writes them, or one "
+               "preset as the manual shows it).";
+    }
+    std::string words = reason;
+    if (words.rfind("$.", 0) == 0) {
+        words.erase(0, 2);
+    }
+    // "presets[4].name: ..." is "preset 5 of the list, name: ...".
+    if (words.rfind("presets[", 0) == 0) {
+        const std::size_t end = words.find(']');
+        if (end != std::string::npos) {
+            const int index = std::atoi(words.c_str() + 8);
+            const std::string rest = words.substr(end + 1);
+            words = "preset " + std::to_string(index + 1) + " of the list" +
+                    (rest.rfind('.', 0) == 0 ? ", " + rest.substr(1) : rest);
+        }
+    }
+    return words + (words.empty() || words.back() == '.' ? "" : ".");
+}
+
+} // namespace
 
 QMimeData* PresetsMimeData(const std::vector<PresetRecord>& presets, int firstNumber) {
     std::vector<SyxMessage> messages;
@@ -39,6 +68,7 @@ std::optional<std::vector<PresetRecord>> PresetsFromMimeData(const QMimeData* da
     } else if (data && data->hasText()) {
         std::vector<JsonPreset> presets;
         if (!PresetsFromJsonText(data->text().toStdString(), presets, reason)) {
+            reason = "The clipboard holds no presets: " + inWords(reason);
             return std::nullopt;
         }
         for (const JsonPreset& preset : presets) {

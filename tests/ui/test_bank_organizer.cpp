@@ -94,6 +94,15 @@ private slots:
                                                 << "Unexpected End-of-File.";
         QTest::newRow("nothing") << "nothing"
                                  << "The clipboard holds no presets.";
+        QTest::newRow("text that is not JSON")
+            << "other text"
+            << "The clipboard holds no presets: its text is no JSON of presets (as tarnwick-syx "
+               "export writes them, or one preset as the manual shows it).";
+        QTest::newRow("JSON without a field") << "json without presets"
+                                              << "The clipboard holds no presets: presets: is "
+                                                 "missing.";
+        QTest::newRow("the manual's one preset") << "manual"
+                                                 << "";
     }
     void clipboardForms() {
         QFETCH(QString, holds);
@@ -116,12 +125,30 @@ private slots:
             QVERIFY(copied->text().contains("\"number\": 100,"));
         } else if (holds.contains("other text")) {
             pasted.setText(QStringLiteral("not presets"));
+        } else if (holds == "json without presets") {
+            pasted.setText(QStringLiteral(R"({"format": "tarnwick-presets", "version": 2})"));
+        } else if (holds == "manual") { // as the manual's chapter on tarnwick-syx shows it
+            pasted.setText(QStringLiteral(R"({
+  "number": 2,
+  "name": "Strings Pad  ",
+  "placement": "Pre",
+  "data": "B0 07 64",
+  "channels": {
+    "1": {"bankMsb": 121, "program": 49}
+  }
+})"));
         }
         std::string why;
         const auto records = PresetsFromMimeData(&pasted, why);
         QCOMPARE(QString::fromStdString(why), reason);
         if (!reason.isEmpty()) {
             QVERIFY(!records);
+            return;
+        }
+        if (holds == "manual") {
+            QVERIFY(records && records->size() == 1);
+            QCOMPARE(PresetName(records->front()), std::string("Strings Pad  "));
+            QCOMPARE(records->front().channel(1)[SlotKind::Program], std::uint8_t{48});
             return;
         }
         QVERIFY(records && records->size() == 2);
@@ -220,7 +247,8 @@ private slots:
             << QList<int>{5} << "paste JSON" << QList<int>{5, 40, 6, 41} << "";
         QTest::newRow("JSON with a bad name refused")
             << QList<int>{5} << "paste bad JSON" << QList<int>{}
-            << "$.presets[0].name: must be at most 13 characters from U+0000 to U+007F";
+            << "The clipboard holds no presets: preset 1 of the list, name: must be at most 13 "
+               "characters from U+0000 to U+007F.";
         QTest::newRow("1 to 3 copied, pasted at 99")
             << QList<int>{1, 2, 3} << "copy, paste at 99" << QList<int>{99, 1, 100, 2}
             << "1 preset was left out: the bank ends at preset 100.";
