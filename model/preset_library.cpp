@@ -317,6 +317,7 @@ fs::path PresetLibrary::BackupPath(const fs::path& path, int version) {
 
 bool PresetLibrary::open(const fs::path& path, LibraryAccess access) {
     m_db.reset();
+    m_defaultsKnown = false;
     m_error.clear();
     std::error_code error;
     const bool exists = fs::exists(path, error);
@@ -501,8 +502,29 @@ RecordOutcome PresetLibrary::recordNow(const std::vector<PresetRecord>& presets,
     return outcome;
 }
 
+void PresetLibrary::knowUntouchedDefaults() {
+    if (m_defaultsKnown) {
+        return;
+    }
+    // In a table of this connection's own: a library opened for reading only is not written.
+    m_db->exec("CREATE TEMP TABLE IF NOT EXISTS untouched_defaults(message BLOB PRIMARY KEY)");
+    SQLite::Statement add(*m_db, "INSERT OR IGNORE INTO temp.untouched_defaults VALUES (?)");
+    for (int slot = 0; slot < kPresetCount; ++slot) {
+        const PresetRecord fresh = NewBankPreset(PresetIndex::fromZeroBase(slot));
+        // As the editor holds it, and as a file holds it (the name padded with blanks).
+        for (const PresetRecord& form : {fresh, CarriedByMessage(fresh)}) {
+            const std::string message = canonical(form);
+            add.bind(1, message.data(), int(message.size()));
+            add.exec();
+            add.reset();
+        }
+    }
+    m_defaultsKnown = true;
+}
+
 std::optional<std::vector<LibraryPreset>> PresetLibrary::search(const LibraryQuery& query) {
     return guarded([&]() -> std::optional<std::vector<LibraryPreset>> {
+        knowUntouchedDefaults();
         std::vector<LibraryPreset> found;
         // The text goes in as a bound value and is found with instr(): quotes, %, _ and *
         // are only characters.
@@ -515,6 +537,7 @@ std::optional<std::vector<LibraryPreset>> PresetLibrary::search(const LibraryQue
                   SELECT 1 FROM preset_channels c WHERE c.preset_id = p.id
                       AND (?2 IS NULL OR c.channel = ?2) AND (?3 IS NULL OR c.program = ?3)))
               AND (?5 IS NULL OR p.id = ?5)
+              AND (?6 OR p.message NOT IN (SELECT message FROM temp.untouched_defaults))
             ORDER BY p.last_seen DESC, p.id
             LIMIT ?4)");
         select.bind(1, query.text);
@@ -522,6 +545,7 @@ std::optional<std::vector<LibraryPreset>> PresetLibrary::search(const LibraryQue
         query.program ? select.bind(3, *query.program) : select.bind(3);
         select.bind(4, query.limit ? std::int64_t(query.limit) : std::int64_t(-1));
         query.id ? select.bind(5, *query.id) : select.bind(5);
+        select.bind(6, query.defaults);
         while (select.executeStep()) {
             LibraryPreset preset;
             preset.id = select.getColumn(0).getInt64();
@@ -574,6 +598,7 @@ std::optional<std::vector<LibraryBank>> PresetLibrary::banks() {
 std::optional<LibraryPreset> PresetLibrary::preset(std::int64_t id) {
     LibraryQuery one;
     one.id = id;
+    one.defaults = true;
     const auto found = search(one);
     if (!found) {
         return std::nullopt;

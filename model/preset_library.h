@@ -53,6 +53,9 @@ struct LibraryQuery {
     std::optional<int> program;     // 1-128: that program (on `channel`, if given)
     std::size_t limit = 0;          // 0: every match
     std::optional<std::int64_t> id; // only this preset
+    // Slots' untouched defaults too (their own "New Name N", nothing switched on, no MIDI
+    // data): part of every bank, but not what anybody looks for.
+    bool defaults = false;
 };
 
 // What recording one file added.
@@ -134,6 +137,8 @@ private:
     bool fail(const std::string& reason);
     template <typename Work> auto guarded(Work work) -> decltype(work());
     bool migrate(const std::filesystem::path& path);
+    // Fills this connection's table of the slots' untouched defaults, once.
+    void knowUntouchedDefaults();
     // The work of migrate() and record(); they throw SQLite::Exception.
     void migrateNow(const std::filesystem::path& path);
     RemoveOutcome removeNow(std::vector<std::int64_t> banks, std::vector<std::int64_t> presets);
@@ -143,6 +148,7 @@ private:
     std::unique_ptr<SQLite::Database> m_db;
     std::string m_error;
     bool m_readOnly = false;
+    bool m_defaultsKnown = false; // the untouched defaults are in this connection's table
 };
 
 // What a window says of a library that cannot be used, in words, with what to do: for a

@@ -10,6 +10,7 @@
 #include "window_place.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -110,6 +111,10 @@ TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder,
                        QStringLiteral("any channel"));
     m_program = filter(this, "spinLibraryProgram", QStringLiteral("Program filter"), 128,
                        QStringLiteral("any program"));
+    m_showDefaults = new QCheckBox(QStringLiteral("Show unused slots"), this);
+    m_showDefaults->setObjectName(QStringLiteral("chkLibraryDefaults"));
+    m_showDefaults->setToolTip(
+        QStringLiteral("Also list the slots' untouched defaults (\"New Name 5\", nothing on)"));
     m_channel->setPrefix(QStringLiteral("channel "));
     m_program->setPrefix(QStringLiteral("program "));
 
@@ -155,14 +160,16 @@ TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder,
     layout->addWidget(m_text, 0, 0);
     layout->addWidget(m_channel, 0, 1);
     layout->addWidget(m_program, 0, 2);
-    layout->addWidget(m_pages, 1, 0, 1, 3);
-    layout->addWidget(m_status, 2, 0, 1, 3);
+    layout->addWidget(m_showDefaults, 0, 3);
+    layout->addWidget(m_pages, 1, 0, 1, 4);
+    layout->addWidget(m_status, 2, 0, 1, 4);
     layout->setColumnStretch(0, 1);
 
     connect(m_text, &QLineEdit::textChanged, this, &TLibraryForm::search);
     m_text->installEventFilter(this); // Down moves into the results
     connect(m_channel, &QSpinBox::valueChanged, this, &TLibraryForm::search);
     connect(m_program, &QSpinBox::valueChanged, this, &TLibraryForm::search);
+    connect(m_showDefaults, &QCheckBox::toggled, this, &TLibraryForm::search);
     connect(&m_recorder, &LibraryRecorder::recorded, this, [this] {
         if (isVisible()) {
             search();
@@ -233,7 +240,8 @@ void TLibraryForm::hideEvent(QHideEvent* event) {
 }
 
 void TLibraryForm::search() {
-    LibraryQuery query{m_text->text().toStdString(), {}, {}, kShownResults, {}};
+    LibraryQuery query{m_text->text().toStdString(), {}, {}, kShownResults, {},
+                       m_showDefaults->isChecked()};
     if (m_channel->value() > 0) {
         query.channel = m_channel->value();
     }

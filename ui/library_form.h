@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QSpinBox;
@@ -86,6 +87,7 @@ private:
     QLineEdit* m_text = nullptr;
     QSpinBox* m_channel = nullptr;
     QSpinBox* m_program = nullptr;
+    QCheckBox* m_showDefaults = nullptr;
     QTabWidget* m_pages = nullptr;
     QTreeWidget* m_results = nullptr;
     QTreeWidget* m_banks = nullptr;

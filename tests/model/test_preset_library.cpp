@@ -197,6 +197,25 @@ private slots:
         QCOMPARE(names(library.search({"Waited", {}, {}, 0, {}})), QStringList{"Waited"});
     }
 
+    // A slot's untouched default is part of its bank, but found only when asked for: as the
+    // editor holds it and as a file holds it. One that was edited is found.
+    void untouchedDefaultsAreFoundOnlyWhenAsked() {
+        PresetLibrary library;
+        QVERIFY(library.open(path("defaults.sqlite"), LibraryAccess::Create));
+        std::vector<PresetRecord> fresh;
+        std::vector<PresetRecord> asSaved;
+        for (int slot = 0; slot < 100; ++slot) {
+            fresh.push_back(NewBankPreset(PresetIndex::fromZeroBase(slot)));
+            asSaved.push_back(CarriedByMessage(fresh.back()));
+        }
+        asSaved[4].channel(2)[SlotKind::Program] = 7; // "New Name 5", edited
+        library.record(fresh, "new.syx", "test");
+        library.record(asSaved, "saved.syx", "test");
+        QCOMPARE(names(library.search({"", {}, {}, 0, {}})), QStringList{"New Name 5"});
+        QCOMPARE(library.search({"", {}, {}, 0, {}, true})->size(), std::size_t(200));
+        QCOMPARE(library.check()->presets, std::size_t(200));
+    }
+
     // What search by channel and program reads is checked against each preset's content.
     void checkFindsAChannelIndexThatDisagrees() {
         PresetLibrary library;

@@ -24,6 +24,7 @@ struct Arguments {
     std::optional<int> program;
     bool asJson = false;
     bool compact = false;
+    bool defaults = false;
     std::string out;
 };
 
@@ -145,7 +146,7 @@ int search(const Arguments& args) {
     return printFound(
         args.asJson,
         [&](PresetLibrary& library) {
-            return library.search({args.text, args.channel, args.program, 0, {}});
+            return library.search({args.text, args.channel, args.program, 0, {}, args.defaults});
         },
         [](const LibraryPreset& preset) {
             return Json{{"id", PresetId(preset.id)},
@@ -291,6 +292,8 @@ void AddLibraryCommands(CLI::App& app, int& result) {
     searchCommand->add_option("--program", args->program, "with program P (on --channel, if given)")
         ->check(CLI::Range(1, 128));
     searchCommand->add_flag("--json", args->asJson, "as JSON, for scripts");
+    searchCommand->add_flag("--defaults", args->defaults,
+                            "the slots' untouched defaults (\"New Name 5\", nothing on) too");
 
     CLI::App* banksCommand =
         AddCommand(*library, result, "banks", "The banks recorded, newest first.",
