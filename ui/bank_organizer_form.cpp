@@ -118,10 +118,8 @@ TBankOrganizerForm::TBankOrganizerForm(PresetView& view, UserInteraction& intera
     });
     key("actPrintSheet", QStringLiteral("Print Sheet..."),
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B), [this] { printSheet(); });
-    key("actUndo", {}, QKeySequence::Undo,
-        [this] { m_view.runCommand([this] { m_view.undoBankChange(false); }); });
-    key("actRedo", {}, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-        [this] { m_view.runCommand([this] { m_view.undoBankChange(true); }); });
+    key("actUndo", {}, QKeySequence::Undo, [this] { undoStep(false); });
+    key("actRedo", {}, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), [this] { undoStep(true); });
     // Ctrl+B hides the window from here too, as it shows it from the main window.
     key("actHide", {}, QKeySequence(Qt::CTRL | Qt::Key_B), [this] { hide(); });
     key("actClose", {}, QKeySequence(Qt::Key_Escape), [this] { hide(); });
@@ -197,6 +195,35 @@ void TBankOrganizerForm::arrange(const std::function<void()>& operation,
     });
     refresh();
     selectSlots(reselect);
+}
+
+void TBankOrganizerForm::undoStep(bool redo) {
+    std::vector<PresetRecord> chosen;
+    for (const int slot : selectedSlots()) {
+        chosen.push_back(m_view.bank()[PresetIndex::fromZeroBase(slot)]);
+    }
+    const PresetBank::Presets before = m_view.bank().presets();
+    m_view.runCommand([this, redo] { m_view.undoBankChange(redo); });
+    refresh();
+    // The selection follows the chosen presets to the rows the step moved them back to;
+    // when the step took them away (a paste, a Delete), it marks the rows it gave back.
+    std::vector<int> changed;
+    std::vector<int> followed;
+    for (int slot = 0; slot < kPresetCount; ++slot) {
+        const PresetRecord& now = m_view.bank()[PresetIndex::fromZeroBase(slot)];
+        if (now == before[std::size_t(slot)]) {
+            continue;
+        }
+        changed.push_back(slot);
+        if (const auto found = std::find(chosen.begin(), chosen.end(), now);
+            found != chosen.end()) {
+            chosen.erase(found); // each chosen preset is followed once
+            followed.push_back(slot);
+        }
+    }
+    if (!changed.empty()) {
+        selectSlots(followed.empty() ? changed : followed);
+    }
 }
 
 void TBankOrganizerForm::moveSlots(const std::vector<int>& rows, int before) {

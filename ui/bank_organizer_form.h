@@ -57,6 +57,8 @@ private:
     // Runs `operation` on the bank as one command; afterwards selects `reselect`.
     void arrange(const std::function<void()>& operation, const std::vector<int>& reselect);
     void moveByOne(int step);
+    // Ctrl+Z or Ctrl+Shift+Z here: the bank's step, with the selection following it.
+    void undoStep(bool redo);
     void moveSlots(const std::vector<int>& rows, int before);
     void resetSelected();
     void swapSelected();

@@ -230,36 +230,43 @@ private slots:
         QTest::addColumn<QString>("operation");
         QTest::addColumn<QList<int>>("changed"); // slot: the preset that stands there now
         QTest::addColumn<QString>("message");
-        QTest::newRow("Alt+Down on 10 to 12") << QList<int>{10, 11, 12} << "Alt+Down"
-                                              << QList<int>{10, 13, 11, 10, 12, 11, 13, 12} << "";
+        QTest::addColumn<QList<int>>("afterUndo"); // the rows selected once Ctrl+Z undid it
+        QTest::newRow("Alt+Down on 10 to 12")
+            << QList<int>{10, 11, 12} << "Alt+Down" << QList<int>{10, 13, 11, 10, 12, 11, 13, 12}
+            << "" << QList<int>{10, 11, 12};
         QTest::newRow("Alt+Up on 10 to 12")
-            << QList<int>{10, 11, 12} << "Alt+Up" << QList<int>{9, 10, 10, 11, 11, 12, 12, 9} << "";
+            << QList<int>{10, 11, 12} << "Alt+Up" << QList<int>{9, 10, 10, 11, 11, 12, 12, 9} << ""
+            << QList<int>{10, 11, 12};
         QTest::newRow("Alt+Up at row 1 does nothing")
-            << QList<int>{1} << "Alt+Up" << QList<int>{} << "";
+            << QList<int>{1} << "Alt+Up" << QList<int>{} << "" << QList<int>{};
         QTest::newRow("drag 10 to 12 before row 3")
             << QList<int>{10, 11, 12} << "drag before 3"
-            << QList<int>{3, 10, 4, 11, 5, 12, 6, 3, 7, 4, 8, 5, 9, 6, 10, 7, 11, 8, 12, 9} << "";
+            << QList<int>{3, 10, 4, 11, 5, 12, 6, 3, 7, 4, 8, 5, 9, 6, 10, 7, 11, 8, 12, 9} << ""
+            << QList<int>{10, 11, 12};
         QTest::newRow("Delete 2 and 5")
-            << QList<int>{2, 5} << "Delete" << QList<int>{2, 0, 5, 0} << "";
+            << QList<int>{2, 5} << "Delete" << QList<int>{2, 0, 5, 0} << "" << QList<int>{2, 5};
         QTest::newRow("Swap 4 and 90")
-            << QList<int>{4, 90} << "Swap" << QList<int>{4, 90, 90, 4} << "";
+            << QList<int>{4, 90} << "Swap" << QList<int>{4, 90, 90, 4} << "" << QList<int>{4, 90};
         QTest::newRow("JSON of 40 and 41 pasted at 5")
-            << QList<int>{5} << "paste JSON" << QList<int>{5, 40, 6, 41} << "";
+            << QList<int>{5} << "paste JSON" << QList<int>{5, 40, 6, 41} << "" << QList<int>{5, 6};
         QTest::newRow("JSON with a bad name refused")
             << QList<int>{5} << "paste bad JSON" << QList<int>{}
             << "The clipboard holds no presets: preset 1 of the list, name: must be at most 13 "
-               "characters from U+0000 to U+007F.";
+               "characters from U+0000 to U+007F."
+            << QList<int>{};
         QTest::newRow("1 to 3 copied, pasted at 99")
             << QList<int>{1, 2, 3} << "copy, paste at 99" << QList<int>{99, 1, 100, 2}
-            << "1 preset was left out: the bank ends at preset 100.";
+            << "1 preset was left out: the bank ends at preset 100." << QList<int>{99, 100};
         QTest::newRow("a bank file dropped on 98")
-            << QList<int>{1} << "drop bank on 98" << QList<int>{98, 201, 99, 202, 100, 203} << "";
+            << QList<int>{1} << "drop bank on 98" << QList<int>{98, 201, 99, 202, 100, 203} << ""
+            << QList<int>{98, 99, 100};
     }
     void operationsAreOneUndoStepEach() {
         QFETCH(QList<int>, rows);
         QFETCH(QString, operation);
         QFETCH(QList<int>, changed);
         QFETCH(QString, message);
+        QFETCH(QList<int>, afterUndo);
         m_f->main.showPresetNumber(11);
         auto* name = m_f->main.findChild<QLineEdit*>("edPresetName");
         name->setText("Edited");
@@ -358,6 +365,13 @@ private slots:
         std::iota(before.begin(), before.end(), 1);
         before[10] = 0;
         QCOMPARE(order(), before);
+        // The selection followed the presets back, or marks the rows the step gave back.
+        QList<int> selected;
+        for (const QModelIndex& row : table->selectionModel()->selectedRows()) {
+            selected << row.row() + 1;
+        }
+        std::sort(selected.begin(), selected.end());
+        QCOMPARE(selected, afterUndo);
     }
 
     // A bank opened is recorded; the Library finds its presets by a part of the name and by
