@@ -463,6 +463,10 @@ private slots:
             << QStringList{"remove", "b1", "b7"} << 1 << "holds no bank b7";
         QTest::newRow("remove a bad ID")
             << QStringList{"remove", "bank"} << 2 << "'bank' is no preset ID (p12) or bank ID (b3)";
+        QTest::newRow("search a damaged library")
+            << QStringList{"search", "x"} << 1
+            << " is damaged; it was left as it is. Move it aside (or away) and the next preset "
+               "file opened, saved or sent starts a new one.";
         QTest::newRow("check and compact")
             << QStringList{"check", "--compact"} << 0
             << ": ok; 100 presets, 1 bank, 1 one-preset file; compacted";
@@ -477,7 +481,15 @@ private slots:
                       m_dir.write("One.syx", editedBank().mid(11 * 153, 153))})
                      .exitCode,
                  0);
+        if (QTest::currentDataTag() == QByteArray("search a damaged library")) {
+            QFile file(library);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray("not a database").repeated(400));
+        }
         const Run run = syx(QStringList{"--library", library, "library"} + args);
+        if (exitCode != 0) { // the user's words, not the database's
+            QVERIFY2(!run.err.contains("file is not a database"), qPrintable(run.err));
+        }
         QCOMPARE(run.exitCode, exitCode);
         if (expected == "BANK") {
             QCOMPARE(run.bytes, editedBank());

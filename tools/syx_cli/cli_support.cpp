@@ -87,7 +87,7 @@ void recordRead(const SyxFileRead& read, const std::string& source) {
     PresetLibrary library;
     if (!library.open(*libraryPath, LibraryAccess::Create) ||
         !library.record(read.records, source, "tarnwick-syx")) {
-        fail(libraryPath->string() + ": " + library.error() + "; not recorded");
+        fail(LibraryProblemText(*libraryPath, library.error()) + " Not recorded.");
     }
 }
 } // namespace

@@ -36,14 +36,14 @@ bool opened(PresetLibrary& library, bool create) {
         return false;
     }
     if (!library.open(*path, create ? LibraryAccess::Create : LibraryAccess::Write)) {
-        fail(path->string() + ": " + library.error());
+        fail(LibraryProblemText(*path, library.error()));
         return false;
     }
     return true;
 }
 
 int libraryFailure(PresetLibrary& library) {
-    return fail(LibraryPath()->string() + ": " + library.error());
+    return fail(LibraryProblemText(*LibraryPath(), library.error()));
 }
 
 bool isSyx(const fs::path& path) {
