@@ -105,6 +105,11 @@ PresetRecord CarriedByMessage(PresetRecord record) {
     return record;
 }
 
+bool IsUntouchedDefault(const PresetRecord& record, PresetIndex index) {
+    const PresetRecord fresh = NewBankPreset(index);
+    return record == fresh || record == CarriedByMessage(fresh);
+}
+
 bool WritePresetMessage(const std::filesystem::path& fileName, bool append,
                         const PresetRecord& record, PresetIndex presetNumber) {
     std::ofstream file(fileName, std::ios::binary | (append ? std::ios::app : std::ios::trunc));

@@ -23,6 +23,10 @@ PresetMessage EncodePresetMessage(const PresetRecord& record, PresetIndex preset
 // they keep, and the name is padded with blanks to 13 characters.
 PresetRecord CarriedByMessage(PresetRecord record);
 
+// True when `record` is slot `index`'s untouched default (its own "New Name N", nothing
+// switched on, no MIDI data) as the editor holds it or as a file carries it.
+bool IsUntouchedDefault(const PresetRecord& record, PresetIndex index);
+
 // Writes the message of `record` as preset `presetNumber` to `fileName`, truncating the
 // file or appending to it. False when the file cannot be opened or written.
 bool WritePresetMessage(const std::filesystem::path& fileName, bool append,

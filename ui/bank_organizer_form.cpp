@@ -6,6 +6,7 @@
 #include "bank_operations.h"
 #include "bank_sheet.h"
 #include "bank_table_model.h"
+#include "bank_table_view.h"
 #include "file_commands.h"
 #include "key_action.h"
 #include "local_path.h"
@@ -21,11 +22,13 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSettings>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -60,7 +63,7 @@ TBankOrganizerForm::TBankOrganizerForm(PresetView& view, UserInteraction& intera
     m_model->pasteFile = [this](const QString& path, int slot) {
         pasteFile(path, slot);
     };
-    m_table = new QTableView(this);
+    m_table = new BankTableView(this);
     m_table->setModel(m_model);
     m_table->setObjectName(QStringLiteral("tblBank"));
     m_table->setAccessibleName(QStringLiteral("Bank"));
@@ -124,10 +127,52 @@ TBankOrganizerForm::TBankOrganizerForm(PresetView& view, UserInteraction& intera
     key("actHide", {}, QKeySequence(Qt::CTRL | Qt::Key_B), [this] { hide(); });
     key("actClose", {}, QKeySequence(Qt::Key_Escape), [this] { hide(); });
 
+    // What the keys and the context menu do, as buttons too, their keys in their tips.
+    auto* buttons = new QHBoxLayout;
+    const auto button = [this, buttons](const char* name, const QString& text,
+                                        const QKeySequence& keys,
+                                        const std::function<void()>& what) {
+        auto* push = new QPushButton(text, this);
+        push->setObjectName(QString::fromLatin1(name));
+        push->setAccessibleName(QString(text).remove(QStringLiteral("...")));
+        push->setToolTip(QStringLiteral("%1 (%2)").arg(push->accessibleName(),
+                                                       keys.toString(QKeySequence::NativeText)));
+        push->setFocusPolicy(Qt::TabFocus); // a click leaves the focus on the table
+        connect(push, &QPushButton::clicked, this, what);
+        buttons->addWidget(push);
+        return push;
+    };
+    m_up = button("btnUp", QStringLiteral("Up"), QKeySequence(Qt::ALT | Qt::Key_Up),
+                  [this] { moveByOne(-1); });
+    m_down = button("btnDown", QStringLiteral("Down"), QKeySequence(Qt::ALT | Qt::Key_Down),
+                    [this] { moveByOne(+1); });
+    m_swapButton =
+        button("btnSwap", QStringLiteral("Swap"), QKeySequence(), [this] { swapSelected(); });
+    m_swapButton->setToolTip(QStringLiteral("Swap the two selected presets"));
+    m_delete = button("btnDelete", QStringLiteral("Delete"), QKeySequence::Delete,
+                      [this] { resetSelected(); });
+    buttons->addStretch();
+    button("btnPrintSheet", QStringLiteral("Print Sheet..."),
+           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B), [this] { printSheet(); });
+    m_sheetUnused = new QCheckBox(QStringLiteral("Unused slots on the sheet"), this);
+    m_sheetUnused->setObjectName(QStringLiteral("chkSheetUnused"));
+    m_sheetUnused->setAccessibleName(QStringLiteral("Unused slots on the sheet"));
+    m_sheetUnused->setToolTip(
+        QStringLiteral("Print the slots left at their default (name \"New Name N\", nothing "
+                       "switched on) as a short line each, instead of leaving them out"));
+    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { enableButtons(); });
+    enableButtons();
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
+    layout->addLayout(buttons);
     layout->addWidget(m_table);
-    layout->addWidget(m_playOnSelect);
+    auto* options = new QHBoxLayout;
+    options->addWidget(m_playOnSelect);
+    options->addStretch();
+    options->addWidget(m_sheetUnused);
+    layout->addLayout(options);
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("lblOrganizerStatus"));
     m_status->setAccessibleName(QStringLiteral("Bank Organizer status"));
@@ -146,6 +191,14 @@ void TBankOrganizerForm::showEvent(QShowEvent* event) {
 void TBankOrganizerForm::hideEvent(QHideEvent* event) {
     m_place->hidden();
     QWidget::hideEvent(event);
+}
+
+void TBankOrganizerForm::enableButtons() {
+    const std::vector<int> rows = selectedSlots();
+    m_up->setEnabled(!rows.empty() && rows.front() > 0);
+    m_down->setEnabled(!rows.empty() && rows.back() < kPresetCount - 1);
+    m_swapButton->setEnabled(rows.size() == 2);
+    m_delete->setEnabled(!rows.empty());
 }
 
 void TBankOrganizerForm::refresh() {
@@ -182,6 +235,7 @@ void TBankOrganizerForm::selectSlots(const std::vector<int>& rows) {
         m_table->selectionModel()->setCurrentIndex(m_table->model()->index(rows.front(), 0),
                                                    QItemSelectionModel::NoUpdate);
     }
+    enableButtons();
 }
 
 void TBankOrganizerForm::arrange(const std::function<void()>& operation,
@@ -363,7 +417,8 @@ void TBankOrganizerForm::printSheet() {
         if (!path) {
             return;
         }
-        const QByteArray pdf = BankSheetPdf(m_view.bank(), title, QDate::currentDate());
+        const QByteArray pdf =
+            BankSheetPdf(m_view.bank(), title, QDate::currentDate(), {m_sheetUnused->isChecked()});
         AtomicFile out(LocalPath(*path));
         if (!out.open() ||
             !out.write(reinterpret_cast<const std::uint8_t*>(pdf.constData()),

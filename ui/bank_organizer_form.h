@@ -16,6 +16,7 @@ class QCheckBox;
 class QLabel;
 class QMenu;
 class QMimeData;
+class QPushButton;
 class QTableView;
 
 namespace tarnwick {
@@ -57,6 +58,8 @@ private:
     // Runs `operation` on the bank as one command; afterwards selects `reselect`.
     void arrange(const std::function<void()>& operation, const std::vector<int>& reselect);
     void moveByOne(int step);
+    // Up, Down, Swap and Delete as the selection allows them.
+    void enableButtons();
     // Ctrl+Z or Ctrl+Shift+Z here: the bank's step, with the selection following it.
     void undoStep(bool redo);
     void moveSlots(const std::vector<int>& rows, int before);
@@ -80,6 +83,11 @@ private:
     BankTableModel* m_model = nullptr;
     QTableView* m_table = nullptr;
     QCheckBox* m_playOnSelect = nullptr;
+    QCheckBox* m_sheetUnused = nullptr; // the sheet keeps the untouched default slots
+    QPushButton* m_up = nullptr;
+    QPushButton* m_down = nullptr;
+    QPushButton* m_swapButton = nullptr;
+    QPushButton* m_delete = nullptr;
     QLabel* m_status = nullptr; // what a browse with "Play on select" found nothing to play
     QMenu* m_menu = nullptr;    // the table's context menu: Swap, Delete
     QAction* m_swap = nullptr;

@@ -5,8 +5,10 @@
 #include "preset_text.h"
 #include "preset_view.h"
 #include "presets_mime.h"
+#include "syx_file.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QFont>
 #include <QMimeData>
 
@@ -167,6 +169,19 @@ bool BankTableModel::dropMimeData(const QMimeData* data, Qt::DropAction action, 
         pastePresets(data, slot);
     }
     return true;
+}
+
+int BankTableModel::pastedCount(const QMimeData* data) const {
+    if (!canDropMimeData(data, Qt::CopyAction, -1, -1, {}) || !ownRows(data).empty()) {
+        return 0;
+    }
+    if (const auto path = DroppedPresetFile(data)) {
+        // One message's size or less is one preset; a bank fills the slots to the last.
+        return IsBankSize(std::uintmax_t(QFileInfo(*path).size())) ? kPresetCount : 1;
+    }
+    std::string reason;
+    const auto records = PresetsFromMimeData(data, reason);
+    return records ? int(records->size()) : 0;
 }
 
 } // namespace tarnwick

@@ -54,6 +54,9 @@ public:
                          const QModelIndex& parent) const override;
     bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
                       const QModelIndex& parent) override;
+    // How many presets a drop of `data` pastes (a bank: 100, as many as fit from the slot
+    // it is dropped on); none for a move of this table's own rows or for what it refuses.
+    int pastedCount(const QMimeData* data) const;
 
 private:
     struct Row {

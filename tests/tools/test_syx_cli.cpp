@@ -384,21 +384,114 @@ private slots:
         QCOMPARE(read(bank), expected);
     }
 
-    // The bank sheet: every preset's line in the PDF's text, on two pages.
-    void sheetListsEveryPreset() {
-        const QString pdf = m_dir.filePath("sheet.pdf");
-        QCOMPARE(syx({"sheet", m_dir.write("Gig.syx", editedBank()), "-o", pdf}).exitCode, 0);
-        QProcess text;
-        text.start("pdftotext", {"-layout", pdf, "-"});
-        QVERIFY2(text.waitForFinished(30000), "pdftotext (poppler-utils) is needed");
-        const QString sheet = QString::fromUtf8(text.readAllStandardOutput());
-        QVERIFY(sheet.startsWith("Gig.syx"));
-        for (int n = 1; n <= 100; ++n) {
-            const QString line =
-                QStringLiteral("[\\n\\f] *%1 +%2 %1 +").arg(n).arg(n % 7 ? "Stage" : "Cafe");
-            QVERIFY2(sheet.contains(QRegularExpression(line)), qPrintable(line));
+    // The bank sheet as pdftotext reads it back: every page headed with the title, the date
+    // and "page N of M"; a block a preset in use, its values and MIDI data on its line and
+    // at most one line more; untouched default slots left out and counted, or (--all) a
+    // short line each; names in 16 pt type or more, values in 11 pt or more.
+    void sheetIsReadableOnStage_data() {
+        QTest::addColumn<QByteArray>("bank");
+        QTest::addColumn<bool>("all");
+        QTest::addColumn<int>("pages");
+        QTest::addColumn<QStringList>("shown"); // patterns the text holds
+        QTest::addColumn<QString>("absent");
+        QByteArray stage;
+        PresetBank bank;
+        PresetRecord& piano = bank[PresetIndex::fromOneBase(1)];
+        SetPresetName(piano, "Grand Piano");
+        piano.channel(1)[SlotKind::Program] = 0;
+        piano.channel(1)[SlotKind::Msb] = 0;
+        piano.channel(2)[SlotKind::Program] = 48;
+        PresetRecord& rig = bank[PresetIndex::fromOneBase(2)];
+        SetPresetName(rig, "Full Rig");
+        for (int c = 1; c <= 16; ++c) { // sixteen layers of one sound
+            rig.channel(c) = ChannelSlot{{127, 127, 127}};
         }
-        QCOMPARE(sheet.count(u'\f'), 2); // pdftotext ends each page with a form feed
+        const std::uint8_t reset[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+        std::copy(std::begin(reset), std::end(reset), rig.data.begin());
+        rig.placement = kPlacementPost;
+        PresetRecord& worst = bank[PresetIndex::fromOneBase(4)];
+        SetPresetName(worst, "Worst Case");
+        for (int c = 1; c <= 16; ++c) { // sixteen different three-digit values
+            worst.channel(c) =
+                ChannelSlot{{std::uint8_t(100 + c), std::uint8_t(127 - c), std::uint8_t(110 + c)}};
+        }
+        SetPresetName(bank[PresetIndex::fromOneBase(9)], "Song Nine");
+        for (int n = 1; n <= 100; ++n) {
+            stage += messageBytes(bank[PresetIndex::fromOneBase(n)], n);
+        }
+        QTest::newRow("four in use")
+            << stage << false << 1
+            << QStringList{"\\n *1 +Grand Piano +1: 0/-/1 +2: -/-/49\\n",
+                           " 2 +Full Rig +1-16: 127/127/128 +Post: F0 7E "
+                           "7F 09 01 F7\\n",
+                           "\\n *9 +Song Nine *\\n", "96 unused slots left out"}
+            << "New Name";
+        QTest::newRow("four in use, --all")
+            << stage << true << 4
+            << QStringList{" 2 +Full Rig +1-16", "\\n *3 +New Name 3\\n",
+                           "\\n *100 +New Name 100\\n"}
+            << "unused slots left out";
+        QStringList every;
+        for (int n = 1; n <= 100; ++n) {
+            every << QStringLiteral("\\n *%1 +%2 %1 +").arg(n).arg(n % 7 ? "Stage" : "Cafe");
+        }
+        QTest::newRow("every slot in use") << editedBank() << false << 5 << every << "unused";
+    }
+    void sheetIsReadableOnStage() {
+        QFETCH(QByteArray, bank);
+        QFETCH(bool, all);
+        QFETCH(int, pages);
+        QFETCH(QStringList, shown);
+        QFETCH(QString, absent);
+        const QString pdf = m_dir.filePath("sheet.pdf");
+        QStringList args{"sheet", m_dir.write("Gig.syx", bank), "-o", pdf};
+        if (all) {
+            args << "--all";
+        }
+        QCOMPARE(syx(args).exitCode, 0);
+        const auto pdfText = [&pdf](const QStringList& how) {
+            QProcess text;
+            text.start("pdftotext", how + QStringList{pdf, "-"});
+            text.waitForFinished(30000);
+            return QString::fromUtf8(text.readAllStandardOutput());
+        };
+        const QString sheet = pdfText({"-layout"});
+        QVERIFY2(!sheet.isEmpty(), "pdftotext (poppler-utils) is needed");
+        const QStringList pageTexts = sheet.split(u'\f', Qt::SkipEmptyParts);
+        QCOMPARE(pageTexts.size(), pages);
+        const QString today = QDate::currentDate().toString(Qt::ISODate);
+        for (int page = 1; page <= pages; ++page) {
+            const QString heading =
+                QStringLiteral("^Gig.syx +%1 +page %2 of %3\\n").arg(today).arg(page).arg(pages);
+            QVERIFY2(pageTexts[page - 1].contains(QRegularExpression(heading)),
+                     qPrintable(heading));
+        }
+        for (const QString& pattern : shown) {
+            QVERIFY2(sheet.contains(QRegularExpression(pattern)), qPrintable(pattern));
+        }
+        QVERIFY(!sheet.contains(absent));
+        // Sixteen different values take two lines, set smaller or cut short, never three.
+        if (const qsizetype at = sheet.indexOf("Worst Case"); at >= 0) {
+            const QString block =
+                sheet.mid(at, sheet.indexOf(QRegularExpression("\\n *\\d+ "), at) - at);
+            QCOMPARE(block.split(u'\n', Qt::SkipEmptyParts).size(), 2);
+            QVERIFY(block.contains("1: 101/126/112"));
+        }
+        // Type size from the words' boxes: DejaVu's line is 1.164 of its size.
+        const QString boxes = pdfText({"-bbox"});
+        const auto points = [&boxes](const QString& word) {
+            const QRegularExpression box(
+                QStringLiteral("yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"([\\d.]+)\">%1<")
+                    .arg(QRegularExpression::escape(word)));
+            const QRegularExpressionMatch found = box.match(boxes);
+            return found.hasMatch()
+                       ? (found.captured(2).toDouble() - found.captured(1).toDouble()) / 1.164
+                       : 0.0;
+        };
+        const QString name = all || pages == 1 ? "Grand" : "Stage";
+        QVERIFY2(points(name) >= 15.9, qPrintable(QString::number(points(name))));
+        const QString value = pages == 5 ? "2:" : "1:";
+        QVERIFY2(points(value) >= 10.9, qPrintable(QString::number(points(value))));
     }
 
     // A folder of good, damaged and foreign files: the good ones recorded, each bad one

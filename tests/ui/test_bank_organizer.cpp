@@ -12,6 +12,7 @@
 #include "presets_mime.h"
 #include "syx_file.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
@@ -225,6 +227,67 @@ private slots:
     }
 
     // Rows are one-based; the main window shows preset 11 with an edit not yet stored.
+    // While a drag is over the table, the rows a drop would write over are marked on the
+    // screen (seen in the pixels), a move shows its line only; rows are 1-based here.
+    void theDropMarkShowsWhatADropWrites_data() {
+        QTest::addColumn<QString>("carried");
+        QTest::addColumn<int>("over");
+        QTest::addColumn<int>("down"); // pixels from the row's centre
+        QTest::addColumn<QList<int>>("marked");
+        QTest::newRow("own rows: a move") << "rows" << 5 << 0 << QList<int>{};
+        QTest::newRow("two presets on row 5") << "presets" << 5 << 0 << QList<int>{5, 6};
+        QTest::newRow("two presets at row 5's lower edge")
+            << "presets" << 5 << 100 << QList<int>{6, 7};
+        QTest::newRow("two presets on row 100") << "presets" << 100 << 0 << QList<int>{100};
+        QTest::newRow("a bank file on row 98") << "bank" << 98 << 0 << QList<int>{98, 99, 100};
+        QTest::newRow("a one-preset file on row 40") << "preset file" << 40 << 0 << QList<int>{40};
+        QTest::newRow("a folder") << "folder" << 40 << 0 << QList<int>{};
+    }
+    void theDropMarkShowsWhatADropWrites() {
+        QFETCH(QString, carried);
+        QFETCH(int, over);
+        QFETCH(int, down);
+        QFETCH(QList<int>, marked);
+        QTableView* table = m_form->table();
+        QTemporaryDir folder;
+        std::unique_ptr<QMimeData> mime;
+        if (carried == "rows") {
+            mime.reset(m_form->presetsData({9, 10}));
+        } else if (carried == "presets") {
+            mime.reset(PresetsMimeData({preset(1), preset(2)}, 1));
+        } else {
+            mime = std::make_unique<QMimeData>();
+            const QString path = folder.filePath("Dropped.syx");
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(carried == "bank" ? 153 * 100 : 153, '\0'));
+            file.close();
+            mime->setUrls({QUrl::fromLocalFile(carried == "folder" ? folder.path() : path)});
+        }
+        table->scrollTo(table->model()->index(over - 1, 0), QAbstractItemView::PositionAtCenter);
+        const QImage before = table->viewport()->grab().toImage();
+        QRect rect = table->visualRect(table->model()->index(over - 1, 0));
+        const QPoint at(rect.center().x(), std::min(rect.center().y() + down, rect.bottom()));
+        QDragEnterEvent enter(at, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(table->viewport(), &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(table->viewport(), &move);
+        const QImage during = table->viewport()->grab().toImage();
+        QList<int> seen;
+        for (int row = 1; row <= 100; ++row) {
+            rect = table->visualRect(table->model()->index(row - 1, BankTableModel::kMidiData));
+            const QPoint blank(rect.right() - 4, rect.center().y()); // no text there
+            if (table->viewport()->rect().contains(blank) &&
+                before.pixel(blank) != during.pixel(blank)) {
+                seen << row;
+            }
+        }
+        QCOMPARE(seen, marked);
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(table->viewport(), &leave);
+        QCOMPARE(table->viewport()->grab().toImage(), before);
+    }
+
     void operationsAreOneUndoStepEach_data() {
         QTest::addColumn<QList<int>>("rows");
         QTest::addColumn<QString>("operation");
@@ -237,6 +300,21 @@ private slots:
         QTest::newRow("Alt+Up on 10 to 12")
             << QList<int>{10, 11, 12} << "Alt+Up" << QList<int>{9, 10, 10, 11, 11, 12, 12, 9} << ""
             << QList<int>{10, 11, 12};
+        QTest::newRow("Down button, pressed by a screen reader, on 10 to 12")
+            << QList<int>{10, 11, 12} << "btnDown" << QList<int>{10, 13, 11, 10, 12, 11, 13, 12}
+            << "" << QList<int>{10, 11, 12};
+        QTest::newRow("Up button on 10 to 12")
+            << QList<int>{10, 11, 12} << "btnUp" << QList<int>{9, 10, 10, 11, 11, 12, 12, 9} << ""
+            << QList<int>{10, 11, 12};
+        QTest::newRow("Up button at row 1 is off")
+            << QList<int>{1} << "btnUp" << QList<int>{} << "" << QList<int>{};
+        QTest::newRow("Swap button on 4 and 90")
+            << QList<int>{4, 90} << "btnSwap" << QList<int>{4, 90, 90, 4} << ""
+            << QList<int>{4, 90};
+        QTest::newRow("Swap button on three rows is off")
+            << QList<int>{4, 5, 90} << "btnSwap" << QList<int>{} << "" << QList<int>{};
+        QTest::newRow("Delete button on 2 and 5")
+            << QList<int>{2, 5} << "btnDelete" << QList<int>{2, 0, 5, 0} << "" << QList<int>{2, 5};
         QTest::newRow("Alt+Up at row 1 does nothing")
             << QList<int>{1} << "Alt+Up" << QList<int>{} << "" << QList<int>{};
         QTest::newRow("drag 10 to 12 before row 3")
@@ -294,7 +372,18 @@ private slots:
             }
             return QString::fromStdString(PresetsToJsonText(messages));
         };
-        if (operation == "Swap") {
+        if (operation.startsWith("btn")) {
+            // As a screen reader presses it: a button that is off does nothing.
+            auto* button = m_form->findChild<QPushButton*>(operation);
+            QCOMPARE(button->isEnabled(), !changed.isEmpty());
+            QVERIFY(button->toolTip().startsWith(button->accessibleName()));
+            QAccessibleInterface* node = QAccessible::queryAccessibleInterface(button);
+            QVERIFY(node && node->actionInterface());
+            if (button->isEnabled()) {
+                node->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+                QTRY_VERIFY(!m_f->main.presetEdited()); // a press clicks as it is drawn down
+            }
+        } else if (operation == "Swap") {
             m_form->findChild<QAction*>("actSwap")->trigger();
         } else if (operation == "drag before 3") {
             std::unique_ptr<QMimeData> dragged(m_form->presetsData({9, 10, 11}));

@@ -78,6 +78,7 @@ struct Arguments {
     std::string dest;  // copy
     int at = 0;        // copy
     bool clip = false; // copy
+    bool all = false;  // sheet: the unused slots too
     std::string out;
 };
 
@@ -168,9 +169,9 @@ int sheet(const Arguments& args) {
     const std::string title = args.bank == "-"
                                   ? std::string("Untitled")
                                   : std::filesystem::path(args.bank).filename().string();
-    return output(
-        args.out,
-        BankSheetPdf(*bank, QString::fromStdString(title), QDate::currentDate()).toStdString());
+    return output(args.out, BankSheetPdf(*bank, QString::fromStdString(title), QDate::currentDate(),
+                                         {args.all})
+                                .toStdString());
 }
 
 } // namespace
@@ -224,6 +225,9 @@ void AddBankCommands(CLI::App& app, int& result) {
     sheetCommand->add_option("BANK", args->bank, "bank file (.syx)")->required();
     sheetCommand->add_option("-o,--output", args->out, "PDF file to write (- for standard output)")
         ->required();
+    sheetCommand->add_flag("--all", args->all,
+                           "the unused slots (default name, nothing switched on) too, a short "
+                           "line each; else they are left out and counted");
 }
 
 } // namespace tarnwick::cli
