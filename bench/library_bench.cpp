@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     }
     const auto counts = opened.check();
     const auto recorded = Clock::now();
-    opened.record(bank(kBanks), "bench", "tarnwick-library-bench");
+    opened.record(bank(kBanks), "bench", "tarnwick-library-bench", "added");
     const double recordMs = millis(Clock::now() - recorded);
 
     // What the user types, one letter more at a time, as the Library window searches.

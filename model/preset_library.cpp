@@ -157,8 +157,18 @@ void addNamesToTheNewestFirst(SQLite::Database& db) {
     )");
 }
 
+// Version 4 says what was done when an entry was last recorded: a file opened or saved, a
+// bank downloaded, a file added. Entries recorded before say nothing, except downloads,
+// which their source names.
+void addActions(SQLite::Database& db) {
+    db.exec(R"(
+        ALTER TABLE entries ADD COLUMN action TEXT NOT NULL DEFAULT '';
+        UPDATE entries SET action = 'downloaded' WHERE source LIKE 'downloaded to %';
+    )");
+}
+
 const std::function<void(SQLite::Database&)> kSteps[] = {createVersion1, addChannels,
-                                                         addNamesToTheNewestFirst};
+                                                         addNamesToTheNewestFirst, addActions};
 static_assert(std::size(kSteps) == PresetLibrary::kSchemaVersion);
 
 // SQLite takes file names in UTF-8 on every system.
@@ -413,18 +423,20 @@ void PresetLibrary::migrateNow(const fs::path& path) {
 
 std::optional<RecordOutcome> PresetLibrary::record(const std::vector<PresetRecord>& presets,
                                                    const std::string& source,
-                                                   const std::string& program) {
+                                                   const std::string& program,
+                                                   const std::string& action) {
     if (presets.size() != 1 && presets.size() != std::size_t(kPresetCount)) {
         fail("holds " + std::to_string(presets.size()) + " presets; 1 or 100 are recorded");
         return std::nullopt;
     }
     return guarded([&]() -> std::optional<RecordOutcome> {
-        return whenFree([&] { return recordNow(presets, source, program); });
+        return whenFree([&] { return recordNow(presets, source, program, action); });
     });
 }
 
 RecordOutcome PresetLibrary::recordNow(const std::vector<PresetRecord>& presets,
-                                       const std::string& source, const std::string& program) {
+                                       const std::string& source, const std::string& program,
+                                       const std::string& action) {
     RecordOutcome outcome;
     SQLite::Transaction transaction(*m_db, SQLite::TransactionBehavior::IMMEDIATE);
     SQLite::Statement find(*m_db, "SELECT id FROM presets WHERE message = ?");
@@ -463,18 +475,21 @@ RecordOutcome PresetLibrary::recordNow(const std::vector<PresetRecord>& presets,
         entry = known.getColumn(0).getInt64();
         SQLite::Statement seen(*m_db,
                                "UPDATE entries SET recorded_at = strftime('%Y-%m-%dT%H:%M:%SZ', "
-                               "'now'), program = ? WHERE id = ?");
+                               "'now'), program = ?, action = ? WHERE id = ?");
         seen.bind(1, program);
-        seen.bind(2, entry);
+        seen.bind(2, action);
+        seen.bind(3, entry);
         seen.exec();
     } else {
         SQLite::Statement add(*m_db,
-                              "INSERT INTO entries(kind, source, program, recorded_at, content) "
-                              "VALUES (?, ?, ?, strftime('%Y-%m-%dT%H:%M:%SZ', 'now'), ?)");
+                              "INSERT INTO entries(kind, source, program, recorded_at, content, "
+                              "action) "
+                              "VALUES (?, ?, ?, strftime('%Y-%m-%dT%H:%M:%SZ', 'now'), ?, ?)");
         add.bind(1, kind);
         add.bind(2, source);
         add.bind(3, program);
         add.bind(4, content);
+        add.bind(5, action);
         add.exec();
         entry = m_db->getLastInsertRowid();
         outcome.newEntry = true;
@@ -571,7 +586,7 @@ std::optional<std::vector<LibraryBank>> PresetLibrary::banks() {
     return guarded([&]() -> std::optional<std::vector<LibraryBank>> {
         std::vector<LibraryBank> found;
         SQLite::Statement select(*m_db, R"(
-            SELECT e.id, e.source, e.recorded_at, e.program,
+            SELECT e.id, e.source, e.recorded_at, e.program, e.action,
                    (SELECT group_concat(name, char(10)) FROM (
                        SELECT p.name FROM slots s JOIN presets p ON p.id = s.preset_id
                        WHERE s.entry_id = e.id AND s.slot <= 3 ORDER BY s.slot))
@@ -583,7 +598,8 @@ std::optional<std::vector<LibraryBank>> PresetLibrary::banks() {
             bank.source = select.getColumn(1).getString();
             bank.when = select.getColumn(2).getString();
             bank.program = select.getColumn(3).getString();
-            std::string names = select.getColumn(4).getString();
+            bank.action = select.getColumn(4).getString();
+            std::string names = select.getColumn(5).getString();
             for (std::size_t start = 0; start <= names.size();) {
                 const std::size_t end = std::min(names.find('\n', start), names.size());
                 bank.firstNames.push_back(names.substr(start, end - start));

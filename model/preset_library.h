@@ -44,6 +44,7 @@ struct LibraryBank {
     std::string source;
     std::string when;
     std::string program;
+    std::string action; // "opened", "saved", "downloaded", "added", ...; empty: not known
     std::vector<std::string> firstNames; // the names of presets 1 to 3
 };
 
@@ -90,7 +91,7 @@ enum class LibraryAccess {
 
 class PresetLibrary {
 public:
-    static constexpr int kSchemaVersion = 3;
+    static constexpr int kSchemaVersion = 4;
     static constexpr int kBusyTimeoutMs = 5000;
 
     PresetLibrary();
@@ -113,8 +114,10 @@ public:
 
     // Records 1 or 100 presets, in slot order, as one transaction. Nothing, and error(),
     // when that failed; the library is then as it was before.
+    // `action`: what was done ("opened", "saved", "downloaded", "added", ...).
     std::optional<RecordOutcome> record(const std::vector<PresetRecord>& presets,
-                                        const std::string& source, const std::string& program);
+                                        const std::string& source, const std::string& program,
+                                        const std::string& action);
 
     // Newest first (by when each preset was last recorded).
     std::optional<std::vector<LibraryPreset>> search(const LibraryQuery& query);
@@ -143,7 +146,7 @@ private:
     void migrateNow(const std::filesystem::path& path);
     RemoveOutcome removeNow(std::vector<std::int64_t> banks, std::vector<std::int64_t> presets);
     RecordOutcome recordNow(const std::vector<PresetRecord>& presets, const std::string& source,
-                            const std::string& program);
+                            const std::string& program, const std::string& action);
 
     std::unique_ptr<SQLite::Database> m_db;
     std::string m_error;

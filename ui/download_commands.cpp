@@ -193,9 +193,9 @@ void PresetDownloads::recordSent(const PresetRecord* preset) {
     const QString source = QStringLiteral("downloaded to ") +
                            QString::fromStdString(interfaces[std::size_t(selected)].name);
     if (preset) {
-        m_recorder->record(*preset, source);
+        m_recorder->record(*preset, source, "downloaded");
     } else {
-        m_recorder->record(m_view.bank(), source);
+        m_recorder->record(m_view.bank(), source, "downloaded");
     }
 }
 

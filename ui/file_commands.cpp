@@ -303,15 +303,15 @@ void PresetFileCommands::recordWritten(std::optional<PresetRecord> preset, const
     }
     const QString source = QFileInfo(path).absoluteFilePath();
     if (preset) {
-        m_recorder->record(*preset, source);
+        m_recorder->record(*preset, source, "saved");
     } else {
-        m_recorder->record(m_view.bank(), source);
+        m_recorder->record(m_view.bank(), source, "saved");
     }
 }
 
 void PresetFileCommands::recordRead(std::vector<PresetRecord> presets, const QString& path) {
     if (m_recorder) {
-        m_recorder->record(std::move(presets), QFileInfo(path).absoluteFilePath());
+        m_recorder->record(std::move(presets), QFileInfo(path).absoluteFilePath(), "opened");
     }
 }
 

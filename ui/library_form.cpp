@@ -135,10 +135,15 @@ TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder,
     m_results->setColumnWidth(0, 120);
     m_results->setColumnWidth(1, 180);
     m_results->setColumnWidth(2, 190);
-    m_banks =
-        list(new QTreeWidget(this), "lstLibraryBanks", QStringLiteral("Library banks"),
-             {QStringLiteral("From"), QStringLiteral("When"), QStringLiteral("Presets 1 to 3")});
-    m_banks->setColumnWidth(0, 240);
+    m_banks = list(new QTreeWidget(this), "lstLibraryBanks", QStringLiteral("Library banks"),
+                   {QStringLiteral("From"), QStringLiteral("When"), QStringLiteral("What"),
+                    QStringLiteral("Presets 1 to 3")});
+    m_banks->setColumnWidth(0, 220);
+    // A date and time in full, and the longest of the words for what was done.
+    m_banks->setColumnWidth(1, fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00")) +
+                                   fontMetrics().height() * 2);
+    m_banks->setColumnWidth(2, fontMetrics().horizontalAdvance(QStringLiteral("Downloaded")) +
+                                   fontMetrics().height() * 2);
     m_pages = new QTabWidget(this);
     m_pages->addTab(m_results, QStringLiteral("Presets"));
     m_pages->addTab(m_banks, QStringLiteral("Banks"));
@@ -307,7 +312,9 @@ void TLibraryForm::showBanks(std::vector<LibraryBank> banks) {
             names << QString::fromStdString(name).trimmed();
         }
         QTreeWidgetItem* item = sourceItem({}, bank.source, bank.when);
-        item->setText(2, names.join(QStringLiteral(", ")));
+        QString action = QString::fromStdString(bank.action); // "opened": "Opened"
+        item->setText(2, action.left(1).toUpper() + action.mid(1));
+        item->setText(3, names.join(QStringLiteral(", ")));
         items << item;
     }
     const std::vector<LibraryBank> old = std::exchange(m_bankList, std::move(banks));

@@ -15,23 +15,25 @@ LibraryRecorder::~LibraryRecorder() {
     m_thread.waitForDone();
 }
 
-void LibraryRecorder::record(const PresetBank& bank, const QString& source) {
+void LibraryRecorder::record(const PresetBank& bank, const QString& source, const char* action) {
     std::vector<PresetRecord> presets;
     for (int i = 0; i < kPresetCount; ++i) {
         presets.push_back(CarriedByMessage(bank[PresetIndex::fromZeroBase(i)]));
     }
-    record(std::move(presets), source);
+    record(std::move(presets), source, action);
 }
 
-void LibraryRecorder::record(const PresetRecord& preset, const QString& source) {
-    record(std::vector<PresetRecord>{CarriedByMessage(preset)}, source);
+void LibraryRecorder::record(const PresetRecord& preset, const QString& source,
+                             const char* action) {
+    record(std::vector<PresetRecord>{CarriedByMessage(preset)}, source, action);
 }
 
-void LibraryRecorder::record(std::vector<PresetRecord> presets, const QString& source) {
-    inBackground(
-        [presets = std::move(presets), source = source.toStdString()](PresetLibrary& library) {
-            return library.record(presets, source, "tarnwick-editor").has_value();
-        });
+void LibraryRecorder::record(std::vector<PresetRecord> presets, const QString& source,
+                             const char* action) {
+    inBackground([presets = std::move(presets), source = source.toStdString(),
+                  action = std::string(action)](PresetLibrary& library) {
+        return library.record(presets, source, "tarnwick-editor", action).has_value();
+    });
 }
 
 void LibraryRecorder::remove(std::vector<std::int64_t> banks, std::vector<std::int64_t> presets) {

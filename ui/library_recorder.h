@@ -33,9 +33,10 @@ public:
     // "downloaded to TWK-5"): a bank or a preset as their messages carry them (what Save
     // writes and a download sends), a list exactly as given (what a file that was read
     // held), so that a preset is kept as the bytes the file holds.
-    void record(const PresetBank& bank, const QString& source);
-    void record(const PresetRecord& preset, const QString& source);
-    void record(std::vector<PresetRecord> presets, const QString& source);
+    // `action` says what was done: "opened", "saved", "downloaded".
+    void record(const PresetBank& bank, const QString& source, const char* action);
+    void record(const PresetRecord& preset, const QString& source, const char* action);
+    void record(std::vector<PresetRecord> presets, const QString& source, const char* action);
     // Forgets banks `banks` and the one-preset files of presets `presets` (their IDs), with
     // the presets no entry holds any more; said as a recording is.
     void remove(std::vector<std::int64_t> banks, std::vector<std::int64_t> presets);

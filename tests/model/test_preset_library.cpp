@@ -61,14 +61,17 @@ private slots:
         QVERIFY2(library.open(path(QTest::currentDataTag()), LibraryAccess::Create),
                  library.error().c_str());
         std::vector<PresetRecord> presets = bank({});
-        QCOMPARE(library.record(presets, "a.syx", "test")->newPresets, std::size_t(100));
+        QCOMPARE(library.record(presets, "a.syx", "test", "saved")->newPresets, std::size_t(100));
         if (changedSlot >= 0) {
             presets[std::size_t(changedSlot)].channel(2)[SlotKind::Program] = 56;
         }
-        const auto second = library.record(presets, source.toStdString(), "test");
+        const auto second = library.record(presets, source.toStdString(), "test", "opened");
         QCOMPARE(second->newPresets, std::size_t(newPresets));
         QCOMPARE(second->newEntry, newEntry);
         QCOMPARE(library.check()->presets, std::size_t(100 + newPresets));
+        // The newest entry says what was done last: saved, then opened.
+        QCOMPARE(library.banks()->front().action, std::string("opened"));
+        QCOMPARE(library.banks()->back().action, std::string(newEntry ? "saved" : "opened"));
         // The bank comes back as recorded: the same messages, byte for byte.
         const auto back = library.bank(library.banks()->front().id);
         QVERIFY(back && back->size() == presets.size());
@@ -101,7 +104,7 @@ private slots:
         std::vector<PresetRecord> presets = bank({"It's", "100%", "A_B", "Pad*", "Pad"});
         presets[2].channel(2)[SlotKind::Program] = 56; // program 57
         presets[0].channel(5)[SlotKind::Program] = 56;
-        library.record(presets, "s.syx", "test");
+        library.record(presets, "s.syx", "test", "added");
         LibraryQuery query{text.toStdString(), {}, {}, 0, {}};
         if (channel) {
             query.channel = channel;
@@ -140,6 +143,9 @@ private slots:
                     preset_id INTEGER NOT NULL, PRIMARY KEY (entry_id, slot)) WITHOUT ROWID;
                 INSERT INTO entries VALUES (1, 'preset', 'old.syx', 'editor', '2025-01-01', '1');
                 INSERT INTO slots VALUES (1, 1, 1);
+                INSERT INTO entries VALUES (2, 'preset', 'downloaded to TWK-5', 'editor',
+                                            '2025-01-02', '1');
+                INSERT INTO slots VALUES (2, 1, 1);
                 PRAGMA user_version = 1;)");
             SQLite::Statement insert(db, "INSERT INTO presets VALUES (1, ?, 'Old Strings', 1)");
             insert.bind(1, m.data(), damaged ? 20 : int(m.size()));
@@ -174,6 +180,10 @@ private slots:
         QCOMPARE(copy.execAndGet("PRAGMA user_version").getInt(), 1);
         QCOMPARE(copy.execAndGet("SELECT name FROM presets").getString(), "Old Strings");
         QVERIFY(!copy.tableExists("preset_channels"));
+        // What the entries were, as far as their sources say it.
+        SQLite::Database updated(file, SQLite::OPEN_READONLY);
+        QCOMPARE(updated.execAndGet("SELECT group_concat(action, '|') FROM entries").getString(),
+                 "|downloaded");
     }
 
     // A recording waits while another program holds the library, and goes in once it lets
@@ -190,7 +200,7 @@ private slots:
         });
         QElapsedTimer waited;
         waited.start();
-        const auto recorded = library.record(bank({"Waited"}), "busy.syx", "test");
+        const auto recorded = library.record(bank({"Waited"}), "busy.syx", "test", "added");
         release.join();
         QVERIFY2(recorded, library.error().c_str());
         QVERIFY(waited.elapsed() >= 250);
@@ -209,8 +219,8 @@ private slots:
             asSaved.push_back(CarriedByMessage(fresh.back()));
         }
         asSaved[4].channel(2)[SlotKind::Program] = 7; // "New Name 5", edited
-        library.record(fresh, "new.syx", "test");
-        library.record(asSaved, "saved.syx", "test");
+        library.record(fresh, "new.syx", "test", "added");
+        library.record(asSaved, "saved.syx", "test", "added");
         QCOMPARE(names(library.search({"", {}, {}, 0, {}})), QStringList{"New Name 5"});
         QCOMPARE(library.search({"", {}, {}, 0, {}, true})->size(), std::size_t(200));
         QCOMPARE(library.check()->presets, std::size_t(200));
@@ -222,7 +232,7 @@ private slots:
         QVERIFY(library.open(path("index.sqlite"), LibraryAccess::Create));
         std::vector<PresetRecord> presets = bank({"One", "Two", "Three"});
         presets[2].channel(4)[SlotKind::Program] = 9;
-        library.record(presets, "i.syx", "test");
+        library.record(presets, "i.syx", "test", "added");
         QCOMPARE(library.check()->indexMismatches, std::vector<std::int64_t>{});
         {
             SQLite::Database db(path("index.sqlite"), SQLite::OPEN_READWRITE);
@@ -242,9 +252,9 @@ private slots:
         for (std::size_t i = 2; i < 100; ++i) {
             SetPresetName(tour[i], "Tour " + std::to_string(i));
         }
-        library.record(gig, "gig.syx", "test");
-        library.record(tour, "tour.syx", "test");
-        library.record({gig[1]}, "gig-only.syx", "test");
+        library.record(gig, "gig.syx", "test", "added");
+        library.record(tour, "tour.syx", "test", "added");
+        library.record({gig[1]}, "gig-only.syx", "test", "added");
         const std::int64_t gigId = library.banks()->back().id;
         QCOMPARE(library.remove({gigId, 99}, {}).has_value(), false);
         QCOMPARE(library.error(), "holds no bank b99");
@@ -290,7 +300,7 @@ private slots:
             for (int i = 0; i < 30; ++i) { // several pages of presets
                 std::vector<PresetRecord> presets = bank({"Bank " + std::to_string(i)});
                 presets[99].channel(1)[SlotKind::Program] = std::uint8_t(i);
-                library.record(presets, std::to_string(i), "test");
+                library.record(presets, std::to_string(i), "test", "added");
             }
         }
         QFile f(QString::fromStdString(file));

@@ -529,9 +529,10 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("banks") << QStringList{"banks"} << 0 << "b1  ";
+        QTest::newRow("banks") << QStringList{"banks"} << 0 << "Z  added /";
         QTest::newRow("banks as JSON")
-            << QStringList{"banks", "--json"} << 0 << "\"first\": [\n      \"Stage 1      \",";
+            << QStringList{"banks", "--json"} << 0
+            << "\"action\": \"added\",\n    \"first\": [\n      \"Stage 1      \",";
         QTest::newRow("get a bank") << QStringList{"get", "b1", "-o", "-"} << 0 << "BANK";
         QTest::newRow("get a bank, capital B")
             << QStringList{"get", "B1", "-o", "-"} << 0 << "BANK";

@@ -527,7 +527,7 @@ private slots:
         for (int n = 1; n <= 100; ++n) {
             first.push_back(preset(n));
         }
-        recorder.record(first, folder.filePath("Stage.syx"));
+        recorder.record(first, folder.filePath("Stage.syx"), "opened");
         recorder.waitForDone();
         TLibraryForm library(m_f->main, recorder, m_f->interaction);
         library.show();
@@ -553,7 +553,7 @@ private slots:
         for (int n = 0; n < 10; ++n) {
             SetPresetName(second[std::size_t(n)], "New " + std::to_string(n));
         }
-        recorder.record(second, folder.filePath("Tour.syx"));
+        recorder.record(second, folder.filePath("Tour.syx"), "opened");
         recorder.waitForDone();
         QCoreApplication::sendPostedEvents(&recorder); // "recorded" reaches the window
         library.waitForReads();
@@ -562,6 +562,7 @@ private slots:
         QCOMPARE(chosen(results), before);
         QCOMPARE(library.banks()->topLevelItemCount(), 2);
         QCOMPARE(library.banks()->currentItem()->text(0), QStringLiteral("Stage.syx"));
+        QCOMPARE(library.banks()->currentItem()->text(2), QStringLiteral("Opened"));
 
         // Delete forgets the chosen bank once the user agrees, with the presets only it held.
         library.banks()->clearSelection();

@@ -80,30 +80,32 @@ std::optional<std::filesystem::path> LibraryPath() {
 }
 
 namespace {
-void recordRead(const SyxFileRead& read, const std::string& source) {
+void recordRead(const SyxFileRead& read, const std::string& source, const std::string& action) {
     if (!libraryPath || !read.whole()) {
         return;
     }
     PresetLibrary library;
     if (!library.open(*libraryPath, LibraryAccess::Create) ||
-        !library.record(read.records, source, "tarnwick-syx")) {
+        !library.record(read.records, source, "tarnwick-syx", action)) {
         fail(LibraryProblemText(*libraryPath, library.error()) + " Not recorded.");
     }
 }
 } // namespace
 
-void RecordInLibrary(const std::vector<SyxMessage>& messages, const std::string& source) {
+void RecordInLibrary(const std::vector<SyxMessage>& messages, const std::string& source,
+                     const std::string& action) {
     std::vector<PresetMessage> raw;
     for (const SyxMessage& message : messages) {
         raw.push_back(message.raw);
     }
-    recordRead(ReadSyxFile(SyxBytes(raw)), source);
+    recordRead(ReadSyxFile(SyxBytes(raw)), source, action);
 }
 
 void RecordWritten(const std::string& path, const std::string& bytes) {
     if (path != "-") {
         std::error_code ignored;
-        recordRead(ReadSyxFile(bytes), std::filesystem::absolute(path, ignored).string());
+        recordRead(ReadSyxFile(bytes), std::filesystem::absolute(path, ignored).string(),
+                   "written");
     }
 }
 

@@ -49,7 +49,8 @@ void SetLibraryPath(std::optional<std::filesystem::path> path);
 std::optional<std::filesystem::path> LibraryPath();
 // Records 1 or 100 presets a command wrote or sent, after its own work. A recording that
 // fails is said in one line and never fails the command.
-void RecordInLibrary(const std::vector<SyxMessage>& messages, const std::string& source);
+void RecordInLibrary(const std::vector<SyxMessage>& messages, const std::string& source,
+                     const std::string& action);
 // The same for a preset file just written to `path` (not standard output).
 void RecordWritten(const std::string& path, const std::string& bytes);
 

@@ -100,8 +100,8 @@ int add(const Arguments& args) {
             continue;
         }
         std::error_code ignored;
-        const auto outcome =
-            library.record(read.records, fs::absolute(file, ignored).string(), "tarnwick-syx");
+        const auto outcome = library.record(read.records, fs::absolute(file, ignored).string(),
+                                            "tarnwick-syx", "added");
         if (!outcome) {
             return libraryFailure(library);
         }
@@ -166,14 +166,13 @@ int banks(const Arguments& args) {
     return printFound(
         args.asJson, [](PresetLibrary& library) { return library.banks(); },
         [](const LibraryBank& bank) {
-            return Json{{"id", BankId(bank.id)},
-                        {"source", bank.source},
-                        {"when", bank.when},
-                        {"program", bank.program},
-                        {"first", bank.firstNames}};
+            return Json{{"id", BankId(bank.id)}, {"source", bank.source},
+                        {"when", bank.when},     {"program", bank.program},
+                        {"action", bank.action}, {"first", bank.firstNames}};
         },
         [](const LibraryBank& bank) {
-            std::cout << BankId(bank.id) << "  " << bank.when << "  " << bank.source << "\n   ";
+            std::cout << BankId(bank.id) << "  " << bank.when << "  "
+                      << (bank.action.empty() ? "" : bank.action + " ") << bank.source << "\n   ";
             for (const std::string& name : bank.firstNames) {
                 std::cout << " " << name << " |";
             }

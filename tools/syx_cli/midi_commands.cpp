@@ -296,7 +296,8 @@ int send(const std::string& port, const std::string& file, bool verbose) {
     std::cout << DownloadResultText(TransferResult::Acknowledged).text << '\n';
     RecordInLibrary(messages,
                     "downloaded to " +
-                        layer.interfaceList()[std::size_t(layer.selectedInterface())].name);
+                        layer.interfaceList()[std::size_t(layer.selectedInterface())].name,
+                    "downloaded");
     return kOk;
 }
 

@@ -98,7 +98,7 @@ int exportJson(const std::string& file, const std::string& out, int version) {
     const std::string path = out.empty() ? "-" : out;
     const int written = output(path, PresetsToJsonText(messages, version));
     if (written == kOk && path != "-") {
-        RecordInLibrary(messages, std::filesystem::absolute(path).string());
+        RecordInLibrary(messages, std::filesystem::absolute(path).string(), "written");
     }
     return written;
 }
