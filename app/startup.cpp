@@ -59,6 +59,8 @@ AppWindows::AppWindows(const AppServices& services) {
     m_recorder = std::make_unique<LibraryRecorder>(DefaultLibraryPath());
     m_fileCommands->setRecorder(m_recorder.get());
     m_downloads->setRecorder(m_recorder.get());
+    QObject::connect(m_recorder.get(), &LibraryRecorder::failed, main,
+                     &TMainForm::showLibraryProblem);
     ConnectCommands(*main, *m_fileCommands);
     ConnectCommands(*main, *m_downloads);
     ConnectCommands(*main, *m_upgrade);

@@ -703,6 +703,12 @@ std::optional<LibraryCounts> PresetLibrary::check() {
     });
 }
 
+std::optional<std::int64_t> PresetLibrary::dataVersion() {
+    return guarded([&]() -> std::optional<std::int64_t> {
+        return whenFree([&] { return m_db->execAndGet("PRAGMA data_version").getInt64(); });
+    });
+}
+
 bool PresetLibrary::compact() {
     return guarded([&]() -> std::optional<bool> {
                whenFree([&] { m_db->exec("VACUUM"); });

@@ -128,6 +128,9 @@ public:
     // `PRAGMA integrity_check`, every entry whole, each preset's content against its
     // channel index, and the counts; nothing and error() when damaged.
     std::optional<LibraryCounts> check();
+    // A number that changes whenever another connection (another program, or another part
+    // of this one) has changed the file since; nothing and error() when it cannot be read.
+    std::optional<std::int64_t> dataVersion();
     // Rebuilds the file without its free pages (VACUUM); the library never shrinks otherwise.
     bool compact();
     // Forgets banks `banks` and the one-preset files of presets `presets`, with every preset

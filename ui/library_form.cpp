@@ -24,6 +24,7 @@
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -94,6 +95,15 @@ TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder,
     };
     m_reader.banksListed = [this](std::vector<LibraryBank> banks) {
         showBanks(std::move(banks));
+    };
+    // Twice a second while shown: what another program recorded appears within a second,
+    // the chosen rows kept.
+    m_watch = new QTimer(this);
+    m_watch->setInterval(500);
+    connect(m_watch, &QTimer::timeout, this, [this] { m_reader.watch(); });
+    m_reader.changed = [this] {
+        search();
+        listBanks();
     };
     m_reader.failed = [this](const QString& reason) {
         m_status->setText(reason);
@@ -186,12 +196,10 @@ TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder,
             listBanks();
         }
     });
-    connect(&m_recorder, &LibraryRecorder::failed, this, [this](const QString& reason) {
-        m_recordingFailure =
-            QStringLiteral("Not recorded: %1")
-                .arg(m_recorder.path() ? QString::fromStdString(LibraryProblemText(
-                                             *m_recorder.path(), reason.toStdString()))
-                                       : reason);
+    // A recording that failed, before this window was first shown or while it is.
+    m_recordingFailure = m_recorder.failure();
+    connect(&m_recorder, &LibraryRecorder::failed, this, [this](const QString& text) {
+        m_recordingFailure = text;
         m_status->setText(m_recordingFailure);
     });
     // Enter or a double-click plays a preset, and opens a bank.
@@ -223,6 +231,7 @@ void TLibraryForm::showEvent(QShowEvent* event) {
     search();
     listBanks();
     m_text->setFocus();
+    m_watch->start();
 }
 
 bool TLibraryForm::eventFilter(QObject* watched, QEvent* event) {
@@ -240,6 +249,7 @@ bool TLibraryForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TLibraryForm::hideEvent(QHideEvent* event) {
+    m_watch->stop();
     m_place->hidden();
     QWidget::hideEvent(event);
 }

@@ -20,6 +20,7 @@ class QLabel;
 class QLineEdit;
 class QSpinBox;
 class QTabWidget;
+class QTimer;
 class QTreeWidget;
 
 namespace tarnwick {
@@ -92,6 +93,7 @@ private:
     QTreeWidget* m_results = nullptr;
     QTreeWidget* m_banks = nullptr;
     QLabel* m_status = nullptr;
+    QTimer* m_watch = nullptr; // looks for changes by other programs while shown
 };
 
 } // namespace tarnwick

@@ -31,6 +31,7 @@ PresetLibrary* LibraryReader::library() {
             return nullptr; // tried again with the next read
         }
         m_library = std::move(opened);
+        m_seenVersion = m_library->dataVersion(); // what watch() compares with
     }
     return m_library.get();
 }
@@ -88,6 +89,36 @@ void LibraryReader::listBanks() {
                 }
             } else if (banksListed) {
                 banksListed(*banks);
+            }
+        });
+    });
+}
+
+void LibraryReader::watch() {
+    if (!m_path) {
+        return;
+    }
+    m_thread.start([this] {
+        std::error_code ignored;
+        if (!std::filesystem::exists(*m_path, ignored)) {
+            return;
+        }
+        const bool appeared = !m_library;
+        if (appeared) {
+            auto opened = std::make_unique<PresetLibrary>();
+            if (!opened->open(*m_path, LibraryAccess::Read)) {
+                return;
+            }
+            m_library = std::move(opened);
+        }
+        const auto version = m_library->dataVersion();
+        if (!appeared && std::exchange(m_seenVersion, version) == version) {
+            return;
+        }
+        m_seenVersion = version;
+        QMetaObject::invokeMethod(this, [this] {
+            if (changed) {
+                changed();
             }
         });
     });

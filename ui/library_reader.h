@@ -29,10 +29,16 @@ public:
     std::function<void(std::vector<LibraryPreset>)> found;
     std::function<void(std::vector<LibraryBank>)> banksListed;
     std::function<void(const QString&)> failed;
+    // Called when watch() finds the library changed since it looked last.
+    std::function<void()> changed;
 
     // Searches; an answer comes only for the newest search asked for.
     void search(const LibraryQuery& query);
     void listBanks();
+    // Looks whether the file changed since the last look (a recording of this editor's or
+    // of another program, tarnwick-syx library add); a library that appears counts as a
+    // change. Says nothing of a library that cannot be read: a search says that.
+    void watch();
     // The 100 presets of bank `id`, read at once (one bank is quick); nothing and `reason`.
     std::optional<std::vector<PresetRecord>> bank(std::int64_t id, std::string& reason);
     // Waits until every read asked for is done and answered (for tests).
@@ -48,7 +54,8 @@ private:
     std::optional<std::filesystem::path> m_path;
     std::unique_ptr<PresetLibrary> m_library; // used by the reading thread only
     std::atomic<unsigned> m_newestSearch{0};
-    QThreadPool m_thread; // one thread: reads keep their order
+    std::optional<std::int64_t> m_seenVersion; // the reading thread's last look
+    QThreadPool m_thread;                      // one thread: reads keep their order
 };
 
 } // namespace tarnwick

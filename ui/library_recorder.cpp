@@ -42,6 +42,15 @@ void LibraryRecorder::remove(std::vector<std::int64_t> banks, std::vector<std::i
     });
 }
 
+void LibraryRecorder::fail(const QString& reason) {
+    if (m_failure.isEmpty()) {
+        m_failure =
+            QStringLiteral("Not recorded: %1")
+                .arg(QString::fromStdString(LibraryProblemText(*m_path, reason.toStdString())));
+        emit failed(m_failure);
+    }
+}
+
 void LibraryRecorder::inBackground(std::function<bool(PresetLibrary&)> write) {
     if (!m_path) {
         return;
@@ -52,11 +61,7 @@ void LibraryRecorder::inBackground(std::function<bool(PresetLibrary&)> write) {
             if (!m_library->open(*m_path, LibraryAccess::Create)) {
                 const QString reason = QString::fromStdString(m_library->error());
                 m_library.reset(); // tried again with the next recording
-                QMetaObject::invokeMethod(this, [this, reason] {
-                    if (!std::exchange(m_failureSaid, true)) {
-                        emit failed(reason);
-                    }
-                });
+                QMetaObject::invokeMethod(this, [this, reason] { fail(reason); });
                 return;
             }
         }
@@ -65,8 +70,8 @@ void LibraryRecorder::inBackground(std::function<bool(PresetLibrary&)> write) {
         QMetaObject::invokeMethod(this, [this, done, reason] {
             if (done) {
                 emit recorded();
-            } else if (!std::exchange(m_failureSaid, true)) {
-                emit failed(reason);
+            } else {
+                fail(reason);
             }
         });
     });

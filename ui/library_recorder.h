@@ -40,22 +40,28 @@ public:
     // Forgets banks `banks` and the one-preset files of presets `presets` (their IDs), with
     // the presets no entry holds any more; said as a recording is.
     void remove(std::vector<std::int64_t> banks, std::vector<std::int64_t> presets);
+    // The first failure in words ("Not recorded: The library ... is damaged; ..."), empty
+    // while every recording went in.
+    const QString& failure() const { return m_failure; }
     // Waits until every recording asked for is done (for tests and the end of the program).
     void waitForDone() { m_thread.waitForDone(); }
 
 signals:
     void recorded();
-    void failed(const QString& reason);
+    // The first failure only, in the words of failure().
+    void failed(const QString& text);
 
 private:
     // Runs `write` on the recording thread with the library open; `recorded` when it says it
     // was done, `failed` (once) when not.
     void inBackground(std::function<bool(PresetLibrary&)> write);
+    // Keeps and says the first failure, `reason` as the library gave it.
+    void fail(const QString& reason);
 
     std::optional<std::filesystem::path> m_path;
     std::unique_ptr<PresetLibrary> m_library; // used by the recording thread only
     QThreadPool m_thread;                     // one thread: recordings keep their order
-    bool m_failureSaid = false;
+    QString m_failure;
 };
 
 } // namespace tarnwick

@@ -750,6 +750,18 @@ void TMainForm::showDownloadProgress(int presetNumber) {
     bar->repaint();
 }
 
+void TMainForm::showLibraryProblem(const QString& text) {
+    auto* mark = statusBar()->findChild<QLabel*>(QStringLiteral("lblLibraryProblem"));
+    if (!mark) {
+        mark = new QLabel(QStringLiteral("Not recorded in the library"), statusBar());
+        mark->setObjectName(QStringLiteral("lblLibraryProblem"));
+        statusBar()->addPermanentWidget(mark);
+    }
+    mark->setToolTip(text);
+    mark->setAccessibleName(QStringLiteral("Library problem"));
+    mark->setAccessibleDescription(text);
+}
+
 void TMainForm::clearDownloadProgress() {
     QStatusBar* bar = statusBar();
     QPalette normal = bar->palette();

@@ -51,6 +51,9 @@ public:
     void setMidiEventsForm(TMidiEventsForm* form) { m_midiEventsForm = form; }
 
     void showDownloadProgress(int presetNumber) override;
+    // A mark at the status bar's end that the library recorded nothing, `text` saying why
+    // in its tip; shown from the first failure on.
+    void showLibraryProblem(const QString& text);
     void clearDownloadProgress() override;
     // True while a command asked for on the window runs (a file command, a download,
     // the upgrade, ...): nothing else may change the bank meanwhile.

@@ -10,6 +10,8 @@
 #include "fake_desktop.h"
 #include "fake_midi_backend.h"
 #include "interface_form.h"
+#include "library_form.h"
+#include "library_recorder.h"
 #include "main_form.h"
 #include "manual_command.h"
 #include "midi_events_form.h"
@@ -31,6 +33,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <QtTest>
 
@@ -108,6 +111,44 @@ private slots:
         QCOMPARE(windows.midiEventsForm()->windowTitle(), QStringLiteral("Edit MIDI Data"));
         QCOMPARE(windows.interfaceForm()->windowTitle(), QStringLiteral("Choose MIDI Interface"));
         QVERIFY(interaction.messages.isEmpty());
+    }
+
+    // A library that cannot record (here a file that is no database) is said once at the
+    // status bar's end, its reason in the tip and to a screen reader; saving goes on and
+    // works, and the Library window, opened later, says the library's problem too.
+    void aFailedRecordingIsSaidOnce() {
+        QTemporaryDir dir;
+        const QString library = dir.filePath("library.sqlite");
+        QFile junk(library);
+        QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write(QByteArray(4096, 'x')) == 4096);
+        junk.close();
+        qputenv("TARNWICK_LIBRARY", library.toUtf8());
+        Shell shell(QDir::tempPath());
+        qputenv("TARNWICK_LIBRARY", "off");
+        TMainForm* main = shell.windows.mainForm();
+        main->show();
+        QVERIFY(main->statusBar()->findChildren<QLabel*>("lblLibraryProblem").isEmpty());
+        for (const QString name : {"first.syx", "second.syx"}) {
+            shell.interaction.fileAnswers = {dir.filePath(name)};
+            emit main->saveAllRequested();
+            QVERIFY(QFile::exists(dir.filePath(name)));
+            shell.windows.libraryRecorder().waitForDone();
+            QCoreApplication::sendPostedEvents(&shell.windows.libraryRecorder());
+        }
+        const auto marks = main->statusBar()->findChildren<QLabel*>("lblLibraryProblem");
+        QCOMPARE(marks.size(), 1);
+        QVERIFY(marks[0]->isVisible());
+        QCOMPARE(marks[0]->text(), QStringLiteral("Not recorded in the library"));
+        const QString said =
+            QAccessible::queryAccessibleInterface(marks[0])->text(QAccessible::Description);
+        QVERIFY2(said.startsWith("Not recorded: The library " + library + " "), qPrintable(said));
+        QCOMPARE(marks[0]->toolTip(), said);
+        emit main->libraryRequested();
+        auto* libraryForm = main->findChild<TLibraryForm*>();
+        QVERIFY(libraryForm && libraryForm->isVisible());
+        libraryForm->waitForReads();
+        QVERIFY2(libraryForm->status()->text().contains(said.mid(said.indexOf(":") + 2)),
+                 qPrintable(libraryForm->status()->text()));
     }
 
     // Every shortcut on a real window runs what its menu item or button runs, with the

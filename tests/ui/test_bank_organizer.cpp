@@ -8,6 +8,7 @@
 #include "library_form.h"
 #include "library_recorder.h"
 #include "preset_json.h"
+#include "preset_library.h"
 #include "preset_number_dialog.h"
 #include "presets_mime.h"
 #include "syx_file.h"
@@ -518,9 +519,16 @@ private slots:
         QCOMPARE(order()[6], 7);
     }
 
-    // A recording that lands while the Library is open lists the newest presets first; the
-    // preset and the bank chosen stay chosen, found again by their IDs.
+    // A recording that lands while the Library is open, this editor's or another program's
+    // (seen within a second), lists the newest presets first; the preset and the bank
+    // chosen stay chosen, found again by their IDs.
+    void theLibraryKeepsWhatIsChosenAsRecordingsLand_data() {
+        QTest::addColumn<bool>("byAnotherProgram");
+        QTest::newRow("recorded by this editor") << false;
+        QTest::newRow("recorded by another program") << true;
+    }
     void theLibraryKeepsWhatIsChosenAsRecordingsLand() {
+        QFETCH(bool, byAnotherProgram);
         QTemporaryDir folder;
         LibraryRecorder recorder(folder.filePath("library.sqlite").toStdString());
         std::vector<PresetRecord> first;
@@ -529,6 +537,7 @@ private slots:
         }
         recorder.record(first, folder.filePath("Stage.syx"), "opened");
         recorder.waitForDone();
+        QCoreApplication::sendPostedEvents(&recorder); // said before the window is there
         TLibraryForm library(m_f->main, recorder, m_f->interaction);
         library.show();
         library.waitForReads();
@@ -553,9 +562,18 @@ private slots:
         for (int n = 0; n < 10; ++n) {
             SetPresetName(second[std::size_t(n)], "New " + std::to_string(n));
         }
-        recorder.record(second, folder.filePath("Tour.syx"), "opened");
-        recorder.waitForDone();
-        QCoreApplication::sendPostedEvents(&recorder); // "recorded" reaches the window
+        if (byAnotherProgram) { // as tarnwick-syx library add records: its own connection
+            PresetLibrary other;
+            QVERIFY(
+                other.open(folder.filePath("library.sqlite").toStdString(), LibraryAccess::Write));
+            QVERIFY(other.record(second, folder.filePath("Tour.syx").toStdString(), "tarnwick-syx",
+                                 "added"));
+            QTRY_COMPARE_WITH_TIMEOUT(results->topLevelItemCount(), 110, 1000);
+        } else {
+            recorder.record(second, folder.filePath("Tour.syx"), "opened");
+            recorder.waitForDone();
+            QCoreApplication::sendPostedEvents(&recorder); // "recorded" reaches the window
+        }
         library.waitForReads();
         QCOMPARE(results->topLevelItemCount(), 110);
         QCOMPARE(results->topLevelItem(0)->text(2), QStringLiteral("Tour.syx"));
