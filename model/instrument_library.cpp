@@ -1,0 +1,189 @@
+// Finding and reading instrument files.
+#include "instrument_library.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace tarnwick {
+
+std::string LowerCase(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+    return lower;
+}
+
+namespace {
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+// Edit distance, for the nearest names.
+std::size_t distance(const std::string& a, const std::string& b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) {
+        row[j] = j;
+    }
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+} // namespace
+
+fs::path InstrumentLibrary::UserFolder() {
+    const std::string data = environment("XDG_DATA_HOME");
+    const fs::path base =
+        !data.empty() ? fs::path(data) : fs::path(environment("HOME")) / ".local" / "share";
+    return base / "tarnwick-editor" / "instruments";
+}
+
+std::vector<fs::path> InstrumentLibrary::DefaultFolders() {
+    std::vector<fs::path> folders;
+    std::stringstream chosen(environment("TARNWICK_INSTRUMENTS"));
+    for (std::string folder; std::getline(chosen, folder, ':');) {
+        if (!folder.empty()) {
+            folders.emplace_back(folder);
+        }
+    }
+    folders.push_back(UserFolder());
+    std::error_code ignored;
+    std::vector<fs::path> ardour; // the newest version's first
+    for (const auto& entry : fs::directory_iterator("/usr/share", ignored)) {
+        if (entry.path().filename().string().rfind("ardour", 0) == 0) {
+            ardour.push_back(entry.path() / "patchfiles");
+        }
+    }
+    std::sort(ardour.rbegin(), ardour.rend());
+    folders.insert(folders.end(), ardour.begin(), ardour.end());
+    folders.emplace_back("/usr/share/vmpk");
+    return folders;
+}
+
+void InstrumentLibrary::load(const std::vector<fs::path>& folders) {
+    for (const fs::path& folder : folders) {
+        std::error_code error;
+        std::vector<fs::path> files;
+        for (const auto& entry : fs::directory_iterator(folder, error)) {
+            const std::string extension = LowerCase(entry.path().extension().string());
+            if ((extension == ".midnam" || extension == ".ins") && entry.is_regular_file(error)) {
+                files.push_back(entry.path());
+            }
+        }
+        std::sort(files.begin(), files.end());
+        for (const fs::path& file : files) {
+            addFile(file);
+        }
+    }
+    finish();
+}
+
+void InstrumentLibrary::addFile(const fs::path& file) {
+    std::error_code error;
+    const auto size = fs::file_size(file, error);
+    if (error) {
+        m_problems.push_back({file.string(), error.message()});
+        return;
+    }
+    if (size > kLargestInstrumentFile) {
+        m_problems.push_back({file.string(), "larger than 16 MiB"});
+        return;
+    }
+    std::ifstream in(file, std::ios::binary);
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in && !in.eof()) {
+        m_problems.push_back({file.string(), "cannot be read"});
+        return;
+    }
+    InstrumentFile read = LowerCase(file.extension().string()) == ".ins"
+                              ? ReadInstrumentDefinitions(content, file.string())
+                              : ReadMidnam(content, file.string());
+    if (!read.error.empty()) {
+        m_problems.push_back({file.string(), read.error});
+        return;
+    }
+    for (Instrument& instrument : read.instruments) {
+        add(std::move(instrument));
+    }
+    for (auto& extension : read.extensions) {
+        m_extensions.push_back(std::move(extension));
+    }
+}
+
+void InstrumentLibrary::add(Instrument instrument) {
+    if (find(instrument.name)) {
+        m_shadowed.push_back({instrument.name, instrument.file});
+        return;
+    }
+    m_instruments.push_back(std::move(instrument));
+}
+
+void InstrumentLibrary::finish() {
+    // An expansion's lists are name sets of their own for each model it names (the player
+    // chooses one for a channel that plays the card): they name no bank select.
+    for (InstrumentFile::Extension& extension : m_extensions) {
+        for (const std::string& name : extension.instruments) {
+            auto found = std::find_if(
+                m_instruments.begin(), m_instruments.end(),
+                [&name](const Instrument& i) { return LowerCase(i.name) == LowerCase(name); });
+            if (found == m_instruments.end()) {
+                Instrument added;
+                added.name = name;
+                added.file = extension.file;
+                added.channelNameSets.fill(extension.nameSets.front().name);
+                m_instruments.push_back(std::move(added));
+                found = m_instruments.end() - 1;
+            }
+            for (const NameSet& set : extension.nameSets) {
+                if (!found->nameSet(set.name)) {
+                    found->nameSets.push_back(set);
+                }
+            }
+        }
+    }
+    m_extensions.clear();
+    add(GeneralMidi());
+}
+
+const Instrument* InstrumentLibrary::find(std::string_view name) const {
+    const std::string wanted = LowerCase(name);
+    const auto found =
+        std::find_if(m_instruments.begin(), m_instruments.end(),
+                     [&wanted](const Instrument& i) { return LowerCase(i.name) == wanted; });
+    return found == m_instruments.end() ? nullptr : &*found;
+}
+
+std::vector<std::string> InstrumentLibrary::closest(std::string_view name,
+                                                    std::size_t count) const {
+    const std::string wanted = LowerCase(name);
+    std::vector<std::pair<std::size_t, std::string>> ranked;
+    for (const Instrument& instrument : m_instruments) {
+        const std::string lower = LowerCase(instrument.name);
+        // A name that holds what was typed comes first, then by how far it is.
+        const std::size_t score = lower.find(wanted) != std::string::npos
+                                      ? lower.size() - wanted.size()
+                                      : 1000 + distance(wanted, lower);
+        ranked.emplace_back(score, instrument.name);
+    }
+    std::sort(ranked.begin(), ranked.end());
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < ranked.size() && i < count; ++i) {
+        names.push_back(ranked[i].second);
+    }
+    return names;
+}
+
+} // namespace tarnwick

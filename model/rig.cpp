@@ -1,0 +1,150 @@
+// Reading and writing the rig, and naming sounds through it.
+#include "rig.h"
+
+#include "atomic_file.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+
+namespace fs = std::filesystem;
+using Json = nlohmann::ordered_json;
+
+namespace tarnwick {
+
+namespace {
+constexpr const char* kFormat = "tarnwick-rig";
+constexpr int kVersion = 1;
+} // namespace
+
+bool Rig::empty() const {
+    return std::all_of(channels.begin(), channels.end(),
+                       [](const RigChannel& channel) { return channel.instrument.empty(); });
+}
+
+std::optional<fs::path> DefaultRigPath() {
+    if (const char* chosen = std::getenv("TARNWICK_RIG"); chosen && *chosen) {
+        if (std::string(chosen) == "off") {
+            return std::nullopt;
+        }
+        return fs::path(chosen);
+    }
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    const fs::path base =
+        config && *config ? fs::path(config) : fs::path(home ? home : ".") / ".config";
+    return base / "tarnwick-editor" / "rig.json";
+}
+
+std::optional<Rig> ReadRig(const fs::path& path, std::string& error) {
+    Rig rig;
+    std::error_code missing;
+    if (!fs::exists(path, missing)) {
+        return rig;
+    }
+    std::ifstream in(path, std::ios::binary);
+    const Json json = Json::parse(in, nullptr, false);
+    if (json.is_discarded() || !json.is_object() || json.value("format", "") != kFormat) {
+        error = "is not a rig file (JSON with \"format\": \"tarnwick-rig\")";
+        return std::nullopt;
+    }
+    if (!json.contains("version") || !json["version"].is_number_integer() ||
+        json["version"].get<int>() > kVersion) {
+        error =
+            "is a rig of a newer version than this one reads (" + std::to_string(kVersion) + ")";
+        return std::nullopt;
+    }
+    const Json channels = json.value("channels", Json::object());
+    if (!channels.is_object()) {
+        error = "is damaged: \"channels\" is not an object";
+        return std::nullopt;
+    }
+    for (const auto& [key, value] : channels.items()) {
+        int channel = 0;
+        try {
+            channel = std::stoi(key);
+        } catch (const std::exception&) {
+        }
+        if (channel < 1 || channel > kRigChannels || !value.is_object() ||
+            !value.value("instrument", Json()).is_string()) {
+            error = "is damaged: channel \"" + key + "\" is not a channel 1 to 16 with an " +
+                    "\"instrument\"";
+            return std::nullopt;
+        }
+        RigChannel& slot = rig.channels[std::size_t(channel - 1)];
+        slot.instrument = value["instrument"].get<std::string>();
+        if (value.contains("nameSet") && value["nameSet"].is_string()) {
+            slot.nameSet = value["nameSet"].get<std::string>();
+        }
+    }
+    return rig;
+}
+
+std::string RigJson(const Rig& rig) {
+    Json channels = Json::object();
+    for (int channel = 1; channel <= kRigChannels; ++channel) {
+        const RigChannel& slot = rig.channels[std::size_t(channel - 1)];
+        if (slot.instrument.empty()) {
+            continue;
+        }
+        Json entry = {{"instrument", slot.instrument}};
+        if (!slot.nameSet.empty()) {
+            entry["nameSet"] = slot.nameSet;
+        }
+        channels[std::to_string(channel)] = entry;
+    }
+    return Json{{"format", kFormat}, {"version", kVersion}, {"channels", channels}}.dump(2) + "\n";
+}
+
+bool WriteRig(const fs::path& path, const Rig& rig, std::string& error) {
+    std::error_code ignored;
+    fs::create_directories(path.parent_path(), ignored);
+    const std::string text = RigJson(rig);
+    AtomicFile out(path);
+    if (!out.open() ||
+        !out.write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()) ||
+        !out.commit()) {
+        error = out.error();
+        return false;
+    }
+    return true;
+}
+
+RigNames::RigNames(const Rig& rig, const InstrumentLibrary& library) {
+    for (int channel = 1; channel <= kRigChannels; ++channel) {
+        const RigChannel& slot = rig.channels[std::size_t(channel - 1)];
+        if (slot.instrument.empty()) {
+            continue;
+        }
+        const Instrument* instrument = library.find(slot.instrument);
+        if (!instrument) {
+            m_problems.push_back("channel " + std::to_string(channel) + ": no instrument \"" +
+                                 slot.instrument + "\" is found");
+            continue;
+        }
+        const std::string setName = slot.nameSet.empty()
+                                        ? instrument->channelNameSets[std::size_t(channel - 1)]
+                                        : slot.nameSet;
+        const NameSet* set = instrument->nameSet(setName);
+        if (!set) {
+            m_problems.push_back("channel " + std::to_string(channel) + ": " + instrument->name +
+                                 " has no name set \"" + setName + "\"");
+            continue;
+        }
+        m_instruments[std::size_t(channel - 1)] = instrument;
+        m_sets[std::size_t(channel - 1)] = set;
+    }
+}
+
+bool RigNames::any() const {
+    return std::any_of(m_sets.begin(), m_sets.end(), [](const NameSet* set) { return set; });
+}
+
+SoundName RigNames::name(int channel, const ChannelSlot& slot) const {
+    const NameSet* set = nameSet(channel);
+    return set ? NameSound(*set, slot) : SoundName{};
+}
+
+} // namespace tarnwick

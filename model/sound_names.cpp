@@ -1,0 +1,52 @@
+// Naming a channel's sound.
+#include "sound_names.h"
+
+#include <algorithm>
+
+namespace tarnwick {
+
+SoundName NameSound(const NameSet& set, const ChannelSlot& slot) {
+    SoundName name;
+    if (!SlotEnabled(slot[SlotKind::Program])) {
+        return name;
+    }
+    // How many of the channel's bank selects the sound's bank sends with the same value;
+    // -1 when one differs.
+    const auto agreement = [&slot](const Sound& sound) {
+        int same = 0;
+        for (const auto& [sent, slotByte] : {std::pair{sound.msb, slot[SlotKind::Msb]},
+                                             std::pair{sound.lsb, slot[SlotKind::Lsb]}}) {
+            if (sent && SlotEnabled(slotByte)) {
+                if (*sent != (slotByte & kSlotValueMask)) {
+                    return -1;
+                }
+                ++same;
+            }
+        }
+        return same;
+    };
+    // A bank that sends what the channel sends is what the synth selects; a bank that sends
+    // less only names the sound when no bank agrees more closely.
+    int best = 0;
+    for (const std::uint32_t i : set.byProgram[slot[SlotKind::Program] & kSlotValueMask]) {
+        const Sound& sound = set.sounds[i];
+        const int same = agreement(sound);
+        if (same < best) {
+            continue;
+        }
+        if (same > best) {
+            best = same;
+            name.candidates.clear();
+        }
+        if (std::find(name.candidates.begin(), name.candidates.end(), sound.name) ==
+            name.candidates.end()) {
+            name.candidates.push_back(sound.name);
+        }
+    }
+    if (!name.candidates.empty()) {
+        name.shown = name.candidates.front() + (name.candidates.size() > 1 ? "?" : "");
+    }
+    return name;
+}
+
+} // namespace tarnwick

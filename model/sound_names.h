@@ -1,0 +1,27 @@
+// A preset channel's sound by name: which of a name set's sounds its bank selects and
+// program change select.
+#pragma once
+
+#include "instrument.h"
+#include "preset_record.h"
+
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+
+struct SoundName {
+    // The name to show: one sound's name; the first of several different names with "?"
+    // after it (the synth's current bank decides); empty when no sound matches.
+    std::string shown;
+    std::vector<std::string> candidates; // every different name, in file order
+};
+
+// The candidates are the sounds whose program is the channel's program (switched on) and
+// whose bank agrees with each bank select the channel switches on; a bank select the
+// sound's bank does not send, or that the channel leaves off, matches any value. Of those,
+// only the sounds whose banks agree on the most bank selects stay: a bank of program
+// changes only does not make a name of a bank that sends 80/0 uncertain.
+SoundName NameSound(const NameSet& set, const ChannelSlot& slot);
+
+} // namespace tarnwick
