@@ -55,6 +55,9 @@ std::vector<fs::path> InstrumentLibrary::DefaultFolders() {
     std::vector<fs::path> folders;
     std::stringstream chosen(environment("TARNWICK_INSTRUMENTS"));
     for (std::string folder; std::getline(chosen, folder, ':');) {
+        if (folder == "-") {
+            return folders; // these folders only
+        }
         if (!folder.empty()) {
             folders.emplace_back(folder);
         }
@@ -168,14 +171,32 @@ const Instrument* InstrumentLibrary::find(std::string_view name) const {
 
 std::vector<std::string> InstrumentLibrary::closest(std::string_view name,
                                                     std::size_t count) const {
-    const std::string wanted = LowerCase(name);
+    // Compared in lower case without blanks and punctuation: "jv 1080" is "JV-1080".
+    const auto letters = [](std::string_view text) {
+        std::string kept;
+        for (const char c : LowerCase(text)) {
+            if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || (c & 0x80)) {
+                kept += c;
+            }
+        }
+        return kept;
+    };
+    const std::string wanted = letters(name);
     std::vector<std::pair<std::size_t, std::string>> ranked;
     for (const Instrument& instrument : m_instruments) {
-        const std::string lower = LowerCase(instrument.name);
-        // A name that holds what was typed comes first, then by how far it is.
-        const std::size_t score = lower.find(wanted) != std::string::npos
-                                      ? lower.size() - wanted.size()
-                                      : 1000 + distance(wanted, lower);
+        const std::string candidate = letters(instrument.name);
+        // A name that holds what was typed comes first, then by how little it differs from
+        // the closest part of the name.
+        std::size_t score = 0;
+        if (candidate.find(wanted) != std::string::npos) {
+            score = candidate.size() - wanted.size();
+        } else {
+            score = 1000 + distance(wanted, candidate);
+            for (std::size_t at = 0; at + wanted.size() <= candidate.size(); ++at) {
+                score =
+                    std::min(score, 500 + distance(wanted, candidate.substr(at, wanted.size())));
+            }
+        }
         ranked.emplace_back(score, instrument.name);
     }
     std::sort(ranked.begin(), ranked.end());

@@ -23,9 +23,10 @@ public:
         std::string reason;
     };
 
-    // The folders searched, in order: those in TARNWICK_INSTRUMENTS (separated by ':'),
-    // the user's own ($XDG_DATA_HOME/tarnwick-editor/instruments), then the name files of
-    // installed programs (/usr/share/ardour*/patchfiles, /usr/share/vmpk).
+    // The folders searched, in order: those in TARNWICK_INSTRUMENTS (separated by ':'; an
+    // entry "-" ends the search there), the user's own
+    // ($XDG_DATA_HOME/tarnwick-editor/instruments), then the name files of installed
+    // programs (/usr/share/ardour*/patchfiles, /usr/share/vmpk).
     static std::vector<std::filesystem::path> DefaultFolders();
     // The user's own folder, where "Add Instrument File..." copies files.
     static std::filesystem::path UserFolder();

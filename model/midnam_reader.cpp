@@ -130,7 +130,8 @@ void readMaster(const pugi::xml_node& device, const pugi::xml_node& document,
     }
     if (skipped > 0) {
         instrument.problems.push_back(std::to_string(skipped) +
-                                      " patches without a name or a program 0 to 127 left out");
+                                      (skipped == 1 ? " patch" : " patches") +
+                                      " without a name or a program 0 to 127 left out");
     }
     if (const pugi::xml_node mode = device.child("CustomDeviceMode")) {
         for (const pugi::xml_node& assign :

@@ -56,7 +56,7 @@ std::string placementText(std::uint8_t placement) {
 
 } // namespace
 
-std::string DescribePreset(const SyxMessage& message) {
+std::string DescribePreset(const SyxMessage& message, const ChannelNamer& names) {
     const PresetRecord& r = message.record;
     std::string text = "Preset " + std::to_string(message.presetByte + 1) + "  " + quotedName(r) +
                        "  " + placementText(r.placement) + "\n";
@@ -71,7 +71,9 @@ std::string DescribePreset(const SyxMessage& message) {
             }
         }
         if (!values.empty()) {
-            text += "  channel " + std::to_string(c) + ": " + values + "\n";
+            const std::string sound = names ? names(c, r.channel(c)) : std::string();
+            text += "  channel " + std::to_string(c) + ": " + values +
+                    (sound.empty() ? "" : " = " + sound) + "\n";
             any = true;
         }
     }
@@ -132,7 +134,7 @@ std::vector<std::string> DiffPresets(const std::vector<SyxMessage>& a,
     return lines;
 }
 
-std::string ChannelsSummary(const PresetRecord& record) {
+std::string ChannelsSummary(const PresetRecord& record, const ChannelNamer& names) {
     const auto shown = [](std::uint8_t slotByte, bool program) {
         if (!SlotEnabled(slotByte)) {
             return std::string("-");
@@ -149,6 +151,10 @@ std::string ChannelsSummary(const PresetRecord& record) {
         text += (text.empty() ? "" : "  ") + std::to_string(channel) + ": " +
                 shown(slot[SlotKind::Msb], false) + '/' + shown(slot[SlotKind::Lsb], false) + '/' +
                 shown(slot[SlotKind::Program], true);
+        if (const std::string sound = names ? names(channel, slot) : std::string();
+            !sound.empty()) {
+            text += ' ' + sound;
+        }
     }
     return text;
 }

@@ -3,19 +3,27 @@
 
 #include "syx_file.h"
 
+#include <functional>
+
 #include <string>
 #include <vector>
 
 namespace tarnwick {
 
+// The sound's name a channel (1-16) with these values selects, or empty: how the texts
+// below add names from the rig.
+using ChannelNamer = std::function<std::string(int channel, const ChannelSlot& slot)>;
+
 // Number, name, placement, each value that is switched on (programs 1 to 128) and the
-// MIDI data of one preset, on a few indented lines.
-std::string DescribePreset(const SyxMessage& message);
+// MIDI data of one preset, on a few indented lines; " = NAME" after a channel whose
+// sound `names` names.
+std::string DescribePreset(const SyxMessage& message, const ChannelNamer& names = {});
 
 // The values switched on, channel by channel, as the main window shows them, in one line:
 // "1: 0/-/41  2: -/-/57" for bank select MSB, LSB and program, "-" where off; empty when
-// every value is off.
-std::string ChannelsSummary(const PresetRecord& record);
+// every value is off. With `names`, a channel's sound name follows its values
+// ("1: 80/0/1 Symphonique").
+std::string ChannelsSummary(const PresetRecord& record, const ChannelNamer& names = {});
 // The MIDI data before its end mark as hex pairs, then "Pre" or "Post"; empty when none.
 std::string MidiDataSummary(const PresetRecord& record);
 

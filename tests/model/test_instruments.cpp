@@ -71,7 +71,7 @@ private slots:
         QCOMPARE(names(one->problems),
                  (QStringList{"bank \"Lost\" of name set \"Patches\" left out: its list "
                               "\"Nowhere\" is nowhere in the file",
-                              "1 patches without a name or a program 0 to 127 left out"}));
+                              "1 patch without a name or a program 0 to 127 left out"}));
         QCOMPARE(one->channelNameSets[0], std::string("Patches"));
         QCOMPARE(one->channelNameSets[1], std::string("Patches")); // not assigned: the first
         QCOMPARE(one->channelNameSets[9], std::string("Drums"));

@@ -102,7 +102,112 @@ class SyxCliTest : public QObject {
     testing::RowFolder m_dir;
 
 private slots:
+    // The test's own instrument files only, and no rig but a test's own.
+    void initTestCase() {
+        qputenv("TARNWICK_INSTRUMENTS", TARNWICK_TEST_DATA "/instruments:-");
+        qputenv("TARNWICK_RIG", "off");
+    }
     void init() { m_dir.renew(); }
+
+    // Sounds by name, as a player sets them up: the instruments found (and the files that
+    // could not be read), an instrument's sounds, a rig of two channels, the names in
+    // `show` and the library, and a sound picked by name into a preset.
+    void soundsByName_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("expected"); // held by standard output, or error when 1-2
+        QTest::addColumn<QString>("after");    // preset 2 as `show` then lists it; "": unchanged
+        QTest::newRow("instruments")
+            << QStringList{"instruments", "synth one"} << 0
+            << "Tarnwick Test Synth One  8 sounds (Patches, Drums, Card 1)  " TARNWICK_TEST_DATA
+               "/instruments/test_synth.midnam\nTarnwick Test Synth One Plus  7 sounds "
+               "(Patches, Drums)  " TARNWICK_TEST_DATA "/instruments/test_synth.midnam\n"
+               "Tarnwick Test Synth One Plus  shadowed (found first elsewhere)  " TARNWICK_TEST_DATA
+               "/instruments/test_synths.ins\n"
+            << "";
+        QTest::newRow("instruments --check names the broken file")
+            << QStringList{"instruments", "--check"} << 1
+            << "test_broken.midnam: not XML: Start-end tags mismatch"
+            << "";
+        QTest::newRow("sounds, by a part of the name")
+            << QStringList{"sounds", "TARNWICK TEST SYNTH ONE", "pad"} << 0
+            << "Preset B  81/-/1  B-01  Warm Pad\nPreset B  81/-/2  B-02  Glass Pad\n"
+            << "";
+        QTest::newRow("sounds as JSON, a bank select not sent as null")
+            << QStringList{"sounds", "Tarnwick Test Synth One", "glass", "--json"} << 0
+            << "\"msb\": 81,\n    \"lsb\": null,\n    \"program\": 2,"
+            << "";
+        QTest::newRow("sounds of a name set")
+            << QStringList{"sounds", "Tarnwick Test Synth One", "--name-set", "Drums"} << 0
+            << "Kits  120/-/1  1  Standard Kit\n"
+            << "";
+        QTest::newRow("an instrument that is not found")
+            << QStringList{"sounds", "synth on"} << 1
+            << "no instrument \"synth on\" is found; the nearest: \"Tarnwick Test Synth One\", "
+               "\"Tarnwick Test Synth One Plus\""
+            << "";
+        QTest::newRow("show names the sounds")
+            << QStringList{"show", "BANK"} << 0
+            << "  channel 1: bank MSB 80, bank LSB 0, program 1 = Symphonique\n"
+               "  channel 10: bank MSB 120, program 1 = Standard Kit\n"
+            << "";
+        QTest::newRow("pick by the exact name")
+            << QStringList{"pick", "BANK", "2", "1", "glass pad"} << 0
+            << "Preset 2 channel 1: 81/-/2 Glass Pad\n"
+            << "Preset 2  \"New Name 2   \"  Pre\n  channel 1: bank MSB 81, program 2 = Glass "
+               "Pad\n";
+        QTest::newRow("pick by a part only one name holds")
+            << QStringList{"pick", "BANK", "2", "1", "symph"} << 0
+            << "Preset 2 channel 1: 80/0/1 Symphonique\n"
+            << "  channel 1: bank MSB 80, bank LSB 0, program 1 = Symphonique\n  MIDI data: "
+               "none\nPreset 3 ";
+        QTest::newRow("pick: several match")
+            << QStringList{"pick", "BANK", "2", "1", "pad"} << 1
+            << "2 sounds match \"pad\":\n  Preset B  81/-/1  Warm Pad\n  Preset B  81/-/2  Glass "
+               "Pad\n"
+            << "";
+        QTest::newRow("pick on a channel without an instrument")
+            << QStringList{"pick", "BANK", "2", "3", "pad"} << 1
+            << "channel 3 has no instrument in the rig"
+            << "";
+        QTest::newRow("library search by sound")
+            << QStringList{"library", "search", "--sound", "standard"} << 0
+            << "1: 80/0/1 Symphonique  10: 120/-/1 Standard Kit"
+            << "";
+    }
+    void soundsByName() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, expected);
+        QFETCH(QString, after);
+        const QString rig = m_dir.filePath("rig.json");
+        qputenv("TARNWICK_RIG", rig.toUtf8());
+        const auto restore = qScopeGuard([] { qputenv("TARNWICK_RIG", "off"); });
+        QCOMPARE(syx({"rig", "set", "1", "Tarnwick Test Synth One"}).exitCode, 0);
+        QCOMPARE(syx({"rig", "set", "10", "tarnwick test synth one"}).exitCode, 0);
+        PresetBank bank;
+        PresetRecord& first = bank[PresetIndex::fromOneBase(1)];
+        first.channel(1) = ChannelSlot{{80, 0, 0}};
+        first.channel(10) = ChannelSlot{{120, kSlotDisabled, 0}};
+        QByteArray bytes;
+        for (int n = 1; n <= 100; ++n) {
+            bytes += messageBytes(bank[PresetIndex::fromOneBase(n)], n);
+        }
+        const QString file = m_dir.write("Gig.syx", bytes);
+        const QString library = m_dir.filePath("library.sqlite");
+        QCOMPARE(syx({"--library", library, "library", "add", file}).exitCode, 0);
+        const Run run =
+            syx(QStringList{"--library", library} + args.replaceInStrings("BANK", file));
+        QCOMPARE(run.exitCode, exitCode);
+        const QString said = exitCode == 0 ? run.out : run.err;
+        QVERIFY2(said.contains(expected), qPrintable(said));
+        if (after.isEmpty()) {
+            QCOMPARE(read(file), bytes);
+        } else {
+            const QString shown = syx({"show", file}).out;
+            QVERIFY2(shown.contains(after), qPrintable(shown));
+        }
+    }
 
     void newBankIsTheEditorsDefaultBank() {
         // Written over a file of other content, which keeps its permissions.

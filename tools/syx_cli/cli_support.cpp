@@ -12,7 +12,12 @@ namespace tarnwick::cli {
 CLI::App* AddCommand(CLI::App& parent, int& result, const std::string& name,
                      const std::string& description, std::function<int()> action) {
     CLI::App* command = parent.add_subcommand(name, description);
-    command->callback([&result, action = std::move(action)] { result = action(); });
+    // A command of commands does its own work only when none of its commands was given.
+    command->callback([&result, command, action = std::move(action)] {
+        if (command->get_subcommands().empty()) {
+            result = action();
+        }
+    });
     return command;
 }
 
@@ -120,6 +125,60 @@ int outputPresets(const std::string& path, const std::string& bytes) {
         RecordWritten(path, bytes);
     }
     return written;
+}
+
+namespace {
+std::optional<std::filesystem::path> rigPath = DefaultRigPath();
+} // namespace
+
+void SetRigPath(std::optional<std::filesystem::path> path) {
+    rigPath = std::move(path);
+}
+
+std::optional<std::filesystem::path> RigPath() {
+    return rigPath;
+}
+
+const InstrumentLibrary& Instruments() {
+    static const InstrumentLibrary library = [] {
+        InstrumentLibrary loaded;
+        loaded.load(InstrumentLibrary::DefaultFolders());
+        return loaded;
+    }();
+    return library;
+}
+
+const RigNames& CurrentRig() {
+    static const RigNames names = []() -> RigNames {
+        if (!rigPath) {
+            return {};
+        }
+        std::string error;
+        const auto rig = ReadRig(*rigPath, error);
+        if (!rig) {
+            std::cerr << "tarnwick-syx: note: the rig " << rigPath->string() << ' ' << error
+                      << "; no sound is named\n";
+            return {};
+        }
+        if (rig->empty()) {
+            return {};
+        }
+        RigNames resolved(*rig, Instruments());
+        for (const std::string& problem : resolved.problems()) {
+            std::cerr << "tarnwick-syx: note: rig " << problem << '\n';
+        }
+        return resolved;
+    }();
+    return names;
+}
+
+ChannelNamer RigNamer() {
+    if (!CurrentRig().any()) {
+        return {};
+    }
+    return [](int channel, const ChannelSlot& slot) {
+        return CurrentRig().name(channel, slot).shown;
+    };
 }
 
 } // namespace tarnwick::cli

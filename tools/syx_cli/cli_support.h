@@ -2,6 +2,8 @@
 // error, and reading and writing files (or standard input and output, "-").
 #pragma once
 
+#include "preset_text.h"
+#include "rig.h"
 #include "syx_file.h"
 
 #include <filesystem>
@@ -53,5 +55,16 @@ void RecordInLibrary(const std::vector<SyxMessage>& messages, const std::string&
                      const std::string& action);
 // The same for a preset file just written to `path` (not standard output).
 void RecordWritten(const std::string& path, const std::string& bytes);
+
+// The rig the commands name sounds by (--rig, else TARNWICK_RIG, else the user's own).
+void SetRigPath(std::optional<std::filesystem::path> path);
+std::optional<std::filesystem::path> RigPath();
+// Every instrument found, read on first use.
+const InstrumentLibrary& Instruments();
+// The rig read and its instruments looked up, on first use; a rig that cannot be read or
+// names what is not found is said once on standard error, and names nothing there.
+const RigNames& CurrentRig();
+// The sound names of CurrentRig(), for the texts that list presets; nothing without a rig.
+ChannelNamer RigNamer();
 
 } // namespace tarnwick::cli

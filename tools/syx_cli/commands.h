@@ -19,5 +19,7 @@ void AddBankCommands(CLI::App& app, int& result);
 void AddMidiCommands(CLI::App& app, int& result);
 // library add, search, banks, get, check (library_commands.cpp).
 void AddLibraryCommands(CLI::App& app, int& result);
+// instruments, sounds, rig, pick: the synths' sounds by name (sound_commands.cpp).
+void AddSoundCommands(CLI::App& app, int& result);
 
 } // namespace tarnwick::cli

@@ -25,8 +25,23 @@ struct Arguments {
     bool asJson = false;
     bool compact = false;
     bool defaults = false;
+    std::string sound;
     std::string out;
 };
+
+// Whether a channel of `record` selects, under the rig, a sound whose name holds `text`.
+bool selectsSound(const PresetRecord& record, const std::string& text) {
+    const std::string wanted = LowerCase(text);
+    for (int channel = 1; channel <= kChannelCount; ++channel) {
+        for (const std::string& name :
+             CurrentRig().name(channel, record.channel(channel)).candidates) {
+            if (LowerCase(name).find(wanted) != std::string::npos) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
 
 // The library opened; else its reason said as "LIBRARY: REASON".
 bool opened(PresetLibrary& library, bool create) {
@@ -146,7 +161,14 @@ int search(const Arguments& args) {
     return printFound(
         args.asJson,
         [&](PresetLibrary& library) {
-            return library.search({args.text, args.channel, args.program, 0, {}, args.defaults});
+            auto found =
+                library.search({args.text, args.channel, args.program, 0, {}, args.defaults});
+            if (found && !args.sound.empty()) {
+                std::erase_if(*found, [&args](const LibraryPreset& preset) {
+                    return !selectsSound(preset.record, args.sound);
+                });
+            }
+            return found;
         },
         [](const LibraryPreset& preset) {
             return Json{{"id", PresetId(preset.id)},
@@ -156,9 +178,9 @@ int search(const Arguments& args) {
                         {"when", preset.when}};
         },
         [](const LibraryPreset& preset) {
+            const std::string channels = ChannelsSummary(preset.record, RigNamer());
             std::cout << PresetId(preset.id) << "  " << preset.name << "  " << preset.when << "  "
-                      << preset.source << (preset.channels.empty() ? "" : "\n    ")
-                      << preset.channels << '\n';
+                      << preset.source << (channels.empty() ? "" : "\n    ") << channels << '\n';
         });
 }
 
@@ -290,6 +312,8 @@ void AddLibraryCommands(CLI::App& app, int& result) {
         ->check(CLI::Range(1, kChannelCount));
     searchCommand->add_option("--program", args->program, "with program P (on --channel, if given)")
         ->check(CLI::Range(1, 128));
+    searchCommand->add_option("--sound", args->sound,
+                              "selecting, under the rig, a sound whose name holds TEXT (any case)");
     searchCommand->add_flag("--json", args->asJson, "as JSON, for scripts");
     searchCommand->add_flag("--defaults", args->defaults,
                             "the slots' untouched defaults (\"New Name 5\", nothing on) too");

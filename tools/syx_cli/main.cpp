@@ -51,6 +51,7 @@ int main(int argc, char** argv) {
     AddBankCommands(app, result);
     AddMidiCommands(app, result);
     AddLibraryCommands(app, result);
+    AddSoundCommands(app, result);
     app.add_option_function<std::string>(
            "--library",
            [](const std::string& path) {
@@ -59,6 +60,15 @@ int main(int argc, char** argv) {
            },
            "the library to record into and look in (default: $TARNWICK_LIBRARY, else "
            "~/.local/share/tarnwick-editor/library.sqlite); off: none")
+        ->type_name("FILE");
+    app.add_option_function<std::string>(
+           "--rig",
+           [](const std::string& path) {
+               SetRigPath(path == "off" ? std::nullopt
+                                        : std::optional<std::filesystem::path>(path));
+           },
+           "the rig that names the sounds (default: $TARNWICK_RIG, else "
+           "~/.config/tarnwick-editor/rig.json); off: none")
         ->type_name("FILE");
 
     // CLI11 would call an unknown command an unexpected argument.

@@ -65,7 +65,7 @@ int show(const std::vector<std::string>& files) {
         const bool whole = DecodeSyx(content, messages, error);
         std::cout << file << ": " << Counted(messages.size(), "preset") << '\n';
         for (const SyxMessage& message : messages) {
-            std::cout << DescribePreset(message);
+            std::cout << DescribePreset(message, RigNamer());
         }
         if (!whole) {
             std::cout.flush();

@@ -1,0 +1,338 @@
+// The synths' sounds by name on the command line: the instruments found, their sounds, the
+// rig, and writing a sound chosen by name into a preset.
+#include "commands.h"
+
+#include "cli_support.h"
+#include "preset_json.h"
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+namespace tarnwick::cli {
+
+namespace {
+
+struct Arguments {
+    std::string text;
+    std::string instrument;
+    std::string nameSet;
+    bool asJson = false;
+    bool check = false;
+    int channel = 0;
+    std::string file;
+    int preset = 0;
+    std::string sound;
+    std::string out;
+};
+
+std::string lower(const std::string& text) {
+    return LowerCase(text);
+}
+
+bool holds(const std::string& text, const std::string& part) {
+    return part.empty() || lower(text).find(lower(part)) != std::string::npos;
+}
+
+// The instrument of that name; else exit 1 naming the nearest.
+const Instrument* instrumentNamed(const std::string& name) {
+    if (const Instrument* found = Instruments().find(name)) {
+        return found;
+    }
+    std::string nearest;
+    for (const std::string& near : Instruments().closest(name, 3)) {
+        nearest += (nearest.empty() ? "" : ", ") + ('"' + near + '"');
+    }
+    fail("no instrument \"" + name + "\" is found; the nearest: " + nearest);
+    return nullptr;
+}
+
+std::string bankValues(const Sound& sound) {
+    const auto value = [](const std::optional<std::uint8_t>& v) {
+        return v ? std::to_string(*v) : std::string("-");
+    };
+    return value(sound.msb) + '/' + value(sound.lsb) + '/' + std::to_string(sound.program + 1);
+}
+
+Json soundJson(const Sound& sound) {
+    const auto value = [](const std::optional<std::uint8_t>& v) {
+        return v ? Json(*v) : Json();
+    };
+    return Json{{"bank", sound.bank},      {"msb", value(sound.msb)},
+                {"lsb", value(sound.lsb)}, {"program", sound.program + 1},
+                {"number", sound.number},  {"name", sound.name}};
+}
+
+int instruments(const Arguments& args) {
+    const InstrumentLibrary& library = Instruments();
+    Json list = Json::array();
+    for (const Instrument& instrument : library.instruments()) {
+        if (!holds(instrument.name, args.text)) {
+            continue;
+        }
+        Json sets = Json::array();
+        std::string setsText;
+        for (const NameSet& set : instrument.nameSets) {
+            sets.push_back({{"name", set.name}, {"sounds", set.sounds.size()}});
+            setsText += (setsText.empty() ? "" : ", ") + set.name;
+        }
+        const std::string file = instrument.file.empty() ? "built in" : instrument.file;
+        list.push_back({{"name", instrument.name},
+                        {"file", file},
+                        {"sounds", instrument.soundCount()},
+                        {"nameSets", sets},
+                        {"shadowed", false}});
+        if (!args.asJson) {
+            std::cout << instrument.name << "  " << Counted(instrument.soundCount(), "sound")
+                      << " (" << setsText << ")  " << file << '\n';
+        }
+    }
+    for (const auto& shadowed : library.shadowed()) {
+        if (!holds(shadowed.name, args.text)) {
+            continue;
+        }
+        list.push_back({{"name", shadowed.name}, {"file", shadowed.file}, {"shadowed", true}});
+        if (!args.asJson) {
+            std::cout << shadowed.name << "  shadowed (found first elsewhere)  " << shadowed.file
+                      << '\n';
+        }
+    }
+    if (args.asJson) {
+        std::cout << list.dump(2) << '\n';
+    }
+    if (!args.check) {
+        return kOk;
+    }
+    for (const auto& problem : library.fileProblems()) {
+        std::cerr << "tarnwick-syx: " << problem.file << ": " << problem.reason << '\n';
+    }
+    for (const Instrument& instrument : library.instruments()) {
+        for (const std::string& problem : instrument.problems) {
+            std::cerr << "tarnwick-syx: note: " << instrument.file << ": " << instrument.name
+                      << ": " << problem << '\n';
+        }
+    }
+    return library.fileProblems().empty() ? kOk : kBad;
+}
+
+// The name set `wanted`, or the instrument's own for channel 1; else exit 1.
+const NameSet* nameSetOf(const Instrument& instrument, const std::string& wanted) {
+    const std::string name = wanted.empty() ? instrument.channelNameSets[0] : wanted;
+    if (const NameSet* set = instrument.nameSet(name)) {
+        return set;
+    }
+    std::string sets;
+    for (const NameSet& set : instrument.nameSets) {
+        sets += (sets.empty() ? "" : ", ") + ('"' + set.name + '"');
+    }
+    fail(instrument.name + " has no name set \"" + name + "\"; it has " +
+         (sets.empty() ? "none" : sets));
+    return nullptr;
+}
+
+int sounds(const Arguments& args) {
+    const Instrument* instrument = instrumentNamed(args.instrument);
+    const NameSet* set = instrument ? nameSetOf(*instrument, args.nameSet) : nullptr;
+    if (!set) {
+        return kBad;
+    }
+    Json list = Json::array();
+    for (const Sound& sound : set->sounds) {
+        if (!holds(sound.name, args.text)) {
+            continue;
+        }
+        if (args.asJson) {
+            list.push_back(soundJson(sound));
+        } else {
+            std::cout << sound.bank << "  " << bankValues(sound) << "  " << sound.number << "  "
+                      << sound.name << '\n';
+        }
+    }
+    if (args.asJson) {
+        std::cout << list.dump(2) << '\n';
+    }
+    return kOk;
+}
+
+// The rig from its file; else exit 1.
+std::optional<Rig> rigFile() {
+    const auto path = RigPath();
+    if (!path) {
+        fail("the rig is switched off (TARNWICK_RIG=off)");
+        return std::nullopt;
+    }
+    std::string error;
+    auto rig = ReadRig(*path, error);
+    if (!rig) {
+        fail("the rig " + path->string() + ' ' + error);
+    }
+    return rig;
+}
+
+int showRig(const Arguments& args) {
+    const auto rig = rigFile();
+    if (!rig) {
+        return kBad;
+    }
+    const RigNames names(*rig, Instruments());
+    Json channels = Json::object();
+    for (int channel = 1; channel <= kRigChannels; ++channel) {
+        const RigChannel& slot = rig->channels[std::size_t(channel - 1)];
+        const NameSet* set = names.nameSet(channel);
+        if (args.asJson) {
+            if (!slot.instrument.empty()) {
+                channels[std::to_string(channel)] = {{"instrument", slot.instrument},
+                                                     {"nameSet", set ? Json(set->name) : Json()},
+                                                     {"found", set != nullptr}};
+            }
+            continue;
+        }
+        std::cout << channel << ": "
+                  << (slot.instrument.empty()
+                          ? std::string("-")
+                          : slot.instrument + " (" + (set ? set->name : "not found") + ")")
+                  << '\n';
+    }
+    if (args.asJson) {
+        std::cout << Json{{"file", RigPath()->string()}, {"channels", channels}}.dump(2) << '\n';
+    }
+    for (const std::string& problem : names.problems()) {
+        std::cerr << "tarnwick-syx: note: " << problem << '\n';
+    }
+    return kOk;
+}
+
+int changeRig(const Arguments& args, bool set) {
+    auto rig = rigFile();
+    if (!rig) {
+        return kBad;
+    }
+    RigChannel& slot = rig->channels[std::size_t(args.channel - 1)];
+    if (set) {
+        const Instrument* instrument = instrumentNamed(args.instrument);
+        if (!instrument || (!args.nameSet.empty() && !nameSetOf(*instrument, args.nameSet))) {
+            return kBad;
+        }
+        slot = {instrument->name, args.nameSet};
+    } else {
+        slot = {};
+    }
+    std::string error;
+    if (!WriteRig(*RigPath(), *rig, error)) {
+        return fail("cannot write " + RigPath()->string() + ": " + error);
+    }
+    return kOk;
+}
+
+int pick(const Arguments& args) {
+    std::vector<SyxMessage> messages;
+    if (!load(args.file, messages)) {
+        return kBad;
+    }
+    const auto target = std::find_if(messages.begin(), messages.end(), [&](const SyxMessage& m) {
+        return m.presetByte + 1 == args.preset;
+    });
+    if (target == messages.end()) {
+        return fail(args.file + ": holds no preset " + std::to_string(args.preset));
+    }
+    const NameSet* set = CurrentRig().nameSet(args.channel);
+    if (!set) {
+        return fail("channel " + std::to_string(args.channel) +
+                    " has no instrument in the rig (tarnwick-syx rig set)");
+    }
+    // The exact name (any case) first, else every name that holds it.
+    std::vector<const Sound*> found;
+    for (const bool exact : {true, false}) {
+        for (const Sound& sound : set->sounds) {
+            if (exact ? lower(sound.name) == lower(args.sound) : holds(sound.name, args.sound)) {
+                found.push_back(&sound);
+            }
+        }
+        if (!found.empty()) {
+            break;
+        }
+    }
+    if (found.size() != 1) {
+        std::string list;
+        for (const Sound* sound : found) {
+            list += "\n  " + sound->bank + "  " + bankValues(*sound) + "  " + sound->name;
+        }
+        return fail(found.empty() ? "no sound \"" + args.sound + "\" in " + set->name
+                                  : std::to_string(found.size()) + " sounds match \"" + args.sound +
+                                        "\":" + list);
+    }
+    const Sound& sound = *found.front();
+    ChannelSlot& slot = target->record.channel(args.channel);
+    slot[SlotKind::Msb] =
+        sound.msb ? *sound.msb : std::uint8_t(slot[SlotKind::Msb] | kSlotDisabled);
+    slot[SlotKind::Lsb] =
+        sound.lsb ? *sound.lsb : std::uint8_t(slot[SlotKind::Lsb] | kSlotDisabled);
+    slot[SlotKind::Program] = sound.program;
+    std::vector<PresetMessage> raw;
+    for (const SyxMessage& message : messages) {
+        raw.push_back(
+            MessageKeepingName(message.record, PresetIndex::fromZeroBase(message.presetByte)));
+    }
+    const int written = outputPresets(args.out.empty() ? args.file : args.out, SyxBytes(raw));
+    if (written == kOk) {
+        std::cout << "Preset " << args.preset << " channel " << args.channel << ": "
+                  << bankValues(sound) << ' ' << sound.name << '\n';
+    }
+    return written;
+}
+
+} // namespace
+
+void AddSoundCommands(CLI::App& app, int& result) {
+    auto args = std::make_shared<Arguments>();
+    CLI::App* list = AddCommand(app, result, "instruments",
+                                "List the instruments found (MIDNAM and .ins files, General MIDI).",
+                                [args] { return instruments(*args); });
+    list->add_option("TEXT", args->text, "only those whose name holds TEXT (any case)");
+    list->add_flag("--json", args->asJson, "as JSON");
+    list->add_flag("--check", args->check,
+                   "also name every file that could not be read, and why (exit 1 if any)");
+
+    CLI::App* soundsCommand = AddCommand(app, result, "sounds",
+                                         "List an instrument's sounds: bank, MSB/LSB/program, "
+                                         "number and name.",
+                                         [args] { return sounds(*args); });
+    soundsCommand->add_option("INSTRUMENT", args->instrument, "as `instruments` names it")
+        ->required();
+    soundsCommand->add_option("TEXT", args->text, "only sounds whose name holds TEXT (any case)");
+    soundsCommand->add_option("--name-set", args->nameSet,
+                              "which of its name sets (default: the one of channel 1)");
+    soundsCommand->add_flag("--json", args->asJson, "as JSON");
+
+    CLI::App* rig = AddCommand(app, result, "rig",
+                               "Show the rig: the instrument on each MIDI channel (see --rig).",
+                               [args] { return showRig(*args); });
+    rig->add_flag("--json", args->asJson, "as JSON");
+    rig->require_subcommand(0, 1);
+    CLI::App* rigSet = AddCommand(*rig, result, "set", "Put an instrument on a channel.",
+                                  [args] { return changeRig(*args, true); });
+    rigSet->add_option("CHANNEL", args->channel, "1-16")->required()->check(CLI::Range(1, 16));
+    rigSet->add_option("INSTRUMENT", args->instrument, "as `instruments` names it")->required();
+    rigSet->add_option("--name-set", args->nameSet,
+                       "which name set (default: the instrument's own for that channel)");
+    CLI::App* rigClear = AddCommand(*rig, result, "clear", "Take the instrument off a channel.",
+                                    [args] { return changeRig(*args, false); });
+    rigClear->add_option("CHANNEL", args->channel, "1-16")->required()->check(CLI::Range(1, 16));
+
+    CLI::App* pickCommand = AddCommand(
+        app, result, "pick",
+        "Write a sound chosen by name into a channel of a preset: bank selects and program.",
+        [args] { return pick(*args); });
+    pickCommand->add_option("FILE", args->file, "bank or one-preset file (.syx)")->required();
+    pickCommand->add_option("PRESET", args->preset, "1-100")
+        ->required()
+        ->check(CLI::Range(1, kPresetCount));
+    pickCommand->add_option("CHANNEL", args->channel, "1-16")->required()->check(CLI::Range(1, 16));
+    pickCommand
+        ->add_option("NAME", args->sound,
+                     "the sound's name (any case), or a part of it only one name holds")
+        ->required();
+    pickCommand->add_option("-o,--output", args->out, "file to write instead of FILE");
+}
+
+} // namespace tarnwick::cli
