@@ -20,8 +20,13 @@
 #include "preset_list_form.h"
 #include "preset_number_dialog.h"
 #include "progress_form.h"
+#include "rig_form.h"
+#include "rig_service.h"
+#include "sound_command.h"
 #include "upgrade_command.h"
 #include "user_interaction.h"
+
+#include <QTimer>
 
 namespace tarnwick {
 
@@ -76,6 +81,7 @@ AppWindows::AppWindows(const AppServices& services) {
             auto* form = new TBankOrganizerForm(*main, interaction, main);
             form->setPlayer([this](const PresetRecord& preset) { m_audition->play(preset); });
             form->setBankFile([this] { return m_fileCommands->bankFile(); });
+            form->setNamer(m_rig->namer());
             QObject::connect(main, &TMainForm::bankShown, form, &TBankOrganizerForm::refresh);
             return form;
         });
@@ -86,8 +92,28 @@ AppWindows::AppWindows(const AppServices& services) {
             form->setPlayer([this](const PresetRecord& preset) { m_audition->play(preset); });
             form->setBankFileOpener(
                 [this](const QString& path) { m_fileCommands->openAllFrom(path); });
+            form->setNamer(m_rig->namer());
             return form;
         });
+    });
+    // Sounds by name: the instrument files are read once the window shows when a rig is
+    // set, else when first asked for.
+    m_rig = std::make_unique<RigService>(InstrumentLibrary::DefaultFolders(), DefaultRigPath());
+    if (!m_rig->rig().empty()) {
+        QTimer::singleShot(0, m_rig.get(), [rig = m_rig.get()] { rig->load(); });
+    }
+    m_sounds = new SoundCommand(*main, *m_rig, interaction,
+                                [this](const PresetRecord& preset) { m_audition->play(preset); });
+    QObject::connect(main, &TMainForm::rigRequested, main, [this, main] {
+        ToggleWindow(m_rigForm, [&] { return new TRigForm(*m_rig, main); });
+    });
+    QObject::connect(m_rig.get(), &RigService::changed, main, [this] {
+        if (m_bankOrganizer) {
+            m_bankOrganizer->setNamer(m_rig->namer());
+        }
+        if (m_libraryForm) {
+            m_libraryForm->setNamer(m_rig->namer());
+        }
     });
     QObject::connect(main, &TMainForm::aboutRequested, main,
                      [&interaction, about = m_aboutForm] { interaction.runModal(*about); });

@@ -21,6 +21,9 @@ class LibraryRecorder;
 class PresetDownloads;
 class MidiPortLayer;
 class PresetFileCommands;
+class RigService;
+class SoundCommand;
+class TRigForm;
 class TAboutForm;
 class TAuditionOutputForm;
 class TBankOrganizerForm;
@@ -84,9 +87,12 @@ private:
     TAuditionOutputForm* m_auditionOutputForm = nullptr;
     TBankOrganizerForm* m_bankOrganizer = nullptr; // built on first use
     TLibraryForm* m_libraryForm = nullptr;         // built on first use
+    TRigForm* m_rigForm = nullptr;                 // built on first use
     QStringList m_creationOrder;
     // Opens the library on its first recording, never at start-up.
     std::unique_ptr<LibraryRecorder> m_recorder;
+    std::unique_ptr<RigService> m_rig;
+    SoundCommand* m_sounds = nullptr; // the main window's
     std::unique_ptr<PresetFileCommands> m_fileCommands;
     std::unique_ptr<PresetDownloads> m_downloads;
     std::unique_ptr<FirmwareUpgradeCommand> m_upgrade;

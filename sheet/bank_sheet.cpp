@@ -39,7 +39,7 @@ QFont sheetFont(double points, bool bold = false) {
 
 // A preset's values and MIDI data as the pieces a line may break between; neighbouring
 // channels with the same values share a piece ("4-9: -/-/3"), as layers often do.
-QStringList valuePieces(const PresetRecord& record) {
+QStringList valuePieces(const PresetRecord& record, const ChannelNamer& names) {
     QStringList pieces;
     int first = 0;
     QString values;
@@ -53,7 +53,7 @@ QStringList valuePieces(const PresetRecord& record) {
     for (int channel = 1; channel <= kChannelCount; ++channel) {
         PresetRecord one = DefaultPresetRecord(); // every slot off
         one.channel(channel) = record.channel(channel);
-        std::string text = ChannelsSummary(one); // "4: -/-/3", empty when all off
+        std::string text = ChannelsSummary(one, names); // "4: -/-/3", empty when all off
         const QString these =
             text.empty() ? QString() : QString::fromStdString(text.substr(text.find(' ') + 1));
         if (these != values || these.isEmpty()) {
@@ -113,6 +113,7 @@ struct Layout {
     double nameLeft = 0;   // after the number
     double valuesLeft = 0; // after the longest name
     double padding = 0;    // above and below a block's text
+    ChannelNamer names;
 };
 
 Block measure(const Layout& layout, const PresetRecord& record, int slot, bool unused,
@@ -127,7 +128,7 @@ Block measure(const Layout& layout, const PresetRecord& record, int slot, bool u
         block.height = QFontMetricsF(layout.small, device).height() + layout.padding;
         return block;
     }
-    const QStringList pieces = valuePieces(record);
+    const QStringList pieces = valuePieces(record, layout.names);
     const std::vector<double> widths{layout.width - layout.valuesLeft,
                                      layout.width - layout.nameLeft};
     for (double points = kValuePoints; points >= kSmallestValuePoints; points -= 0.5) {
@@ -176,6 +177,7 @@ QByteArray BankSheetPdf(const PresetBank& bank, const QString& title, QDate date
                                      QMarginsF(12, 10, 12, 10), QPageLayout::Millimeter));
 
     Layout layout;
+    layout.names = options.names;
     layout.width = writer.width();
     layout.height = writer.height();
     const QFontMetricsF headingMetrics(layout.heading, &writer);

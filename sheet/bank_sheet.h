@@ -6,6 +6,7 @@
 #pragma once
 
 #include "preset_record.h"
+#include "preset_text.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -16,6 +17,8 @@ namespace tarnwick {
 struct BankSheetOptions {
     // Untouched default slots as a short line of their own instead of left out.
     bool unusedSlots = false;
+    // The sounds' names after the channels' values; none when empty.
+    ChannelNamer names;
 };
 
 // The sheet's PDF file content. Needs a QGuiApplication (fonts).

@@ -201,6 +201,11 @@ void TBankOrganizerForm::enableButtons() {
     m_delete->setEnabled(!rows.empty());
 }
 
+void TBankOrganizerForm::setNamer(ChannelNamer names) {
+    m_names = names;
+    m_model->setNamer(std::move(names));
+}
+
 void TBankOrganizerForm::refresh() {
     if (!isVisible()) {
         return;
@@ -417,8 +422,8 @@ void TBankOrganizerForm::printSheet() {
         if (!path) {
             return;
         }
-        const QByteArray pdf =
-            BankSheetPdf(m_view.bank(), title, QDate::currentDate(), {m_sheetUnused->isChecked()});
+        const QByteArray pdf = BankSheetPdf(m_view.bank(), title, QDate::currentDate(),
+                                            {m_sheetUnused->isChecked(), m_names});
         AtomicFile out(LocalPath(*path));
         if (!out.open() ||
             !out.write(reinterpret_cast<const std::uint8_t*>(pdf.constData()),

@@ -5,6 +5,8 @@
 // first, are one undo step, and are refused while another command runs.
 #pragma once
 
+#include "preset_text.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -40,6 +42,8 @@ public:
     void setPlayer(std::function<void(const PresetRecord&)> play) { m_play = std::move(play); }
     // The file the bank came from or went to last, for the sheet's title; empty for none.
     void setBankFile(std::function<QString()> file) { m_bankFile = std::move(file); }
+    // The sounds' names after the channels' values, in the table and on the sheet.
+    void setNamer(ChannelNamer names);
     // "Print Sheet...": asks where, then writes the bank's sheet as a PDF.
     void printSheet();
 
@@ -80,6 +84,7 @@ private:
     UserInteraction& m_interaction;
     std::function<void(const PresetRecord&)> m_play;
     std::function<QString()> m_bankFile;
+    ChannelNamer m_names;
     BankTableModel* m_model = nullptr;
     QTableView* m_table = nullptr;
     QCheckBox* m_playOnSelect = nullptr;

@@ -38,9 +38,14 @@ BankTableModel::Row BankTableModel::rowOf(int slot) const {
     const PresetRecord& record = m_view.bank()[PresetIndex::fromZeroBase(slot)];
     const std::string name = PresetName(record);
     return {{QString::number(slot + 1), QString::fromLatin1(name.data(), qsizetype(name.size())),
-             QString::fromStdString(ChannelsSummary(record)),
+             QString::fromStdString(ChannelsSummary(record, m_names)),
              QString::fromStdString(MidiDataSummary(record))},
             m_view.bank().currentPresetIndex().zeroBased() == slot};
+}
+
+void BankTableModel::setNamer(ChannelNamer names) {
+    m_names = std::move(names);
+    refresh();
 }
 
 void BankTableModel::refresh() {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "preset_record.h"
+#include "preset_text.h"
 
 #include <QAbstractTableModel>
 #include <QString>
@@ -37,6 +38,8 @@ public:
 
     // Brings the rows up to date with the bank: dataChanged for the rows that changed.
     void refresh();
+    // The sounds' names after the channels' values (the rig's); none when empty.
+    void setNamer(ChannelNamer names);
     // The presets of `chosen` (zero-based) as the clipboard or a drag from this table carries
     // them.
     QMimeData* presetsData(const std::vector<int>& chosen) const;
@@ -69,6 +72,7 @@ private:
     std::vector<int> ownRows(const QMimeData* mime) const;
 
     PresetView& m_view;
+    ChannelNamer m_names;
     std::array<Row, kPresetCount> m_rows;
 };
 

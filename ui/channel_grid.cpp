@@ -185,4 +185,16 @@ bool ChannelGrid::eventFilter(QObject* watched, QEvent* event) {
     return QGroupBox::eventFilter(watched, event);
 }
 
+int ChannelGrid::channelOf(const QWidget* widget) const {
+    for (int channel = 1; channel <= kChannelCount; ++channel) {
+        for (const Pair& pair : m_rows[std::size_t(channel - 1)]) {
+            if (widget && (widget == pair.checkBox || pair.spinEdit->isAncestorOf(widget) ||
+                           widget == pair.spinEdit)) {
+                return channel;
+            }
+        }
+    }
+    return 0;
+}
+
 } // namespace tarnwick

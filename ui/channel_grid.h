@@ -29,6 +29,8 @@ public:
     // The slot byte the controls stand for (bit 7 set when the value is switched off).
     std::uint8_t slotByte(int channel, SlotKind kind) const;
 
+    // The channel (1-16) whose check box or spin edit `widget` is or is inside; 0 for none.
+    int channelOf(const QWidget* widget) const;
     // Object names: cboxCh4LSB, spinCh4LSB.
     static QString controlSuffix(int channel, SlotKind kind);
 

@@ -266,6 +266,13 @@ void TLibraryForm::search() {
     m_reader.search(query);
 }
 
+void TLibraryForm::setNamer(ChannelNamer names) {
+    m_names = std::move(names);
+    if (isVisible()) {
+        search();
+    }
+}
+
 void TLibraryForm::listBanks() {
     m_reader.listBanks();
 }
@@ -304,7 +311,9 @@ void TLibraryForm::showFound(std::vector<LibraryPreset> presets) {
     QList<QTreeWidgetItem*> items;
     for (const LibraryPreset& preset : presets) {
         items << sourceItem(
-            {QString::fromStdString(preset.name), QString::fromStdString(preset.channels)},
+            {QString::fromStdString(preset.name),
+             QString::fromStdString(m_names ? ChannelsSummary(preset.record, m_names)
+                                            : preset.channels)},
             preset.source, preset.when);
     }
     const std::vector<LibraryPreset> old = std::exchange(m_found, std::move(presets));

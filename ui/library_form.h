@@ -9,6 +9,7 @@
 
 #include "library_reader.h"
 #include "preset_library.h"
+#include "preset_text.h"
 
 #include <QWidget>
 
@@ -47,6 +48,8 @@ public:
         m_openFile = std::move(open);
     }
 
+    // The sounds' names after the results' channel values (the rig's); none when empty.
+    void setNamer(ChannelNamer names);
     QTreeWidget* results() const { return m_results; }
     QTreeWidget* banks() const { return m_banks; }
     QLabel* status() const { return m_status; }
@@ -82,6 +85,7 @@ private:
     LibraryReader m_reader;
     std::unique_ptr<WindowPlace> m_place;
     std::vector<LibraryPreset> m_found;
+    ChannelNamer m_names;
     std::vector<LibraryBank> m_bankList;
     QString m_recordingFailure; // the first recording that failed, said until the end
 

@@ -18,6 +18,7 @@
 #include "user_interaction.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -127,96 +128,98 @@ void TMainForm::buildToolBar() {
     const auto mode = [this](Mode m) {
         return &m_modeItems[std::size_t(m)];
     };
-    FillToolBar(*bar, *this, kToolButtonSize,
-                {{.name = "btnAutoSend",
-                  .caption = "MIDI",
-                  .hint = "Select MIDI connection",
-                  .icon = "midi",
-                  .menu = "MidiMenu",
-                  // The title line: choosing it changes nothing, its check mark included.
-                  .items = {{"mnuPickConnection",
-                             "Choose a MIDI file/interface option",
-                             [this] { setConnectionMode(m_connectionMode); },
-                             {},
-                             mode(Mode::NotChosen)},
-                            {},
-                            {"mnuFileMode",
-                             "None (save to file only)",
-                             request(&TMainForm::mnuFileModeClick),
-                             {},
-                             mode(Mode::FileOnly)},
-                            {"mnuDirectMIDI", "Direct MIDI (TWK-5, USB, etc) ...",
-                             request(&TMainForm::mnuDirectMIDIClick), ctrl(Qt::Key_M),
-                             mode(Mode::DirectMidi)},
-                            {"mnuExternalApp",
-                             "External File Application (MIDIOX, etc)",
-                             request(&TMainForm::mnuExternalAppClick),
-                             {},
-                             mode(Mode::ExternalApplication)}},
-                  .separatorAfter = true,
-                  .key = alt(Qt::Key_M)},
-                 {.name = "bntNew",
-                  .caption = "New",
-                  .hint = "Clear all presets",
-                  .icon = "new",
-                  .clicked = request(&TMainForm::mnuNewClick),
-                  .key = ctrl(Qt::Key_N)},
-                 {.name = "btnOpenFile",
-                  .caption = "Open",
-                  .hint = "Open 1 or 100 presets",
-                  .icon = "open",
-                  .menu = "OpenMenu",
-                  .items = {{"OpenSinglePreset1", "Open One", request(&TMainForm::openOneRequested),
-                             ctrl(Qt::Key_O)},
-                            {"OpenAll1001", "Open All (100)", request(&TMainForm::openAllRequested),
-                             ctrlShift(Qt::Key_O)},
-                            {"mnuBankOrganizer", "Bank Organizer",
-                             request(&TMainForm::bankOrganizerRequested), ctrl(Qt::Key_B)},
-                            {"mnuLibrary", "Library", request(&TMainForm::libraryRequested),
-                             ctrlShift(Qt::Key_L)}},
-                  .key = alt(Qt::Key_O)},
-                 {.name = "btnSaveFile",
-                  .caption = "Save",
-                  .hint = "Save preset(s) as",
-                  .icon = "save",
-                  .menu = "SaveMenu",
-                  .items = {{"SaveOne1", "Save One", request(&TMainForm::saveOneRequested),
-                             ctrl(Qt::Key_S)},
-                            {"SaveAll1", "Save All (100)", request(&TMainForm::saveAllRequested),
-                             ctrlShift(Qt::Key_S)}},
-                  .key = alt(Qt::Key_S)},
-                 {.name = "btnDownload",
-                  .caption = "Download",
-                  .icon = "download",
-                  .menu = "DownloadMenu",
-                  .items = {{"mnuDownloadCurrent", "Download Current",
-                             request(&TMainForm::downloadCurrentRequested), ctrl(Qt::Key_D)},
-                            {"mnuDownloadAll", "Download All (100)",
-                             request(&TMainForm::downloadAllRequested), ctrlShift(Qt::Key_D)}},
-                  .description = "Send presets to the keypad",
-                  .separatorAfter = true,
-                  .key = alt(Qt::Key_D)},
-                 {.name = "btnUpgrade",
-                  .caption = "Upgrade",
-                  .hint = "Re-flash keypad firmware",
-                  .icon = "upgrade",
-                  .clicked = request(&TMainForm::upgradeRequested),
-                  .separatorAfter = true},
-                 {.name = "btnHelp",
-                  .caption = "Help",
-                  .hint = "PDF manual and links",
-                  .icon = "help",
-                  .menu = "HelpMenu",
-                  .items = {{"About1", "About", request(&TMainForm::aboutRequested)},
-                            {"PDFManual1", "PDF User Manual", request(&TMainForm::manualRequested),
-                             QKeySequence(Qt::Key_F1)}},
-                  .key = alt(Qt::Key_H)},
-                 {.name = "btnExit",
-                  .caption = "Exit",
-                  .icon = "exit",
-                  .clicked = request(&TMainForm::btnExitClick),
-                  .description = "Close the editor",
-                  .key = ctrl(Qt::Key_Q)}});
+    FillToolBar(
+        *bar, *this, kToolButtonSize,
+        {{.name = "btnAutoSend",
+          .caption = "MIDI",
+          .hint = "Select MIDI connection",
+          .icon = "midi",
+          .menu = "MidiMenu",
+          // The title line: choosing it changes nothing, its check mark included.
+          .items = {{"mnuPickConnection",
+                     "Choose a MIDI file/interface option",
+                     [this] { setConnectionMode(m_connectionMode); },
+                     {},
+                     mode(Mode::NotChosen)},
+                    {},
+                    {"mnuFileMode",
+                     "None (save to file only)",
+                     request(&TMainForm::mnuFileModeClick),
+                     {},
+                     mode(Mode::FileOnly)},
+                    {"mnuDirectMIDI", "Direct MIDI (TWK-5, USB, etc) ...",
+                     request(&TMainForm::mnuDirectMIDIClick), ctrl(Qt::Key_M),
+                     mode(Mode::DirectMidi)},
+                    {"mnuExternalApp",
+                     "External File Application (MIDIOX, etc)",
+                     request(&TMainForm::mnuExternalAppClick),
+                     {},
+                     mode(Mode::ExternalApplication)}},
+          .separatorAfter = true,
+          .key = alt(Qt::Key_M)},
+         {.name = "bntNew",
+          .caption = "New",
+          .hint = "Clear all presets",
+          .icon = "new",
+          .clicked = request(&TMainForm::mnuNewClick),
+          .key = ctrl(Qt::Key_N)},
+         {.name = "btnOpenFile",
+          .caption = "Open",
+          .hint = "Open 1 or 100 presets",
+          .icon = "open",
+          .menu = "OpenMenu",
+          .items = {{"OpenSinglePreset1", "Open One", request(&TMainForm::openOneRequested),
+                     ctrl(Qt::Key_O)},
+                    {"OpenAll1001", "Open All (100)", request(&TMainForm::openAllRequested),
+                     ctrlShift(Qt::Key_O)},
+                    {"mnuBankOrganizer", "Bank Organizer",
+                     request(&TMainForm::bankOrganizerRequested), ctrl(Qt::Key_B)},
+                    {"mnuLibrary", "Library", request(&TMainForm::libraryRequested),
+                     ctrlShift(Qt::Key_L)},
+                    {"mnuRig", "Rig...", request(&TMainForm::rigRequested), ctrl(Qt::Key_R)}},
+          .key = alt(Qt::Key_O)},
+         {.name = "btnSaveFile",
+          .caption = "Save",
+          .hint = "Save preset(s) as",
+          .icon = "save",
+          .menu = "SaveMenu",
+          .items = {{"SaveOne1", "Save One", request(&TMainForm::saveOneRequested),
+                     ctrl(Qt::Key_S)},
+                    {"SaveAll1", "Save All (100)", request(&TMainForm::saveAllRequested),
+                     ctrlShift(Qt::Key_S)}},
+          .key = alt(Qt::Key_S)},
+         {.name = "btnDownload",
+          .caption = "Download",
+          .icon = "download",
+          .menu = "DownloadMenu",
+          .items = {{"mnuDownloadCurrent", "Download Current",
+                     request(&TMainForm::downloadCurrentRequested), ctrl(Qt::Key_D)},
+                    {"mnuDownloadAll", "Download All (100)",
+                     request(&TMainForm::downloadAllRequested), ctrlShift(Qt::Key_D)}},
+          .description = "Send presets to the keypad",
+          .separatorAfter = true,
+          .key = alt(Qt::Key_D)},
+         {.name = "btnUpgrade",
+          .caption = "Upgrade",
+          .hint = "Re-flash keypad firmware",
+          .icon = "upgrade",
+          .clicked = request(&TMainForm::upgradeRequested),
+          .separatorAfter = true},
+         {.name = "btnHelp",
+          .caption = "Help",
+          .hint = "PDF manual and links",
+          .icon = "help",
+          .menu = "HelpMenu",
+          .items = {{"About1", "About", request(&TMainForm::aboutRequested)},
+                    {"PDFManual1", "PDF User Manual", request(&TMainForm::manualRequested),
+                     QKeySequence(Qt::Key_F1)}},
+          .key = alt(Qt::Key_H)},
+         {.name = "btnExit",
+          .caption = "Exit",
+          .icon = "exit",
+          .clicked = request(&TMainForm::btnExitClick),
+          .description = "Close the editor",
+          .key = ctrl(Qt::Key_Q)}});
     setConnectionMode(ConnectionMode::NotChosen);
 }
 
@@ -236,6 +239,12 @@ void TMainForm::buildKeyboard() {
     command(Qt::CTRL | Qt::SHIFT | Qt::Key_P, [this] {
         emit chooseAuditionOutputRequested();
     })->setObjectName(QStringLiteral("actChooseAuditionOutput"));
+    // Ctrl+K: the sound of the channel whose control has the focus, chosen by name.
+    AddKeyAction(*this, QKeySequence(Qt::CTRL | Qt::Key_K), [this] {
+        if (const int channel = m_grid->channelOf(QApplication::focusWidget())) {
+            emit chooseSoundRequested(channel);
+        }
+    })->setObjectName(QStringLiteral("actChooseSound"));
     QAction* undo = command(Qt::CTRL | Qt::Key_Z, [this] { undoBankChange(false); });
     undo->setObjectName(QStringLiteral("actUndo"));
     undo->setShortcuts(QKeySequence::Undo);
@@ -526,7 +535,50 @@ void TMainForm::loadPresetFromBank() {
     }
     m_cboxPrePost->setCurrentIndex((record.placement & kPlacementPost) ? 1 : 0);
     m_edArbMidiData->setText(QString::fromLatin1(MidiDataText(record)));
+    if (m_soundColumn) {
+        m_soundColumn->showNames(m_soundNames, record);
+    }
     emit bankShown();
+}
+
+void TMainForm::setSoundNames(SoundNamer names) {
+    m_soundNames = std::move(names);
+    if (m_soundNames && !m_soundColumn) {
+        m_soundColumn = new SoundColumn(*m_grid, centralWidget());
+        m_soundColumn->setGeometry(kClientSize.width() - 6, 0, SoundColumn::kWidth,
+                                   centralWidget()->height());
+        connect(m_soundColumn, &SoundColumn::chooseSound, this, &TMainForm::chooseSoundRequested);
+        // What is typed shows its sound at once.
+        connect(m_grid, &ChannelGrid::changed, this,
+                [this] { m_soundColumn->showNames(m_soundNames, shownPreset()); });
+    }
+    if (m_soundColumn) {
+        m_soundColumn->setVisible(bool(m_soundNames));
+        m_soundColumn->showNames(m_soundNames, shownPreset());
+    }
+    setFixedSize(m_soundNames ? kClientSize + QSize(SoundColumn::kWidth - 6, 0) : kClientSize);
+}
+
+void TMainForm::applySound(int channel, const Sound& sound) {
+    if (m_commandRunning) {
+        return;
+    }
+    flushEdits(); // what was typed before is a step of its own
+    const std::uint8_t msb = m_grid->slotByte(channel, SlotKind::Msb);
+    const std::uint8_t lsb = m_grid->slotByte(channel, SlotKind::Lsb);
+    {
+        FlagGuard loading(m_loadingPreset);
+        m_grid->showSlot(channel, SlotKind::Msb,
+                         sound.msb ? *sound.msb : std::uint8_t(msb | kSlotDisabled));
+        m_grid->showSlot(channel, SlotKind::Lsb,
+                         sound.lsb ? *sound.lsb : std::uint8_t(lsb | kSlotDisabled));
+        m_grid->showSlot(channel, SlotKind::Program, sound.program);
+    }
+    m_presetEdited = true;
+    flushEdits();
+    if (m_soundColumn) {
+        m_soundColumn->showNames(m_soundNames, shownPreset());
+    }
 }
 
 void TMainForm::flushEdits() {

@@ -8,6 +8,7 @@
 #include "connection_mode.h"
 #include "preset_record.h"
 #include "preset_view.h"
+#include "sound_column.h"
 
 #include <QMainWindow>
 
@@ -85,6 +86,13 @@ public:
     void undoBankChange(bool redo) override;
 
     ChannelGrid* channelGrid() const { return m_grid; }
+    // The sounds' names in a column right of the program changes, while `names` is given;
+    // without it the window is as it always was.
+    void setSoundNames(SoundNamer names);
+    SoundColumn* soundColumn() const { return m_soundColumn; }
+    // Writes `sound` into `channel` as if typed (bank selects switched on where its bank
+    // sends them, off where not; program on), as one undo step of its own.
+    void applySound(int channel, const Sound& sound);
     QLabel* statusPanel(int index) const;
 
 signals:
@@ -110,6 +118,10 @@ signals:
     void bankOrganizerRequested();
     // Ctrl+Shift+L: show or hide the Library.
     void libraryRequested();
+    // Ctrl+R: show or hide the rig.
+    void rigRequested();
+    // Ctrl+K on a channel's control, or "Choose Sound..." on its sound: choose by name.
+    void chooseSoundRequested(int channel);
     // The bank or the preset shown changed: a view of the whole bank brings itself up to date.
     void bankShown();
 
@@ -184,6 +196,8 @@ private:
     QWidget* m_btnArbMidiData = nullptr;
     QToolButton* m_btnShowPresets = nullptr;
     QLabel* m_statusPanels[2] = {nullptr, nullptr};
+    SoundNamer m_soundNames;
+    SoundColumn* m_soundColumn = nullptr;
 };
 
 } // namespace tarnwick

@@ -171,7 +171,7 @@ private slots:
                               << "Open"
                               << "Open 1 or 100 presets"
                               << QStringList{"Open One", "Open All (100)", "Bank Organizer",
-                                             "Library"};
+                                             "Library", "Rig..."};
         QTest::newRow("Save") << "btnSaveFile"
                               << "Save"
                               << "Save preset(s) as" << QStringList{"Save One", "Save All (100)"};

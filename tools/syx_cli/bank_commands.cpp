@@ -170,7 +170,7 @@ int sheet(const Arguments& args) {
                                   ? std::string("Untitled")
                                   : std::filesystem::path(args.bank).filename().string();
     return output(args.out, BankSheetPdf(*bank, QString::fromStdString(title), QDate::currentDate(),
-                                         {args.all})
+                                         {args.all, RigNamer()})
                                 .toStdString());
 }
 

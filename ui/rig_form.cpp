@@ -1,0 +1,172 @@
+// The rig window.
+#include "rig_form.h"
+
+#include "flag_guard.h"
+#include "key_action.h"
+#include "rig_service.h"
+#include "window_place.h"
+
+#include <QComboBox>
+#include <QCompleter>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+namespace tarnwick {
+
+namespace {
+const QString kNone = QStringLiteral("(none)");
+const QString kOwn = QStringLiteral("(its own for the channel)");
+} // namespace
+
+TRigForm::TRigForm(RigService& rig, QWidget* parent) : QWidget(parent, Qt::Window), m_rig(rig) {
+    setObjectName(QStringLiteral("RigForm"));
+    setWindowTitle(QStringLiteral("Rig"));
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Channel"), this), 0, 0);
+    layout->addWidget(new QLabel(QStringLiteral("Instrument"), this), 0, 1);
+    layout->addWidget(new QLabel(QStringLiteral("Name set"), this), 0, 2);
+    for (int channel = 1; channel <= 16; ++channel) {
+        auto* label = new QLabel(QString::number(channel), this);
+        auto* instrument = new QComboBox(this);
+        instrument->setObjectName(QStringLiteral("cboxRigInstrument%1").arg(channel));
+        instrument->setAccessibleName(QStringLiteral("Instrument on channel %1").arg(channel));
+        // The field narrows the list to the names that hold what is typed.
+        instrument->setEditable(true);
+        instrument->setInsertPolicy(QComboBox::NoInsert);
+        instrument->completer()->setFilterMode(Qt::MatchContains);
+        instrument->completer()->setCompletionMode(QCompleter::PopupCompletion);
+        instrument->setMinimumWidth(260);
+        // An editable list is read by its text; its field carries the name.
+        instrument->lineEdit()->setAccessibleName(instrument->accessibleName());
+        label->setBuddy(instrument);
+        auto* nameSet = new QComboBox(this);
+        nameSet->setObjectName(QStringLiteral("cboxRigNameSet%1").arg(channel));
+        nameSet->setAccessibleName(QStringLiteral("Name set on channel %1").arg(channel));
+        nameSet->setMinimumWidth(180);
+        layout->addWidget(label, channel, 0);
+        layout->addWidget(instrument, channel, 1);
+        layout->addWidget(nameSet, channel, 2);
+        m_instruments[std::size_t(channel - 1)] = instrument;
+        m_nameSets[std::size_t(channel - 1)] = nameSet;
+        connect(instrument, &QComboBox::currentIndexChanged, this, [this, channel] {
+            if (!m_filling) {
+                fillNameSets(channel);
+                keep();
+            }
+        });
+        connect(nameSet, &QComboBox::currentIndexChanged, this, [this] {
+            if (!m_filling) {
+                keep();
+            }
+        });
+    }
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("lblRigStatus"));
+    m_status->setAccessibleName(QStringLiteral("Rig status"));
+    m_status->setWordWrap(true);
+    layout->addWidget(m_status, 17, 0, 1, 3);
+    AddKeyAction(*this, QKeySequence(Qt::Key_Escape), [this] { hide(); });
+    AddKeyAction(*this, QKeySequence(Qt::CTRL | Qt::Key_R), [this] { hide(); });
+    connect(&m_rig, &RigService::changed, this, [this] {
+        if (isVisible() && !m_filling) {
+            fill();
+        }
+    });
+    m_place = std::make_unique<WindowPlace>(*this, QStringLiteral("Rig/geometry"));
+}
+
+TRigForm::~TRigForm() = default;
+
+void TRigForm::showEvent(QShowEvent* event) {
+    m_place->showing();
+    QWidget::showEvent(event);
+    m_rig.load();
+    fill();
+}
+
+void TRigForm::hideEvent(QHideEvent* event) {
+    m_place->hidden();
+    QWidget::hideEvent(event);
+}
+
+void TRigForm::fill() {
+    FlagGuard filling(m_filling);
+    const InstrumentLibrary* library = m_rig.library();
+    QStringList names{kNone};
+    if (library) {
+        for (const Instrument& instrument : library->instruments()) {
+            names << QString::fromStdString(instrument.name);
+        }
+    }
+    for (int channel = 1; channel <= 16; ++channel) {
+        QComboBox* box = instrumentBox(channel);
+        box->clear();
+        box->addItems(names);
+        const QString chosen =
+            QString::fromStdString(m_rig.rig().channels[std::size_t(channel - 1)].instrument);
+        const int at = chosen.isEmpty() ? 0 : box->findText(chosen, Qt::MatchFixedString);
+        if (at < 0) { // kept as the file says, though not found
+            box->addItem(chosen);
+        }
+        box->setCurrentIndex(at < 0 ? box->count() - 1 : at);
+        box->setEnabled(library != nullptr);
+        fillNameSets(channel);
+    }
+    QStringList said;
+    if (!library) {
+        said << QStringLiteral("Reading the instrument files...");
+    }
+    if (!m_rig.rigProblem().empty()) {
+        said << QString::fromStdString(m_rig.rigProblem());
+    }
+    for (const std::string& problem : m_rig.names().problems()) {
+        said << QString::fromStdString(problem);
+    }
+    m_status->setText(said.join(u'\n'));
+}
+
+void TRigForm::fillNameSets(int channel) {
+    QComboBox* box = nameSetBox(channel);
+    const QSignalBlocker quiet(box);
+    box->clear();
+    box->addItem(kOwn);
+    const InstrumentLibrary* library = m_rig.library();
+    const Instrument* instrument =
+        library ? library->find(instrumentBox(channel)->currentText().toStdString()) : nullptr;
+    if (instrument) {
+        for (const NameSet& set : instrument->nameSets) {
+            box->addItem(QString::fromStdString(set.name));
+        }
+    }
+    const std::string& chosen = m_rig.rig().channels[std::size_t(channel - 1)].nameSet;
+    const int at = box->findText(QString::fromStdString(chosen));
+    box->setCurrentIndex(chosen.empty() || at < 0 ? 0 : at);
+    box->setEnabled(instrument != nullptr);
+}
+
+void TRigForm::keep() {
+    Rig rig;
+    for (int channel = 1; channel <= 16; ++channel) {
+        const QString instrument = instrumentBox(channel)->currentText();
+        if (instrument.isEmpty() || instrument == kNone) {
+            continue;
+        }
+        RigChannel& slot = rig.channels[std::size_t(channel - 1)];
+        slot.instrument = instrument.toStdString();
+        if (nameSetBox(channel)->currentIndex() > 0) {
+            slot.nameSet = nameSetBox(channel)->currentText().toStdString();
+        }
+    }
+    std::string error;
+    const FlagGuard filling(m_filling);
+    if (!m_rig.setRig(rig, error)) {
+        m_status->setText(
+            QStringLiteral("The rig was not kept: %1.").arg(QString::fromStdString(error)));
+    } else {
+        m_status->clear();
+    }
+}
+
+} // namespace tarnwick

@@ -1,0 +1,48 @@
+// "Rig": which instrument listens on each MIDI channel, and with which of its name sets.
+// Sixteen rows (channel, instrument chosen from a list that narrows as its field is typed
+// in, name set); each change is kept in the rig's file at once.
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class QComboBox;
+class QLabel;
+
+namespace tarnwick {
+
+class RigService;
+class WindowPlace;
+
+class TRigForm final : public QWidget {
+    Q_OBJECT
+public:
+    explicit TRigForm(RigService& rig, QWidget* parent = nullptr);
+    ~TRigForm() override;
+
+    QComboBox* instrumentBox(int channel) const { return m_instruments[std::size_t(channel - 1)]; }
+    QComboBox* nameSetBox(int channel) const { return m_nameSets[std::size_t(channel - 1)]; }
+    QLabel* status() const { return m_status; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    // The rows from the rig and the instruments found.
+    void fill();
+    void fillNameSets(int channel);
+    // The rows into the rig, kept.
+    void keep();
+
+    RigService& m_rig;
+    std::array<QComboBox*, 16> m_instruments{};
+    std::array<QComboBox*, 16> m_nameSets{};
+    QLabel* m_status = nullptr;
+    std::unique_ptr<WindowPlace> m_place;
+    bool m_filling = false;
+};
+
+} // namespace tarnwick

@@ -1,0 +1,71 @@
+// Reading instruments behind the editor's back, and keeping the rig.
+#include "rig_service.h"
+
+#include "preset_text.h"
+
+#include <QCoreApplication>
+
+namespace tarnwick {
+
+RigService::RigService(std::vector<std::filesystem::path> folders,
+                       std::optional<std::filesystem::path> rigPath, QObject* parent)
+    : QObject(parent), m_folders(std::move(folders)), m_rigPath(std::move(rigPath)) {
+    m_thread.setMaxThreadCount(1);
+    if (m_rigPath) {
+        if (auto read = ReadRig(*m_rigPath, m_rigProblem)) {
+            m_rig = *read;
+        } else {
+            m_rigProblem = "The rig " + m_rigPath->string() + ' ' + m_rigProblem + '.';
+        }
+    }
+}
+
+RigService::~RigService() {
+    m_thread.waitForDone();
+}
+
+void RigService::load() {
+    if (m_loading || m_library) {
+        return;
+    }
+    m_loading = true;
+    m_thread.start([this] {
+        auto library = std::make_shared<InstrumentLibrary>();
+        library->load(m_folders);
+        QMetaObject::invokeMethod(this, [this, library] {
+            m_library = std::make_unique<InstrumentLibrary>(std::move(*library));
+            m_names = RigNames(m_rig, *m_library);
+            emit changed();
+        });
+    });
+}
+
+void RigService::waitForLoaded() {
+    load();
+    m_thread.waitForDone();
+    QCoreApplication::sendPostedEvents(this);
+}
+
+bool RigService::setRig(const Rig& rig, std::string& error) {
+    m_rig = rig;
+    if (m_library) {
+        m_names = RigNames(m_rig, *m_library);
+    }
+    emit changed();
+    if (!m_rigPath) {
+        error = "the rig is switched off (TARNWICK_RIG=off)";
+        return false;
+    }
+    return WriteRig(*m_rigPath, m_rig, error);
+}
+
+ChannelNamer RigService::namer() const {
+    if (!m_names.any()) {
+        return {};
+    }
+    return [this](int channel, const ChannelSlot& slot) {
+        return m_names.name(channel, slot).shown;
+    };
+}
+
+} // namespace tarnwick

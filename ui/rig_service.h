@@ -1,0 +1,62 @@
+// The editor's instruments and rig: the instrument files are read on a thread of their own
+// once the main window shows (start-up does not wait for them), the rig from its file; the
+// windows ask here for the sounds' names, and hear `changed` when they may differ.
+#pragma once
+
+#include "preset_text.h"
+#include "rig.h"
+
+#include <QObject>
+#include <QThreadPool>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tarnwick {
+
+class RigService final : public QObject {
+    Q_OBJECT
+public:
+    // `folders`: where instrument files are looked for; `rigPath`: the rig's file, nothing
+    // for none (TARNWICK_RIG=off).
+    RigService(std::vector<std::filesystem::path> folders,
+               std::optional<std::filesystem::path> rigPath, QObject* parent = nullptr);
+    ~RigService() override;
+
+    // Starts reading the instrument files, once.
+    void load();
+    // Waits until they are read and `changed` was said (for tests).
+    void waitForLoaded();
+    bool loaded() const { return m_library != nullptr; }
+
+    // Nothing before the files are read.
+    const InstrumentLibrary* library() const { return m_library.get(); }
+    const Rig& rig() const { return m_rig; }
+    // Keeps `rig` and writes it to its file; false and `error` when it cannot be written
+    // (the rig is used all the same until the editor ends).
+    bool setRig(const Rig& rig, std::string& error);
+    // What the rig's file said when it was read, when it could not be used; else empty.
+    const std::string& rigProblem() const { return m_rigProblem; }
+
+    // The rig's instruments as found: nothing named before the files are read.
+    const RigNames& names() const { return m_names; }
+    // For the texts that list presets; empty when no channel names a sound.
+    ChannelNamer namer() const;
+
+signals:
+    void changed();
+
+private:
+    std::vector<std::filesystem::path> m_folders;
+    std::optional<std::filesystem::path> m_rigPath;
+    Rig m_rig;
+    std::string m_rigProblem;
+    std::unique_ptr<InstrumentLibrary> m_library;
+    RigNames m_names;
+    QThreadPool m_thread;
+    bool m_loading = false;
+};
+
+} // namespace tarnwick

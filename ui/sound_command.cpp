@@ -1,0 +1,66 @@
+// The picker's command and the main window's Sound column.
+#include "sound_command.h"
+
+#include "choose_sound_form.h"
+#include "main_form.h"
+#include "rig_service.h"
+#include "user_interaction.h"
+
+namespace tarnwick {
+
+SoundCommand::SoundCommand(TMainForm& main, RigService& rig, UserInteraction& interaction,
+                           std::function<void(const PresetRecord&)> play)
+    : QObject(&main), m_main(main), m_rig(rig), m_interaction(interaction),
+      m_play(std::move(play)) {
+    connect(&m_main, &TMainForm::chooseSoundRequested, this, &SoundCommand::choose);
+    connect(&m_rig, &RigService::changed, this, &SoundCommand::showNames);
+    showNames();
+}
+
+void SoundCommand::showNames() {
+    if (!m_rig.names().any()) {
+        m_main.setSoundNames({});
+        return;
+    }
+    m_main.setSoundNames(
+        [this](int channel, const ChannelSlot& slot) { return m_rig.names().name(channel, slot); });
+}
+
+void SoundCommand::choose(int channel) {
+    if (m_main.commandRunning()) {
+        return;
+    }
+    if (!m_rig.loaded()) {
+        m_rig.waitForLoaded(); // asked for before the files were read: a moment's wait
+    }
+    const NameSet* set = m_rig.names().nameSet(channel);
+    if (!set) {
+        m_interaction.message(
+            QStringLiteral("Choose Sound"),
+            QStringLiteral("Channel %1 has no instrument in the rig. Choose one with Rig... "
+                           "(Ctrl+R).")
+                .arg(channel),
+            QMessageBox::Information, QMessageBox::Ok);
+        return;
+    }
+    if (!m_form) {
+        m_form = new TChooseSoundForm(&m_main);
+    }
+    m_form->setSounds(channel, *set);
+    m_form->setPlayer([this, channel](const Sound& sound) {
+        // The sound alone on its channel: its bank selects and program change.
+        PresetRecord preset = DefaultPresetRecord();
+        ChannelSlot& slot = preset.channel(channel);
+        slot[SlotKind::Msb] = sound.msb.value_or(kSlotDisabled);
+        slot[SlotKind::Lsb] = sound.lsb.value_or(kSlotDisabled);
+        slot[SlotKind::Program] = sound.program;
+        if (m_play) {
+            m_play(preset);
+        }
+    });
+    if (m_interaction.runModal(*m_form) == QDialog::Accepted && m_form->chosen()) {
+        m_main.applySound(channel, *m_form->chosen());
+    }
+}
+
+} // namespace tarnwick
