@@ -100,7 +100,8 @@ AppWindows::AppWindows(const AppServices& services) {
     // set, else when first asked for.
     m_rig = std::make_unique<RigService>(InstrumentLibrary::DefaultFolders(), DefaultRigPath());
     if (!m_rig->rig().empty()) {
-        QTimer::singleShot(0, m_rig.get(), [rig = m_rig.get()] { rig->load(); });
+        // Once the window has been painted: the reading thread then takes no time from it.
+        QTimer::singleShot(250, m_rig.get(), [rig = m_rig.get()] { rig->load(); });
     }
     m_sounds = new SoundCommand(*main, *m_rig, interaction,
                                 [this](const PresetRecord& preset) { m_audition->play(preset); });
