@@ -92,7 +92,7 @@ AppWindows::AppWindows(const AppServices& services) {
             form->setPlayer([this](const PresetRecord& preset) { m_audition->play(preset); });
             form->setBankFileOpener(
                 [this](const QString& path) { m_fileCommands->openAllFrom(path); });
-            form->setNamer(m_rig->namer());
+            form->setNamer(m_rig->soundNamer());
             return form;
         });
     });
@@ -105,15 +105,15 @@ AppWindows::AppWindows(const AppServices& services) {
     }
     m_sounds = new SoundCommand(*main, *m_rig, interaction,
                                 [this](const PresetRecord& preset) { m_audition->play(preset); });
-    QObject::connect(main, &TMainForm::rigRequested, main, [this, main] {
-        ToggleWindow(m_rigForm, [&] { return new TRigForm(*m_rig, main); });
+    QObject::connect(main, &TMainForm::rigRequested, main, [this, main, &interaction] {
+        ToggleWindow(m_rigForm, [&] { return new TRigForm(*m_rig, interaction, main); });
     });
     QObject::connect(m_rig.get(), &RigService::changed, main, [this] {
         if (m_bankOrganizer) {
             m_bankOrganizer->setNamer(m_rig->namer());
         }
         if (m_libraryForm) {
-            m_libraryForm->setNamer(m_rig->namer());
+            m_libraryForm->setNamer(m_rig->soundNamer());
         }
     });
     QObject::connect(main, &TMainForm::aboutRequested, main,

@@ -5,6 +5,7 @@
 #include "instrument.h"
 #include "preset_record.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ struct SoundName {
     std::string shown;
     std::vector<std::string> candidates; // every different name, in file order
 };
+
+// The sound a channel (1-16) with these values selects, by the rig: how windows ask.
+using SoundNamer = std::function<SoundName(int channel, const ChannelSlot& slot)>;
 
 // The candidates are the sounds whose program is the channel's program (switched on) and
 // whose bank agrees with each bank select the channel switches on; a bank select the

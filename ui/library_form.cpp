@@ -1,6 +1,7 @@
 // The Library window.
 #include "library_form.h"
 
+#include "instrument_library.h"
 #include "key_action.h"
 
 #include "library_recorder.h"
@@ -117,6 +118,13 @@ TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder,
     m_text->setAccessibleName(QStringLiteral("Library search"));
     m_text->setPlaceholderText(QStringLiteral("Name, or a part of it"));
     m_text->setClearButtonEnabled(true);
+    m_sound = new QLineEdit(this);
+    m_sound->setObjectName(QStringLiteral("edLibrarySound"));
+    m_sound->setAccessibleName(QStringLiteral("Sound filter"));
+    m_sound->setPlaceholderText(QStringLiteral("Sound"));
+    m_sound->setToolTip(QStringLiteral("Presets that select a sound whose name holds this"));
+    m_sound->setClearButtonEnabled(true);
+    m_sound->hide();
     m_channel = filter(this, "spinLibraryChannel", QStringLiteral("Channel filter"), 16,
                        QStringLiteral("any channel"));
     m_program = filter(this, "spinLibraryProgram", QStringLiteral("Program filter"), 128,
@@ -176,8 +184,9 @@ TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder,
     layout->addWidget(m_channel, 0, 1);
     layout->addWidget(m_program, 0, 2);
     layout->addWidget(m_showDefaults, 0, 3);
-    layout->addWidget(m_pages, 1, 0, 1, 4);
-    layout->addWidget(m_status, 2, 0, 1, 4);
+    layout->addWidget(m_sound, 0, 4);
+    layout->addWidget(m_pages, 1, 0, 1, 5);
+    layout->addWidget(m_status, 2, 0, 1, 5);
     layout->setColumnStretch(0, 1);
 
     connect(m_text, &QLineEdit::textChanged, this, &TLibraryForm::search);
@@ -185,6 +194,7 @@ TLibraryForm::TLibraryForm(PresetView& view, LibraryRecorder& recorder,
     connect(m_channel, &QSpinBox::valueChanged, this, &TLibraryForm::search);
     connect(m_program, &QSpinBox::valueChanged, this, &TLibraryForm::search);
     connect(m_showDefaults, &QCheckBox::toggled, this, &TLibraryForm::search);
+    connect(m_sound, &QLineEdit::textChanged, this, &TLibraryForm::search);
     connect(&m_recorder, &LibraryRecorder::recorded, this, [this] {
         if (isVisible()) {
             search();
@@ -255,8 +265,10 @@ void TLibraryForm::hideEvent(QHideEvent* event) {
 }
 
 void TLibraryForm::search() {
-    LibraryQuery query{m_text->text().toStdString(), {}, {}, kShownResults, {},
-                       m_showDefaults->isChecked()};
+    // A sound is looked for among every match; the list then keeps its usual length.
+    const bool bySound = m_names && !m_sound->text().isEmpty();
+    LibraryQuery query{m_text->text().toStdString(), {}, {},
+                       bySound ? 0 : kShownResults,  {}, m_showDefaults->isChecked()};
     if (m_channel->value() > 0) {
         query.channel = m_channel->value();
     }
@@ -266,8 +278,9 @@ void TLibraryForm::search() {
     m_reader.search(query);
 }
 
-void TLibraryForm::setNamer(ChannelNamer names) {
+void TLibraryForm::setNamer(SoundNamer names) {
     m_names = std::move(names);
+    m_sound->setVisible(bool(m_names));
     if (isVisible()) {
         search();
     }
@@ -308,13 +321,31 @@ void refill(QTreeWidget* tree, const QList<QTreeWidgetItem*>& items, IdOf idOf,
 } // namespace
 
 void TLibraryForm::showFound(std::vector<LibraryPreset> presets) {
+    const std::string sound = LowerCase(m_sound->text().toStdString());
+    if (m_names && !sound.empty()) {
+        std::erase_if(presets, [this, &sound](const LibraryPreset& preset) {
+            for (int channel = 1; channel <= kChannelCount; ++channel) {
+                for (const std::string& name :
+                     m_names(channel, preset.record.channel(channel)).candidates) {
+                    if (LowerCase(name).find(sound) != std::string::npos) {
+                        return false;
+                    }
+                }
+            }
+            return true;
+        });
+        presets.resize(std::min(presets.size(), kShownResults));
+    }
+    const ChannelNamer shown = m_names ? ChannelNamer([this](int channel, const ChannelSlot& slot) {
+        return m_names(channel, slot).shown;
+    })
+                                       : ChannelNamer();
     QList<QTreeWidgetItem*> items;
     for (const LibraryPreset& preset : presets) {
-        items << sourceItem(
-            {QString::fromStdString(preset.name),
-             QString::fromStdString(m_names ? ChannelsSummary(preset.record, m_names)
-                                            : preset.channels)},
-            preset.source, preset.when);
+        items << sourceItem({QString::fromStdString(preset.name),
+                             QString::fromStdString(shown ? ChannelsSummary(preset.record, shown)
+                                                          : preset.channels)},
+                            preset.source, preset.when);
     }
     const std::vector<LibraryPreset> old = std::exchange(m_found, std::move(presets));
     refill(

@@ -10,6 +10,7 @@
 #include "library_reader.h"
 #include "preset_library.h"
 #include "preset_text.h"
+#include "sound_names.h"
 
 #include <QWidget>
 
@@ -48,8 +49,10 @@ public:
         m_openFile = std::move(open);
     }
 
-    // The sounds' names after the results' channel values (the rig's); none when empty.
-    void setNamer(ChannelNamer names);
+    // The sounds' names after the results' channel values (the rig's), and the Sound
+    // filter; neither when empty.
+    void setNamer(SoundNamer names);
+    QLineEdit* soundFilter() const { return m_sound; }
     QTreeWidget* results() const { return m_results; }
     QTreeWidget* banks() const { return m_banks; }
     QLabel* status() const { return m_status; }
@@ -85,11 +88,12 @@ private:
     LibraryReader m_reader;
     std::unique_ptr<WindowPlace> m_place;
     std::vector<LibraryPreset> m_found;
-    ChannelNamer m_names;
+    SoundNamer m_names;
     std::vector<LibraryBank> m_bankList;
     QString m_recordingFailure; // the first recording that failed, said until the end
 
     QLineEdit* m_text = nullptr;
+    QLineEdit* m_sound = nullptr; // shown with a rig
     QSpinBox* m_channel = nullptr;
     QSpinBox* m_program = nullptr;
     QCheckBox* m_showDefaults = nullptr;

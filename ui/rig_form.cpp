@@ -3,15 +3,22 @@
 
 #include "flag_guard.h"
 #include "key_action.h"
+#include "local_path.h"
 #include "rig_service.h"
+#include "user_interaction.h"
 #include "window_place.h"
 
 #include <QComboBox>
 #include <QCompleter>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalBlocker>
+
+#include <filesystem>
+#include <fstream>
 
 namespace tarnwick {
 
@@ -20,7 +27,8 @@ const QString kNone = QStringLiteral("(none)");
 const QString kOwn = QStringLiteral("(its own for the channel)");
 } // namespace
 
-TRigForm::TRigForm(RigService& rig, QWidget* parent) : QWidget(parent, Qt::Window), m_rig(rig) {
+TRigForm::TRigForm(RigService& rig, UserInteraction& interaction, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_rig(rig), m_interaction(interaction) {
     setObjectName(QStringLiteral("RigForm"));
     setWindowTitle(QStringLiteral("Rig"));
     auto* layout = new QGridLayout(this);
@@ -67,6 +75,11 @@ TRigForm::TRigForm(RigService& rig, QWidget* parent) : QWidget(parent, Qt::Windo
     m_status->setAccessibleName(QStringLiteral("Rig status"));
     m_status->setWordWrap(true);
     layout->addWidget(m_status, 17, 0, 1, 3);
+    auto* add = new QPushButton(QStringLiteral("Add Instrument File..."), this);
+    add->setObjectName(QStringLiteral("btnAddInstrumentFile"));
+    add->setToolTip(QStringLiteral("Copy a .midnam or .ins file into your own instruments folder"));
+    connect(add, &QPushButton::clicked, this, [this] { addInstrumentFile(); });
+    layout->addWidget(add, 18, 0, 1, 2, Qt::AlignLeft);
     AddKeyAction(*this, QKeySequence(Qt::Key_Escape), [this] { hide(); });
     AddKeyAction(*this, QKeySequence(Qt::CTRL | Qt::Key_R), [this] { hide(); });
     connect(&m_rig, &RigService::changed, this, [this] {
@@ -167,6 +180,64 @@ void TRigForm::keep() {
     } else {
         m_status->clear();
     }
+}
+
+void TRigForm::addInstrumentFile() {
+    const auto chosen = m_interaction.openFileName(
+        {QStringLiteral("Add Instrument File"),
+         QStringLiteral("Instrument Files (*.midnam *.ins);;All Files (*)"), QString(), QString(),
+         QString()});
+    if (!chosen) {
+        return;
+    }
+    const std::filesystem::path source = LocalPath(*chosen);
+    const QString title = QStringLiteral("Add Instrument File");
+    // Read as the editor will read it, so a file that cannot be used is said now.
+    std::error_code error;
+    const auto size = std::filesystem::file_size(source, error);
+    std::string reason = error ? error.message() : std::string();
+    if (!error && size > kLargestInstrumentFile) {
+        reason = "larger than 16 MiB";
+    }
+    InstrumentFile read;
+    if (reason.empty()) {
+        std::ifstream in(source, std::ios::binary);
+        const std::string content((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
+        const bool ins = LowerCase(source.extension().string()) == ".ins";
+        read = ins ? ReadInstrumentDefinitions(content, source.string())
+                   : ReadMidnam(content, source.string());
+        reason = read.error;
+    }
+    if (!reason.empty()) {
+        m_interaction.message(
+            title,
+            QStringLiteral("%1 cannot be used: %2.")
+                .arg(QFileInfo(*chosen).fileName(), QString::fromStdString(reason)),
+            QMessageBox::Warning, QMessageBox::Ok);
+        return;
+    }
+    const std::filesystem::path folder = InstrumentLibrary::UserFolder();
+    std::filesystem::create_directories(folder, error);
+    std::filesystem::copy_file(source, folder / source.filename(),
+                               std::filesystem::copy_options::overwrite_existing, error);
+    if (error) {
+        m_interaction.message(title,
+                              QStringLiteral("%1 was not copied into %2: %3.")
+                                  .arg(QFileInfo(*chosen).fileName(),
+                                       QString::fromStdString(folder.string()),
+                                       QString::fromStdString(error.message())),
+                              QMessageBox::Warning, QMessageBox::Ok);
+        return;
+    }
+    QStringList names;
+    for (const Instrument& instrument : read.instruments) {
+        names << QString::fromStdString(instrument.name);
+    }
+    m_status->setText(QStringLiteral("Added %1.")
+                          .arg(names.isEmpty() ? QStringLiteral("an expansion's lists")
+                                               : names.join(QStringLiteral(", "))));
+    m_rig.reload();
 }
 
 } // namespace tarnwick

@@ -14,12 +14,13 @@ class QLabel;
 namespace tarnwick {
 
 class RigService;
+class UserInteraction;
 class WindowPlace;
 
 class TRigForm final : public QWidget {
     Q_OBJECT
 public:
-    explicit TRigForm(RigService& rig, QWidget* parent = nullptr);
+    TRigForm(RigService& rig, UserInteraction& interaction, QWidget* parent = nullptr);
     ~TRigForm() override;
 
     QComboBox* instrumentBox(int channel) const { return m_instruments[std::size_t(channel - 1)]; }
@@ -36,8 +37,11 @@ private:
     void fillNameSets(int channel);
     // The rows into the rig, kept.
     void keep();
+    // "Add Instrument File...": a file checked, then copied into the user's own folder.
+    void addInstrumentFile();
 
     RigService& m_rig;
+    UserInteraction& m_interaction;
     std::array<QComboBox*, 16> m_instruments{};
     std::array<QComboBox*, 16> m_nameSets{};
     QLabel* m_status = nullptr;

@@ -33,11 +33,21 @@ void RigService::load() {
         auto library = std::make_shared<InstrumentLibrary>();
         library->load(m_folders);
         QMetaObject::invokeMethod(this, [this, library] {
+            m_loading = false;
             m_library = std::make_unique<InstrumentLibrary>(std::move(*library));
             m_names = RigNames(m_rig, *m_library);
             emit changed();
         });
     });
+}
+
+void RigService::reload() {
+    m_thread.waitForDone();
+    QCoreApplication::sendPostedEvents(this);
+    m_loading = false;
+    m_library.reset();
+    m_names = RigNames();
+    load();
 }
 
 void RigService::waitForLoaded() {
@@ -57,6 +67,15 @@ bool RigService::setRig(const Rig& rig, std::string& error) {
         return false;
     }
     return WriteRig(*m_rigPath, m_rig, error);
+}
+
+SoundNamer RigService::soundNamer() const {
+    if (!m_names.any()) {
+        return {};
+    }
+    return [this](int channel, const ChannelSlot& slot) {
+        return m_names.name(channel, slot);
+    };
 }
 
 ChannelNamer RigService::namer() const {

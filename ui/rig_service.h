@@ -27,6 +27,8 @@ public:
 
     // Starts reading the instrument files, once.
     void load();
+    // Reads them again (a file was added); `changed` when done.
+    void reload();
     // Waits until they are read and `changed` was said (for tests).
     void waitForLoaded();
     bool loaded() const { return m_library != nullptr; }
@@ -44,6 +46,8 @@ public:
     const RigNames& names() const { return m_names; }
     // For the texts that list presets; empty when no channel names a sound.
     ChannelNamer namer() const;
+    // The same with every candidate; empty when no channel names a sound.
+    SoundNamer soundNamer() const;
 
 signals:
     void changed();

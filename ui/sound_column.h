@@ -17,8 +17,6 @@ namespace tarnwick {
 
 class ChannelGrid;
 
-using SoundNamer = std::function<SoundName(int channel, const ChannelSlot& slot)>;
-
 class SoundColumn final : public QWidget {
     Q_OBJECT
 public:

@@ -22,8 +22,7 @@ void SoundCommand::showNames() {
         m_main.setSoundNames({});
         return;
     }
-    m_main.setSoundNames(
-        [this](int channel, const ChannelSlot& slot) { return m_rig.names().name(channel, slot); });
+    m_main.setSoundNames(m_rig.soundNamer());
 }
 
 void SoundCommand::choose(int channel) {

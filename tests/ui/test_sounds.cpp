@@ -6,6 +6,8 @@
 #include "channel_spin_edit.h"
 #include "choose_sound_form.h"
 #include "editor_fixture.h"
+#include "library_form.h"
+#include "library_recorder.h"
 #include "rig_form.h"
 #include "rig_service.h"
 #include "sound_command.h"
@@ -16,9 +18,11 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QtTest>
 
 using namespace tarnwick;
@@ -190,7 +194,7 @@ private slots:
     // the main window names that channel's sounds.
     void theRigWindow() {
         start(Rig{});
-        TRigForm form(*m_rig);
+        TRigForm form(*m_rig, m_f->interaction);
         form.show();
         QComboBox* box = form.instrumentBox(5);
         QCOMPARE(QAccessible::queryAccessibleInterface(box->lineEdit())->text(QAccessible::Name),
@@ -201,6 +205,52 @@ private slots:
         const auto kept = ReadRig(m_dir->filePath("rig.json").toStdString(), error);
         QCOMPARE(kept->channels[4].instrument, std::string("General MIDI"));
         QVERIFY(sound(5)->isVisible());
+
+        // "Add Instrument File...": a broken file is refused with its reason, a good one
+        // copied into the user's own folder.
+        qputenv("XDG_DATA_HOME", m_dir->filePath("data").toUtf8());
+        const auto restore = qScopeGuard([] { qunsetenv("XDG_DATA_HOME"); });
+        auto* add = form.findChild<QPushButton*>("btnAddInstrumentFile");
+        m_f->interaction.fileAnswers = {
+            QString::fromStdString((kInstruments / "test_broken.midnam").string())};
+        add->click();
+        QVERIFY(m_f->interaction.messages.last().text.startsWith(
+            "test_broken.midnam cannot be used: not XML: "));
+        m_f->interaction.fileAnswers = {
+            QString::fromStdString((kInstruments / "test_synths.ins").string())};
+        add->click();
+        QVERIFY(QFile::exists(m_dir->filePath("data/tarnwick-editor/instruments/test_synths.ins")));
+        QVERIFY2(form.status()->text().startsWith("Added Test MSB LSB, Test MSB Only"),
+                 qPrintable(form.status()->text()));
+        m_rig->waitForLoaded();
+    }
+
+    // The Library names the results' sounds and finds presets by a sound's name; without a
+    // rig it has no Sound filter.
+    void theLibraryFindsBySound() {
+        start(twoSynths());
+        LibraryRecorder recorder(m_dir->filePath("library.sqlite").toStdString());
+        PresetBank bank;
+        SetPresetName(bank[PresetIndex::fromOneBase(4)], "Strings");
+        bank[PresetIndex::fromOneBase(4)].channel(1) = ChannelSlot{{80, 0, 0}};
+        SetPresetName(bank[PresetIndex::fromOneBase(5)], "Pads");
+        bank[PresetIndex::fromOneBase(5)].channel(1) = ChannelSlot{{81, kSlotDisabled, 0}};
+        recorder.record(bank, m_dir->filePath("Gig.syx"), "saved");
+        recorder.waitForDone();
+        QCoreApplication::sendPostedEvents(&recorder);
+        TLibraryForm library(m_f->main, recorder, m_f->interaction);
+        library.show();
+        QVERIFY(!library.soundFilter()->isVisible());
+        library.setNamer(m_rig->soundNamer());
+        QVERIFY(library.soundFilter()->isVisible());
+        QTest::keyClicks(library.soundFilter(), "SYMPH");
+        library.waitForReads();
+        QCOMPARE(library.results()->topLevelItemCount(), 1);
+        QCOMPARE(library.results()->topLevelItem(0)->text(1),
+                 QStringLiteral("1: 80/0/1 Symphonique"));
+        library.soundFilter()->setText("pad");
+        library.waitForReads();
+        QCOMPARE(library.results()->topLevelItem(0)->text(0).trimmed(), QStringLiteral("Pads"));
     }
 
     // The organizer's Channels column names the sounds after the values.
