@@ -131,7 +131,11 @@ std::map<int, std::string> programs(const Section& lists, const std::string& nam
     }
     for (const auto& [key, value] : list->second) {
         if (const auto program = number(key); program && *program >= 0 && *program <= 127) {
-            found[*program] = value;
+            if (value.empty()) {
+                found.erase(*program); // a program without a name names no sound
+            } else {
+                found[*program] = value;
+            }
         }
     }
     return found;

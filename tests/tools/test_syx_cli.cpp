@@ -151,6 +151,10 @@ private slots:
             << "  channel 1: bank MSB 80, bank LSB 0, program 1 = Symphonique\n"
                "  channel 10: bank MSB 120, program 1 = Standard Kit\n"
             << "";
+        QTest::newRow("show --json names the sounds")
+            << QStringList{"show", "--json", "BANK"} << 0
+            << "\"bankLsb\": 0,\n          \"program\": 1,\n          \"sound\": \"Symphonique\"\n"
+            << "";
         QTest::newRow("pick by the exact name")
             << QStringList{"pick", "BANK", "2", "1", "glass pad"} << 0
             << "Preset 2 channel 1: 81/-/2 Glass Pad\n"

@@ -29,6 +29,7 @@ struct Arguments {
     int version = kJsonVersion;
     bool partial = false;
     bool force = false;
+    bool asJson = false;
 };
 
 std::string fileNameFor(const SyxMessage& message) {
@@ -58,13 +59,29 @@ int eachInput(const std::vector<std::string>& files,
     return result;
 }
 
-int show(const std::vector<std::string>& files) {
-    return eachInput(files, [](const std::string& file, const std::string& content) {
+int show(const std::vector<std::string>& files, bool asJson) {
+    return eachInput(files, [asJson](const std::string& file, const std::string& content) {
         std::vector<SyxMessage> messages;
         SyxError error;
         const bool whole = DecodeSyx(content, messages, error);
-        std::cout << file << ": " << Counted(messages.size(), "preset") << '\n';
-        for (const SyxMessage& message : messages) {
+        if (asJson) {
+            // The JSON form of export, each channel with the sound the rig names for it.
+            Json shown = Json::parse(PresetsToJsonText(messages, kJsonVersion));
+            const ChannelNamer names = RigNamer();
+            for (std::size_t i = 0; names && i < messages.size(); ++i) {
+                for (auto& [channel, values] : shown["presets"][i]["channels"].items()) {
+                    const int number = std::stoi(channel);
+                    const std::string sound = names(number, messages[i].record.channel(number));
+                    if (!sound.empty()) {
+                        values["sound"] = sound;
+                    }
+                }
+            }
+            std::cout << Json{{"file", file}, {"presets", shown["presets"]}}.dump(2) << '\n';
+        } else {
+            std::cout << file << ": " << Counted(messages.size(), "preset") << '\n';
+        }
+        for (const SyxMessage& message : asJson ? std::vector<SyxMessage>() : messages) {
             std::cout << DescribePreset(message, RigNamer());
         }
         if (!whole) {
@@ -213,10 +230,12 @@ void AddPresetFileCommands(CLI::App& app, int& result) {
         return AddCommand(app, result, name, description, std::move(action));
     };
 
-    command("show", "List every preset of each file: number, name, values, MIDI data.",
-            [args] { return show(args->files); })
-        ->add_option("FILE", args->files, "preset files (.syx)")
-        ->required();
+    CLI::App* showCommand =
+        command("show", "List every preset of each file: number, name, values, MIDI data.",
+                [args] { return show(args->files, args->asJson); });
+    showCommand->add_option("FILE", args->files, "preset files (.syx)")->required();
+    showCommand->add_flag("--json", args->asJson,
+                          "as JSON, one object a file (a channel's \"sound\" with a rig)");
     command("check", "Check every message of each file; report everything wrong.",
             [args] { return check(args->files); })
         ->add_option("FILE", args->files, "preset files (.syx)")
