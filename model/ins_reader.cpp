@@ -1,9 +1,9 @@
 // Reading Cakewalk instrument definitions (.ins): an INI-like text of sections (".Patch
 // Names", ".Instrument Definitions", ...) holding [entries] of key=value lines.
 #include "instrument.h"
+#include "instrument_text.h"
 
 #include <algorithm>
-#include <charconv>
 #include <map>
 #include <set>
 #include <sstream>
@@ -11,14 +11,6 @@
 namespace tarnwick {
 
 namespace {
-
-std::string trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return std::string(text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1));
-}
 
 bool validUtf8(const std::string& text) {
     for (std::size_t i = 0; i < text.size();) {
@@ -60,15 +52,6 @@ std::string asUtf8(const std::string& text) {
     return utf8;
 }
 
-std::optional<int> number(std::string_view text) {
-    int parsed = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
-        return std::nullopt;
-    }
-    return parsed;
-}
-
 bool startsWithNoCase(std::string_view text, std::string_view start) {
     return text.size() >= start.size() &&
            std::equal(start.begin(), start.end(), text.begin(),
@@ -91,7 +74,7 @@ Parsed parse(const std::string& content) {
     Section* section = nullptr;
     Entries* entry = nullptr;
     while (std::getline(lines, line)) {
-        line = trimmed(line);
+        line = TrimmedText(line);
         if (line.empty() || line[0] == ';') {
             continue;
         }
@@ -102,15 +85,15 @@ Parsed parse(const std::string& content) {
             entry = nullptr;
         } else if (line[0] == '[' && line.back() == ']') {
             if (section) {
-                const std::string name = asUtf8(trimmed(line.substr(1, line.size() - 2)));
+                const std::string name = asUtf8(TrimmedText(line.substr(1, line.size() - 2)));
                 if (section == &parsed.instruments && !section->count(name)) {
                     parsed.instrumentOrder.push_back(name);
                 }
                 entry = &(*section)[name];
             }
         } else if (const auto equals = line.find('='); entry && equals != std::string::npos) {
-            entry->emplace_back(trimmed(line.substr(0, equals)),
-                                asUtf8(trimmed(line.substr(equals + 1))));
+            entry->emplace_back(TrimmedText(line.substr(0, equals)),
+                                asUtf8(TrimmedText(line.substr(equals + 1))));
         }
     }
     return parsed;
@@ -130,7 +113,7 @@ std::map<int, std::string> programs(const Section& lists, const std::string& nam
         }
     }
     for (const auto& [key, value] : list->second) {
-        if (const auto program = number(key); program && *program >= 0 && *program <= 127) {
+        if (const auto program = WholeNumber(key); program && *program >= 0 && *program <= 127) {
             if (value.empty()) {
                 found.erase(*program); // a program without a name names no sound
             } else {
@@ -158,7 +141,7 @@ InstrumentFile ReadInstrumentDefinitions(const std::string& content, const std::
         int method = 0;
         for (const auto& [key, value] : lines) {
             if (startsWithNoCase(key, "BankSelMethod")) {
-                method = number(value).value_or(0);
+                method = WholeNumber(value).value_or(0);
             }
         }
         NameSet set;
@@ -171,7 +154,7 @@ InstrumentFile ReadInstrumentDefinitions(const std::string& content, const std::
             Sound bank;
             bank.bank = listName;
             if (bankKey != "*") {
-                const auto n = number(bankKey);
+                const auto n = WholeNumber(bankKey);
                 const int largest = method == 0 ? 16383 : 127;
                 if (!n || *n < 0 || *n > largest) {
                     instrument.problems.push_back("bank [" + bankKey + "] left out: not a bank " +

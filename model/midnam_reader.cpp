@@ -1,10 +1,10 @@
 // Reading MIDI Name Documents with pugixml: it reads no DTD and expands no entity beyond
 // XML's own five, so a document cannot make it fetch or grow anything.
 #include "instrument.h"
+#include "instrument_text.h"
 
 #include <pugixml.hpp>
 
-#include <charconv>
 #include <cstring>
 #include <map>
 
@@ -12,27 +12,9 @@ namespace tarnwick {
 
 namespace {
 
-std::string trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return std::string(text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1));
-}
-
-std::optional<int> number(const char* text) {
-    const std::string value = trimmed(text);
-    int parsed = 0;
-    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), parsed);
-    if (error != std::errc() || end != value.data() + value.size() || value.empty()) {
-        return std::nullopt;
-    }
-    return parsed;
-}
-
 // A 7-bit value, or nothing.
 std::optional<std::uint8_t> dataByte(const char* text) {
-    const auto value = number(text);
+    const auto value = WholeNumber(text);
     if (!value || *value < 0 || *value > 127) {
         return std::nullopt;
     }
@@ -42,7 +24,7 @@ std::optional<std::uint8_t> dataByte(const char* text) {
 // The bank selects of a MIDICommands or PatchMIDICommands element.
 void bankSelects(const pugi::xml_node& commands, Sound& sound) {
     for (const pugi::xml_node& change : commands.children("ControlChange")) {
-        const auto control = number(change.attribute("Control").value());
+        const auto control = WholeNumber(change.attribute("Control").value());
         const auto value = dataByte(change.attribute("Value").value());
         if (control == 0) {
             sound.msb = value;
@@ -57,8 +39,8 @@ void bankSelects(const pugi::xml_node& commands, Sound& sound) {
 void addPatches(const pugi::xml_node& list, const Sound& bank, NameSet& set, int& skipped) {
     for (const pugi::xml_node& patch : list.children("Patch")) {
         Sound sound = bank;
-        sound.number = trimmed(patch.attribute("Number").value());
-        sound.name = trimmed(patch.attribute("Name").value());
+        sound.number = TrimmedText(patch.attribute("Number").value());
+        sound.name = TrimmedText(patch.attribute("Name").value());
         std::optional<std::uint8_t> program = dataByte(patch.attribute("ProgramChange").value());
         if (const pugi::xml_node own = patch.child("PatchMIDICommands")) {
             // The patch's own commands say all it sends, instead of its bank's.
@@ -88,10 +70,10 @@ std::map<std::string, pugi::xml_node> namedLists(const pugi::xml_node& root) {
 }
 
 std::vector<std::string> modelNames(const pugi::xml_node& device) {
-    const std::string maker = trimmed(device.child_value("Manufacturer"));
+    const std::string maker = TrimmedText(device.child_value("Manufacturer"));
     std::vector<std::string> names;
     for (const pugi::xml_node& model : device.children("Model")) {
-        const std::string name = trimmed(model.child_value());
+        const std::string name = TrimmedText(model.child_value());
         if (!name.empty()) {
             names.push_back(maker.empty() ? name : maker + ' ' + name);
         }
@@ -107,10 +89,10 @@ void readMaster(const pugi::xml_node& device, const pugi::xml_node& document,
     int skipped = 0;
     for (const pugi::xml_node& setNode : device.children("ChannelNameSet")) {
         NameSet set;
-        set.name = trimmed(setNode.attribute("Name").value());
+        set.name = TrimmedText(setNode.attribute("Name").value());
         for (const pugi::xml_node& bankNode : setNode.children("PatchBank")) {
             Sound bank;
-            bank.bank = trimmed(bankNode.attribute("Name").value());
+            bank.bank = TrimmedText(bankNode.attribute("Name").value());
             bankSelects(bankNode.child("MIDICommands"), bank);
             if (const pugi::xml_node list = bankNode.child("PatchNameList")) {
                 addPatches(list, bank, set, skipped);
@@ -136,10 +118,10 @@ void readMaster(const pugi::xml_node& device, const pugi::xml_node& document,
     if (const pugi::xml_node mode = device.child("CustomDeviceMode")) {
         for (const pugi::xml_node& assign :
              mode.child("ChannelNameSetAssignments").children("ChannelNameSetAssign")) {
-            const auto channel = number(assign.attribute("Channel").value());
+            const auto channel = WholeNumber(assign.attribute("Channel").value());
             if (channel && *channel >= 1 && *channel <= kRigChannels) {
                 instrument.channelNameSets[std::size_t(*channel - 1)] =
-                    trimmed(assign.attribute("NameSet").value());
+                    TrimmedText(assign.attribute("NameSet").value());
             }
         }
     }
@@ -162,7 +144,7 @@ void readExtension(const pugi::xml_node& device, const std::string& file, Instru
     int skipped = 0;
     for (const pugi::xml_node& list : device.children("PatchNameList")) {
         NameSet set;
-        set.name = trimmed(list.attribute("Name").value());
+        set.name = TrimmedText(list.attribute("Name").value());
         Sound bank; // an expansion's list selects by program only
         bank.bank = set.name;
         addPatches(list, bank, set, skipped);
@@ -188,7 +170,9 @@ InstrumentFile ReadMidnam(const std::string& content, const std::string& file) {
         document.load_buffer(content.data(), content.size(),
                              pugi::parse_default & ~pugi::parse_doctype, pugi::encoding_utf8);
     if (!parsed) {
-        result.error = std::string("not XML: ") + parsed.description() + " at byte " +
+        // Where, in words; the parser's own text means nothing to a musician.
+        result.error = "not well-formed XML (it breaks off or its tags do not match) near "
+                       "byte " +
                        std::to_string(parsed.offset);
         return result;
     }

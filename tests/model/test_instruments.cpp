@@ -64,7 +64,8 @@ private slots:
         QVERIFY(library.shadowed()[0].file.ends_with("test_synths.ins"));
         QCOMPARE(library.fileProblems().size(), std::size_t(1));
         QVERIFY(library.fileProblems()[0].file.ends_with("test_broken.midnam"));
-        QVERIFY(library.fileProblems()[0].reason.starts_with("not XML: "));
+        QVERIFY(library.fileProblems()[0].reason.starts_with(
+            "not well-formed XML (it breaks off or its tags do not match) near byte "));
 
         const Instrument* one = library.find("tarnwick test SYNTH ONE");
         QVERIFY(one);

@@ -229,7 +229,8 @@ private slots:
             QString::fromStdString((kInstruments / "test_broken.midnam").string())};
         add->click();
         QVERIFY(m_f->interaction.messages.last().text.startsWith(
-            "test_broken.midnam cannot be used: not XML: "));
+            "test_broken.midnam cannot be used: not well-formed XML (it breaks off or its tags do "
+            "not match) near byte "));
         m_f->interaction.fileAnswers = {
             QString::fromStdString((kInstruments / "test_synths.ins").string())};
         add->click();
