@@ -1,6 +1,8 @@
 // Finding and reading instrument files.
 #include "instrument_library.h"
 
+#include "instrument_text.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -94,26 +96,34 @@ void InstrumentLibrary::load(const std::vector<fs::path>& folders) {
     finish();
 }
 
-void InstrumentLibrary::addFile(const fs::path& file) {
+InstrumentFile InstrumentLibrary::ReadFile(const fs::path& file) {
+    InstrumentFile read;
     std::error_code error;
     const auto size = fs::file_size(file, error);
     if (error) {
-        m_problems.push_back({file.string(), error.message()});
-        return;
+        read.error = error.message();
+        return read;
     }
     if (size > kLargestInstrumentFile) {
-        m_problems.push_back({file.string(), "larger than 16 MiB"});
-        return;
+        read.error = "larger than 16 MiB";
+        return read;
     }
     std::ifstream in(file, std::ios::binary);
     std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (!in && !in.eof()) {
-        m_problems.push_back({file.string(), "cannot be read"});
-        return;
+        read.error = "cannot be read";
+    } else if (TrimmedText(content).empty()) {
+        read.error = "the file is empty";
+    } else if (LowerCase(file.extension().string()) == ".ins") {
+        read = ReadInstrumentDefinitions(content, file.string());
+    } else {
+        read = ReadMidnam(content, file.string());
     }
-    InstrumentFile read = LowerCase(file.extension().string()) == ".ins"
-                              ? ReadInstrumentDefinitions(content, file.string())
-                              : ReadMidnam(content, file.string());
+    return read;
+}
+
+void InstrumentLibrary::addFile(const fs::path& file) {
+    InstrumentFile read = ReadFile(file);
     if (!read.error.empty()) {
         m_problems.push_back({file.string(), read.error});
         return;

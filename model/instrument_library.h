@@ -33,8 +33,11 @@ public:
 
     // Reads every .midnam and .ins file of `folders` (not their subfolders), in name order.
     void load(const std::vector<std::filesystem::path>& folders);
-    // One file (for tests and the fuzz harness): as load() would take it.
+    // One file, as load() takes it.
     void addFile(const std::filesystem::path& file);
+    // What one file holds, as load() reads it: refused unread when larger than 16 MiB,
+    // empty or unreadable, else by its reader (.ins or MIDNAM by the file's extension).
+    static InstrumentFile ReadFile(const std::filesystem::path& file);
     // Expansion lists join their instruments, and General MIDI is added; after the files.
     void finish();
 

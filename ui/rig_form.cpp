@@ -18,7 +18,6 @@
 #include <QSignalBlocker>
 
 #include <filesystem>
-#include <fstream>
 
 namespace tarnwick {
 
@@ -193,22 +192,8 @@ void TRigForm::addInstrumentFile() {
     const std::filesystem::path source = LocalPath(*chosen);
     const QString title = QStringLiteral("Add Instrument File");
     // Read as the editor will read it, so a file that cannot be used is said now.
-    std::error_code error;
-    const auto size = std::filesystem::file_size(source, error);
-    std::string reason = error ? error.message() : std::string();
-    if (!error && size > kLargestInstrumentFile) {
-        reason = "larger than 16 MiB";
-    }
-    InstrumentFile read;
-    if (reason.empty()) {
-        std::ifstream in(source, std::ios::binary);
-        const std::string content((std::istreambuf_iterator<char>(in)),
-                                  std::istreambuf_iterator<char>());
-        const bool ins = LowerCase(source.extension().string()) == ".ins";
-        read = ins ? ReadInstrumentDefinitions(content, source.string())
-                   : ReadMidnam(content, source.string());
-        reason = read.error;
-    }
+    const InstrumentFile read = InstrumentLibrary::ReadFile(source);
+    const std::string& reason = read.error;
     if (!reason.empty()) {
         m_interaction.message(
             title,
@@ -218,6 +203,7 @@ void TRigForm::addInstrumentFile() {
         return;
     }
     const std::filesystem::path folder = InstrumentLibrary::UserFolder();
+    std::error_code error;
     std::filesystem::create_directories(folder, error);
     std::filesystem::copy_file(source, folder / source.filename(),
                                std::filesystem::copy_options::overwrite_existing, error);

@@ -87,16 +87,25 @@ private slots:
             (std::vector<std::string>{"Tarnwick Test Synth One", "Tarnwick Test Synth One Plus"}));
     }
 
-    // A file over 16 MiB is refused unread; the rest still load.
-    void aHugeFileIsRefused() {
+    // A file over 16 MiB, or an empty one, is refused unread; the rest still load.
+    void filesRefusedUnread_data() {
+        QTest::addColumn<qsizetype>("size");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("17 MiB") << qsizetype(17 << 20) << "larger than 16 MiB";
+        QTest::newRow("empty") << qsizetype(0) << "the file is empty";
+        QTest::newRow("blanks only") << qsizetype(40) << "the file is empty";
+    }
+    void filesRefusedUnread() {
+        QFETCH(qsizetype, size);
+        QFETCH(QString, reason);
         QTemporaryDir folder;
         {
-            std::ofstream huge(folder.filePath("huge.midnam").toStdString(), std::ios::binary);
-            huge << std::string(17u << 20, ' ');
+            std::ofstream file(folder.filePath("huge.midnam").toStdString(), std::ios::binary);
+            file << std::string(std::size_t(size), ' ');
         }
         InstrumentLibrary library;
         library.load({folder.path().toStdString(), kData});
-        QCOMPARE(library.fileProblems().front().reason, std::string("larger than 16 MiB"));
+        QCOMPARE(QString::fromStdString(library.fileProblems().front().reason), reason);
         QVERIFY(library.find("Test MSB LSB"));
     }
 
