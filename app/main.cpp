@@ -7,9 +7,11 @@
 #include "error_box.h"
 #include "event_pumping_clock.h"
 #include "main_form.h"
+#include "midi_listener.h"
 #include "port_layer.h"
 #include "qt_user_interaction.h"
 #include "rtmidi_backend.h"
+#include "rtmidi_inputs.h"
 #include "startup.h"
 #include "tarnwick_application.h"
 
@@ -28,11 +30,13 @@ int main(int argc, char** argv) {
     MidiPortLayer ports(midi, clock, cycleLock);
     RtMidiBackend auditionMidi; // apart, so that playing leaves the keypad's connection be
     AuditionPlayer audition(auditionMidi, clock);
+    RtMidiInputs learnInputs("Tarnwick Editor"); // apart too: listening is no cycle
+    MidiListener listener(learnInputs);
     app.setInteraction(&interaction);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tarnwick-editor.svg")));
     try {
-        AppWindows windows(
-            {interaction, desktop, clock, ports, audition, QCoreApplication::applicationDirPath()});
+        AppWindows windows({interaction, desktop, clock, ports, audition, listener,
+                            QCoreApplication::applicationDirPath()});
         windows.mainForm()->show();
         return QApplication::exec();
     } catch (const std::exception& error) {

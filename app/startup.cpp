@@ -3,7 +3,6 @@
 
 #include "about_form.h"
 #include "audition_command.h"
-#include "audition_output_form.h"
 #include "bank_organizer_form.h"
 #include "command_wiring.h"
 #include "direct_midi_command.h"
@@ -11,11 +10,13 @@
 #include "file_commands.h"
 #include "interface_form.h"
 #include "key_action.h"
+#include "learn_command.h"
 #include "library_form.h"
 #include "library_recorder.h"
 #include "main_form.h"
 #include "manual_command.h"
 #include "midi_events_form.h"
+#include "midi_port_form.h"
 #include "preset_library.h"
 #include "preset_list_form.h"
 #include "preset_number_dialog.h"
@@ -105,6 +106,7 @@ AppWindows::AppWindows(const AppServices& services) {
     }
     m_sounds = new SoundCommand(*main, *m_rig, interaction,
                                 [this](const PresetRecord& preset) { m_audition->play(preset); });
+    m_learn = new LearnCommand(*main, interaction, services.listener);
     QObject::connect(main, &TMainForm::rigRequested, main, [this, main, &interaction] {
         ToggleWindow(m_rigForm, [&] { return new TRigForm(*m_rig, interaction, main); });
     });

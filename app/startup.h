@@ -17,7 +17,9 @@ class Clock;
 class DirectMidiCommand;
 class DesktopServices;
 class FirmwareUpgradeCommand;
+class LearnCommand;
 class LibraryRecorder;
+class MidiListener;
 class PresetDownloads;
 class MidiPortLayer;
 class PresetFileCommands;
@@ -44,6 +46,7 @@ struct AppServices {
     Clock& clock;
     MidiPortLayer& ports;
     AuditionPlayer& audition; // any MIDI output, for playing presets to a synth
+    MidiListener& listener;   // any MIDI input, for learning from the synths
     QString executableDir;    // where the user manual is looked for
 };
 
@@ -93,6 +96,7 @@ private:
     std::unique_ptr<LibraryRecorder> m_recorder;
     std::unique_ptr<RigService> m_rig;
     SoundCommand* m_sounds = nullptr; // the main window's
+    LearnCommand* m_learn = nullptr;  // the main window's
     std::unique_ptr<PresetFileCommands> m_fileCommands;
     std::unique_ptr<PresetDownloads> m_downloads;
     std::unique_ptr<FirmwareUpgradeCommand> m_upgrade;

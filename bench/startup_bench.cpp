@@ -11,6 +11,7 @@
 #include "port_layer.h"
 #include "qt_user_interaction.h"
 #include "rtmidi_backend.h"
+#include "rtmidi_inputs.h"
 #include "startup.h"
 #include "tarnwick_application.h"
 
@@ -69,8 +70,10 @@ int runEditor(int argc, char** argv) {
     tarnwick::FileCycleLock cycleLock;
     tarnwick::MidiPortLayer ports(midi, clock, cycleLock);
     tarnwick::AuditionPlayer audition(midi, clock);
-    tarnwick::AppWindows windows(
-        {interaction, desktop, clock, ports, audition, QCoreApplication::applicationDirPath()});
+    tarnwick::RtMidiInputs inputs("Tarnwick Editor");
+    tarnwick::MidiListener listener(inputs);
+    tarnwick::AppWindows windows({interaction, desktop, clock, ports, audition, listener,
+                                  QCoreApplication::applicationDirPath()});
     FirstPaint watcher;
     windows.mainForm()->installEventFilter(&watcher);
     windows.mainForm()->show();

@@ -2,6 +2,7 @@
 // or missing MIDI system shows as no devices or as a port that will not open.
 #include "rtmidi_backend.h"
 
+#include "jack_graph_watch.h"
 #include "sysex.h"
 
 #include <RtMidi.h>
@@ -38,6 +39,7 @@ void recordError(RtMidiError::Type type, const std::string& /*text*/, void* reco
     }
 }
 
+#ifdef __linux__
 bool jackRunning(const std::string& clientName) {
 #ifdef TARNWICK_HAVE_JACK
     // Asked of libjack directly, quietly: it would otherwise report a missing server on
@@ -71,6 +73,7 @@ bool jackRunning(const std::string& clientName) {
     return !probe.noServer;
 #endif
 }
+#endif
 
 template <typename Port>
 std::unique_ptr<Port> makePort(RtMidi::Api api, const std::string& name,
@@ -85,6 +88,21 @@ std::unique_ptr<Port> makePort(RtMidi::Api api, const std::string& name,
 }
 
 } // namespace
+
+std::optional<int> MidiApiToUse(const std::string& clientName) {
+#ifdef __linux__
+    if (std::filesystem::exists("/dev/snd/seq")) {
+        return RtMidi::LINUX_ALSA;
+    }
+    if (jackRunning(clientName)) {
+        return RtMidi::UNIX_JACK;
+    }
+    return std::nullopt;
+#else
+    (void)clientName;
+    return RtMidi::UNSPECIFIED;
+#endif
+}
 
 Clock::Duration MessageOutputTime(std::size_t bytes) {
     return kWireTimePerByte * static_cast<long>(bytes) + kReplyAllowance;
@@ -157,99 +175,6 @@ bool IsOwnPort(MidiSystemKind system, const std::string& portName, const std::st
                                              client) != std::end(kOwnClients);
 }
 
-#ifdef TARNWICK_HAVE_JACK
-// A JACK client without ports, only to read which connections the server's cycles run
-// with. A new connection takes effect at the start of a later cycle, and not before
-// every client has finished the cycle before it, so on a busy machine a message sent
-// right after connecting may go out on the old graph and be lost.
-class RtMidiBackend::JackGraphWatch {
-public:
-    explicit JackGraphWatch(const std::string& clientName)
-        : m_client(jack_client_open((clientName + " watch").c_str(), JackNoStartServer, nullptr)),
-          m_ourPrefix(clientName) {
-        if (m_client) {
-            // Told on the thread that carries the server's notices when the server stops
-            // or dies. The client stays inactive: an active one, even without ports, would
-            // be woken in every server cycle.
-            jack_on_info_shutdown(
-                m_client,
-                [](jack_status_t, const char*, void* lost) {
-                    static_cast<std::atomic<bool>*>(lost)->store(true);
-                },
-                &m_serverLost);
-        }
-    }
-    ~JackGraphWatch() {
-        if (m_client) {
-            jack_client_close(m_client);
-        }
-    }
-    JackGraphWatch(const JackGraphWatch&) = delete;
-    JackGraphWatch& operator=(const JackGraphWatch&) = delete;
-
-    bool usable() const { return m_client != nullptr; }
-    // Whether the server this client (and every other of ours) belonged to has gone.
-    bool serverLost() const { return m_serverLost; }
-
-    // Called before one of our outputs is connected to the port `target`.
-    void expectConnection(const std::string& target) {
-        m_target = target;
-        m_before = ourPortsOn(target);
-        m_expecting = true;
-    }
-    // Whether the cycles run with a connection between the port `other` and one of ours.
-    bool connectedToUs(const std::string& other) const { return !ourPortsOn(other).empty(); }
-    // Whether the cycles now run with a connection from one of our outputs to the
-    // target that was not there before.
-    bool connected() {
-        if (m_expecting) {
-            for (const std::string& port : ourPortsOn(m_target)) {
-                if (std::find(m_before.begin(), m_before.end(), port) == m_before.end()) {
-                    m_expecting = false;
-                    break;
-                }
-            }
-        }
-        return !m_expecting;
-    }
-
-private:
-    // Our ports connected to `name` in the graph the server's cycles run with. While a
-    // change is pending, libjack first sleeps about one cycle.
-    std::vector<std::string> ourPortsOn(const std::string& name) const {
-        std::vector<std::string> ours;
-        jack_port_t* port = jack_port_by_name(m_client, name.c_str());
-        if (port == nullptr) {
-            return ours;
-        }
-        if (const char** list = jack_port_get_all_connections(m_client, port)) {
-            for (const char** connected = list; *connected; ++connected) {
-                if (std::string_view(*connected).substr(0, m_ourPrefix.size()) == m_ourPrefix) {
-                    ours.emplace_back(*connected);
-                }
-            }
-            jack_free(list);
-        }
-        return ours;
-    }
-
-    jack_client_t* m_client;
-    std::atomic<bool> m_serverLost{false};
-    std::string m_ourPrefix;
-    std::string m_target;
-    std::vector<std::string> m_before;
-    bool m_expecting = false;
-};
-#else
-class RtMidiBackend::JackGraphWatch {
-public:
-    bool serverLost() const { return false; }
-    void expectConnection(const std::string&) {}
-    bool connectedToUs(const std::string&) const { return false; }
-    bool connected() { return true; }
-};
-#endif
-
 RtMidiBackend::RtMidiBackend(std::string clientName) : m_clientName(std::move(clientName)) {}
 
 bool RtMidiBackend::ensureSystem() {
@@ -259,16 +184,11 @@ bool RtMidiBackend::ensureSystem() {
     if (m_lister && m_in) {
         return true;
     }
-    RtMidi::Api api = RtMidi::UNSPECIFIED;
-#ifdef __linux__
-    if (std::filesystem::exists("/dev/snd/seq")) {
-        api = RtMidi::LINUX_ALSA;
-    } else if (jackRunning(m_clientName)) {
-        api = RtMidi::UNIX_JACK;
-    } else {
+    const std::optional<int> chosen = MidiApiToUse(m_clientName);
+    if (!chosen) {
         return false; // no MIDI system: no devices
     }
-#endif
+    const auto api = static_cast<RtMidi::Api>(*chosen);
     m_lister = makePort<RtMidiOut>(api, m_clientName, m_listerErrors);
     m_in = makePort<RtMidiIn>(api, m_clientName, m_inErrors);
     for (Output& output : m_outputs) {

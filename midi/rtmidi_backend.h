@@ -16,6 +16,13 @@ class RtMidiOut;
 
 namespace tarnwick {
 
+class JackGraphWatch;
+
+// The MIDI system our ports open on, as an RtMidi::Api: on Linux the ALSA sequencer where
+// there is one, else a running JACK server; the platform's own elsewhere. Nothing when
+// the machine has no MIDI system. `clientName` names the probe of a JACK server.
+std::optional<int> MidiApiToUse(const std::string& clientName);
+
 // On JACK a device's input and output are ports of its client ("Keypad:in",
 // "Keypad:out"); a program with two clients gets "-01" appended to the second one's
 // name. The interface name is the client name without that suffix.
@@ -132,7 +139,6 @@ private:
     Clock::TimePoint m_finishedAt{};
 
     // On JACK only: tells when a new connection is in effect and whether one still is.
-    class JackGraphWatch;
     std::unique_ptr<JackGraphWatch> m_jackGraph;
 };
 

@@ -126,6 +126,12 @@ void MidiParser::feed(const std::uint8_t* data, std::size_t size, const Sink& si
     }
 }
 
+bool ChannelLearner::hears(const MidiMessage& message) {
+    return message.kind == MidiMessage::Kind::Program ||
+           (message.kind == MidiMessage::Kind::Control &&
+            (message.bytes[1] == 0 || message.bytes[1] == 32));
+}
+
 std::optional<LearnedSound> ChannelLearner::take(const MidiMessage& message) {
     if (message.channel < 1) {
         return std::nullopt;

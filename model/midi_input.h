@@ -68,6 +68,8 @@ struct LearnedSound {
 // is ignored.
 class ChannelLearner {
 public:
+    // Whether `message` is one the learner takes in: a bank select or a program change.
+    static bool hears(const MidiMessage& message);
     std::optional<LearnedSound> take(const MidiMessage& message);
     void reset();
 

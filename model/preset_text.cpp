@@ -134,13 +134,18 @@ std::vector<std::string> DiffPresets(const std::vector<SyxMessage>& a,
     return lines;
 }
 
-std::string ChannelsSummary(const PresetRecord& record, const ChannelNamer& names) {
+std::string ChannelValues(const ChannelSlot& slot) {
     const auto shown = [](std::uint8_t slotByte, bool program) {
         if (!SlotEnabled(slotByte)) {
             return std::string("-");
         }
         return std::to_string(program ? ProgramNumberFromStored(slotByte) : slotByte);
     };
+    return shown(slot[SlotKind::Msb], false) + '/' + shown(slot[SlotKind::Lsb], false) + '/' +
+           shown(slot[SlotKind::Program], true);
+}
+
+std::string ChannelsSummary(const PresetRecord& record, const ChannelNamer& names) {
     std::string text;
     for (int channel = 1; channel <= kChannelCount; ++channel) {
         const ChannelSlot& slot = record.channel(channel);
@@ -148,9 +153,7 @@ std::string ChannelsSummary(const PresetRecord& record, const ChannelNamer& name
             !SlotEnabled(slot[SlotKind::Program])) {
             continue;
         }
-        text += (text.empty() ? "" : "  ") + std::to_string(channel) + ": " +
-                shown(slot[SlotKind::Msb], false) + '/' + shown(slot[SlotKind::Lsb], false) + '/' +
-                shown(slot[SlotKind::Program], true);
+        text += (text.empty() ? "" : "  ") + std::to_string(channel) + ": " + ChannelValues(slot);
         if (const std::string sound = names ? names(channel, slot) : std::string();
             !sound.empty()) {
             text += ' ' + sound;

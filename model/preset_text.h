@@ -24,6 +24,8 @@ std::string DescribePreset(const SyxMessage& message, const ChannelNamer& names 
 // every value is off. With `names`, a channel's sound name follows its values
 // ("1: 80/0/1 Symphonique").
 std::string ChannelsSummary(const PresetRecord& record, const ChannelNamer& names = {});
+// One channel's values as ChannelsSummary shows them: "80/0/1", "-/-/57".
+std::string ChannelValues(const ChannelSlot& slot);
 // The MIDI data before its end mark as hex pairs, then "Pre" or "Post"; empty when none.
 std::string MidiDataSummary(const PresetRecord& record);
 

@@ -2,8 +2,8 @@
 #include "audition_command.h"
 
 #include "audition.h"
-#include "audition_output_form.h"
 #include "audition_player.h"
+#include "midi_port_form.h"
 #include "preset_view.h"
 #include "user_interaction.h"
 

@@ -154,7 +154,21 @@ void TMainForm::buildToolBar() {
                      "External File Application (MIDIOX, etc)",
                      request(&TMainForm::mnuExternalAppClick),
                      {},
-                     mode(Mode::ExternalApplication)}},
+                     mode(Mode::ExternalApplication)},
+                    {},
+                    {"mnuChooseLearnInput", "Choose Learn Input...",
+                     request(&TMainForm::chooseLearnInputRequested), ctrlShift(Qt::Key_I)},
+                    // The item's mark follows Learn, not the click: a Learn that could
+                    // not start stays unmarked.
+                    {.name = "mnuLearn",
+                     .caption = "Learn",
+                     .run =
+                         [this] {
+                             runCommand([this] { emit learnRequested(); });
+                             m_learnItem->setChecked(m_learning);
+                         },
+                     .shortcut = ctrl(Qt::Key_I),
+                     .toggle = &m_learnItem}},
           .separatorAfter = true,
           .key = alt(Qt::Key_M)},
          {.name = "bntNew",
@@ -559,25 +573,46 @@ void TMainForm::setSoundNames(SoundNamer names) {
     setFixedSize(m_soundNames ? kClientSize + QSize(SoundColumn::kWidth - 6, 0) : kClientSize);
 }
 
-void TMainForm::applySound(int channel, const Sound& sound) {
+void TMainForm::applyChannel(int channel, const ChannelSlot& slot) {
     if (m_commandRunning) {
         return;
     }
     flushEdits(); // what was typed before is a step of its own
-    const std::uint8_t msb = m_grid->slotByte(channel, SlotKind::Msb);
-    const std::uint8_t lsb = m_grid->slotByte(channel, SlotKind::Lsb);
     {
         FlagGuard loading(m_loadingPreset);
-        m_grid->showSlot(channel, SlotKind::Msb,
-                         sound.msb ? *sound.msb : std::uint8_t(msb | kSlotDisabled));
-        m_grid->showSlot(channel, SlotKind::Lsb,
-                         sound.lsb ? *sound.lsb : std::uint8_t(lsb | kSlotDisabled));
-        m_grid->showSlot(channel, SlotKind::Program, sound.program);
+        for (SlotKind kind : kSlotKinds) {
+            m_grid->showSlot(channel, kind, slot[kind]);
+        }
     }
     m_presetEdited = true;
     flushEdits();
     if (m_soundColumn) {
         m_soundColumn->showNames(m_soundNames, shownPreset());
+    }
+}
+
+void TMainForm::showLearning(bool on, const QString& input) {
+    m_learning = on;
+    if (m_learnItem) {
+        m_learnItem->setChecked(on);
+    }
+    auto* mark = statusBar()->findChild<QLabel*>(QStringLiteral("lblLearn"));
+    if (!mark && on) {
+        mark = new QLabel(QStringLiteral("Learn"), statusBar());
+        mark->setObjectName(QStringLiteral("lblLearn"));
+        mark->setStyleSheet(QStringLiteral(
+            "QLabel { background: palette(highlight); color: palette(highlighted-text);"
+            " padding: 0px 6px; font-weight: bold; }"));
+        mark->setAccessibleName(QStringLiteral("Learn is on"));
+        statusBar()->addPermanentWidget(mark);
+    }
+    if (mark) {
+        mark->setVisible(on);
+        mark->setToolTip(QStringLiteral("Learning from %1 (Ctrl+I stops)").arg(input));
+        mark->setAccessibleDescription(QStringLiteral("Learning from %1").arg(input));
+    }
+    if (!on) {
+        m_statusPanels[1]->clear();
     }
 }
 

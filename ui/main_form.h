@@ -90,10 +90,14 @@ public:
     // without it the window is as it always was.
     void setSoundNames(SoundNamer names);
     SoundColumn* soundColumn() const { return m_soundColumn; }
-    // Writes `sound` into `channel` as if typed (bank selects switched on where its bank
-    // sends them, off where not; program on), as one undo step of its own.
-    void applySound(int channel, const Sound& sound);
+    const SoundNamer& soundNames() const { return m_soundNames; }
+    // Writes `slot` into `channel` of the preset shown as if typed, as one undo step of
+    // its own: a sound chosen by name, a program change learned.
+    void applyChannel(int channel, const ChannelSlot& slot);
     QLabel* statusPanel(int index) const;
+    // Learn's check mark in the MIDI menu, and its mark at the end of the status bar
+    // naming `input`, while it is on.
+    void showLearning(bool on, const QString& input);
 
 signals:
     // The tool bar's commands that others carry out: the file commands, the downloads
@@ -112,6 +116,9 @@ signals:
     // Ctrl+P: play the shown preset to the audition output; Ctrl+Shift+P: choose it.
     void playRequested();
     void chooseAuditionOutputRequested();
+    // Ctrl+I: start or stop learning from the synths; Ctrl+Shift+I: choose their input.
+    void learnRequested();
+    void chooseLearnInputRequested();
     // A .syx file dropped on the window, to be opened as the Open commands would.
     void fileDropped(const QString& path);
     // Ctrl+B: show or hide the Bank Organizer.
@@ -181,6 +188,8 @@ private:
     BankHistory m_history{m_bank};
     // The MIDI menu's item of each connection mode, by the mode's value.
     std::array<QAction*, 4> m_modeItems{};
+    QAction* m_learnItem = nullptr;
+    bool m_learning = false;
 
     TPresetListForm* m_presetListForm = nullptr;
     TMidiEventsForm* m_midiEventsForm = nullptr;

@@ -58,7 +58,13 @@ void SoundCommand::choose(int channel) {
         }
     });
     if (m_interaction.runModal(*m_form) == QDialog::Accepted && m_form->chosen()) {
-        m_main.applySound(channel, *m_form->chosen());
+        // A bank select the sound's bank does not send is switched off.
+        const Sound& sound = *m_form->chosen();
+        ChannelSlot slot = m_main.shownPreset().channel(channel);
+        slot[SlotKind::Msb] = sound.msb.value_or(std::uint8_t(slot[SlotKind::Msb] | kSlotDisabled));
+        slot[SlotKind::Lsb] = sound.lsb.value_or(std::uint8_t(slot[SlotKind::Lsb] | kSlotDisabled));
+        slot[SlotKind::Program] = sound.program;
+        m_main.applyChannel(channel, slot);
     }
 }
 

@@ -60,6 +60,10 @@ void FillToolBar(QToolBar& bar, QWidget& window, QSize size,
                     group->addAction(action);
                     *item.store = action;
                 }
+                if (item.toggle) {
+                    action->setCheckable(true);
+                    *item.toggle = action;
+                }
                 QObject::connect(action, &QAction::triggered, &window, item.run);
             }
             button->setMenu(menu);

@@ -20,8 +20,9 @@ struct ToolBarItem {
     const char* name = nullptr; // nullptr: a separator line
     const char* caption = "";
     std::function<void()> run;
-    QKeySequence shortcut{};   // shown in the menu, and reachable while it is closed
-    QAction** store = nullptr; // a checkable item of the bar's one exclusive group, kept here
+    QKeySequence shortcut{};    // shown in the menu, and reachable while it is closed
+    QAction** store = nullptr;  // a checkable item of the bar's one exclusive group, kept here
+    QAction** toggle = nullptr; // a checkable item on its own, kept here
 };
 
 struct ToolBarButton {

@@ -1,7 +1,6 @@
 // The application shell: start-up order and state, the standard error box, the About
 // box and the user manual command.
 #include "about_form.h"
-#include "audition_output_form.h"
 #include "audition_player.h"
 #include "counting_cycle_lock.h"
 #include "drop_files.h"
@@ -9,12 +8,14 @@
 #include "fake_clock.h"
 #include "fake_desktop.h"
 #include "fake_midi_backend.h"
+#include "fake_midi_inputs.h"
 #include "interface_form.h"
 #include "library_form.h"
 #include "library_recorder.h"
 #include "main_form.h"
 #include "manual_command.h"
 #include "midi_events_form.h"
+#include "midi_port_form.h"
 #include "port_layer.h"
 #include "preset_list_form.h"
 #include "preset_number_dialog.h"
@@ -66,8 +67,8 @@ public:
 // The application's windows on fakes, with the user manual looked for in `executableDir`.
 struct Shell {
     explicit Shell(const QString& executableDir)
-        : ports(midi, clock, cycleLock), audition(midi, clock),
-          windows({interaction, desktop, clock, ports, audition, executableDir}) {}
+        : ports(midi, clock, cycleLock), audition(midi, clock), listener(inputs),
+          windows({interaction, desktop, clock, ports, audition, listener, executableDir}) {}
     ScriptedInteraction interaction;
     FakeDesktop desktop;
     FakeClock clock;
@@ -75,6 +76,8 @@ struct Shell {
     testing::CountingCycleLock cycleLock;
     MidiPortLayer ports;
     AuditionPlayer audition;
+    testing::FakeMidiInputs inputs;
+    MidiListener listener;
     AppWindows windows;
 };
 

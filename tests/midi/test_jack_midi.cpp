@@ -2,7 +2,6 @@
 // server (dummy driver) and the keypad simulator running as its own process. The bytes
 // on the wire are read back with jack_midi_dump.
 #include "audition_command.h"
-#include "audition_output_form.h"
 #include "audition_player.h"
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
@@ -14,6 +13,7 @@
 #include "firmware_messages.h"
 #include "interface_form.h"
 #include "main_form.h"
+#include "midi_port_form.h"
 #include "port_layer.h"
 #include "preset_message.h"
 #include "preset_number_dialog.h"

@@ -160,10 +160,14 @@ private slots:
         QTest::newRow("MIDI") << "btnAutoSend"
                               << "MIDI"
                               << "Select MIDI connection"
-                              << QStringList{"Choose a MIDI file/interface option", "",
+                              << QStringList{"Choose a MIDI file/interface option",
+                                             "",
                                              "None (save to file only)",
                                              "Direct MIDI (TWK-5, USB, etc) ...",
-                                             "External File Application (MIDIOX, etc)"};
+                                             "External File Application (MIDIOX, etc)",
+                                             "",
+                                             "Choose Learn Input...",
+                                             "Learn"};
         QTest::newRow("New") << "bntNew"
                              << "New"
                              << "Clear all presets" << QStringList();

@@ -1,0 +1,114 @@
+// Learning a preset's channels from what the synths send.
+#include "learn_command.h"
+
+#include "main_form.h"
+#include "midi_listener.h"
+#include "midi_port_form.h"
+#include "preset_text.h"
+#include "user_interaction.h"
+
+#include <QLabel>
+
+namespace tarnwick {
+
+LearnCommand::LearnCommand(TMainForm& main, UserInteraction& interaction, MidiListener& listener)
+    : QObject(&main), m_main(main), m_interaction(interaction), m_listener(listener) {
+    connect(&m_main, &TMainForm::learnRequested, this, &LearnCommand::toggle);
+    connect(&m_main, &TMainForm::chooseLearnInputRequested, this, &LearnCommand::chooseInput);
+    m_inputCheck.setInterval(kInputCheckMs);
+    connect(&m_inputCheck, &QTimer::timeout, this, &LearnCommand::checkInput);
+}
+
+LearnCommand::~LearnCommand() {
+    m_listener.close(); // no message is handed over any more
+}
+
+bool LearnCommand::chooseInput() {
+    if (!m_form) {
+        m_form = new TLearnInputForm(m_listener, &m_main);
+    }
+    if (m_interaction.runModal(*m_form) != QDialog::Accepted || m_form->chosenPort().isEmpty()) {
+        return false;
+    }
+    m_input = m_form->chosenPort();
+    if (m_learning) {
+        start();
+    }
+    return true;
+}
+
+void LearnCommand::toggle() {
+    if (m_learning) {
+        stop();
+        return;
+    }
+    if (m_input.isEmpty() && !chooseInput()) {
+        return;
+    }
+    start();
+}
+
+bool LearnCommand::start() {
+    m_learner.reset();
+    const bool opened = m_listener.open(m_input.toStdString(), &ChannelLearner::hears, [this] {
+        // On the MIDI system's thread: the queue is taken on the window's.
+        QMetaObject::invokeMethod(this, &LearnCommand::takeMessages, Qt::QueuedConnection);
+    });
+    if (!opened) {
+        stop();
+        m_interaction.message(QStringLiteral("MIDI Error!"),
+                              QStringLiteral("Could not listen to %1.").arg(m_input),
+                              QMessageBox::Warning, QMessageBox::Ok);
+        return false;
+    }
+    m_learning = true;
+    m_inputCheck.start();
+    m_main.showLearning(true, m_input);
+    return true;
+}
+
+void LearnCommand::stop() {
+    m_listener.close();
+    m_inputCheck.stop();
+    m_learning = false;
+    m_main.showLearning(false, m_input);
+}
+
+void LearnCommand::checkInput() {
+    if (!m_learning || m_listener.inputPresent()) {
+        return;
+    }
+    stop();
+    m_interaction.message(QStringLiteral("Learn"),
+                          QStringLiteral("Learn stopped: the MIDI input %1 is gone.").arg(m_input),
+                          QMessageBox::Information, QMessageBox::Ok);
+}
+
+void LearnCommand::takeMessages() {
+    const std::vector<MidiMessage> messages = m_listener.take();
+    if (!m_learning || m_main.commandRunning()) {
+        return; // paused: what came meanwhile is not learned later
+    }
+    for (const MidiMessage& message : messages) {
+        if (const auto learned = m_learner.take(message)) {
+            learn(*learned);
+        }
+    }
+}
+
+void LearnCommand::learn(const LearnedSound& learned) {
+    const int channel = learned.channel;
+    const ChannelSlot slot = LearnedSlot(m_main.shownPreset().channel(channel), learned);
+    m_main.applyChannel(channel, slot);
+    QString text = QStringLiteral("Learned channel %1: %2")
+                       .arg(channel)
+                       .arg(QString::fromStdString(ChannelValues(slot)));
+    if (const SoundNamer& names = m_main.soundNames()) {
+        if (const std::string sound = names(channel, slot).shown; !sound.empty()) {
+            text += ' ' + QString::fromStdString(sound);
+        }
+    }
+    m_main.statusPanel(1)->setText(text);
+}
+
+} // namespace tarnwick
