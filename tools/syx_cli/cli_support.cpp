@@ -5,6 +5,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <cctype>
 #include <iostream>
 
 namespace tarnwick::cli {
@@ -117,6 +119,60 @@ void RecordWritten(const std::string& path, const std::string& bytes) {
 int output(const std::string& path, const std::string& bytes) {
     std::string reason;
     return WriteOutput(path, bytes, reason) ? kOk : fail("cannot write " + path + ": " + reason);
+}
+
+namespace {
+std::string lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return text;
+}
+} // namespace
+
+NameMatch matchName(const std::vector<std::string>& names, const std::string& wanted,
+                    const std::string& kind, const std::string& lister,
+                    const std::string& noneSuffix) {
+    std::vector<std::size_t> matches;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == wanted) {
+            return {i, kOk};
+        }
+        if (lowered(names[i]).find(lowered(wanted)) != std::string::npos) {
+            matches.push_back(i);
+        }
+    }
+    if (matches.size() == 1) {
+        return {matches.front(), kOk};
+    }
+    if (matches.empty()) {
+        return {0, fail("no " + kind + " named \"" + wanted + "\" (tarnwick-syx " + lister +
+                        " lists them)" + noneSuffix)};
+    }
+    std::string listed;
+    for (std::size_t i : matches) {
+        listed += (listed.empty() ? "" : ", ") + ("\"" + names[i] + "\"");
+    }
+    return {0, usageError("\"" + wanted + "\" matches several " + kind + "s: " + listed)};
+}
+
+SyxMessage* presetIn(std::vector<SyxMessage>& messages, int preset, const std::string& path) {
+    const auto target = std::find_if(messages.begin(), messages.end(), [&](const SyxMessage& m) {
+        return m.presetByte + 1 == preset;
+    });
+    if (target == messages.end()) {
+        fail(path + ": holds no preset " + std::to_string(preset));
+        return nullptr;
+    }
+    return &*target;
+}
+
+int outputMessages(const std::string& path, const std::vector<SyxMessage>& messages) {
+    std::vector<PresetMessage> raw;
+    for (const SyxMessage& message : messages) {
+        raw.push_back(
+            MessageKeepingName(message.record, PresetIndex::fromZeroBase(message.presetByte)));
+    }
+    return outputPresets(path, SyxBytes(raw));
 }
 
 int outputPresets(const std::string& path, const std::string& bytes) {

@@ -46,6 +46,23 @@ int output(const std::string& path, const std::string& bytes);
 // The same for a preset file, which is then recorded in the library.
 int outputPresets(const std::string& path, const std::string& bytes);
 
+// What a name given on the command line stands for among `names`: the exact name, or
+// the one name that holds it in any letter case. `kind` is what they are ("MIDI
+// interface"), `lister` the command that lists them. Says why when none or several do.
+struct NameMatch {
+    std::size_t index = 0;
+    int result = kOk;
+};
+NameMatch matchName(const std::vector<std::string>& names, const std::string& wanted,
+                    const std::string& kind, const std::string& lister,
+                    const std::string& noneSuffix = "");
+
+// The preset numbered `preset` (1-100) among `messages` read from `path`; says so when
+// there is none.
+SyxMessage* presetIn(std::vector<SyxMessage>& messages, int preset, const std::string& path);
+// Writes `messages`, each under its own number, as the whole of `path` (outputPresets).
+int outputMessages(const std::string& path, const std::vector<SyxMessage>& messages);
+
 // The library the commands record into and look in; nothing when it is switched off.
 void SetLibraryPath(std::optional<std::filesystem::path> path);
 std::optional<std::filesystem::path> LibraryPath();

@@ -17,6 +17,9 @@ void AddBankCommands(CLI::App& app, int& result);
 // ports, identify, send, outputs, play, firmware: the keypad and synths reached through
 // the editor's own port layer and audition player (midi_commands.cpp).
 void AddMidiCommands(CLI::App& app, int& result);
+// inputs, monitor, learn: what a MIDI input receives, printed or learned into a preset
+// (listen_commands.cpp).
+void AddListenCommands(CLI::App& app, int& result);
 // library add, search, banks, get, check (library_commands.cpp).
 void AddLibraryCommands(CLI::App& app, int& result);
 // instruments, sounds, rig, pick: the synths' sounds by name (sound_commands.cpp).

@@ -18,7 +18,8 @@ namespace {
 
 const char* const kFooter = R"(
 A FILE of "-" is standard input; "-o -" writes to standard output.
-The MIDI commands take --port, or else the interface named in TARNWICK_PORT.
+The MIDI commands take --port, or else the interface named in TARNWICK_PORT;
+monitor and learn take --port, or else the input named in TARNWICK_INPUT.
 
 Exit codes: 0 done; 1 bad input, a file that cannot be read or written, a failed
 transfer, or (diff) files that differ; 2 a usage error.
@@ -34,6 +35,8 @@ Examples:
   tarnwick-syx copy Old.syx:5-7 MyBank.syx 20
   tarnwick-syx send -p twk-5 -v MyBank.syx
   tarnwick-syx play --to fluid MyBank.syx --preset 7
+  tarnwick-syx monitor -p jv-1080
+  tarnwick-syx learn -p jv-1080 MyBank.syx 12
   tarnwick-syx library add ~/Music/Keypad
   tarnwick-syx library search pad --channel 2)";
 
@@ -50,6 +53,7 @@ int main(int argc, char** argv) {
     AddPresetFileCommands(app, result);
     AddBankCommands(app, result);
     AddMidiCommands(app, result);
+    AddListenCommands(app, result);
     AddLibraryCommands(app, result);
     AddSoundCommands(app, result);
     app.add_option_function<std::string>(

@@ -53,45 +53,6 @@ struct Arguments {
     PlayOptions play;
 };
 
-std::string lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return text;
-}
-
-// What a name given on the command line stands for among `names`: the exact name, or
-// the one name that holds it in any letter case. `kind` is what they are ("MIDI
-// interface"), `lister` the command that lists them. Says why when none or several do.
-struct NameMatch {
-    std::size_t index = 0;
-    int result = kOk;
-};
-NameMatch matchName(const std::vector<std::string>& names, const std::string& wanted,
-                    const std::string& kind, const std::string& lister,
-                    const std::string& noneSuffix = "") {
-    std::vector<std::size_t> matches;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (names[i] == wanted) {
-            return {i, kOk};
-        }
-        if (lowered(names[i]).find(lowered(wanted)) != std::string::npos) {
-            matches.push_back(i);
-        }
-    }
-    if (matches.size() == 1) {
-        return {matches.front(), kOk};
-    }
-    if (matches.empty()) {
-        return {0, fail("no " + kind + " named \"" + wanted + "\" (tarnwick-syx " + lister +
-                        " lists them)" + noneSuffix)};
-    }
-    std::string listed;
-    for (std::size_t i : matches) {
-        listed += (listed.empty() ? "" : ", ") + ("\"" + names[i] + "\"");
-    }
-    return {0, usageError("\"" + wanted + "\" matches several " + kind + "s: " + listed)};
-}
-
 // The MIDI commands share this: the interface list, the one the user named, and with
 // --verbose every message on the wire.
 class Keypad {

@@ -229,11 +229,9 @@ int pick(const Arguments& args) {
     if (!load(args.file, messages)) {
         return kBad;
     }
-    const auto target = std::find_if(messages.begin(), messages.end(), [&](const SyxMessage& m) {
-        return m.presetByte + 1 == args.preset;
-    });
-    if (target == messages.end()) {
-        return fail(args.file + ": holds no preset " + std::to_string(args.preset));
+    SyxMessage* target = presetIn(messages, args.preset, args.file);
+    if (!target) {
+        return kBad;
     }
     const NameSet* set = CurrentRig().nameSet(args.channel);
     if (!set) {
@@ -268,12 +266,7 @@ int pick(const Arguments& args) {
     slot[SlotKind::Lsb] =
         sound.lsb ? *sound.lsb : std::uint8_t(slot[SlotKind::Lsb] | kSlotDisabled);
     slot[SlotKind::Program] = sound.program;
-    std::vector<PresetMessage> raw;
-    for (const SyxMessage& message : messages) {
-        raw.push_back(
-            MessageKeepingName(message.record, PresetIndex::fromZeroBase(message.presetByte)));
-    }
-    const int written = outputPresets(args.out.empty() ? args.file : args.out, SyxBytes(raw));
+    const int written = outputMessages(args.out.empty() ? args.file : args.out, messages);
     if (written == kOk) {
         std::cout << "Preset " << args.preset << " channel " << args.channel << ": "
                   << bankValues(sound) << ' ' << sound.name << '\n';

@@ -1,0 +1,354 @@
+// Learning from the synths end to end: a sender written for the tests stands in for the
+// synths on a private JACK server (dummy driver); the editor's Learn, tarnwick-syx learn
+// and tarnwick-syx monitor listen to it through RtMidi as they do on a real machine.
+#include "command_wiring.h"
+#include "editor_fixture.h"
+#include "event_pumping_clock.h"
+#include "file_commands.h"
+#include "learn_command.h"
+#include "main_form.h"
+#include "midi_listener.h"
+#include "preset_message.h"
+#include "preset_number_dialog.h"
+#include "preset_text.h"
+#include "rtmidi_inputs.h"
+#include "syx_file.h"
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+#include <QComboBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <cstdio>
+#include <deque>
+#include <mutex>
+
+using namespace tarnwick;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+// A JACK client with one MIDI output, "NAME:out": what it is given goes out in the next
+// server cycle, up to `perCycle` messages a cycle, in order.
+class TestSynth {
+public:
+    explicit TestSynth(const char* name, std::size_t perCycle = 64) : m_perCycle(perCycle) {
+        m_client = jack_client_open(name, JackNoStartServer, nullptr);
+        if (!m_client) {
+            return;
+        }
+        m_port = jack_port_register(m_client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+        jack_set_process_callback(m_client, &TestSynth::process, this);
+        m_ready = m_port && jack_activate(m_client) == 0;
+        m_name = QString::fromUtf8(jack_get_client_name(m_client)) + ":out";
+    }
+    ~TestSynth() {
+        if (m_client) {
+            jack_client_close(m_client);
+        }
+    }
+    bool ready() const { return m_ready; }
+    QString port() const { return m_name; }
+    // Whether something listens to the output (a connection in effect).
+    bool heard() const { return listeners() > 0; }
+    int listeners() const { return jack_port_connected(m_port); }
+    void send(const std::vector<Bytes>& messages) {
+        std::lock_guard lock(m_mutex);
+        m_queue.insert(m_queue.end(), messages.begin(), messages.end());
+    }
+    bool sent() {
+        std::lock_guard lock(m_mutex);
+        return m_queue.empty();
+    }
+
+private:
+    static int process(jack_nframes_t frames, void* self) {
+        auto* synth = static_cast<TestSynth*>(self);
+        void* buffer = jack_port_get_buffer(synth->m_port, frames);
+        jack_midi_clear_buffer(buffer);
+        std::unique_lock lock(synth->m_mutex, std::try_to_lock);
+        for (std::size_t n = 0; lock && n < synth->m_perCycle && !synth->m_queue.empty(); ++n) {
+            const Bytes& message = synth->m_queue.front();
+            if (jack_midi_event_write(buffer, jack_nframes_t(n), message.data(), message.size()) !=
+                0) {
+                break; // the port's buffer is full: the rest in the next cycle
+            }
+            synth->m_queue.pop_front();
+        }
+        return 0;
+    }
+
+    jack_client_t* m_client = nullptr;
+    jack_port_t* m_port = nullptr;
+    bool m_ready = false;
+    QString m_name;
+    std::size_t m_perCycle;
+    std::mutex m_mutex;
+    std::deque<Bytes> m_queue;
+};
+
+// Until `done` holds, the window's events running, for at most `ms`.
+bool waitFor(const std::function<bool()>& done, int ms = 5000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < ms) {
+        QTest::qWait(5);
+    }
+    return done();
+}
+
+QString values(const PresetRecord& preset, int channel) {
+    return QString::fromStdString(ChannelValues(preset.channel(channel)));
+}
+
+Bytes bankOfDefaults() {
+    std::vector<PresetMessage> messages;
+    for (int n = 1; n <= kPresetCount; ++n) {
+        messages.push_back(EncodePresetMessage(NewBankPreset(PresetIndex::fromOneBase(n)),
+                                               PresetIndex::fromOneBase(n)));
+    }
+    const std::string bytes = SyxBytes(messages);
+    return Bytes(bytes.begin(), bytes.end());
+}
+
+// A MIDI clock stream and notes, as a synth playing a sequence sends them.
+std::vector<Bytes> clockAndNotes(int count) {
+    std::vector<Bytes> messages;
+    for (int i = 0; i < count; ++i) {
+        messages.push_back(i % 4 == 0 ? Bytes{0x90, std::uint8_t(36 + i % 48), 90} : Bytes{0xF8});
+    }
+    return messages;
+}
+
+} // namespace
+
+class JackLearnTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    // The editor's main window with Learn on the real MIDI system, listening to `input`.
+    struct Editor {
+        explicit Editor(const QString& input) : inputs("Tarnwick Editor Test"), listener(inputs) {
+            learn = new LearnCommand(fixture.main, fixture.interaction, listener);
+            fixture.main.show();
+            fixture.interaction.onModal = [input](QDialog& dialog) {
+                dialog.show();
+                auto* list = dialog.findChild<QComboBox*>("cboxInputs");
+                list->setCurrentIndex(list->findText(input));
+                dialog.findChild<QPushButton*>("btnOK")->click();
+                dialog.hide();
+                return dialog.result();
+            };
+            fixture.main.activateWindow();
+            if (QTest::qWaitForWindowActive(&fixture.main)) {
+                QTest::keyClick(&fixture.main, Qt::Key_I, Qt::ControlModifier);
+            }
+            fixture.interaction.onModal = nullptr;
+        }
+        PresetRecord& shown() { return fixture.main.bank().current(); }
+        RtMidiInputs inputs;
+        MidiListener listener;
+        testing::EditorFixture fixture; // goes first, Learn with it
+        LearnCommand* learn = nullptr;
+    };
+
+private slots:
+    void initTestCase() {
+        QProcess lsp;
+        lsp.start("jack_lsp", {});
+        QVERIFY2(lsp.waitForFinished(5000) && lsp.exitCode() == 0,
+                 "the JACK test server is not running");
+    }
+
+    // Two synths on channels 1 and 2 and a drum machine on 10 chosen on their panels:
+    // three channels learned, one undo step each, while a clock stream and notes go by.
+    // Then Save All runs while a program change arrives: it is not learned, then or later.
+    void theEditorLearnsAPreset() {
+        TestSynth synth("Learn Synth");
+        QVERIFY(synth.ready());
+        Editor editor(synth.port());
+        QVERIFY(editor.learn->learning());
+        QVERIFY(waitFor([&] { return synth.heard(); }));
+        const PresetRecord before = editor.shown();
+
+        synth.send(clockAndNotes(200));
+        synth.send({{0xB0, 0, 80}, {0xB0, 32, 0}, {0xF8}, {0xC0, 4}});
+        synth.send(clockAndNotes(200));
+        synth.send({{0xC1, 10}, {0xB9, 0, 127}, {0xC9, 0}});
+        synth.send(clockAndNotes(200));
+        QVERIFY(waitFor([&] { return synth.sent() && values(editor.shown(), 10) == "127/-/1"; }));
+        QCOMPARE(values(editor.shown(), 1), QStringLiteral("80/0/5"));
+        QCOMPARE(values(editor.shown(), 2), QStringLiteral("-/-/11"));
+        QCOMPARE(editor.fixture.main.statusPanel(1)->text(),
+                 QStringLiteral("Learned channel 10: 127/-/1"));
+        for (int step = 0; step < 3; ++step) {
+            QVERIFY(!(editor.shown() == before));
+            editor.fixture.main.undoBankChange(false);
+        }
+        QCOMPARE(editor.shown(), before);
+        for (int step = 0; step < 3; ++step) {
+            editor.fixture.main.undoBankChange(true);
+        }
+        const PresetRecord learned = editor.shown();
+
+        // Save All, its loop pumping the window's events as the editor's clock does.
+        EventPumpingClock clock;
+        auto* saveForm = new TSaveForm(&editor.fixture.main);
+        auto* loadForm = new TLoadForm(&editor.fixture.main);
+        PresetFileCommands files(editor.fixture.main, *saveForm, *loadForm,
+                                 editor.fixture.interaction, clock);
+        ConnectCommands(editor.fixture.main, files);
+        editor.fixture.interaction.fileAnswers << m_dir.filePath("saved.syx");
+        synth.send({{0xC0, 99}});
+        editor.fixture.main.findChild<QAction*>("SaveAll1")->trigger();
+        QVERIFY(synth.sent());
+        QTest::qWait(300);
+        QCOMPARE(editor.fixture.main.bank()[PresetIndex::fromOneBase(1)], learned);
+        QVERIFY(QFile::exists(m_dir.filePath("saved.syx")));
+        // Learning goes on after it.
+        synth.send({{0xC0, 1}});
+        QVERIFY(waitFor([&] { return values(editor.shown(), 1) == "80/0/2"; }));
+        QVERIFY(editor.fixture.interaction.messages.isEmpty());
+    }
+
+    // tarnwick-syx learn writes what the synths sent into the bank's preset, and says so;
+    // with nothing sent it fails and leaves the file alone.
+    void learnFromTheCommandLine() {
+        TestSynth synth("Learn CLI Synth");
+        QVERIFY(synth.ready());
+        const QString bank = m_dir.filePath("learn.syx");
+        QFile file(bank);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const Bytes defaults = bankOfDefaults();
+        file.write(reinterpret_cast<const char*>(defaults.data()), qint64(defaults.size()));
+        file.close();
+
+        QProcess cli;
+        cli.start(QStringLiteral(TARNWICK_SYX),
+                  {"learn", "-p", "learn cli synth", bank, "12", "--quiet", "1"});
+        QVERIFY(cli.waitForStarted());
+        QVERIFY(waitFor([&] { return synth.heard(); }));
+        synth.send({{0xB2, 0, 1}, {0xB2, 32, 2}, {0xC2, 63}, {0xF8}, {0xC3, 0}});
+        QVERIFY(cli.waitForFinished(10000));
+        QCOMPARE(cli.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()),
+                 QStringLiteral("Preset 12 channel 3: 1/2/64\nPreset 12 channel 4: -/-/1\n"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        file.close();
+        QCOMPARE(written.size(), qsizetype(defaults.size()));
+        QCOMPARE(written.left(11 * 153),
+                 QByteArray(reinterpret_cast<const char*>(defaults.data()), 11 * 153));
+        std::vector<SyxMessage> messages;
+        SyxError error;
+        QVERIFY(DecodeSyx(written.toStdString(), messages, error));
+        QCOMPARE(values(messages[11].record, 3), QStringLiteral("1/2/64"));
+        QCOMPARE(values(messages[11].record, 4), QStringLiteral("-/-/1"));
+
+        cli.start(QStringLiteral(TARNWICK_SYX),
+                  {"learn", "-p", "Learn CLI Synth:out", bank, "12", "--seconds", "0.5"});
+        QVERIFY(cli.waitForFinished(10000));
+        QCOMPARE(cli.exitCode(), 1);
+        QCOMPARE(QString::fromUtf8(cli.readAllStandardError()),
+                 QStringLiteral("tarnwick-syx: nothing learned from Learn CLI Synth:out; %1 is "
+                                "unchanged\n")
+                     .arg(bank));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), written);
+    }
+
+    // tarnwick-syx monitor --json --count prints the messages sent, in order, byte for
+    // byte; clock is counted, not printed; SIGTERM ends a monitor with exit 0.
+    void monitorPrintsWhatWasSent() {
+        TestSynth synth("Monitor Synth");
+        QVERIFY(synth.ready());
+        QProcess cli;
+        cli.start(QStringLiteral(TARNWICK_SYX),
+                  {"monitor", "-p", "monitor synth", "--json", "--count", "5"});
+        QVERIFY(cli.waitForStarted());
+        QVERIFY(waitFor([&] { return synth.heard(); }));
+        const std::vector<Bytes> sent{
+            {0x90, 60, 100},          {0xF8},        {0xB0, 0, 80}, {0xC0, 0},
+            {0xF0, 0x7D, 1, 2, 0xF7}, {0xE5, 0, 64}, {0x80, 60, 0}};
+        synth.send(sent);
+        QVERIFY(cli.waitForFinished(10000));
+        QCOMPARE(cli.exitCode(), 0);
+        QStringList kinds;
+        QList<Bytes> bytes;
+        int clocks = 0;
+        for (const QByteArray& line : cli.readAllStandardOutput().split('\n')) {
+            if (line.isEmpty()) {
+                continue;
+            }
+            const QJsonObject object = QJsonDocument::fromJson(line).object();
+            QVERIFY2(object.contains("t") && object.contains("channel"), line.constData());
+            if (object["kind"] == "realtime") {
+                clocks += object["clock"].toInt();
+                continue;
+            }
+            kinds << object["kind"].toString();
+            Bytes message;
+            for (const QJsonValue& byte : object["bytes"].toArray()) {
+                message.push_back(std::uint8_t(byte.toInt()));
+            }
+            bytes << message;
+        }
+        QCOMPARE(kinds, (QStringList{"note-on", "control", "program", "sysex", "pitch-bend"}));
+        QCOMPARE(bytes, (QList<Bytes>{sent[0], sent[2], sent[3], sent[4], sent[5]}));
+        QCOMPARE(clocks, 1); // counted, and told before the end
+
+        cli.start(QStringLiteral(TARNWICK_SYX), {"monitor", "-p", "Monitor Synth:out"});
+        QVERIFY(cli.waitForStarted());
+        QVERIFY(waitFor([&] { return synth.heard(); }));
+        synth.send({{0xC1, 7}});
+        QVERIFY(waitFor([&] { return cli.bytesAvailable() > 0 || cli.waitForReadyRead(10); }));
+        ::kill(pid_t(cli.processId()), SIGTERM);
+        QVERIFY(cli.waitForFinished(5000));
+        QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(cli.exitCode(), 0);
+        const QString text = QString::fromUtf8(cli.readAllStandardOutput());
+        QVERIFY2(QRegularExpression(R"(^ +\d+ ms  ch 2  program 8\n$)").match(text).hasMatch(),
+                 qPrintable(text));
+    }
+
+    // A synth that goes away while the editor learns from it turns Learn off, said once; a
+    // monitor ends with exit 1 and one line.
+    void theInputGoesAway() {
+        auto synth = std::make_unique<TestSynth>("Vanishing Synth");
+        QVERIFY(synth->ready());
+        Editor editor(synth->port());
+        QVERIFY(editor.learn->learning());
+        QProcess cli;
+        cli.start(QStringLiteral(TARNWICK_SYX), {"monitor", "-p", "vanishing"});
+        QVERIFY(cli.waitForStarted());
+        QVERIFY(waitFor([&] { return synth->listeners() == 2; }));
+        synth.reset();
+        QVERIFY(waitFor([&] { return !editor.learn->learning(); }, 3000));
+        QCOMPARE(editor.fixture.interaction.shown(),
+                 QStringList{"Learn|Learn stopped: the MIDI input Vanishing Synth:out is gone."});
+        QVERIFY(cli.state() == QProcess::NotRunning || cli.waitForFinished(5000));
+        QCOMPARE(cli.exitCode(), 1);
+        QCOMPARE(QString::fromUtf8(cli.readAllStandardError()),
+                 QStringLiteral("tarnwick-syx: the MIDI input Vanishing Synth:out is gone\n"));
+    }
+};
+
+int main(int argc, char** argv) {
+    if (QStandardPaths::findExecutable("jackd").isEmpty()) {
+        std::puts("jackd is not installed: skipping the JACK learn tests");
+        return 77;
+    }
+    QApplication app(argc, argv);
+    JackLearnTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_jack_learn.moc"

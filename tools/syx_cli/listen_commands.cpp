@@ -1,0 +1,453 @@
+// The commands of tarnwick-syx that listen to a MIDI input: inputs, monitor and learn.
+// They use the editor's own listener and parser, and never send anything.
+#include "commands.h"
+
+#include "cli_support.h"
+#include "hex.h"
+#include "midi_listener.h"
+#include "preset_json.h"
+#include "preset_text.h"
+#include "rtmidi_inputs.h"
+
+#include <CLI/CLI.hpp>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <cstdlib>
+#include <iomanip>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+namespace tarnwick::cli {
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// Set by Ctrl+C or SIGTERM: the command ends as if its time were up.
+std::atomic<bool> g_stopRequested{false};
+extern "C" void requestStop(int) {
+    g_stopRequested = true;
+}
+
+struct Arguments {
+    std::string input;
+    bool asJson = false;
+    int count = 0;      // monitor: end after this many messages; 0: no limit
+    double seconds = 0; // monitor: no limit at 0
+    double learnSeconds = 60;
+    double quiet = 3; // learn: end after this long with nothing learned
+    std::string bank; // learn: the bank file
+    int preset = 0;   // learn: 1-100
+    std::string out;  // learn: written instead of the bank
+};
+
+// One input listened to, its messages waited for on this thread.
+class Listening {
+public:
+    Listening() : m_listener(m_inputs) {
+        std::signal(SIGINT, requestStop);
+        std::signal(SIGTERM, requestStop);
+    }
+
+    // Listens to the input `wanted` names (as -p names interfaces); `keep` chooses the
+    // messages wanted.
+    int open(const std::string& wanted, MidiListener::Keep keep) {
+        if (wanted.empty()) {
+            return usageError("which MIDI input? Give --port, or set TARNWICK_INPUT");
+        }
+        const std::vector<std::string> names = m_listener.inputs();
+        const NameMatch match = matchName(names, wanted, "MIDI input", "inputs");
+        if (match.result != kOk) {
+            return match.result;
+        }
+        m_name = names[match.index];
+        if (!m_listener.open(m_name, std::move(keep), [this] {
+                std::lock_guard lock(m_mutex);
+                m_woken = true;
+                m_wake.notify_one();
+            })) {
+            return fail("could not listen to " + m_name);
+        }
+        m_start = SteadyClock::now();
+        return kOk;
+    }
+    const std::string& name() const { return m_name; }
+    SteadyClock::time_point start() const { return m_start; }
+    long long elapsedMs() const {
+        return std::chrono::duration_cast<milliseconds>(SteadyClock::now() - m_start).count();
+    }
+
+    // The messages that came, once some came, `until` passed or a stop was asked for.
+    // Waits a tenth of a second at most, so that a stop is heard.
+    std::vector<MidiMessage> wait(SteadyClock::time_point until) {
+        {
+            std::unique_lock lock(m_mutex);
+            const auto limit = std::min(until, SteadyClock::now() + milliseconds(100));
+            m_wake.wait_until(lock, limit, [this] { return m_woken; });
+            m_woken = false;
+        }
+        return m_listener.take();
+    }
+
+    // Whether the input is still there, asked twice a second at most.
+    bool present() {
+        const auto now = SteadyClock::now();
+        if (now - m_lastCheck < milliseconds(500)) {
+            return true;
+        }
+        m_lastCheck = now;
+        return m_listener.inputPresent();
+    }
+    int gone() { return fail("the MIDI input " + m_name + " is gone"); }
+
+private:
+    RtMidiInputs m_inputs{"tarnwick-syx"};
+    MidiListener m_listener;
+    std::string m_name;
+    SteadyClock::time_point m_start{};
+    SteadyClock::time_point m_lastCheck{};
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_woken = false;
+};
+
+int inputs(bool asJson) {
+    RtMidiInputs system("tarnwick-syx");
+    const std::vector<std::string> names = system.names();
+    if (asJson) {
+        Json list = Json::array();
+        for (const std::string& name : names) {
+            list.push_back({{"name", name}});
+        }
+        std::cout << list.dump(2) << '\n';
+        return kOk;
+    }
+    for (const std::string& name : names) {
+        std::cout << name << '\n';
+    }
+    if (names.empty()) {
+        std::cerr << "No MIDI inputs found\n";
+    }
+    return kOk;
+}
+
+// A message's kind and values as the monitor shows them: programs 1 to 128, pitch bend
+// from -8192 to 8191.
+struct Described {
+    std::string kind;
+    std::vector<std::pair<const char*, int>> values;
+};
+Described describe(const MidiMessage& message) {
+    const std::vector<std::uint8_t>& b = message.bytes;
+    using Kind = MidiMessage::Kind;
+    switch (message.kind) {
+    case Kind::NoteOff:
+        return {"note-off", {{"note", b[1]}, {"velocity", b[2]}}};
+    case Kind::NoteOn:
+        return {"note-on", {{"note", b[1]}, {"velocity", b[2]}}};
+    case Kind::PolyPressure:
+        return {"poly-pressure", {{"note", b[1]}, {"pressure", b[2]}}};
+    case Kind::Control:
+        return {"control", {{"controller", b[1]}, {"value", b[2]}}};
+    case Kind::Program:
+        return {"program", {{"program", b[1] + 1}}};
+    case Kind::ChannelPressure:
+        return {"channel-pressure", {{"pressure", b[1]}}};
+    case Kind::PitchBend:
+        return {"pitch-bend", {{"bend", (b[1] | (b[2] << 7)) - 8192}}};
+    case Kind::SysEx:
+        return {"sysex", {{"length", int(b.size())}}};
+    case Kind::SystemCommon:
+        switch (b[0]) {
+        case 0xF1:
+            return {"quarter-frame", {{"value", b[1]}}};
+        case 0xF2:
+            return {"song-position", {{"position", b[1] | (b[2] << 7)}}};
+        case 0xF3:
+            return {"song-select", {{"song", b[1]}}};
+        default:
+            return {"tune-request", {}};
+        }
+    case Kind::Realtime:
+        break;
+    }
+    switch (b[0]) {
+    case 0xF8:
+        return {"clock", {}};
+    case 0xFA:
+        return {"start", {}};
+    case 0xFB:
+        return {"continue", {}};
+    case 0xFC:
+        return {"stop", {}};
+    case 0xFE:
+        return {"active-sensing", {}};
+    default:
+        return {"reset", {}};
+    }
+}
+
+// SysEx on one line: its first 16 bytes, then "..." and its last.
+std::string sysExText(const std::vector<std::uint8_t>& bytes) {
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i == 16 && bytes.size() > 17) {
+            text += " ...";
+            i = bytes.size() - 1;
+        }
+        text += (text.empty() ? "" : " ") + HexPair(bytes[i]);
+    }
+    return text + " (" + Counted(bytes.size(), "byte") + ")";
+}
+
+// Prints what an input receives, one message a line; clock and active sensing, which
+// come many times a second, are counted and told once a second.
+class Monitor {
+public:
+    explicit Monitor(bool asJson) : m_asJson(asJson), m_names(RigNamer()) {}
+
+    // False when the message is one counted, not printed.
+    bool print(const MidiMessage& message, long long ms) {
+        if (message.kind == MidiMessage::Kind::Realtime &&
+            (message.bytes[0] == 0xF8 || message.bytes[0] == 0xFE)) {
+            ++m_counted[message.bytes[0] == 0xF8 ? 0 : 1];
+            return false;
+        }
+        const Described described = describe(message);
+        const std::string sound = soundOf(message);
+        if (m_asJson) {
+            Json line = {{"t", ms}};
+            line["channel"] = message.channel > 0 ? Json(message.channel) : Json(nullptr);
+            line["kind"] = described.kind;
+            for (const auto& [name, value] : described.values) {
+                line[name] = value;
+            }
+            if (!sound.empty()) {
+                line["sound"] = sound;
+            }
+            line["bytes"] = message.bytes;
+            std::cout << line.dump() << '\n';
+        } else {
+            std::string values;
+            if (message.kind == MidiMessage::Kind::SysEx) {
+                values = sysExText(message.bytes);
+            } else {
+                for (const auto& value : described.values) {
+                    values += ' ' + std::to_string(value.second);
+                }
+            }
+            std::cout << std::setw(8) << ms << " ms  " << std::left << std::setw(6)
+                      << (message.channel > 0 ? "ch " + std::to_string(message.channel) : "-")
+                      << std::right << described.kind
+                      << (message.kind == MidiMessage::Kind::SysEx ? " " : "") << values
+                      << (sound.empty() ? "" : "  " + sound) << '\n';
+        }
+        return true;
+    }
+    // The clock and active sensing counted since the last summary, once a second.
+    void summarise(long long ms, bool now = false) {
+        if (!now && ms < m_nextSummary) {
+            return;
+        }
+        m_nextSummary = (ms / 1000 + 1) * 1000;
+        if (m_counted[0] == 0 && m_counted[1] == 0) {
+            return;
+        }
+        if (m_asJson) {
+            Json line = {{"t", ms}, {"channel", nullptr}, {"kind", "realtime"}};
+            line["clock"] = m_counted[0];
+            line["active-sensing"] = m_counted[1];
+            std::cout << line.dump() << '\n';
+        } else {
+            std::cout << std::setw(8) << ms << " ms  " << std::left << std::setw(6) << "-"
+                      << std::right << "clock " << m_counted[0] << ", active-sensing "
+                      << m_counted[1] << " since the last line\n";
+        }
+        m_counted = {0, 0};
+    }
+
+private:
+    // The sound a program change selects, with the bank selects its channel received last.
+    std::string soundOf(const MidiMessage& message) {
+        if (message.channel < 1) {
+            return {};
+        }
+        const auto at = std::size_t(message.channel - 1);
+        if (message.kind == MidiMessage::Kind::Control && message.bytes[1] == 0) {
+            m_bank[at][0] = message.bytes[2];
+        } else if (message.kind == MidiMessage::Kind::Control && message.bytes[1] == 32) {
+            m_bank[at][1] = message.bytes[2];
+        }
+        if (message.kind != MidiMessage::Kind::Program || !m_names) {
+            return {};
+        }
+        ChannelSlot slot;
+        slot[SlotKind::Msb] = m_bank[at][0];
+        slot[SlotKind::Lsb] = m_bank[at][1];
+        slot[SlotKind::Program] = message.bytes[1];
+        return m_names(message.channel, slot);
+    }
+
+    bool m_asJson;
+    ChannelNamer m_names;
+    // Each channel's bank select MSB and LSB received last; off until one comes.
+    std::array<std::array<std::uint8_t, 2>, kChannelCount> m_bank = [] {
+        std::array<std::array<std::uint8_t, 2>, kChannelCount> off{};
+        for (auto& bank : off) {
+            bank = {kSlotDisabled, kSlotDisabled};
+        }
+        return off;
+    }();
+    std::array<long long, 2> m_counted{}; // clock, active sensing
+    long long m_nextSummary = 1000;
+};
+
+int monitor(const Arguments& args) {
+    Listening listening;
+    if (const int opened = listening.open(args.input, [](const MidiMessage&) { return true; });
+        opened != kOk) {
+        return opened;
+    }
+    Monitor monitor(args.asJson);
+    const auto end = args.seconds > 0
+                         ? listening.start() + std::chrono::duration_cast<SteadyClock::duration>(
+                                                   std::chrono::duration<double>(args.seconds))
+                         : SteadyClock::time_point::max();
+    int printed = 0;
+    int result = kOk;
+    while (!g_stopRequested && SteadyClock::now() < end) {
+        const std::vector<MidiMessage> messages = listening.wait(end);
+        const long long ms = listening.elapsedMs();
+        for (const MidiMessage& message : messages) {
+            if (monitor.print(message, ms) && ++printed == args.count) {
+                break;
+            }
+        }
+        monitor.summarise(ms);
+        std::cout.flush();
+        if (args.count > 0 && printed >= args.count) {
+            break;
+        }
+        if (!listening.present()) {
+            result = listening.gone();
+            break;
+        }
+    }
+    monitor.summarise(listening.elapsedMs(), true);
+    std::cout.flush();
+    return result;
+}
+
+int learn(const Arguments& args) {
+    std::vector<SyxMessage> messages;
+    if (!load(args.bank, messages)) {
+        return kBad;
+    }
+    SyxMessage* target = presetIn(messages, args.preset, args.bank);
+    if (!target) {
+        return kBad;
+    }
+    Listening listening;
+    if (const int opened = listening.open(args.input, &ChannelLearner::hears); opened != kOk) {
+        return opened;
+    }
+    const auto after = [](double seconds) {
+        return std::chrono::duration_cast<SteadyClock::duration>(
+            std::chrono::duration<double>(seconds));
+    };
+    const auto end = listening.start() + after(args.learnSeconds);
+    auto quietUntil = SteadyClock::time_point::max(); // from the first message on
+    ChannelLearner learner;
+    std::array<bool, kChannelCount> changed{};
+    const ChannelNamer names = RigNamer();
+    while (!g_stopRequested && SteadyClock::now() < std::min(end, quietUntil)) {
+        for (const MidiMessage& message : listening.wait(std::min(end, quietUntil))) {
+            if (quietUntil == SteadyClock::time_point::max()) {
+                quietUntil = SteadyClock::now() + after(args.quiet);
+            }
+            const std::optional<LearnedSound> learned = learner.take(message);
+            if (!learned) {
+                continue;
+            }
+            ChannelSlot& slot = target->record.channel(learned->channel);
+            slot = LearnedSlot(slot, *learned);
+            changed[std::size_t(learned->channel - 1)] = true;
+            quietUntil = SteadyClock::now() + after(args.quiet);
+        }
+        if (!listening.present()) {
+            return listening.gone();
+        }
+    }
+    if (std::find(changed.begin(), changed.end(), true) == changed.end()) {
+        return fail("nothing learned from " + listening.name() + "; " + args.bank +
+                    " is unchanged");
+    }
+    const int written = outputMessages(args.out.empty() ? args.bank : args.out, messages);
+    if (written != kOk) {
+        return written;
+    }
+    for (int channel = 1; channel <= kChannelCount; ++channel) {
+        if (!changed[std::size_t(channel - 1)]) {
+            continue;
+        }
+        const ChannelSlot& slot = target->record.channel(channel);
+        const std::string sound = names ? names(channel, slot) : std::string();
+        std::cout << "Preset " << args.preset << " channel " << channel << ": "
+                  << ChannelValues(slot) << (sound.empty() ? "" : " " + sound) << '\n';
+    }
+    return kOk;
+}
+
+} // namespace
+
+void AddListenCommands(CLI::App& app, int& result) {
+    auto args = std::make_shared<Arguments>();
+    const char* defaultInput = std::getenv("TARNWICK_INPUT");
+    args->input = defaultInput ? defaultInput : "";
+    const auto inputOption = [args](CLI::App* sub) {
+        sub->add_option("-p,--port", args->input,
+                        "MIDI input: its name or a part of it (default: $TARNWICK_INPUT)");
+        return sub;
+    };
+
+    AddCommand(app, result, "inputs", "List the MIDI inputs monitor and learn listen to.", [args] {
+        return inputs(args->asJson);
+    })->add_flag("--json", args->asJson, "as JSON, for scripts");
+
+    CLI::App* monitorCommand = inputOption(
+        AddCommand(app, result, "monitor",
+                   "Print what a MIDI input receives, one message a line, until Ctrl+C.",
+                   [args] { return monitor(*args); }));
+    monitorCommand->add_flag("--json", args->asJson,
+                             "one JSON object a line: t, channel, kind, values, bytes");
+    monitorCommand->add_option("--count", args->count, "end after N messages")
+        ->check(CLI::PositiveNumber);
+    monitorCommand->add_option("--seconds", args->seconds, "end after S seconds")
+        ->check(CLI::PositiveNumber);
+
+    CLI::App* learnCommand = inputOption(AddCommand(
+        app, result, "learn",
+        "Learn a preset's bank selects and program changes from what a MIDI input receives, "
+        "as a synth sends them when a sound is chosen on its panel.",
+        [args] { return learn(*args); }));
+    learnCommand->add_option("BANK", args->bank, "bank or one-preset file (.syx)")->required();
+    learnCommand->add_option("PRESET", args->preset, "1-100")
+        ->required()
+        ->check(CLI::Range(1, kPresetCount));
+    learnCommand->add_option("-o,--output", args->out, "file to write instead of BANK");
+    learnCommand
+        ->add_option("--seconds", args->learnSeconds, "listen S seconds at most (default 60)")
+        ->check(CLI::PositiveNumber);
+    learnCommand
+        ->add_option("--quiet", args->quiet,
+                     "end once Q seconds pass with nothing learned (default 3)")
+        ->check(CLI::PositiveNumber);
+}
+
+} // namespace tarnwick::cli
