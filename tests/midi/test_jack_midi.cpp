@@ -12,6 +12,7 @@
 #include "fake_desktop.h"
 #include "firmware_messages.h"
 #include "interface_form.h"
+#include "jack_test_server.h"
 #include "main_form.h"
 #include "midi_port_form.h"
 #include "port_layer.h"
@@ -46,6 +47,8 @@
 #include <memory>
 
 using namespace tarnwick;
+using testing::crashJackServer;
+using testing::jackServer;
 
 namespace {
 
@@ -118,35 +121,6 @@ std::tuple<int, QString, QString> runSyx(const QStringList& args,
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
-}
-
-// The test's JACK server, stopped ("stop") or started ("start") under its own name.
-bool jackServer(const QString& action) {
-    QProcess script;
-    script.start(
-        QStringLiteral(TARNWICK_JACK_SERVER),
-        {action, qEnvironmentVariable("JACK_DEFAULT_SERVER"), QStringLiteral(TARNWICK_JACK_STATE)});
-    return script.waitForFinished(20000) && script.exitStatus() == QProcess::NormalExit &&
-           script.exitCode() == 0;
-}
-
-// The test's JACK server killed, as in a crash. It leaves its slot in the shared-memory
-// registry: the next server of the same name takes it back, and the fixture's stop later
-// ends that one cleanly.
-bool crashJackServer() {
-    QFile pidFile(QStringLiteral(TARNWICK_JACK_STATE "/jackd-%1.pid")
-                      .arg(qEnvironmentVariable("JACK_DEFAULT_SERVER")));
-    const pid_t pid =
-        pidFile.open(QIODevice::ReadOnly) ? pid_t(pidFile.readAll().trimmed().toInt()) : 0;
-    if (pid <= 0 || ::kill(pid, SIGKILL) != 0) {
-        return false;
-    }
-    QElapsedTimer timer;
-    timer.start();
-    while (::kill(pid, 0) == 0 && timer.elapsed() < 5000) {
-        QThread::msleep(10);
-    }
-    return ::kill(pid, 0) != 0;
 }
 
 // jack_midi_dump as the MIDI output "CLIENT:input": every event that reaches it, as
