@@ -309,12 +309,13 @@ private:
 };
 
 int monitor(const Arguments& args) {
+    // The rig's instrument files are read before listening starts, not while messages wait.
+    Monitor monitor(args.asJson);
     Listening listening;
     if (const int opened = listening.open(args.input, [](const MidiMessage&) { return true; });
         opened != kOk) {
         return opened;
     }
-    Monitor monitor(args.asJson);
     const auto end = args.seconds > 0
                          ? listening.start() + std::chrono::duration_cast<SteadyClock::duration>(
                                                    std::chrono::duration<double>(args.seconds))
@@ -353,6 +354,7 @@ int learn(const Arguments& args) {
     if (!target) {
         return kBad;
     }
+    const ChannelNamer names = RigNamer(); // read before listening starts
     Listening listening;
     if (const int opened = listening.open(args.input, &ChannelLearner::hears); opened != kOk) {
         return opened;
@@ -365,7 +367,6 @@ int learn(const Arguments& args) {
     auto quietUntil = SteadyClock::time_point::max(); // from the first message on
     ChannelLearner learner;
     std::array<bool, kChannelCount> changed{};
-    const ChannelNamer names = RigNamer();
     while (!g_stopRequested && SteadyClock::now() < std::min(end, quietUntil)) {
         for (const MidiMessage& message : listening.wait(std::min(end, quietUntil))) {
             if (quietUntil == SteadyClock::time_point::max()) {
