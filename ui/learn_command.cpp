@@ -98,7 +98,8 @@ void LearnCommand::takeMessages() {
 
 void LearnCommand::learn(const LearnedSound& learned) {
     const int channel = learned.channel;
-    const ChannelSlot slot = LearnedSlot(m_main.shownPreset().channel(channel), learned);
+    const PresetRecord shown = m_main.shownPreset();
+    const ChannelSlot slot = LearnedSlot(shown.channel(channel), learned);
     m_main.applyChannel(channel, slot);
     QString text = QStringLiteral("Learned channel %1: %2")
                        .arg(channel)

@@ -59,8 +59,9 @@ void SoundCommand::choose(int channel) {
     });
     if (m_interaction.runModal(*m_form) == QDialog::Accepted && m_form->chosen()) {
         // A bank select the sound's bank does not send is switched off.
-        const Sound& sound = *m_form->chosen();
-        ChannelSlot slot = m_main.shownPreset().channel(channel);
+        const Sound sound = *m_form->chosen(); // chosen() returns a copy
+        const PresetRecord shown = m_main.shownPreset();
+        ChannelSlot slot = shown.channel(channel);
         slot[SlotKind::Msb] = sound.msb.value_or(std::uint8_t(slot[SlotKind::Msb] | kSlotDisabled));
         slot[SlotKind::Lsb] = sound.lsb.value_or(std::uint8_t(slot[SlotKind::Lsb] | kSlotDisabled));
         slot[SlotKind::Program] = sound.program;

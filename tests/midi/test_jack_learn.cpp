@@ -36,7 +36,7 @@
 #include <mutex>
 
 using namespace tarnwick;
-using Bytes = std::vector<std::uint8_t>;
+
 using testing::crashJackServer;
 using testing::jackServer;
 
