@@ -2,11 +2,15 @@
 #include "commands.h"
 
 #include "bank_operations.h"
-#include "bank_sheet.h"
 #include "cli_support.h"
 
 #include <CLI/CLI.hpp>
+
+#ifndef TARNWICK_WITHOUT_SHEET
+#include "bank_sheet.h"
+
 #include <QGuiApplication>
+#endif
 
 #include <filesystem>
 
@@ -150,6 +154,7 @@ int copy(const Arguments& args) {
     return writeBank(*bank, args.out.empty() ? args.dest : args.out);
 }
 
+#ifndef TARNWICK_WITHOUT_SHEET
 int sheet(const Arguments& args) {
     const auto bank = loadBank(args.bank);
     if (!bank) {
@@ -173,6 +178,7 @@ int sheet(const Arguments& args) {
                                          {args.all, RigNamer()})
                                 .toStdString());
 }
+#endif
 
 } // namespace
 
@@ -218,6 +224,7 @@ void AddBankCommands(CLI::App& app, int& result) {
     copyCommand->add_flag("--clip", args->clip, "leave out what would run past slot 100");
     outOption(copyCommand);
 
+#ifndef TARNWICK_WITHOUT_SHEET
     CLI::App* sheetCommand =
         AddCommand(app, result, "sheet",
                    "Write a PDF of a bank for the stage: number, name and values of each preset.",
@@ -228,6 +235,7 @@ void AddBankCommands(CLI::App& app, int& result) {
     sheetCommand->add_flag("--all", args->all,
                            "the unused slots (default name, nothing switched on) too, a short "
                            "line each; else they are left out and counted");
+#endif
 }
 
 } // namespace tarnwick::cli

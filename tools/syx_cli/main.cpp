@@ -38,7 +38,13 @@ Examples:
   tarnwick-syx monitor -p jv-1080
   tarnwick-syx learn -p jv-1080 MyBank.syx 12
   tarnwick-syx library add ~/Music/Keypad
-  tarnwick-syx library search pad --channel 2)";
+  tarnwick-syx library search pad --channel 2)"
+#ifdef TARNWICK_WITHOUT_SHEET
+    R"(
+
+sheet (a bank's PDF for the stage) is not available in the Windows build.)"
+#endif
+    ;
 
 } // namespace
 
