@@ -15,6 +15,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <string_view>
 
 namespace tarnwick {
@@ -78,13 +79,19 @@ bool jackRunning(const std::string& clientName) {
 template <typename Port>
 std::unique_ptr<Port> makePort(RtMidi::Api api, const std::string& name,
                                RtMidiBackend::PortErrors& errors) {
+    // RtMidi warns on standard error while a port is made, before a callback can take its
+    // reports (WinMM: "no MIDI input devices currently available"): not the user's business.
+    std::streambuf* const standardError = std::cerr.rdbuf(nullptr);
+    std::unique_ptr<Port> port;
     try {
-        auto port = std::make_unique<Port>(api, name);
+        port = std::make_unique<Port>(api, name);
         port->setErrorCallback(&recordError, &errors);
-        return port;
     } catch (const RtMidiError&) {
-        return nullptr;
+        port.reset();
     }
+    std::cerr.rdbuf(standardError);
+    std::cerr.clear();
+    return port;
 }
 
 } // namespace
@@ -102,6 +109,11 @@ std::optional<int> MidiApiToUse(const std::string& clientName) {
     (void)clientName;
     return RtMidi::UNSPECIFIED;
 #endif
+}
+
+std::unique_ptr<RtMidiIn> MakeRtMidiIn(int api, const std::string& clientName,
+                                       RtMidiBackend::PortErrors& errors) {
+    return makePort<RtMidiIn>(static_cast<RtMidi::Api>(api), clientName, errors);
 }
 
 Clock::Duration MessageOutputTime(std::size_t bytes) {

@@ -142,4 +142,9 @@ private:
     std::unique_ptr<JackGraphWatch> m_jackGraph;
 };
 
+// An RtMidi input on `api` (an RtMidi::Api) reporting its errors to `errors`, made quietly;
+// nothing when the MIDI system refuses it.
+std::unique_ptr<RtMidiIn> MakeRtMidiIn(int api, const std::string& clientName,
+                                       RtMidiBackend::PortErrors& errors);
+
 } // namespace tarnwick

@@ -8,19 +8,6 @@
 
 namespace tarnwick {
 
-namespace {
-
-void recordError(RtMidiError::Type type, const std::string& /*text*/, void* record) {
-    auto* errors = static_cast<RtMidiBackend::PortErrors*>(record);
-    if (type == RtMidiError::WARNING) {
-        errors->warned = true;
-    } else if (type != RtMidiError::DEBUG_WARNING) {
-        errors->failed = true;
-    }
-}
-
-} // namespace
-
 RtMidiInputs::RtMidiInputs(std::string clientName) : m_clientName(std::move(clientName)) {}
 
 RtMidiInputs::~RtMidiInputs() {
@@ -58,14 +45,11 @@ bool RtMidiInputs::ensureSystem() {
     if (!api) {
         return false;
     }
-    try {
-        m_in = std::make_unique<RtMidiIn>(static_cast<RtMidi::Api>(*api), m_clientName);
-        m_in->setErrorCallback(&recordError, &m_errors);
-        m_in->ignoreTypes(false, false, false); // everything in: the listener chooses
-    } catch (const RtMidiError&) {
-        m_in.reset();
+    m_in = MakeRtMidiIn(*api, m_clientName, m_errors);
+    if (!m_in) {
         return false;
     }
+    m_in->ignoreTypes(false, false, false); // everything in: the listener chooses
     const RtMidi::Api current = m_in->getCurrentApi();
     m_kind = current == RtMidi::LINUX_ALSA  ? MidiSystemKind::Alsa
              : current == RtMidi::UNIX_JACK ? MidiSystemKind::Jack

@@ -14,6 +14,12 @@
 #include <filesystem>
 #include <optional>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#endif
+
 namespace {
 
 const char* const kFooter = R"(
@@ -40,7 +46,7 @@ Examples:
   tarnwick-syx library add ~/Music/Keypad
   tarnwick-syx library search pad --channel 2)"
 #ifdef TARNWICK_WITHOUT_SHEET
-    R"(
+                            R"(
 
 sheet (a bank's PDF for the stage) is not available in the Windows build.)"
 #endif
@@ -50,7 +56,19 @@ sheet (a bank's PDF for the stage) is not available in the Windows build.)"
 
 int main(int argc, char** argv) {
     using namespace tarnwick::cli;
+#ifdef _WIN32
+    // Preset files pass through standard input and output as they are: no CR added before
+    // a 0x0A, and no end of input at a 0x1A. Messages end their lines as the output does.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    // Names and texts are UTF-8, as the arguments are (the program's manifest asks for it).
+    SetConsoleOutputCP(CP_UTF8);
+#endif
     CLI::App app{"tarnwick-syx: inspect, check, convert, compare and send Tarnwick preset files."};
+    // "/path/to/file" is a file, never an option written the Windows way. Set before the
+    // commands are added: each takes it from the program.
+    app.allow_windows_style_options(false);
     app.set_version_flag("--version", std::string("tarnwick-syx ") + tarnwick::kVersion);
     app.footer(kFooter);
     app.require_subcommand(1);
