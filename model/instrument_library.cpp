@@ -1,5 +1,6 @@
 // Finding and reading instrument files.
 #include "instrument_library.h"
+#include "utf8_path.h"
 
 #include "instrument_text.h"
 
@@ -48,27 +49,33 @@ std::size_t distance(const std::string& a, const std::string& b) {
 
 fs::path InstrumentLibrary::UserFolder() {
     const std::string data = environment("XDG_DATA_HOME");
+#ifdef _WIN32
+    const std::string appData = environment("APPDATA");
+    if (data.empty() && !appData.empty()) {
+        return Utf8Path(appData) / "tarnwick-editor" / "instruments";
+    }
+#endif
     const fs::path base =
-        !data.empty() ? fs::path(data) : fs::path(environment("HOME")) / ".local" / "share";
+        !data.empty() ? Utf8Path(data) : Utf8Path(environment("HOME")) / ".local" / "share";
     return base / "tarnwick-editor" / "instruments";
 }
 
 std::vector<fs::path> InstrumentLibrary::DefaultFolders() {
     std::vector<fs::path> folders;
     std::stringstream chosen(environment("TARNWICK_INSTRUMENTS"));
-    for (std::string folder; std::getline(chosen, folder, ':');) {
+    for (std::string folder; std::getline(chosen, folder, kFolderSeparator);) {
         if (folder == "-") {
             return folders; // these folders only
         }
         if (!folder.empty()) {
-            folders.emplace_back(folder);
+            folders.push_back(Utf8Path(folder));
         }
     }
     folders.push_back(UserFolder());
     std::error_code ignored;
     std::vector<fs::path> ardour; // the newest version's first
     for (const auto& entry : fs::directory_iterator("/usr/share", ignored)) {
-        if (entry.path().filename().string().rfind("ardour", 0) == 0) {
+        if (Utf8Text(entry.path().filename()).rfind("ardour", 0) == 0) {
             ardour.push_back(entry.path() / "patchfiles");
         }
     }
@@ -83,7 +90,7 @@ void InstrumentLibrary::load(const std::vector<fs::path>& folders) {
         std::error_code error;
         std::vector<fs::path> files;
         for (const auto& entry : fs::directory_iterator(folder, error)) {
-            const std::string extension = LowerCase(entry.path().extension().string());
+            const std::string extension = LowerCase(Utf8Text(entry.path().extension()));
             if ((extension == ".midnam" || extension == ".ins") && entry.is_regular_file(error)) {
                 files.push_back(entry.path());
             }
@@ -114,10 +121,10 @@ InstrumentFile InstrumentLibrary::ReadFile(const fs::path& file) {
         read.error = "cannot be read";
     } else if (TrimmedText(content).empty()) {
         read.error = "the file is empty";
-    } else if (LowerCase(file.extension().string()) == ".ins") {
-        read = ReadInstrumentDefinitions(content, file.string());
+    } else if (LowerCase(Utf8Text(file.extension())) == ".ins") {
+        read = ReadInstrumentDefinitions(content, Utf8Text(file));
     } else {
-        read = ReadMidnam(content, file.string());
+        read = ReadMidnam(content, Utf8Text(file));
     }
     return read;
 }
@@ -125,7 +132,7 @@ InstrumentFile InstrumentLibrary::ReadFile(const fs::path& file) {
 void InstrumentLibrary::addFile(const fs::path& file) {
     InstrumentFile read = ReadFile(file);
     if (!read.error.empty()) {
-        m_problems.push_back({file.string(), read.error});
+        m_problems.push_back({Utf8Text(file), read.error});
         return;
     }
     for (Instrument& instrument : read.instruments) {

@@ -23,11 +23,17 @@ public:
         std::string reason;
     };
 
-    // The folders searched, in order: those in TARNWICK_INSTRUMENTS (separated by ':'; an
-    // entry "-" ends the search there), the user's own
+    // The folders searched, in order: those in TARNWICK_INSTRUMENTS (separated by kFolderSeparator;
+    // an entry "-" ends the search there), the user's own
     // ($XDG_DATA_HOME/tarnwick-editor/instruments), then the name files of installed
     // programs (/usr/share/ardour*/patchfiles, /usr/share/vmpk).
     static std::vector<std::filesystem::path> DefaultFolders();
+    // What separates the folders of TARNWICK_INSTRUMENTS, as in PATH: ':', on Windows ';'.
+#ifdef _WIN32
+    static constexpr char kFolderSeparator = ';';
+#else
+    static constexpr char kFolderSeparator = ':';
+#endif
     // The user's own folder, where "Add Instrument File..." copies files.
     static std::filesystem::path UserFolder();
 
@@ -41,9 +47,15 @@ public:
     // Expansion lists join their instruments, and General MIDI is added; after the files.
     void finish();
 
-    const std::vector<Instrument>& instruments() const { return m_instruments; }
-    const std::vector<Shadowed>& shadowed() const { return m_shadowed; }
-    const std::vector<FileProblem>& fileProblems() const { return m_problems; }
+    const std::vector<Instrument>& instruments() const {
+        return m_instruments;
+    }
+    const std::vector<Shadowed>& shadowed() const {
+        return m_shadowed;
+    }
+    const std::vector<FileProblem>& fileProblems() const {
+        return m_problems;
+    }
     // The instrument of that name, any letter case; nullptr when there is none.
     const Instrument* find(std::string_view name) const;
     // Up to `count` names nearest to `name`, for saying what was meant.

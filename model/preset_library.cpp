@@ -1,5 +1,6 @@
 // The preset library on SQLite.
 #include "preset_library.h"
+#include "utf8_path.h"
 
 #include "atomic_file.h"
 #include "preset_message.h"
@@ -173,8 +174,7 @@ static_assert(std::size(kSteps) == PresetLibrary::kSchemaVersion);
 
 // SQLite takes file names in UTF-8 on every system.
 std::string utf8(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
+    return Utf8Text(path);
 }
 std::string utf8(const std::u8string& text) {
     return std::string(text.begin(), text.end());
@@ -240,17 +240,17 @@ std::optional<fs::path> DefaultLibraryPath() {
         if (std::string(chosen) == "off") {
             return std::nullopt;
         }
-        return fs::path(chosen);
+        return Utf8Path(chosen);
     }
     fs::path data;
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
-        data = xdg;
+        data = Utf8Path(xdg);
 #ifdef _WIN32
     } else if (const char* appData = std::getenv("APPDATA"); appData && *appData) {
-        data = appData;
+        data = Utf8Path(appData);
 #endif
     } else if (const char* home = std::getenv("HOME"); home && *home) {
-        data = fs::path(home) / ".local" / "share";
+        data = Utf8Path(home) / ".local" / "share";
     } else {
         return std::nullopt;
     }
@@ -259,16 +259,16 @@ std::optional<fs::path> DefaultLibraryPath() {
 
 std::string LibraryProblemText(const fs::path& path, const std::string& reason) {
     if (reason.rfind("is damaged", 0) != 0) {
-        return path.string() + ": " + reason;
+        return Utf8Text(path) + ": " + reason;
     }
-    std::string text = "The library " + path.string() +
+    std::string text = "The library " + Utf8Text(path) +
                        " is damaged; it was left as it is. Move it aside (or away) and the next "
                        "preset file opened, saved or sent starts a new one.";
     for (int version = PresetLibrary::kSchemaVersion - 1; version > 0; --version) {
         std::error_code error;
         if (const fs::path copy = PresetLibrary::BackupPath(path, version);
             fs::is_regular_file(copy, error)) {
-            text += " " + copy.filename().string() +
+            text += " " + Utf8Text(copy.filename()) +
                     " beside it is a copy of it from before its last update.";
             break;
         }

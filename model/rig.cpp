@@ -1,5 +1,6 @@
 // Reading and writing the rig, and naming sounds through it.
 #include "rig.h"
+#include "utf8_path.h"
 
 #include "atomic_file.h"
 
@@ -29,12 +30,17 @@ std::optional<fs::path> DefaultRigPath() {
         if (std::string(chosen) == "off") {
             return std::nullopt;
         }
-        return fs::path(chosen);
+        return Utf8Path(chosen);
     }
     const char* config = std::getenv("XDG_CONFIG_HOME");
+#ifdef _WIN32
+    if (const char* appData = std::getenv("APPDATA"); !(config && *config) && appData && *appData) {
+        return Utf8Path(appData) / "tarnwick-editor" / "rig.json";
+    }
+#endif
     const char* home = std::getenv("HOME");
     const fs::path base =
-        config && *config ? fs::path(config) : fs::path(home ? home : ".") / ".config";
+        config && *config ? Utf8Path(config) : Utf8Path(home ? home : ".") / ".config";
     return base / "tarnwick-editor" / "rig.json";
 }
 

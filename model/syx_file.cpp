@@ -1,5 +1,6 @@
 // Reading, checking and writing the files of tarnwick-syx.
 #include "syx_file.h"
+#include "utf8_path.h"
 
 #include "atomic_file.h"
 
@@ -58,7 +59,8 @@ bool ReadInput(const std::string& path, std::string& content, std::string& reaso
         }
     } else {
         std::error_code error;
-        const fs::file_status status = fs::status(path, error);
+        const fs::path file = Utf8Path(path);
+        const fs::file_status status = fs::status(file, error);
         if (error) {
             reason = error.message();
             return false;
@@ -72,18 +74,18 @@ bool ReadInput(const std::string& path, std::string& content, std::string& reaso
             reason = "not a regular file (a pipe or a device)";
             return false;
         }
-        if (fs::file_size(path, error) > kMaxInputSize) {
+        if (fs::file_size(file, error) > kMaxInputSize) {
             reason = kTooLarge;
             return false;
         }
         errno = 0;
-        std::FILE* file = std::fopen(path.c_str(), "rb");
-        if (!file) {
+        std::FILE* stream = std::fopen(path.c_str(), "rb"); // UTF-8 on every system we run on
+        if (!stream) {
             reason = systemReason(errno);
             return false;
         }
-        const bool read = readStream(file, content, reason);
-        std::fclose(file);
+        const bool read = readStream(stream, content, reason);
+        std::fclose(stream);
         if (!read) {
             return false;
         }
@@ -105,7 +107,7 @@ bool WriteOutput(const std::string& path, const std::string& bytes, std::string&
         }
         return true;
     }
-    AtomicFile file(path);
+    AtomicFile file(Utf8Path(path));
     if (!file.open() ||
         !file.write(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()) ||
         !file.commit()) {

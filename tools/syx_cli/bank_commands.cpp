@@ -8,6 +8,7 @@
 
 #ifndef TARNWICK_WITHOUT_SHEET
 #include "bank_sheet.h"
+#include "utf8_path.h"
 
 #include <QGuiApplication>
 #endif
@@ -171,9 +172,8 @@ int sheet(const Arguments& args) {
     char name[] = "tarnwick-syx";
     char* argv[] = {name, nullptr};
     const QGuiApplication qt(argc, argv);
-    const std::string title = args.bank == "-"
-                                  ? std::string("Untitled")
-                                  : std::filesystem::path(args.bank).filename().string();
+    const std::string title =
+        args.bank == "-" ? std::string("Untitled") : Utf8Text(Utf8Path(args.bank).filename());
     return output(args.out, BankSheetPdf(*bank, QString::fromStdString(title), QDate::currentDate(),
                                          {args.all, RigNamer()})
                                 .toStdString());

@@ -2,6 +2,7 @@
 #include "cli_support.h"
 
 #include "preset_library.h"
+#include "utf8_path.h"
 
 #include <CLI/CLI.hpp>
 
@@ -111,7 +112,7 @@ void RecordInLibrary(const std::vector<SyxMessage>& messages, const std::string&
 void RecordWritten(const std::string& path, const std::string& bytes) {
     if (path != "-") {
         std::error_code ignored;
-        recordRead(ReadSyxFile(bytes), std::filesystem::absolute(path, ignored).string(),
+        recordRead(ReadSyxFile(bytes), Utf8Text(std::filesystem::absolute(Utf8Path(path), ignored)),
                    "written");
     }
 }

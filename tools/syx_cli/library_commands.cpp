@@ -4,6 +4,7 @@
 #include "cli_support.h"
 #include "preset_json.h"
 #include "preset_library.h"
+#include "utf8_path.h"
 
 #include <CLI/CLI.hpp>
 
@@ -62,7 +63,7 @@ int libraryFailure(PresetLibrary& library) {
 }
 
 bool isSyx(const fs::path& path) {
-    std::string extension = path.extension().string();
+    std::string extension = Utf8Text(path.extension());
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return char(std::tolower(c)); });
     return extension == ".syx";
@@ -71,7 +72,8 @@ bool isSyx(const fs::path& path) {
 // Every .syx file named or under a folder named, in name order, each once.
 std::vector<fs::path> syxFiles(const std::vector<std::string>& paths, bool& missing) {
     std::vector<fs::path> files;
-    for (const std::string& path : paths) {
+    for (const std::string& name : paths) {
+        const fs::path path = Utf8Path(name);
         std::error_code error;
         if (fs::is_directory(path, error)) {
             for (auto it = fs::recursive_directory_iterator(
@@ -84,7 +86,7 @@ std::vector<fs::path> syxFiles(const std::vector<std::string>& paths, bool& miss
         } else if (fs::exists(path, error)) {
             files.push_back(path); // named: tried whatever its name
         } else {
-            fail(path + ": No such file or directory");
+            fail(name + ": No such file or directory");
             missing = true;
         }
     }
@@ -103,19 +105,19 @@ int add(const Arguments& args) {
     // Banks, then one-preset files: new, and already there from that same file.
     std::size_t entries[2][2] = {};
     for (const fs::path& file : syxFiles(args.paths, bad)) {
-        const auto content = input(file.string());
+        const auto content = input(Utf8Text(file));
         if (!content) {
             bad = true;
             continue;
         }
         const SyxFileRead read = ReadSyxFile(*content);
         if (!read.whole()) {
-            report(file.string(), read.error);
+            report(Utf8Text(file), read.error);
             bad = true;
             continue;
         }
         std::error_code ignored;
-        const auto outcome = library.record(read.records, fs::absolute(file, ignored).string(),
+        const auto outcome = library.record(read.records, Utf8Text(fs::absolute(file, ignored)),
                                             "tarnwick-syx", "added");
         if (!outcome) {
             return libraryFailure(library);

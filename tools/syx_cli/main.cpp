@@ -6,6 +6,7 @@
 // has a file of its own.
 #include "cli_support.h"
 #include "commands.h"
+#include "utf8_path.h"
 #include "version.h"
 
 #include <CLI/CLI.hpp>
@@ -83,8 +84,9 @@ int main(int argc, char** argv) {
     app.add_option_function<std::string>(
            "--library",
            [](const std::string& path) {
-               SetLibraryPath(path == "off" ? std::nullopt
-                                            : std::optional<std::filesystem::path>(path));
+               SetLibraryPath(path == "off"
+                                  ? std::nullopt
+                                  : std::optional<std::filesystem::path>(tarnwick::Utf8Path(path)));
            },
            "the library to record into and look in (default: $TARNWICK_LIBRARY, else "
            "~/.local/share/tarnwick-editor/library.sqlite); off: none")
@@ -92,8 +94,9 @@ int main(int argc, char** argv) {
     app.add_option_function<std::string>(
            "--rig",
            [](const std::string& path) {
-               SetRigPath(path == "off" ? std::nullopt
-                                        : std::optional<std::filesystem::path>(path));
+               SetRigPath(path == "off"
+                              ? std::nullopt
+                              : std::optional<std::filesystem::path>(tarnwick::Utf8Path(path)));
            },
            "the rig that names the sounds (default: $TARNWICK_RIG, else "
            "~/.config/tarnwick-editor/rig.json); off: none")

@@ -5,6 +5,7 @@
 #include "preset_json.h"
 #include "preset_text.h"
 #include "syx_file.h"
+#include "utf8_path.h"
 
 #include <CLI/CLI.hpp>
 
@@ -115,7 +116,9 @@ int exportJson(const std::string& file, const std::string& out, int version) {
     const std::string path = out.empty() ? "-" : out;
     const int written = output(path, PresetsToJsonText(messages, version));
     if (written == kOk && path != "-") {
-        RecordInLibrary(messages, std::filesystem::absolute(path).string(), "written");
+        std::error_code ignored;
+        RecordInLibrary(messages, Utf8Text(std::filesystem::absolute(Utf8Path(path), ignored)),
+                        "written");
     }
     return written;
 }
@@ -170,20 +173,20 @@ int split(const std::string& bank, const std::string& directory, bool force) {
         return kBad;
     }
     std::error_code error;
-    fs::create_directories(directory, error);
+    fs::create_directories(Utf8Path(directory), error);
     if (error) {
         return fail("cannot make " + directory + ": " + error.message());
     }
     // Nothing is written when a file is in the way, so a refusal leaves no half of a split.
     for (const SyxMessage& message : messages) {
-        const fs::path path = fs::path(directory) / fileNameFor(message);
+        const fs::path path = Utf8Path(directory) / Utf8Path(fileNameFor(message));
         if (!force && fs::exists(path, error)) {
-            return fail(path.string() + ": exists (--force replaces it)");
+            return fail(Utf8Text(path) + ": exists (--force replaces it)");
         }
     }
     for (const SyxMessage& message : messages) {
-        const fs::path path = fs::path(directory) / fileNameFor(message);
-        if (output(path.string(), SyxBytes({message.raw})) != kOk) {
+        const fs::path path = Utf8Path(directory) / Utf8Path(fileNameFor(message));
+        if (output(Utf8Text(path), SyxBytes({message.raw})) != kOk) {
             return kBad;
         }
     }
