@@ -4,6 +4,7 @@
 // their own. The port layer takes it around every cycle.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tarnwick {
@@ -24,8 +25,7 @@ public:
 // the holder knows to leave them a turn.
 class FileCycleLock final : public CycleLock {
 public:
-    // `stem` names the two files (stem.lock, stem.wait); by default they live in the
-    // user's runtime folder, else in /tmp with the user's number in their name.
+    // `stem` names the two files (stem.lock, stem.wait).
     explicit FileCycleLock(std::string stem = defaultStem());
     ~FileCycleLock() override; // lets go of all it holds
     FileCycleLock(const FileCycleLock&) = delete;
@@ -36,14 +36,21 @@ public:
     bool unlock() override;
     void stopWaiting() override;
 
+    // The user's own: in the runtime folder, else in /tmp with the user's number in their
+    // names; on Windows in the user's temporary folder. Empty: none to be had.
     static std::string defaultStem();
+
+    // An open file: a descriptor, or on Windows a handle.
+    using File = std::intptr_t;
+    static constexpr File kNoFile = -1;
 
 private:
     bool openFiles(); // both files, or neither
     std::string m_stem;
     bool m_tried = false;
-    int m_lock = -1;
-    int m_waitMark = -1;
+    File m_lock = kNoFile;
+    File m_waitMark = kNoFile;
+    bool m_markHeld = false; // this program's wait mark
 };
 
 } // namespace tarnwick

@@ -165,6 +165,13 @@ std::string InterfaceName(MidiSystemKind system, const std::string& portName) {
         return withoutAlsaAddress(portName);
     case MidiSystemKind::Jack:
         return JackInterfaceName(portName);
+    case MidiSystemKind::WinMM:
+        if (const std::size_t blank = portName.rfind(' ');
+            blank != std::string::npos && blank > 0 &&
+            isDigits(std::string_view(portName).substr(blank + 1))) {
+            return portName.substr(0, blank);
+        }
+        return portName;
     case MidiSystemKind::Other:
         break;
     }
@@ -180,6 +187,7 @@ bool IsOwnPort(MidiSystemKind system, const std::string& portName, const std::st
     case MidiSystemKind::Jack:
         client = JackInterfaceName(portName);
         break;
+    case MidiSystemKind::WinMM:
     case MidiSystemKind::Other:
         return false; // such systems list no ports of the program's own
     }
@@ -211,9 +219,10 @@ bool RtMidiBackend::ensureSystem() {
         return false;
     }
     m_api = m_lister->getCurrentApi();
-    m_kind = m_api == RtMidi::LINUX_ALSA  ? MidiSystemKind::Alsa
-             : m_api == RtMidi::UNIX_JACK ? MidiSystemKind::Jack
-                                          : MidiSystemKind::Other;
+    m_kind = m_api == RtMidi::LINUX_ALSA   ? MidiSystemKind::Alsa
+             : m_api == RtMidi::UNIX_JACK  ? MidiSystemKind::Jack
+             : m_api == RtMidi::WINDOWS_MM ? MidiSystemKind::WinMM
+                                           : MidiSystemKind::Other;
     m_in->ignoreTypes(false, true, true); // SysEx in; timing and active sensing out
 #ifdef TARNWICK_HAVE_JACK
     if (m_api == RtMidi::UNIX_JACK) {

@@ -28,12 +28,13 @@ std::optional<int> MidiApiToUse(const std::string& clientName);
 // name. The interface name is the client name without that suffix.
 std::string JackInterfaceName(const std::string& portName);
 
-enum class MidiSystemKind { Alsa, Jack, Other };
+enum class MidiSystemKind { Alsa, Jack, WinMM, Other };
 
 // The name under which a port is offered and found again. On ALSA a port's name ends in
 // its sequencer address ("TWK-5:TWK-5 MIDI 1 24:0"), whose client number changes when
 // the device is plugged in again: the name is taken without it. On JACK it is the client
-// name without its "-NN" suffix.
+// name without its "-NN" suffix. On Windows (WinMM) it is the name without the number RtMidi
+// appends, the port's index, which differs between a device's input and output.
 std::string InterfaceName(MidiSystemKind system, const std::string& portName);
 
 // Whether a port belongs to one of our own programs (this one, named `clientName`, the

@@ -604,6 +604,13 @@ private slots:
             {"ALSA: the editor's port", Alsa, "Tarnwick Editor:in 129:0", "Tarnwick Editor:in",
              true},
             {"ALSA: this program's port", Alsa, "Test Client:out 130:1", "Test Client:out", true},
+            // WinMM: RtMidi appends the port's index, and a device's input and output have
+            // different ones; the pair is found by the name without it.
+            {"WinMM: input", WinMM, "TWK-5 0", "TWK-5", false},
+            {"WinMM: its output, another index", WinMM, "TWK-5 3", "TWK-5", false},
+            {"WinMM: a number of the device's own stays", WinMM, "Port 1 12", "Port 1", false},
+            {"WinMM: no index", WinMM, "Lonely", "Lonely", false},
+            {"WinMM: a number alone", WinMM, "7", "7", false},
             {"other systems: as given", Other, "TWK-5 24:0", "TWK-5 24:0", false},
         };
         for (const Row& row : rows) {
