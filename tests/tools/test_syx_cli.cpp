@@ -127,7 +127,9 @@ class SyxCliTest : public QObject {
 private slots:
     // The test's own instrument files only, and no rig but a test's own.
     void initTestCase() {
-        qputenv("TARNWICK_INSTRUMENTS", TARNWICK_TEST_DATA "/instruments:-");
+        // Folders are separated as in PATH: ':', on Windows ';'.
+        qputenv("TARNWICK_INSTRUMENTS", windowsBuild() ? TARNWICK_TEST_DATA "/instruments;-"
+                                                       : TARNWICK_TEST_DATA "/instruments:-");
         qputenv("TARNWICK_RIG", "off");
     }
     void init() { m_dir.renew(); }

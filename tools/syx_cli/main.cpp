@@ -53,6 +53,15 @@ sheet (a bank's PDF for the stage) is not available in the Windows build.)"
 #endif
     ;
 
+// Where the library and the rig are kept unless told otherwise.
+#ifdef _WIN32
+#define TARNWICK_LIBRARY_PLACE "%APPDATA%\\tarnwick-editor\\library.sqlite"
+#define TARNWICK_RIG_PLACE "%APPDATA%\\tarnwick-editor\\rig.json"
+#else
+#define TARNWICK_LIBRARY_PLACE "~/.local/share/tarnwick-editor/library.sqlite"
+#define TARNWICK_RIG_PLACE "~/.config/tarnwick-editor/rig.json"
+#endif
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -88,8 +97,8 @@ int main(int argc, char** argv) {
                                   ? std::nullopt
                                   : std::optional<std::filesystem::path>(tarnwick::Utf8Path(path)));
            },
-           "the library to record into and look in (default: $TARNWICK_LIBRARY, else "
-           "~/.local/share/tarnwick-editor/library.sqlite); off: none")
+           "the library to record into and look in (default: $TARNWICK_LIBRARY, "
+           "else " TARNWICK_LIBRARY_PLACE "); off: none")
         ->type_name("FILE");
     app.add_option_function<std::string>(
            "--rig",
@@ -98,8 +107,8 @@ int main(int argc, char** argv) {
                               ? std::nullopt
                               : std::optional<std::filesystem::path>(tarnwick::Utf8Path(path)));
            },
-           "the rig that names the sounds (default: $TARNWICK_RIG, else "
-           "~/.config/tarnwick-editor/rig.json); off: none")
+           "the rig that names the sounds (default: $TARNWICK_RIG, else " TARNWICK_RIG_PLACE
+           "); off: none")
         ->type_name("FILE");
 
     // CLI11 would call an unknown command an unexpected argument.
