@@ -1,6 +1,7 @@
 // Messages, inputs and outputs of the commands.
 #include "cli_support.h"
 
+#include "preset_json.h"
 #include "preset_library.h"
 #include "utf8_path.h"
 
@@ -154,6 +155,24 @@ NameMatch matchName(const std::vector<std::string>& names, const std::string& wa
         listed += (listed.empty() ? "" : ", ") + ("\"" + names[i] + "\"");
     }
     return {0, usageError("\"" + wanted + "\" matches several " + kind + "s: " + listed)};
+}
+
+int printNames(const std::vector<std::string>& names, bool asJson, const std::string& none) {
+    if (asJson) {
+        Json list = Json::array();
+        for (const std::string& name : names) {
+            list.push_back({{"name", name}});
+        }
+        std::cout << list.dump(2) << '\n';
+        return kOk;
+    }
+    for (const std::string& name : names) {
+        std::cout << name << '\n';
+    }
+    if (names.empty()) {
+        std::cerr << none << '\n';
+    }
+    return kOk;
 }
 
 SyxMessage* presetIn(std::vector<SyxMessage>& messages, int preset, const std::string& path) {

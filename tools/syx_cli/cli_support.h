@@ -57,6 +57,10 @@ NameMatch matchName(const std::vector<std::string>& names, const std::string& wa
                     const std::string& kind, const std::string& lister,
                     const std::string& noneSuffix = "");
 
+// The names of ports, one a line or (`asJson`) as [{"name": ...}]; `none` on standard error
+// when there is none. kOk.
+int printNames(const std::vector<std::string>& names, bool asJson, const std::string& none);
+
 // The preset numbered `preset` (1-100) among `messages` read from `path`; says so when
 // there is none.
 SyxMessage* presetIn(std::vector<SyxMessage>& messages, int preset, const std::string& path);

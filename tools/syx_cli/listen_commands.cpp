@@ -119,22 +119,7 @@ private:
 
 int inputs(bool asJson) {
     RtMidiInputs system("tarnwick-syx");
-    const std::vector<std::string> names = system.names();
-    if (asJson) {
-        Json list = Json::array();
-        for (const std::string& name : names) {
-            list.push_back({{"name", name}});
-        }
-        std::cout << list.dump(2) << '\n';
-        return kOk;
-    }
-    for (const std::string& name : names) {
-        std::cout << name << '\n';
-    }
-    if (names.empty()) {
-        std::cerr << "No MIDI inputs found\n";
-    }
-    return kOk;
+    return printNames(system.names(), asJson, "No MIDI inputs found");
 }
 
 // A message's kind and values as the monitor shows them: programs 1 to 128, pitch bend

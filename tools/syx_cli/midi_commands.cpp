@@ -10,7 +10,6 @@
 #include "firmware_sender.h"
 #include "midi_tracer.h"
 #include "port_layer.h"
-#include "preset_json.h"
 #include "rtmidi_backend.h"
 #include "syx_file.h"
 
@@ -117,42 +116,16 @@ void progress(const std::string& what, std::size_t done, std::size_t total) {
 
 int ports(bool asJson) {
     Keypad keypad(false);
-    const auto& list = keypad.ports().interfaceList();
-    if (asJson) {
-        Json names = Json::array();
-        for (const MidiPortPair& pair : list) {
-            names.push_back({{"name", pair.name}});
-        }
-        std::cout << names.dump(2) << '\n';
-        return kOk;
+    std::vector<std::string> names;
+    for (const MidiPortPair& pair : keypad.ports().interfaceList()) {
+        names.push_back(pair.name);
     }
-    for (const MidiPortPair& pair : list) {
-        std::cout << pair.name << '\n';
-    }
-    if (list.empty()) {
-        std::cerr << "No MIDI interfaces found\n";
-    }
-    return kOk;
+    return printNames(names, asJson, "No MIDI interfaces found");
 }
 
 int outputs(bool asJson) {
     Outputs midi(false);
-    const std::vector<std::string> names = midi.player().outputs();
-    if (asJson) {
-        Json list = Json::array();
-        for (const std::string& name : names) {
-            list.push_back({{"name", name}});
-        }
-        std::cout << list.dump(2) << '\n';
-        return kOk;
-    }
-    for (const std::string& name : names) {
-        std::cout << name << '\n';
-    }
-    if (names.empty()) {
-        std::cerr << "No MIDI outputs found\n";
-    }
-    return kOk;
+    return printNames(midi.player().outputs(), asJson, "No MIDI outputs found");
 }
 
 int play(const std::string& file, const PlayOptions& options) {
