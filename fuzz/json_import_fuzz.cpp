@@ -1,9 +1,11 @@
-// libFuzzer harness for tarnwick-syx import's reader of the JSON form (both versions).
+// libFuzzer harness for the readers of our JSON: tarnwick-syx import's and the clipboard's
+// preset form (both versions) and the rig file.
 // Besides not crashing on any input: every preset it takes becomes a message of valid
 // System Exclusive that the editor decodes, and exporting those messages and importing the
 // text again gives the same bytes.
 #include "fuzz_check.h"
 #include "preset_json.h"
+#include "rig.h"
 #include "syx_file.h"
 
 #include <algorithm>
@@ -33,10 +35,21 @@ std::vector<SyxMessage> messagesOf(const std::vector<JsonPreset>& presets) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const Json document = Json::parse(data, data + size, nullptr, false);
+    // The rig reader: a rig read is written back and read again unchanged.
+    std::string rigError;
+    if (const auto rig =
+            ParseRig(std::string(reinterpret_cast<const char*>(data), size), rigError)) {
+        const auto again = ParseRig(RigJson(*rig), rigError);
+        FuzzCheck(again && *again == *rig);
+    } else {
+        FuzzCheck(!rigError.empty());
+    }
+    // The text reader, as import and the clipboard call it: nothing the JSON library
+    // throws may escape it.
     std::vector<JsonPreset> presets;
     std::string error;
-    if (document.is_discarded() || !PresetsFromJson(document, presets, error)) {
+    if (!PresetsFromJsonText(std::string(reinterpret_cast<const char*>(data), size), presets,
+                             error)) {
         return 0;
     }
     const std::vector<SyxMessage> messages = messagesOf(presets);

@@ -1,62 +1,19 @@
 // Reading Cakewalk instrument definitions (.ins): an INI-like text of sections (".Patch
 // Names", ".Instrument Definitions", ...) holding [entries] of key=value lines.
+#include "ascii_case.h"
 #include "instrument.h"
 #include "instrument_text.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
+#include <memory>
 #include <set>
 #include <sstream>
 
 namespace tarnwick {
 
 namespace {
-
-bool validUtf8(const std::string& text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto b = std::uint8_t(text[i]);
-        const int more = b < 0x80         ? 0
-                         : (b >> 5) == 6  ? 1
-                         : (b >> 4) == 14 ? 2
-                         : (b >> 3) == 30 ? 3
-                                          : -1;
-        if (more < 0 || text.size() - i <= std::size_t(more)) {
-            return false;
-        }
-        for (int k = 1; k <= more; ++k) {
-            if ((std::uint8_t(text[i + std::size_t(k)]) >> 6) != 2) {
-                return false;
-            }
-        }
-        i += std::size_t(more) + 1;
-    }
-    return true;
-}
-
-// These files are mostly written on Windows in its Western code page: such text is taken
-// as Latin-1.
-std::string asUtf8(const std::string& text) {
-    if (validUtf8(text)) {
-        return text;
-    }
-    std::string utf8;
-    for (const char c : text) {
-        const auto b = std::uint8_t(c);
-        if (b < 0x80) {
-            utf8 += c;
-        } else {
-            utf8 += char(0xC0 | (b >> 6));
-            utf8 += char(0x80 | (b & 0x3F));
-        }
-    }
-    return utf8;
-}
-
-bool startsWithNoCase(std::string_view text, std::string_view start) {
-    return text.size() >= start.size() &&
-           std::equal(start.begin(), start.end(), text.begin(),
-                      [](char a, char b) { return std::tolower(a) == std::tolower(b); });
-}
 
 using Entries = std::vector<std::pair<std::string, std::string>>; // key=value, in order
 using Section = std::map<std::string, Entries>;                   // [name] -> its lines
@@ -79,13 +36,13 @@ Parsed parse(const std::string& content) {
             continue;
         }
         if (line[0] == '.') {
-            section = startsWithNoCase(line, ".Patch Names")              ? &parsed.patchNames
-                      : startsWithNoCase(line, ".Instrument Definitions") ? &parsed.instruments
+            section = StartsWithNoCase(line, ".Patch Names")              ? &parsed.patchNames
+                      : StartsWithNoCase(line, ".Instrument Definitions") ? &parsed.instruments
                                                                           : nullptr;
             entry = nullptr;
         } else if (line[0] == '[' && line.back() == ']') {
             if (section) {
-                const std::string name = asUtf8(TrimmedText(line.substr(1, line.size() - 2)));
+                const std::string name = TextAsUtf8(TrimmedText(line.substr(1, line.size() - 2)));
                 if (section == &parsed.instruments && !section->count(name)) {
                     parsed.instrumentOrder.push_back(name);
                 }
@@ -93,36 +50,80 @@ Parsed parse(const std::string& content) {
             }
         } else if (const auto equals = line.find('='); entry && equals != std::string::npos) {
             entry->emplace_back(TrimmedText(line.substr(0, equals)),
-                                asUtf8(TrimmedText(line.substr(equals + 1))));
+                                TextAsUtf8(TrimmedText(line.substr(equals + 1))));
         }
     }
     return parsed;
 }
 
-// A patch name list's programs, with those of the list it is based on under its own.
-std::map<int, std::string> programs(const Section& lists, const std::string& name,
-                                    std::set<std::string>& seen) {
-    std::map<int, std::string> found;
-    const auto list = lists.find(name);
-    if (list == lists.end() || !seen.insert(name).second) {
-        return found; // missing, or based on itself in a ring
-    }
-    for (const auto& [key, value] : list->second) {
-        if (startsWithNoCase(key, "BasedOn")) {
-            found = programs(lists, value, seen);
-        }
-    }
-    for (const auto& [key, value] : list->second) {
-        if (const auto program = WholeNumber(key); program && *program >= 0 && *program <= 127) {
-            if (value.empty()) {
-                found.erase(*program); // a program without a name names no sound
-            } else {
-                found[*program] = value;
+// Each program's name in the file's text, or none.
+using Programs = std::array<const std::string*, 128>;
+
+// The programs of the patch name lists, each list with those of the list it is based on
+// under its own. Each list is resolved once and kept, and a chain of lists is followed in
+// a loop, never by recursion: a file may base lists on each other thousands deep.
+class ListResolver {
+public:
+    // How deep lists may be based on each other before the deeper ones are left out.
+    static constexpr std::size_t kDeepest = 4096;
+
+    explicit ListResolver(const Section& lists) : m_lists(lists) {}
+
+    // `name`'s programs; what was wrong with the chain under it goes to `problems`, once
+    // for each list.
+    const Programs& resolve(const std::string& name, std::vector<std::string>& problems) {
+        std::vector<const Section::value_type*> chain; // `name` first, its bases after
+        std::set<std::string> onChain;
+        const Programs* base = &m_none;
+        for (std::string at = name; !at.empty();) {
+            if (const auto done = m_done.find(at); done != m_done.end()) {
+                base = done->second.get();
+                break;
+            }
+            const auto list = m_lists.find(at);
+            if (list == m_lists.end()) {
+                break; // based on a list that is not there: nothing under it
+            }
+            if (!onChain.insert(at).second) {
+                problems.push_back("list \"" + at +
+                                   "\" is based on itself in a ring; the ring is " + "cut there");
+                break;
+            }
+            if (chain.size() == kDeepest) {
+                problems.push_back("list \"" + name + "\" is based on lists more than " +
+                                   std::to_string(kDeepest) +
+                                   " deep; the deeper ones are left out");
+                break;
+            }
+            chain.push_back(&*list);
+            at.clear();
+            for (const auto& [key, value] : list->second) {
+                if (StartsWithNoCase(key, "BasedOn")) {
+                    at = value; // the last one counts
+                }
             }
         }
+        for (auto list = chain.rbegin(); list != chain.rend(); ++list) {
+            auto programs = std::make_shared<Programs>(*base);
+            for (const auto& [key, value] : (*list)->second) {
+                const auto program = WholeNumber(key);
+                if (!program || *program < 0 || *program > 127) {
+                    continue;
+                }
+                // A program without a name names no sound.
+                (*programs)[std::size_t(*program)] = value.empty() ? nullptr : &value;
+            }
+            base = programs.get();
+            m_done.emplace((*list)->first, std::move(programs));
+        }
+        return *base;
     }
-    return found;
-}
+
+private:
+    const Section& m_lists;
+    const Programs m_none{};
+    std::map<std::string, std::shared_ptr<const Programs>> m_done;
+};
 
 } // namespace
 
@@ -133,6 +134,7 @@ InstrumentFile ReadInstrumentDefinitions(const std::string& content, const std::
         return result;
     }
     const Parsed parsed = parse(content);
+    ListResolver lists(parsed.patchNames);
     for (const std::string& name : parsed.instrumentOrder) {
         const Entries& lines = parsed.instruments.at(name);
         Instrument instrument;
@@ -140,14 +142,14 @@ InstrumentFile ReadInstrumentDefinitions(const std::string& content, const std::
         instrument.file = file;
         int method = 0;
         for (const auto& [key, value] : lines) {
-            if (startsWithNoCase(key, "BankSelMethod")) {
+            if (StartsWithNoCase(key, "BankSelMethod")) {
                 method = WholeNumber(value).value_or(0);
             }
         }
         NameSet set;
         set.name = "Patches";
         for (const auto& [key, listName] : lines) {
-            if (!startsWithNoCase(key, "Patch[") || key.back() != ']') {
+            if (!StartsWithNoCase(key, "Patch[") || key.back() != ']') {
                 continue;
             }
             const std::string bankKey = key.substr(6, key.size() - 7);
@@ -175,12 +177,15 @@ InstrumentFile ReadInstrumentDefinitions(const std::string& content, const std::
                                               listName + "\" is nowhere in the file");
                 continue;
             }
-            std::set<std::string> seen;
-            for (const auto& [program, patchName] : programs(parsed.patchNames, listName, seen)) {
+            const Programs& programs = lists.resolve(listName, instrument.problems);
+            for (std::size_t program = 0; program < programs.size(); ++program) {
+                if (!programs[program]) {
+                    continue;
+                }
                 Sound sound = bank;
                 sound.program = std::uint8_t(program);
                 sound.number = std::to_string(program + 1);
-                sound.name = patchName;
+                sound.name = *programs[program];
                 set.sounds.push_back(std::move(sound));
             }
         }

@@ -13,13 +13,6 @@ namespace fs = std::filesystem;
 
 namespace tarnwick {
 
-std::string LowerCase(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
-    return lower;
-}
-
 namespace {
 
 std::string environment(const char* name) {

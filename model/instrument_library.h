@@ -3,6 +3,7 @@
 // listed as shadowed), then General MIDI, built in.
 #pragma once
 
+#include "ascii_case.h"
 #include "instrument.h"
 
 #include <filesystem>
@@ -69,8 +70,5 @@ private:
     std::vector<FileProblem> m_problems;
     std::vector<InstrumentFile::Extension> m_extensions;
 };
-
-// Lower-case ASCII, for comparing names in any letter case.
-std::string LowerCase(std::string_view text);
 
 } // namespace tarnwick

@@ -39,8 +39,8 @@ void bankSelects(const pugi::xml_node& commands, Sound& sound) {
 void addPatches(const pugi::xml_node& list, const Sound& bank, NameSet& set, int& skipped) {
     for (const pugi::xml_node& patch : list.children("Patch")) {
         Sound sound = bank;
-        sound.number = TrimmedText(patch.attribute("Number").value());
-        sound.name = TrimmedText(patch.attribute("Name").value());
+        sound.number = NameText(patch.attribute("Number").value());
+        sound.name = NameText(patch.attribute("Name").value());
         std::optional<std::uint8_t> program = dataByte(patch.attribute("ProgramChange").value());
         if (const pugi::xml_node own = patch.child("PatchMIDICommands")) {
             // The patch's own commands say all it sends, instead of its bank's.
@@ -70,10 +70,10 @@ std::map<std::string, pugi::xml_node> namedLists(const pugi::xml_node& root) {
 }
 
 std::vector<std::string> modelNames(const pugi::xml_node& device) {
-    const std::string maker = TrimmedText(device.child_value("Manufacturer"));
+    const std::string maker = NameText(device.child_value("Manufacturer"));
     std::vector<std::string> names;
     for (const pugi::xml_node& model : device.children("Model")) {
-        const std::string name = TrimmedText(model.child_value());
+        const std::string name = NameText(model.child_value());
         if (!name.empty()) {
             names.push_back(maker.empty() ? name : maker + ' ' + name);
         }
@@ -89,10 +89,10 @@ void readMaster(const pugi::xml_node& device, const pugi::xml_node& document,
     int skipped = 0;
     for (const pugi::xml_node& setNode : device.children("ChannelNameSet")) {
         NameSet set;
-        set.name = TrimmedText(setNode.attribute("Name").value());
+        set.name = NameText(setNode.attribute("Name").value());
         for (const pugi::xml_node& bankNode : setNode.children("PatchBank")) {
             Sound bank;
-            bank.bank = TrimmedText(bankNode.attribute("Name").value());
+            bank.bank = NameText(bankNode.attribute("Name").value());
             bankSelects(bankNode.child("MIDICommands"), bank);
             if (const pugi::xml_node list = bankNode.child("PatchNameList")) {
                 addPatches(list, bank, set, skipped);
@@ -121,7 +121,7 @@ void readMaster(const pugi::xml_node& device, const pugi::xml_node& document,
             const auto channel = WholeNumber(assign.attribute("Channel").value());
             if (channel && *channel >= 1 && *channel <= kRigChannels) {
                 instrument.channelNameSets[std::size_t(*channel - 1)] =
-                    TrimmedText(assign.attribute("NameSet").value());
+                    NameText(assign.attribute("NameSet").value());
             }
         }
     }
@@ -144,7 +144,7 @@ void readExtension(const pugi::xml_node& device, const std::string& file, Instru
     int skipped = 0;
     for (const pugi::xml_node& list : device.children("PatchNameList")) {
         NameSet set;
-        set.name = TrimmedText(list.attribute("Name").value());
+        set.name = NameText(list.attribute("Name").value());
         Sound bank; // an expansion's list selects by program only
         bank.bank = set.name;
         addPatches(list, bank, set, skipped);

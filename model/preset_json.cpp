@@ -422,14 +422,15 @@ Json ChannelsJson(const PresetRecord& record) {
 
 bool PresetsFromJsonText(const std::string& text, std::vector<JsonPreset>& presets,
                          std::string& reason) {
-    Json document;
+    // The JSON library throws for more than bad syntax (a number too large for a double is
+    // out_of_range): whatever it throws is a text that holds no presets, said in words.
     try {
-        document = Json::parse(text);
-    } catch (const Json::parse_error& error) {
+        const Json document = Json::parse(text);
+        if (!PresetsFromJson(document, presets, reason)) {
+            return false;
+        }
+    } catch (const Json::exception& error) {
         reason = std::string("not JSON: ") + error.what();
-        return false;
-    }
-    if (!PresetsFromJson(document, presets, reason)) {
         return false;
     }
     std::stable_sort(presets.begin(), presets.end(), [](const auto& a, const auto& b) {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
@@ -45,44 +46,70 @@ std::optional<fs::path> DefaultRigPath() {
 }
 
 std::optional<Rig> ReadRig(const fs::path& path, std::string& error) {
-    Rig rig;
     std::error_code missing;
     if (!fs::exists(path, missing)) {
-        return rig;
+        return Rig{};
     }
     std::ifstream in(path, std::ios::binary);
-    const Json json = Json::parse(in, nullptr, false);
-    if (json.is_discarded() || !json.is_object() || json.value("format", "") != kFormat) {
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return ParseRig(text, error);
+}
+
+std::optional<Rig> ParseRig(const std::string& text, std::string& error) {
+    // Every field is checked for its type before it is read: the JSON library throws for a
+    // value of another type, and a damaged rig must be said in words, never end a program.
+    const Json json = Json::parse(text, nullptr, false);
+    const auto format = json.is_object() ? json.find("format") : json.end();
+    if (json.is_discarded() || !json.is_object() || format == json.end() || !format->is_string() ||
+        format->get<std::string>() != kFormat) {
         error = "is not a rig file (JSON with \"format\": \"tarnwick-rig\")";
         return std::nullopt;
     }
-    if (!json.contains("version") || !json["version"].is_number_integer() ||
-        json["version"].get<int>() > kVersion) {
+    const auto version = json.find("version");
+    if (version == json.end() || !version->is_number_integer()) {
+        error = "is damaged: \"version\" is not a whole number";
+        return std::nullopt;
+    }
+    const bool newer = version->is_number_unsigned() ? version->get<std::uint64_t>() > kVersion
+                                                     : version->get<std::int64_t>() > kVersion;
+    if (newer) {
         error =
             "is a rig of a newer version than this one reads (" + std::to_string(kVersion) + ")";
         return std::nullopt;
     }
-    const Json channels = json.value("channels", Json::object());
-    if (!channels.is_object()) {
+    Rig rig;
+    const auto channels = json.find("channels");
+    if (channels == json.end()) {
+        return rig;
+    }
+    if (!channels->is_object()) {
         error = "is damaged: \"channels\" is not an object";
         return std::nullopt;
     }
-    for (const auto& [key, value] : channels.items()) {
+    for (const auto& [key, value] : channels->items()) {
         int channel = 0;
-        try {
-            channel = std::stoi(key);
-        } catch (const std::exception&) {
+        for (const char c : key) {
+            channel = c >= '0' && c <= '9' && channel <= kRigChannels ? channel * 10 + (c - '0')
+                                                                      : kRigChannels + 1;
         }
+        const auto instrument = value.is_object() ? value.find("instrument") : value.end();
         if (channel < 1 || channel > kRigChannels || !value.is_object() ||
-            !value.value("instrument", Json()).is_string()) {
+            instrument == value.end() || !instrument->is_string()) {
             error = "is damaged: channel \"" + key + "\" is not a channel 1 to 16 with an " +
                     "\"instrument\"";
             return std::nullopt;
         }
+        if (instrument->get<std::string>().empty()) {
+            continue; // no instrument on that channel
+        }
         RigChannel& slot = rig.channels[std::size_t(channel - 1)];
-        slot.instrument = value["instrument"].get<std::string>();
-        if (value.contains("nameSet") && value["nameSet"].is_string()) {
-            slot.nameSet = value["nameSet"].get<std::string>();
+        slot.instrument = instrument->get<std::string>();
+        if (const auto nameSet = value.find("nameSet"); nameSet != value.end()) {
+            if (!nameSet->is_string()) {
+                error = "is damaged: channel " + key + "'s \"nameSet\" is not text";
+                return std::nullopt;
+            }
+            slot.nameSet = nameSet->get<std::string>();
         }
     }
     return rig;

@@ -34,6 +34,8 @@ std::optional<std::filesystem::path> DefaultRigPath();
 // The rig a file holds; an empty rig when there is no file; nothing and `error` when the
 // file is not a rig.
 std::optional<Rig> ReadRig(const std::filesystem::path& path, std::string& error);
+// The rig a file's text holds; nothing and `error` when it is not a rig, whatever it holds.
+std::optional<Rig> ParseRig(const std::string& text, std::string& error);
 std::string RigJson(const Rig& rig);
 // Written whole or not at all. False and `error` when not.
 bool WriteRig(const std::filesystem::path& path, const Rig& rig, std::string& error);

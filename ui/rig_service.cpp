@@ -15,7 +15,9 @@ RigService::RigService(std::vector<std::filesystem::path> folders,
         if (auto read = ReadRig(*m_rigPath, m_rigProblem)) {
             m_rig = *read;
         } else {
-            m_rigProblem = "The rig " + m_rigPath->string() + ' ' + m_rigProblem + '.';
+            m_rigProblem = "The rig " + m_rigPath->string() + ' ' + m_rigProblem +
+                           ". It is left as it is: move it aside to set up a new rig.";
+            m_rigDamaged = true;
         }
     }
 }
@@ -64,6 +66,11 @@ bool RigService::setRig(const Rig& rig, std::string& error) {
     emit changed();
     if (!m_rigPath) {
         error = "the rig is switched off (TARNWICK_RIG=off)";
+        return false;
+    }
+    if (m_rigDamaged) {
+        // What the user had in that file is theirs: it is never written over.
+        error = "the rig's file is damaged and is left as it is";
         return false;
     }
     return WriteRig(*m_rigPath, m_rig, error);

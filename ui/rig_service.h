@@ -57,6 +57,7 @@ private:
     std::optional<std::filesystem::path> m_rigPath;
     Rig m_rig;
     std::string m_rigProblem;
+    bool m_rigDamaged = false; // the file is not a rig: never written over
     std::unique_ptr<InstrumentLibrary> m_library;
     RigNames m_names;
     QThreadPool m_thread;

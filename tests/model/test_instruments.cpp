@@ -4,9 +4,11 @@
 #include "rig.h"
 #include "sound_names.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <fstream>
 
 using namespace tarnwick;
@@ -109,6 +111,42 @@ private slots:
         QVERIFY(library.find("Test MSB LSB"));
     }
 
+    // Every name read is UTF-8, whatever the file's bytes: text that is not UTF-8 is taken
+    // as Latin-1 (a program printing JSON would otherwise fail on it), and keys are matched
+    // in any ASCII case with Latin-1 bytes beside them.
+    void namesInAnyEncoding_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("midnam");
+        QTest::addColumn<QString>("name"); // the first sound's
+        const QByteArray midnam =
+            "<MIDINameDocument><MasterDeviceNames><Manufacturer>T</Manufacturer><Model>M</Model>"
+            "<ChannelNameSetAssignments/><ChannelNameSet Name=\"S\"><PatchBank Name=\"B\">"
+            "<PatchNameList><Patch Number=\"1\" Name=\"NAME\" ProgramChange=\"0\"/>"
+            "</PatchNameList></PatchBank></ChannelNameSet></MasterDeviceNames>"
+            "</MIDINameDocument>";
+        const QByteArray ins = ".Patch Names\n[L]\n0=NAME\n.Instrument Definitions\n[M]\n"
+                               "PATCH[*]=L\n";
+        QTest::newRow("MIDNAM, UTF-8")
+            << QByteArray(midnam).replace("NAME", "Caf\xc3\xa9") << true << "Café";
+        QTest::newRow("MIDNAM, Latin-1")
+            << QByteArray(midnam).replace("NAME", "Caf\xe9") << true << "Café";
+        QTest::newRow(".ins, UTF-8")
+            << QByteArray(ins).replace("NAME", "Caf\xc3\xa9") << false << "Café";
+        QTest::newRow(".ins, Latin-1, a key in capitals")
+            << QByteArray(ins).replace("NAME", "\xc9t\xe9") << false << "Été";
+    }
+    void namesInAnyEncoding() {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, midnam);
+        QFETCH(QString, name);
+        const InstrumentFile file = midnam
+                                        ? ReadMidnam(content.toStdString(), "t.midnam")
+                                        : ReadInstrumentDefinitions(content.toStdString(), "t.ins");
+        QVERIFY2(file.error.empty(), file.error.c_str());
+        const std::string& read = file.instruments.at(0).nameSets.at(0).sounds.at(0).name;
+        QCOMPARE(QString::fromStdString(read), name);
+    }
+
     // Each .ins bank select method: the values a bank sends.
     void insBankSelectMethods_data() {
         QTest::addColumn<QString>("instrument");
@@ -144,6 +182,66 @@ private slots:
                                QString::fromStdString(sound.name));
         }
         QCOMPARE(listed.join(u'|'), sounds);
+    }
+
+    // Lists based on each other: each resolved once, in a loop. A ring or an absurd depth is
+    // cut with a note; a deep chain under many banks is read quickly, and never by a
+    // recursion that a file could make overflow the stack.
+    void insBasedOnChains_data() {
+        QTest::addColumn<int>("depth");     // lists L0 to L(depth-1), each based on the one before
+        QTest::addColumn<int>("banks");     // banks using the last list
+        QTest::addColumn<bool>("ring");     // L0 based on the last list too
+        QTest::addColumn<QString>("named"); // bank 0's last program's name
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("two deep") << 2 << 1 << false << "Name 1"
+                                  << "";
+        QTest::newRow("based on itself") << 1 << 1 << true << "Name 0"
+                                         << "list \"L0\" is based on itself in a ring";
+        QTest::newRow("a ring of three") << 3 << 1 << true << "Name 2"
+                                         << "is based on itself in a ring";
+        QTest::newRow("2,000 deep under 1,000 banks") << 2000 << 1000 << false << "Name 1999"
+                                                      << "";
+        QTest::newRow("100,000 deep") << 100000 << 2 << false << "Name 99999"
+                                      << "list \"L99999\" is based on lists more than 4096 deep";
+    }
+    void insBasedOnChains() {
+        QFETCH(int, depth);
+        QFETCH(int, banks);
+        QFETCH(bool, ring);
+        QFETCH(QString, named);
+        QFETCH(QString, problem);
+        std::string text = ".Patch Names\n";
+        for (int i = 0; i < depth; ++i) {
+            text += "[L" + std::to_string(i) + "]\n";
+            if (i > 0 || ring) {
+                text += "BasedOn=L" + std::to_string(i > 0 ? i - 1 : depth - 1) + "\n";
+            }
+            text += std::to_string(i % 128) + "=Name " + std::to_string(i) + "\n";
+        }
+        text += ".Instrument Definitions\n[Deep]\n";
+        for (int bank = 0; bank < banks; ++bank) {
+            text += "Patch[" + std::to_string(bank) + "]=L" + std::to_string(depth - 1) + "\n";
+        }
+        QElapsedTimer timer;
+        timer.start();
+        const InstrumentFile file = ReadInstrumentDefinitions(text, "deep.ins");
+        const qint64 spent = timer.elapsed();
+        QCOMPARE(file.instruments.size(), std::size_t(1));
+        const Instrument& deep = file.instruments.front();
+        const std::vector<Sound>& sounds = deep.nameSets.at(0).sounds;
+        const auto perBank = std::size_t(std::min(depth, 128));
+        QCOMPARE(sounds.size(), perBank * std::size_t(banks));
+        const Sound& last = *std::find_if(sounds.begin(), sounds.end(), [&](const Sound& sound) {
+            return sound.program == (depth - 1) % 128;
+        });
+        QCOMPARE(QString::fromStdString(last.name), named);
+        QCOMPARE(deep.problems.size(), std::size_t(problem.isEmpty() ? 0 : 1));
+        if (!problem.isEmpty()) {
+            QVERIFY2(QString::fromStdString(deep.problems.front()).contains(problem),
+                     deep.problems.front().c_str());
+        }
+        qInfo("%d lists deep under %d banks: %lld ms", depth, banks, spent);
+        QVERIFY2(spent < 1000, qPrintable(QString::number(spent)));
     }
 
     // The name a channel's values give, on Synth One's "Patches".
@@ -203,12 +301,51 @@ private slots:
         QCOMPARE(names(named.problems()),
                  (QStringList{"channel 4: no instrument \"Nobody's Synth\" is found",
                               "channel 5: Tarnwick Test Synth One has no name set \"Organs\""}));
-        for (const char* damaged : {"{\"format\": \"tarnwick-rig\", \"version\": 9}", "[1, 2]",
-                                    "{\"format\": \"tarnwick-rig\", \"version\": 1, "
-                                    "\"channels\": {\"17\": {\"instrument\": \"x\"}}}"}) {
-            std::ofstream(path) << damaged;
-            QVERIFY2(!ReadRig(path, error), damaged);
-        }
+    }
+
+    // A rig file that is not a rig is refused in words, whatever its values' types: the
+    // JSON library throws for a value of another type, which must never end a program.
+    void damagedRigs_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("said");
+        const QString notRig = "is not a rig file";
+        const auto rig = [](const char* rest) {
+            return QString("{\"format\": \"tarnwick-rig\", \"version\": 1, ") + rest + "}";
+        };
+        QTest::newRow("newer") << "{\"format\": \"tarnwick-rig\", \"version\": 9}"
+                               << "newer version";
+        QTest::newRow("array") << "[1, 2]" << notRig;
+        QTest::newRow("empty file") << "" << notRig;
+        QTest::newRow("channel 17")
+            << rig("\"channels\": {\"17\": {\"instrument\": \"x\"}}") << "channel \"17\"";
+        QTest::newRow("channel 1x")
+            << rig("\"channels\": {\"1x\": {\"instrument\": \"x\"}}") << "channel \"1x\"";
+        QTest::newRow("format a number") << "{\"format\": 1, \"version\": 1}" << notRig;
+        QTest::newRow("format null") << "{\"format\": null, \"version\": 1}" << notRig;
+        QTest::newRow("version text") << "{\"format\": \"tarnwick-rig\", \"version\": \"1\"}"
+                                      << "\"version\"";
+        QTest::newRow("version huge")
+            << "{\"format\": \"tarnwick-rig\", \"version\": 18446744073709551615}"
+            << "newer version";
+        QTest::newRow("version 1e400")
+            << "{\"format\": \"tarnwick-rig\", \"version\": 1e400}" << notRig;
+        QTest::newRow("channels a list") << rig("\"channels\": [1]") << "\"channels\"";
+        QTest::newRow("instrument a number")
+            << rig("\"channels\": {\"1\": {\"instrument\": 5}}") << "channel \"1\"";
+        QTest::newRow("nameSet a number")
+            << rig("\"channels\": {\"1\": {\"instrument\": \"x\", \"nameSet\": 5}}")
+            << "\"nameSet\"";
+        QTest::newRow("channel a string") << rig("\"channels\": {\"1\": \"x\"}") << "channel \"1\"";
+    }
+    void damagedRigs() {
+        QFETCH(QString, text);
+        QFETCH(QString, said);
+        QTemporaryDir folder;
+        const std::filesystem::path path = folder.filePath("rig.json").toStdString();
+        std::ofstream(path) << text.toStdString();
+        std::string error;
+        QVERIFY(!ReadRig(path, error));
+        QVERIFY2(QString::fromStdString(error).contains(said), error.c_str());
     }
 
     // The synths of Debian's ardour-data: every file loads, and a few known names.

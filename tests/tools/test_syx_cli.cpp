@@ -240,6 +240,44 @@ private slots:
         }
     }
 
+    // A rig file whose values have the wrong types is a damaged rig like any other: what
+    // only reads goes on without names and says so once; what would write it refuses, and
+    // every file stays as it was.
+    void aRigOfTheWrongTypes_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("expected"); // held by standard error
+        const QString note = "note: the rig RIG is damaged: \"version\" is not a whole number; "
+                             "no sound is named\n";
+        QTest::newRow("show") << QStringList{"show", "BANK"} << 0 << note;
+        QTest::newRow("show --json") << QStringList{"show", "--json", "BANK"} << 0 << note;
+        QTest::newRow("rig") << QStringList{"rig"} << 1 << "the rig RIG is damaged";
+        QTest::newRow("rig set") << QStringList{"rig", "set", "1", "Tarnwick Test Synth One"} << 1
+                                 << "the rig RIG is damaged";
+        QTest::newRow("rig clear")
+            << QStringList{"rig", "clear", "1"} << 1 << "the rig RIG is damaged";
+        QTest::newRow("pick") << QStringList{"pick", "BANK", "2", "1", "pad"} << 1
+                              << "the rig RIG is damaged";
+    }
+    void aRigOfTheWrongTypes() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, expected);
+        const QByteArray damaged = R"({"format": "tarnwick-rig", "version": "1", "channels": )"
+                                   R"({"1": {"instrument": "Tarnwick Test Synth One"}}})";
+        const QString rig = m_dir.write("rig.json", damaged);
+        qputenv("TARNWICK_RIG", rig.toUtf8());
+        const auto restore = qScopeGuard([] { qputenv("TARNWICK_RIG", "off"); });
+        const QString bank = m_dir.write("Gig.syx", defaultBank());
+        const Run run = syx(args.replaceInStrings("BANK", bank));
+        QCOMPARE(run.exitCode, exitCode);
+        const QString said = unixPaths(run.err);
+        QVERIFY2(said.contains(QString(expected).replace("RIG", unixPaths(rig))), qPrintable(said));
+        QCOMPARE(said.count("damaged"), 1);
+        QCOMPARE(read(rig), damaged);
+        QCOMPARE(read(bank), defaultBank());
+    }
+
     void newBankIsTheEditorsDefaultBank() {
         SKIP_ON_WINDOWS("Unix file modes")
         // Written over a file of other content, which keeps its permissions.

@@ -101,6 +101,10 @@ private slots:
             << "other text"
             << "The clipboard holds no presets: its text is no JSON of presets (as tarnwick-syx "
                "export writes them, or one preset as the manual shows it).";
+        QTest::newRow("a number too large for JSON")
+            << "json 1e400"
+            << "The clipboard holds no presets: its text is no JSON of presets (as tarnwick-syx "
+               "export writes them, or one preset as the manual shows it).";
         QTest::newRow("JSON without a field") << "json without presets"
                                               << "The clipboard holds no presets: presets: is "
                                                  "missing.";
@@ -128,6 +132,8 @@ private slots:
             QVERIFY(copied->text().contains("\"number\": 100,"));
         } else if (holds.contains("other text")) {
             pasted.setText(QStringLiteral("not presets"));
+        } else if (holds == "json 1e400") { // the JSON library throws out_of_range for it
+            pasted.setText(QStringLiteral(R"({"format": "tarnwick-presets", "version": 1e400})"));
         } else if (holds == "json without presets") {
             pasted.setText(QStringLiteral(R"({"format": "tarnwick-presets", "version": 2})"));
         } else if (holds == "manual") { // as the manual's chapter on tarnwick-syx shows it

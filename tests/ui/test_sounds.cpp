@@ -240,6 +240,37 @@ private slots:
         m_rig->waitForLoaded();
     }
 
+    // A rig file of the wrong types does not stop the editor: it starts without names, the
+    // Rig window says what is wrong, and a change there leaves the file as it was.
+    void aDamagedRigIsLeftAsItIs() {
+        const QByteArray damaged = R"({"format": 1, "version": 1, "channels": {}})";
+        const QString path = m_dir->filePath("rig.json");
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(damaged);
+        }
+        m_rig = std::make_unique<RigService>(std::vector{kInstruments}, path.toStdString());
+        m_sounds =
+            new SoundCommand(m_f->main, *m_rig, m_f->interaction,
+                             [this](const PresetRecord& preset) { m_played.push_back(preset); });
+        m_f->main.show();
+        m_rig->waitForLoaded();
+        QVERIFY(!sound(1) || !sound(1)->isVisible());
+        TRigForm form(*m_rig, m_f->interaction);
+        form.show();
+        QVERIFY2(form.status()->text().contains(" is not a rig file (JSON with \"format\": "
+                                                "\"tarnwick-rig\"). It is left as it is"),
+                 qPrintable(form.status()->text()));
+        QComboBox* box = form.instrumentBox(5);
+        box->setCurrentIndex(box->findText("General MIDI"));
+        QVERIFY2(form.status()->text().contains("The rig was not kept: the rig's file is damaged"),
+                 qPrintable(form.status()->text()));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), damaged);
+    }
+
     // The Library names the results' sounds and finds presets by a sound's name; without a
     // rig it has no Sound filter.
     void theLibraryFindsBySound() {

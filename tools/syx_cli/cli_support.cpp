@@ -1,6 +1,7 @@
 // Messages, inputs and outputs of the commands.
 #include "cli_support.h"
 
+#include "ascii_case.h"
 #include "preset_json.h"
 #include "preset_library.h"
 #include "utf8_path.h"
@@ -8,7 +9,6 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
-#include <cctype>
 #include <iostream>
 
 namespace tarnwick::cli {
@@ -40,6 +40,10 @@ std::string Counted(std::size_t count, const std::string& noun) {
 int fail(const std::string& text) {
     std::cerr << "tarnwick-syx: " << text << '\n';
     return kBad;
+}
+
+std::string JsonText(const Json& json, int indent) {
+    return json.dump(indent, ' ', false, Json::error_handler_t::replace);
 }
 
 int usageError(const std::string& text) {
@@ -123,14 +127,6 @@ int output(const std::string& path, const std::string& bytes) {
     return WriteOutput(path, bytes, reason) ? kOk : fail("cannot write " + path + ": " + reason);
 }
 
-namespace {
-std::string lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return text;
-}
-} // namespace
-
 NameMatch matchName(const std::vector<std::string>& names, const std::string& wanted,
                     const std::string& kind, const std::string& lister,
                     const std::string& noneSuffix) {
@@ -139,7 +135,7 @@ NameMatch matchName(const std::vector<std::string>& names, const std::string& wa
         if (names[i] == wanted) {
             return {i, kOk};
         }
-        if (lowered(names[i]).find(lowered(wanted)) != std::string::npos) {
+        if (LowerCase(names[i]).find(LowerCase(wanted)) != std::string::npos) {
             matches.push_back(i);
         }
     }
@@ -163,7 +159,7 @@ int printNames(const std::vector<std::string>& names, bool asJson, const std::st
         for (const std::string& name : names) {
             list.push_back({{"name", name}});
         }
-        std::cout << list.dump(2) << '\n';
+        std::cout << JsonText(list) << '\n';
         return kOk;
     }
     for (const std::string& name : names) {

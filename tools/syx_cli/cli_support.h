@@ -2,6 +2,7 @@
 // error, and reading and writing files (or standard input and output, "-").
 #pragma once
 
+#include "preset_json.h"
 #include "preset_text.h"
 #include "rig.h"
 #include "syx_file.h"
@@ -33,6 +34,9 @@ std::string ShownName(const SyxMessage& message);
 std::string Counted(std::size_t count, const std::string& noun);
 // "tarnwick-syx: TEXT" on standard error; kBad.
 int fail(const std::string& text);
+// `json` as text to print: a name that is not UTF-8 (an instrument file's, a preset's) is
+// printed with U+FFFD in its place, never an exception. 2: indented; -1: one line.
+std::string JsonText(const Json& json, int indent = 2);
 // The same, pointing at --help; kUsage.
 int usageError(const std::string& text);
 // A message of `path` that failed to decode.

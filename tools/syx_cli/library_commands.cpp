@@ -1,6 +1,7 @@
 // The library on the command line.
 #include "commands.h"
 
+#include "ascii_case.h"
 #include "cli_support.h"
 #include "preset_json.h"
 #include "preset_library.h"
@@ -9,7 +10,6 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
-#include <cctype>
 #include <iostream>
 
 namespace tarnwick::cli {
@@ -63,10 +63,7 @@ int libraryFailure(PresetLibrary& library) {
 }
 
 bool isSyx(const fs::path& path) {
-    std::string extension = Utf8Text(path.extension());
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return extension == ".syx";
+    return LowerCase(Utf8Text(path.extension())) == ".syx";
 }
 
 // Every .syx file named or under a folder named, in name order, each once.
@@ -150,7 +147,7 @@ int printFound(bool json, Query query, AsJson asJson, AsText asText) {
         for (const auto& item : *found) {
             list.push_back(asJson(item));
         }
-        std::cout << list.dump(2) << '\n';
+        std::cout << JsonText(list) << '\n';
         return kOk;
     }
     for (const auto& item : *found) {

@@ -217,7 +217,7 @@ public:
                 line["sound"] = sound;
             }
             line["bytes"] = message.bytes;
-            std::cout << line.dump() << '\n';
+            std::cout << JsonText(line, -1) << '\n';
         } else {
             std::string values;
             if (message.kind == MidiMessage::Kind::SysEx) {
@@ -248,7 +248,7 @@ public:
             Json line = {{"t", ms}, {"channel", nullptr}, {"kind", "realtime"}};
             line["clock"] = m_counted[0];
             line["active-sensing"] = m_counted[1];
-            std::cout << line.dump() << '\n';
+            std::cout << JsonText(line, -1) << '\n';
         } else {
             std::cout << std::setw(8) << ms << " ms  " << std::left << std::setw(6) << "-"
                       << std::right << "clock " << m_counted[0] << ", active-sensing "

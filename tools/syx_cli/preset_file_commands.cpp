@@ -78,7 +78,7 @@ int show(const std::vector<std::string>& files, bool asJson) {
                     }
                 }
             }
-            std::cout << Json{{"file", file}, {"presets", shown["presets"]}}.dump(2) << '\n';
+            std::cout << JsonText(Json{{"file", file}, {"presets", shown["presets"]}}) << '\n';
         } else {
             std::cout << file << ": " << Counted(messages.size(), "preset") << '\n';
         }

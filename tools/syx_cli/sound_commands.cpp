@@ -26,12 +26,8 @@ struct Arguments {
     std::string out;
 };
 
-std::string lower(const std::string& text) {
-    return LowerCase(text);
-}
-
 bool holds(const std::string& text, const std::string& part) {
-    return part.empty() || lower(text).find(lower(part)) != std::string::npos;
+    return part.empty() || LowerCase(text).find(LowerCase(part)) != std::string::npos;
 }
 
 // The instrument of that name; else exit 1 naming the nearest.
@@ -98,7 +94,7 @@ int instruments(const Arguments& args) {
         }
     }
     if (args.asJson) {
-        std::cout << list.dump(2) << '\n';
+        std::cout << JsonText(list) << '\n';
     }
     if (!args.check) {
         return kOk;
@@ -149,7 +145,7 @@ int sounds(const Arguments& args) {
         }
     }
     if (args.asJson) {
-        std::cout << list.dump(2) << '\n';
+        std::cout << JsonText(list) << '\n';
     }
     return kOk;
 }
@@ -194,7 +190,7 @@ int showRig(const Arguments& args) {
                   << '\n';
     }
     if (args.asJson) {
-        std::cout << Json{{"file", RigPath()->string()}, {"channels", channels}}.dump(2) << '\n';
+        std::cout << JsonText(Json{{"file", RigPath()->string()}, {"channels", channels}}) << '\n';
     }
     for (const std::string& problem : names.problems()) {
         std::cerr << "tarnwick-syx: note: " << problem << '\n';
@@ -242,7 +238,8 @@ int pick(const Arguments& args) {
     std::vector<const Sound*> found;
     for (const bool exact : {true, false}) {
         for (const Sound& sound : set->sounds) {
-            if (exact ? lower(sound.name) == lower(args.sound) : holds(sound.name, args.sound)) {
+            if (exact ? LowerCase(sound.name) == LowerCase(args.sound)
+                      : holds(sound.name, args.sound)) {
                 found.push_back(&sound);
             }
         }
