@@ -5,7 +5,7 @@
 #   sqlitecpp/    SQLiteCpp's source tree
 #   rtmidi/       RtMidi's source tree
 #   pugixml/      pugixml's source tree
-#   include/      the header-only libraries: nlohmann/ and CLI/
+#   include/      the header-only libraries: nlohmann/, CLI/ and boost/
 # Each gets the target name its package gives it elsewhere, so the rest of the build is
 # the same on every platform.
 enable_language(C)
@@ -44,3 +44,4 @@ add_library(tarnwick_dep_headers INTERFACE)
 target_include_directories(tarnwick_dep_headers SYSTEM INTERFACE ${deps}/include)
 add_library(nlohmann_json::nlohmann_json ALIAS tarnwick_dep_headers)
 add_library(CLI11::CLI11 ALIAS tarnwick_dep_headers)
+add_library(Boost::headers ALIAS tarnwick_dep_headers)

@@ -1,50 +1,64 @@
 // Listening to one MIDI input, apart from the keypad's send-and-answer cycles: a synth's
-// panel, a controller, the keypad pressed by hand. The input is opened by name; what it
-// receives is parsed on the MIDI system's thread, the messages wanted are queued there and
-// taken from the queue on the listener's own thread. Listening never sends anything and
-// never waits for the lock the cycles take turns with.
+// panel, a controller, the keypad pressed by hand. The input is opened by name. On the MIDI
+// system's thread (JACK's process thread, where waiting makes every audio program on the
+// machine click) what arrives is only copied, with the time it arrived, into rings of a
+// fixed size, without a lock or an allocation; the owner takes it from there on its own
+// thread, where it is parsed and the messages wanted are kept. Listening never sends
+// anything and never waits for the lock the cycles take turns with.
 #pragma once
 
 #include "midi_input.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <mutex>
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace tarnwick {
 
+// What an open input hands its bytes to, on the MIDI system's thread. It returns at once:
+// no lock, no allocation, nothing that may wait.
+class MidiReceiver {
+public:
+    virtual void receive(const std::uint8_t* data, std::size_t size) noexcept = 0;
+
+protected:
+    ~MidiReceiver() = default;
+};
+
 // The MIDI system's inputs as a listener uses them. The real one runs on RtMidi.
 class MidiInputs {
 public:
-    // Called on the MIDI system's thread with the bytes of one or more messages.
-    using Receiver = std::function<void(const std::uint8_t* data, std::size_t size)>;
-
     virtual ~MidiInputs() = default;
     // The inputs as the system names them now; our own ports never.
     virtual std::vector<std::string> names() = 0;
     // Connects to the input of that name; `receiver` gets its bytes until close().
-    virtual bool open(const std::string& name, Receiver receiver) = 0;
+    virtual bool open(const std::string& name, MidiReceiver& receiver) = 0;
     // Nothing reaches the receiver once this returns.
     virtual void close() = 0;
     // Whether the MIDI system the input belonged to has gone (a JACK server stopped).
     virtual bool systemLost() = 0;
 };
 
-class MidiListener {
-public:
-    // Called on the MIDI system's thread: whether a message is wanted. Keep it cheap: a
-    // synth's clock and notes pass through it by the thousand.
-    using Keep = std::function<bool(const MidiMessage&)>;
-    // Called on the MIDI system's thread when the queue gets a message while empty: the
-    // owner then takes the queue on its own thread.
-    using Wake = std::function<void()>;
+// A message with the time its bytes arrived.
+struct HeardMessage : MidiMessage {
+    std::chrono::steady_clock::time_point arrived;
+};
 
-    // How many messages wait at most; later ones are dropped until the queue is taken.
-    static constexpr std::size_t kQueueLimit = 4096;
+class MidiListener final : private MidiReceiver {
+public:
+    // Called on the owner's thread: whether a message is wanted.
+    using Keep = std::function<bool(const MidiMessage&)>;
+
+    // How many deliveries (one message each, as RtMidi hands them over) and bytes wait at
+    // most; later ones are dropped, and counted, until the owner takes them. Three seconds
+    // of a synth sending 10,000 messages a second.
+    static constexpr std::size_t kQueueLimit = 32768;
+    static constexpr std::size_t kQueueBytes = 512 * 1024;
 
     explicit MidiListener(MidiInputs& inputs);
     ~MidiListener();
@@ -54,30 +68,35 @@ public:
     std::vector<std::string> inputs() { return m_inputs.names(); }
     // Starts listening to the input named `name` exactly; false when there is none of that
     // name or it would not open. Listening to another input first ends.
-    bool open(const std::string& name, Keep keep, Wake wake);
+    bool open(const std::string& name, Keep keep);
     void close();
     bool isOpen() const { return !m_input.empty(); }
     const std::string& input() const { return m_input; }
 
-    // The messages queued since the last take, oldest first.
-    std::vector<MidiMessage> take();
-    // How many messages were dropped for a full queue since listening started.
-    std::size_t dropped();
+    // Whether anything arrived since the last take: cheap, for a timer to ask often.
+    bool waiting() const;
+    // The messages wanted that arrived since the last take, oldest first.
+    std::vector<HeardMessage> take();
+    // How many deliveries were dropped for full rings since listening started.
+    std::size_t dropped() const { return m_dropped.load(); }
     // False once the input, or the MIDI system it belonged to, has gone. Lists the inputs:
     // asked a few times a second, not for every message.
     bool inputPresent();
 
 private:
-    void receive(const std::uint8_t* data, std::size_t size);
+    void receive(const std::uint8_t* data, std::size_t size) noexcept override;
+    // Takes everything waiting, and forgets it.
+    void drain();
 
+    struct Rings; // the fixed-size rings the MIDI thread writes and the owner reads
     MidiInputs& m_inputs;
+    std::unique_ptr<Rings> m_rings;
+    std::atomic<bool> m_listening{false};
+    std::atomic<std::size_t> m_dropped{0};
     std::string m_input;
-    MidiParser m_parser; // used on the MIDI thread only, under m_mutex
-    std::mutex m_mutex;
     Keep m_keep;
-    Wake m_wake;
-    std::vector<MidiMessage> m_queue;
-    std::size_t m_dropped = 0;
+    MidiParser m_parser; // the owner's thread only
+    std::vector<std::uint8_t> m_chunk;
 };
 
 } // namespace tarnwick

@@ -6,6 +6,8 @@
 
 #include <RtMidi.h>
 
+#include <thread>
+
 namespace tarnwick {
 
 RtMidiInputs::RtMidiInputs(std::string clientName) : m_clientName(std::move(clientName)) {}
@@ -23,10 +25,7 @@ bool RtMidiInputs::systemLost() {
 }
 
 void RtMidiInputs::abandon() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_receiver = nullptr;
-    }
+    m_receiver = nullptr; // the server is gone: no callback runs any more
     // libjack may crash when a client of a server that has gone closes: the dead client is
     // kept, untouched, for as long as the program runs.
     static auto* const dead = new std::vector<const void*>;
@@ -92,16 +91,13 @@ std::vector<std::string> RtMidiInputs::names() {
     return names;
 }
 
-bool RtMidiInputs::open(const std::string& name, Receiver receiver) {
+bool RtMidiInputs::open(const std::string& name, MidiReceiver& receiver) {
     close();
     for (const auto& [number, shown] : listing()) {
         if (shown != name) {
             continue;
         }
-        {
-            std::lock_guard lock(m_mutex);
-            m_receiver = std::move(receiver);
-        }
+        m_receiver = &receiver;
         try {
             m_in->setCallback(&RtMidiInputs::onMessage, this);
             m_errors.take();
@@ -118,9 +114,11 @@ bool RtMidiInputs::open(const std::string& name, Receiver receiver) {
 }
 
 void RtMidiInputs::close() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_receiver = nullptr;
+    // Sequentially consistent, with the callback's count and load: a callback that found
+    // the receiver is counted before this looks at the count.
+    m_receiver = nullptr;
+    while (m_delivering.load() != 0) {
+        std::this_thread::yield();
     }
     if (!m_in || systemLost()) {
         return;
@@ -134,16 +132,18 @@ void RtMidiInputs::close() {
     }
 }
 
+// On the MIDI system's thread (JACK's process thread): no lock, no allocation.
 void RtMidiInputs::onMessage(double /*timeStamp*/, std::vector<unsigned char>* message,
                              void* self) {
     auto* inputs = static_cast<RtMidiInputs*>(self);
     if (message == nullptr || message->empty()) {
         return;
     }
-    std::lock_guard lock(inputs->m_mutex);
-    if (inputs->m_receiver) {
-        inputs->m_receiver(message->data(), message->size());
+    inputs->m_delivering.fetch_add(1);
+    if (MidiReceiver* receiver = inputs->m_receiver.load()) {
+        receiver->receive(message->data(), message->size());
     }
+    inputs->m_delivering.fetch_sub(1);
 }
 
 } // namespace tarnwick

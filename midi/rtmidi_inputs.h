@@ -6,8 +6,8 @@
 #include "midi_listener.h"
 #include "rtmidi_backend.h"
 
+#include <atomic>
 #include <memory>
-#include <mutex>
 
 class RtMidiIn;
 
@@ -23,7 +23,7 @@ public:
 
     // On JACK "client:port"; on ALSA "client:port" without its sequencer address.
     std::vector<std::string> names() override;
-    bool open(const std::string& name, Receiver receiver) override;
+    bool open(const std::string& name, MidiReceiver& receiver) override;
     void close() override;
     bool systemLost() override;
 
@@ -41,8 +41,10 @@ private:
     RtMidiBackend::PortErrors m_errors; // declared before the port that reports to it
     std::unique_ptr<RtMidiIn> m_in;
     std::unique_ptr<JackGraphWatch> m_jack; // on JACK only: hears the server go
-    std::mutex m_mutex;
-    Receiver m_receiver;
+    // Read by RtMidi's callback without a lock: close() clears it, then waits on its own
+    // thread until no callback is still handing bytes to the receiver.
+    std::atomic<MidiReceiver*> m_receiver{nullptr};
+    std::atomic<int> m_delivering{0};
 };
 
 } // namespace tarnwick

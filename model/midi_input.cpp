@@ -148,10 +148,7 @@ std::optional<LearnedSound> ChannelLearner::take(const MidiMessage& message) {
     if (message.kind != MidiMessage::Kind::Program) {
         return std::nullopt;
     }
-    LearnedSound learned{message.channel, m_msb[at], m_lsb[at], message.bytes[1]};
-    m_msb[at].reset();
-    m_lsb[at].reset();
-    return learned;
+    return LearnedSound{message.channel, m_msb[at], m_lsb[at], message.bytes[1]};
 }
 
 void ChannelLearner::reset() {

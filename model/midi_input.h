@@ -63,9 +63,11 @@ struct LearnedSound {
     std::uint8_t program = 0; // as received, 0-127
 };
 
-// Remembers the bank selects each channel receives (CC 0 MSB, CC 32 LSB) until that
-// channel's next program change, which it then answers with all three. Everything else
-// is ignored.
+// Follows the bank a synth is in, channel by channel: the last bank select each channel
+// received (CC 0 MSB, CC 32 LSB) holds until another comes, as it does in the synth, and a
+// program change is answered with the bank and the program. A synth that stays in its
+// bank sends only program changes, which then select that bank's sounds. Everything else
+// is ignored. Used by Learn and by the monitor alike.
 class ChannelLearner {
 public:
     // Whether `message` is one the learner takes in: a bank select or a program change.

@@ -17,6 +17,12 @@ LearnCommand::LearnCommand(TMainForm& main, UserInteraction& interaction, MidiLi
     connect(&m_main, &TMainForm::chooseLearnInputRequested, this, &LearnCommand::chooseInput);
     m_inputCheck.setInterval(kInputCheckMs);
     connect(&m_inputCheck, &QTimer::timeout, this, &LearnCommand::checkInput);
+    m_take.setInterval(kTakeMs);
+    connect(&m_take, &QTimer::timeout, this, [this] {
+        if (m_listener.waiting()) {
+            takeMessages();
+        }
+    });
 }
 
 LearnCommand::~LearnCommand() {
@@ -50,10 +56,7 @@ void LearnCommand::toggle() {
 
 bool LearnCommand::start() {
     m_learner.reset();
-    const bool opened = m_listener.open(m_input.toStdString(), &ChannelLearner::hears, [this] {
-        // On the MIDI system's thread: the queue is taken on the window's.
-        QMetaObject::invokeMethod(this, &LearnCommand::takeMessages, Qt::QueuedConnection);
-    });
+    const bool opened = m_listener.open(m_input.toStdString(), &ChannelLearner::hears);
     if (!opened) {
         stop();
         m_interaction.message(QStringLiteral("MIDI Error!"),
@@ -63,6 +66,7 @@ bool LearnCommand::start() {
     }
     m_learning = true;
     m_inputCheck.start();
+    m_take.start();
     m_main.showLearning(true, m_input);
     return true;
 }
@@ -70,6 +74,7 @@ bool LearnCommand::start() {
 void LearnCommand::stop() {
     m_listener.close();
     m_inputCheck.stop();
+    m_take.stop();
     m_learning = false;
     m_main.showLearning(false, m_input);
 }
@@ -85,7 +90,7 @@ void LearnCommand::checkInput() {
 }
 
 void LearnCommand::takeMessages() {
-    const std::vector<MidiMessage> messages = m_listener.take();
+    const std::vector<HeardMessage> messages = m_listener.take();
     if (!m_learning || m_main.commandRunning()) {
         return; // paused: what came meanwhile is not learned later
     }

@@ -37,13 +37,17 @@ public:
     // timer asks twice a second.
     void checkInput();
 
+    // Takes what the input received, on the window's thread: the take timer asks every
+    // kTakeMs while learning (the MIDI thread never wakes the window: that would take a
+    // lock there).
+    void takeMessages();
+
     static constexpr int kInputCheckMs = 500;
+    static constexpr int kTakeMs = 10;
 
 private:
     bool start();
     void stop();
-    // Takes what the input queued, on the window's thread.
-    void takeMessages();
     void learn(const LearnedSound& learned);
 
     TMainForm& m_main;
@@ -54,6 +58,7 @@ private:
     QString m_input; // lasts until the editor ends
     bool m_learning = false;
     QTimer m_inputCheck;
+    QTimer m_take;
 };
 
 } // namespace tarnwick

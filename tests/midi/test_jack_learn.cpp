@@ -30,10 +30,15 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <deque>
 #include <mutex>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tarnwick;
 
@@ -135,6 +140,71 @@ std::vector<Bytes> clockAndNotes(int count) {
     }
     return messages;
 }
+
+// A JACK client without our code: one MIDI input whose events it only counts. What the
+// graph does with it beside a synth's flood is what any client gives.
+class BareReader {
+public:
+    explicit BareReader(const char* name) {
+        m_client = jack_client_open(name, JackNoStartServer, nullptr);
+        if (!m_client) {
+            return;
+        }
+        m_port = jack_port_register(m_client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+        jack_set_process_callback(m_client, &BareReader::process, this);
+        m_ready = m_port && jack_activate(m_client) == 0;
+    }
+    ~BareReader() {
+        if (m_client) {
+            jack_client_close(m_client);
+        }
+    }
+    bool ready() const { return m_ready; }
+    bool listenTo(const QString& output) {
+        return jack_connect(m_client, output.toUtf8().constData(), jack_port_name(m_port)) == 0;
+    }
+    std::size_t events() const { return m_events.load(); }
+
+private:
+    static int process(jack_nframes_t frames, void* self) {
+        auto* reader = static_cast<BareReader*>(self);
+        reader->m_events += jack_midi_get_event_count(jack_port_get_buffer(reader->m_port, frames));
+        return 0;
+    }
+    jack_client_t* m_client = nullptr;
+    jack_port_t* m_port = nullptr;
+    bool m_ready = false;
+    std::atomic<std::size_t> m_events{0};
+};
+
+// The server's xruns (a cycle whose clients did not finish in time), as every client of
+// the server is told of them.
+class XrunCount {
+public:
+    XrunCount() {
+        m_client = jack_client_open("Xrun Count", JackNoStartServer, nullptr);
+        if (m_client) {
+            jack_set_xrun_callback(m_client, &XrunCount::xrun, this);
+            m_ready = jack_activate(m_client) == 0;
+        }
+    }
+    ~XrunCount() {
+        if (m_client) {
+            jack_client_close(m_client);
+        }
+    }
+    bool ready() const { return m_ready; }
+    int take() { return m_count.exchange(0); }
+
+private:
+    static int xrun(void* self) {
+        ++static_cast<XrunCount*>(self)->m_count;
+        return 0;
+    }
+    jack_client_t* m_client = nullptr;
+    bool m_ready = false;
+    std::atomic<int> m_count{0};
+};
 
 } // namespace
 
@@ -357,6 +427,140 @@ private slots:
               spent, longestGap);
         QVERIFY2(longestGap < 100, qPrintable(QString::number(longestGap)));
         QCOMPARE(editor.listener.dropped(), std::size_t(0));
+    }
+
+    // A monitor whose output nobody reads falls behind: each message still prints the time
+    // it arrived, and what the rings could not hold is said, in JSON and on standard
+    // error, as it is lost and at the end.
+    void aMonitorThatFallsBehind() {
+        TestSynth synth("Behind Synth", 1024);
+        QVERIFY(synth.ready());
+        const QString fifo = m_dir.filePath("behind.fifo");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+        QVERIFY(reader >= 0);
+        const auto closeReader = qScopeGuard([reader] { ::close(reader); });
+        QProcess cli;
+        cli.setStandardOutputFile(fifo);
+        cli.start(QStringLiteral(TARNWICK_SYX), {"monitor", "-p", "behind synth", "--json"});
+        QVERIFY(cli.waitForStarted());
+        QVERIFY(waitFor([&] { return synth.heard(); }));
+        // SysEx lines enough to fill the pipe: the monitor then waits to write.
+        Bytes sysex(200, 0x11);
+        sysex.front() = 0xF0;
+        sysex.back() = 0xF7;
+        synth.send(std::vector<Bytes>(400, sysex));
+        synth.send({{0xC0, 1}});
+        QVERIFY(waitFor([&] { return synth.sent(); }));
+        QTest::qWait(200);
+        synth.send({{0xC0, 2}});
+        synth.send(clockAndNotes(int(MidiListener::kQueueLimit) + 8000));
+        QVERIFY(waitFor([&] { return synth.sent(); }, 20000));
+
+        // Now read it all; once the monitor has printed everything, stop it.
+        QByteArray out;
+        QElapsedTimer quiet;
+        quiet.start();
+        QElapsedTimer total;
+        total.start();
+        bool stopped = false;
+        while (total.elapsed() < 30000) {
+            char buffer[65536];
+            const ssize_t got = ::read(reader, buffer, sizeof buffer);
+            if (got > 0) {
+                out.append(buffer, qsizetype(got));
+                quiet.restart();
+            } else if (got == 0 && stopped) {
+                break; // the monitor ended
+            } else {
+                QTest::qWait(5);
+            }
+            if (!stopped && quiet.elapsed() > 500) {
+                ::kill(pid_t(cli.processId()), SIGTERM);
+                stopped = true;
+            }
+        }
+        QVERIFY(cli.waitForFinished(5000));
+        QCOMPARE(cli.exitCode(), 0);
+        QList<qint64> programTimes;
+        qint64 droppedAsLost = 0;
+        qint64 droppedInAll = 0;
+        for (const QByteArray& line : out.split('\n')) {
+            const QJsonObject object = QJsonDocument::fromJson(line).object();
+            if (object["kind"] == "program") {
+                programTimes << object["t"].toInteger();
+            } else if (object.contains("dropped")) {
+                (object["inAll"].toBool() ? droppedInAll : droppedAsLost) +=
+                    object["dropped"].toInteger();
+            }
+        }
+        QCOMPARE(programTimes.size(), 2);
+        qInfo("programs sent 200 ms apart printed at %lld and %lld ms; %lld messages lost",
+              programTimes[0], programTimes[1], droppedInAll);
+        QVERIFY2(programTimes[1] - programTimes[0] >= 180,
+                 qPrintable(QString::number(programTimes[1] - programTimes[0])));
+        QVERIFY(droppedAsLost > 0);
+        QCOMPARE(droppedInAll, droppedAsLost);
+        const QString said = QString::fromUtf8(cli.readAllStandardError());
+        QVERIFY2(said.contains(" lost: they came faster than they were printed\n") &&
+                     said.endsWith(QStringLiteral(" messages lost in all\n")),
+                 qPrintable(said));
+    }
+
+    // Neither Learn nor the monitor makes the JACK graph miss a deadline: a flood of 10,000
+    // messages a second to both, the window busy with Save All, gives no more xruns than
+    // the same flood to a client that only counts what it gets.
+    void theGraphKeepsItsDeadlines() {
+        TestSynth synth("Deadline Synth", 54); // 54 a cycle of 256 frames: 10,000 a second
+        QVERIFY(synth.ready());
+        XrunCount xruns;
+        QVERIFY(xruns.ready());
+        const int flood = 20000;
+        int bare = 0;
+        {
+            BareReader reader("Bare Reader");
+            QVERIFY(reader.ready() && reader.listenTo(synth.port()));
+            QVERIFY(waitFor([&] { return synth.heard(); }));
+            xruns.take();
+            synth.send(clockAndNotes(flood));
+            QVERIFY(waitFor([&] { return synth.sent(); }, 10000));
+            QVERIFY(waitFor([&] { return reader.events() == std::size_t(flood); }));
+            bare = xruns.take();
+        }
+
+        Editor editor(synth.port());
+        QVERIFY(editor.learn->learning());
+        QProcess cli;
+        cli.start(QStringLiteral(TARNWICK_SYX), {"monitor", "-p", "deadline synth", "--json"});
+        QVERIFY(cli.waitForStarted());
+        QVERIFY(waitFor([&] { return synth.listeners() == 2; }));
+        EventPumpingClock clock;
+        auto* saveForm = new TSaveForm(&editor.fixture.main);
+        auto* loadForm = new TLoadForm(&editor.fixture.main);
+        PresetFileCommands files(editor.fixture.main, *saveForm, *loadForm,
+                                 editor.fixture.interaction, clock);
+        ConnectCommands(editor.fixture.main, files);
+        xruns.take();
+        synth.send(clockAndNotes(flood));
+        int saves = 0;
+        while (!synth.sent()) {
+            editor.fixture.interaction.fileAnswers << m_dir.filePath("busy.syx");
+            editor.fixture.main.findChild<QAction*>("SaveAll1")->trigger();
+            ++saves;
+            QCoreApplication::processEvents();
+        }
+        const int ours = xruns.take();
+        // Learn heard the flood through and learns after it (what came during a command is
+        // dropped by design).
+        synth.send({{0xC3, 42}});
+        QVERIFY(waitFor([&] { return values(editor.shown(), 4) == "-/-/43"; }));
+        ::kill(pid_t(cli.processId()), SIGTERM);
+        QVERIFY(cli.waitForFinished(5000));
+        qInfo("xruns with a bare client: %d; with Learn and the monitor, %d Save All meanwhile: "
+              "%d",
+              bare, saves, ours);
+        QCOMPARE(editor.listener.dropped(), std::size_t(0));
+        QVERIFY2(ours <= bare, qPrintable(QStringLiteral("%1 > %2").arg(ours).arg(bare)));
     }
 
     // The JACK server dies while the editor learns: Learn turns itself off and says so

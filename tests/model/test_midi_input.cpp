@@ -76,17 +76,20 @@ private slots:
         QCOMPARE(parsed(stream, {}), messages); // the cuts change nothing
     }
 
-    // What a program change learns on its channel: the bank selects received since the
-    // channel's last program change, the rest left as it was.
+    // What a program change learns on its channel: the last bank selects the channel
+    // received, held until others come, the rest left as it was.
     void learning_data() {
         QTest::addColumn<Bytes>("stream");
         QTest::addColumn<QStringList>("learned"); // channel: MSB/LSB/program, "-" not received
         QTest::newRow("MSB, LSB, program")
             << Bytes{0xB1, 0x00, 0x50, 0xB1, 0x20, 0x00, 0xC1, 0x00} << QStringList{"2: 80/0/0"};
         QTest::newRow("a program alone") << Bytes{0xC9, 0x10} << QStringList{"10: -/-/16"};
-        QTest::newRow("bank selects are the channel's own, and used once")
+        QTest::newRow("bank selects are the channel's own, and hold")
             << Bytes{0xB0, 0x00, 0x51, 0xC1, 0x02, 0xC0, 0x03, 0xC0, 0x04}
-            << QStringList{"2: -/-/2", "1: 81/-/3", "1: -/-/4"};
+            << QStringList{"2: -/-/2", "1: 81/-/3", "1: 81/-/4"};
+        QTest::newRow("a new MSB replaces the old, the LSB held")
+            << Bytes{0xB0, 0x00, 0x51, 0xB0, 0x20, 0x02, 0xC0, 0x01, 0xB0, 0x00, 0x52, 0xC0, 0x02}
+            << QStringList{"1: 81/2/1", "1: 82/2/2"};
         QTest::newRow("other controllers, notes and clock learn nothing")
             << Bytes{0xB0, 0x07, 0x64, 0x90, 0x3C, 0x64, 0xF8, 0xB0, 0x20, 0x05, 0xC0, 0x01}
             << QStringList{"1: -/5/1"};

@@ -5,6 +5,7 @@
 #include "midi_listener.h"
 
 #include <algorithm>
+#include <chrono>
 #include <mutex>
 #include <thread>
 
@@ -18,13 +19,13 @@ public:
     std::vector<std::string> opened; // every input opened, in turn
 
     std::vector<std::string> names() override { return lost ? std::vector<std::string>{} : inputs; }
-    bool open(const std::string& name, Receiver receiver) override {
+    bool open(const std::string& name, MidiReceiver& receiver) override {
         if (refuseOpen || std::find(inputs.begin(), inputs.end(), name) == inputs.end()) {
             return false;
         }
         std::lock_guard lock(m_mutex);
         opened.push_back(name);
-        m_receiver = std::move(receiver);
+        m_receiver = &receiver;
         return true;
     }
     void close() override {
@@ -35,15 +36,20 @@ public:
 
     bool isOpen() {
         std::lock_guard lock(m_mutex);
-        return bool(m_receiver);
+        return m_receiver != nullptr;
     }
-    // Hands `chunks` to the open input in turn, from another thread, and waits for it.
-    void send(const std::vector<std::vector<std::uint8_t>>& chunks) {
+    // Hands `chunks` to the open input in turn, from another thread, and waits for it;
+    // `gap` apart, as a player sends them, when given.
+    void send(const std::vector<std::vector<std::uint8_t>>& chunks,
+              std::chrono::milliseconds gap = {}) {
         std::thread midi([&] {
             for (const auto& chunk : chunks) {
+                if (gap.count() > 0 && &chunk != &chunks.front()) {
+                    std::this_thread::sleep_for(gap);
+                }
                 std::lock_guard lock(m_mutex);
                 if (m_receiver) {
-                    m_receiver(chunk.data(), chunk.size());
+                    m_receiver->receive(chunk.data(), chunk.size());
                 }
             }
         });
@@ -52,7 +58,7 @@ public:
 
 private:
     std::mutex m_mutex;
-    Receiver m_receiver;
+    MidiReceiver* m_receiver = nullptr;
 };
 
 } // namespace tarnwick::testing

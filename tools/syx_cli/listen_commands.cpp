@@ -14,13 +14,13 @@
 #include <array>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <csignal>
 #include <cstdlib>
 #include <iomanip>
 #include <iostream>
 #include <memory>
 #include <sstream>
+#include <thread>
 
 namespace tarnwick::cli {
 
@@ -67,11 +67,7 @@ public:
             return match.result;
         }
         m_name = names[match.index];
-        if (!m_listener.open(m_name, std::move(keep), [this] {
-                std::lock_guard lock(m_mutex);
-                m_woken = true;
-                m_wake.notify_one();
-            })) {
+        if (!m_listener.open(m_name, std::move(keep))) {
             return fail("could not listen to " + m_name);
         }
         m_start = SteadyClock::now();
@@ -83,17 +79,23 @@ public:
         return std::chrono::duration_cast<milliseconds>(SteadyClock::now() - m_start).count();
     }
 
+    // When a message arrived, in ms since listening started.
+    long long msOf(const HeardMessage& message) const {
+        return std::chrono::duration_cast<milliseconds>(message.arrived - m_start).count();
+    }
+
     // The messages that came, once some came, `until` passed or a stop was asked for.
-    // Waits a tenth of a second at most, so that a stop is heard.
-    std::vector<MidiMessage> wait(SteadyClock::time_point until) {
-        {
-            std::unique_lock lock(m_mutex);
-            const auto limit = std::min(until, SteadyClock::now() + milliseconds(100));
-            m_wake.wait_until(lock, limit, [this] { return m_woken; });
-            m_woken = false;
+    // The MIDI thread wakes nobody (that would take a lock there): what it received is
+    // looked for every few ms, and a stop heard within a tenth of a second.
+    std::vector<HeardMessage> wait(SteadyClock::time_point until) {
+        const auto limit = std::min(until, SteadyClock::now() + milliseconds(100));
+        while (!m_listener.waiting() && !g_stopRequested && SteadyClock::now() < limit) {
+            std::this_thread::sleep_for(milliseconds(kLookMs));
         }
         return m_listener.take();
     }
+    // How many deliveries were lost for full rings since listening started.
+    std::size_t dropped() const { return m_listener.dropped(); }
 
     // Whether the input is still there, asked twice a second at most.
     bool present() {
@@ -112,9 +114,7 @@ private:
     std::string m_name;
     SteadyClock::time_point m_start{};
     SteadyClock::time_point m_lastCheck{};
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_woken = false;
+    static constexpr int kLookMs = 2;
 };
 
 int inputs(bool asJson) {
@@ -257,39 +257,44 @@ public:
         m_counted = {0, 0};
     }
 
+    // Says how many messages were lost for full rings, as they are lost (`dropped` counts
+    // them all since listening started) and, when any were, at the end.
+    void lost(std::size_t dropped, long long ms, bool atTheEnd = false) {
+        const std::size_t newly = dropped - m_toldDropped;
+        m_toldDropped = dropped;
+        if (newly == 0 && !(atTheEnd && dropped > 0)) {
+            return;
+        }
+        const std::size_t count = atTheEnd ? dropped : newly;
+        if (m_asJson) {
+            Json line = {{"t", ms}, {"dropped", count}};
+            if (atTheEnd) {
+                line["inAll"] = true;
+            }
+            std::cout << JsonText(line, -1) << '\n';
+            std::cout.flush();
+        }
+        std::cerr << "tarnwick-syx: " << Counted(count, "message")
+                  << (atTheEnd ? " lost in all" : " lost: they came faster than they were printed")
+                  << '\n';
+    }
+
 private:
     // The sound a program change selects, with the bank selects its channel received last.
     std::string soundOf(const MidiMessage& message) {
-        if (message.channel < 1) {
+        const std::optional<LearnedSound> selected = m_banks.take(message);
+        if (!selected || !m_names) {
             return {};
         }
-        const auto at = std::size_t(message.channel - 1);
-        if (message.kind == MidiMessage::Kind::Control && message.bytes[1] == 0) {
-            m_bank[at][0] = message.bytes[2];
-        } else if (message.kind == MidiMessage::Kind::Control && message.bytes[1] == 32) {
-            m_bank[at][1] = message.bytes[2];
-        }
-        if (message.kind != MidiMessage::Kind::Program || !m_names) {
-            return {};
-        }
-        ChannelSlot slot;
-        slot[SlotKind::Msb] = m_bank[at][0];
-        slot[SlotKind::Lsb] = m_bank[at][1];
-        slot[SlotKind::Program] = message.bytes[1];
-        return m_names(message.channel, slot);
+        const ChannelSlot off{{kSlotDisabled, kSlotDisabled, kSlotDisabled}};
+        return m_names(selected->channel, LearnedSlot(off, *selected));
     }
 
     bool m_asJson;
     ChannelNamer m_names;
-    // Each channel's bank select MSB and LSB received last; off until one comes.
-    std::array<std::array<std::uint8_t, 2>, kChannelCount> m_bank = [] {
-        std::array<std::array<std::uint8_t, 2>, kChannelCount> off{};
-        for (auto& bank : off) {
-            bank = {kSlotDisabled, kSlotDisabled};
-        }
-        return off;
-    }();
+    ChannelLearner m_banks;               // each channel's bank, as the synth follows it
     std::array<long long, 2> m_counted{}; // clock, active sensing
+    std::size_t m_toldDropped = 0;
     long long m_nextSummary = 1000;
 };
 
@@ -308,14 +313,16 @@ int monitor(const Arguments& args) {
     int printed = 0;
     int result = kOk;
     while (!g_stopRequested && SteadyClock::now() < end) {
-        const std::vector<MidiMessage> messages = listening.wait(end);
-        const long long ms = listening.elapsedMs();
-        for (const MidiMessage& message : messages) {
+        const std::vector<HeardMessage> messages = listening.wait(end);
+        for (const HeardMessage& message : messages) {
+            const long long ms = listening.msOf(message);
+            monitor.summarise(ms);
             if (monitor.print(message, ms) && ++printed == args.count) {
                 break;
             }
         }
-        monitor.summarise(ms);
+        monitor.lost(listening.dropped(), listening.elapsedMs());
+        monitor.summarise(listening.elapsedMs());
         std::cout.flush();
         if (args.count > 0 && printed >= args.count) {
             break;
@@ -326,6 +333,7 @@ int monitor(const Arguments& args) {
         }
     }
     monitor.summarise(listening.elapsedMs(), true);
+    monitor.lost(listening.dropped(), listening.elapsedMs(), true);
     std::cout.flush();
     return result;
 }
@@ -353,7 +361,7 @@ int learn(const Arguments& args) {
     ChannelLearner learner;
     std::array<bool, kChannelCount> changed{};
     while (!g_stopRequested && SteadyClock::now() < std::min(end, quietUntil)) {
-        for (const MidiMessage& message : listening.wait(std::min(end, quietUntil))) {
+        for (const HeardMessage& message : listening.wait(std::min(end, quietUntil))) {
             if (quietUntil == SteadyClock::time_point::max()) {
                 quietUntil = SteadyClock::now() + after(args.quiet);
             }
