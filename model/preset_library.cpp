@@ -264,11 +264,16 @@ std::string LibraryProblemText(const fs::path& path, const std::string& reason) 
     std::string text = "The library " + Utf8Text(path) +
                        " is damaged; it was left as it is. Move it aside (or away) and the next "
                        "preset file opened, saved or sent starts a new one.";
+    // The newest copy: of the newest version that has one, the last of its copies.
     for (int version = PresetLibrary::kSchemaVersion - 1; version > 0; --version) {
         std::error_code error;
-        if (const fs::path copy = PresetLibrary::BackupPath(path, version);
-            fs::is_regular_file(copy, error)) {
-            text += " " + Utf8Text(copy.filename()) +
+        fs::path newest;
+        for (int n = 1; fs::is_regular_file(PresetLibrary::BackupPath(path, version, n), error);
+             ++n) {
+            newest = PresetLibrary::BackupPath(path, version, n);
+        }
+        if (!newest.empty()) {
+            text += " " + Utf8Text(newest.filename()) +
                     " beside it is a copy of it from before its last update.";
             break;
         }
@@ -319,10 +324,22 @@ bool PresetLibrary::fail(const std::string& reason) {
     return false;
 }
 
-fs::path PresetLibrary::BackupPath(const fs::path& path, int version) {
+fs::path PresetLibrary::BackupPath(const fs::path& path, int version, int copy) {
     fs::path backup = path;
     backup += ".bak-v" + std::to_string(version);
+    if (copy > 1) {
+        backup += "." + std::to_string(copy);
+    }
     return backup;
+}
+
+fs::path PresetLibrary::FreeBackupPath(const fs::path& path, int version) {
+    std::error_code error;
+    for (int copy = 1;; ++copy) {
+        if (fs::path free = BackupPath(path, version, copy); !fs::exists(free, error)) {
+            return free;
+        }
+    }
 }
 
 bool PresetLibrary::open(const fs::path& path, LibraryAccess access) {
@@ -396,19 +413,25 @@ bool PresetLibrary::migrate(const fs::path& path) {
 }
 
 void PresetLibrary::migrateNow(const fs::path& path) {
-    // What the user had stays beside it, whole, until the update has proved itself.
-    if (const int old = m_db->execAndGet("PRAGMA user_version").getInt(); old > 0) {
-        SQLite::Database copy(utf8(BackupPath(path, old)),
-                              SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-        if (SQLite::Backup(copy, *m_db).executeStep() != SQLITE_DONE) {
-            throw LibraryDamage("no copy of it could be kept before updating it");
-        }
-    }
+    // The write lock first, and the version read again under it: another program may have
+    // just updated the library, and its copy of the old one must not be overwritten with
+    // the updated file.
     SQLite::Transaction transaction(*m_db, SQLite::TransactionBehavior::IMMEDIATE);
-    // Read again inside the transaction: another program may have just done it.
     const int version = m_db->execAndGet("PRAGMA user_version").getInt();
     if (version == kSchemaVersion) {
         return;
+    }
+    // What the user had stays beside it, whole, until the update has proved itself; a copy
+    // of an earlier update is never replaced.
+    if (version > 0) {
+        // Read through a connection of its own: the write lock held here lets readers in,
+        // and they see the library as it is before this update.
+        SQLite::Database old(utf8(path), SQLite::OPEN_READONLY);
+        SQLite::Database copy(utf8(FreeBackupPath(path, version)),
+                              SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        if (SQLite::Backup(copy, old).executeStep() != SQLITE_DONE) {
+            throw LibraryDamage("no copy of it could be kept before updating it");
+        }
     }
     for (int step = version; step < kSchemaVersion; ++step) {
         kSteps[step](*m_db);

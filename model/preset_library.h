@@ -101,14 +101,18 @@ public:
 
     // Opens the library at `path` as `access` says. A library from an older version is
     // brought up to date when it may be written, after a copy of it is kept beside it
-    // (library.sqlite.bak-vN, N its old version) and is then checked whole. False and a
+    // (library.sqlite.bak-vN, N its old version; bak-vN.2 and on where an earlier update
+    // left a copy) and is then checked whole. False and a
     // one-line reason ("is damaged: ...", "was made by a newer version (schema 3)", ...)
     // otherwise. A file the user may not write is opened for searching only. Opening
     // reads only the file's header and schema: damage elsewhere is found by the query that
     // meets it (the same words, the file left as it is) or by check().
     bool open(const std::filesystem::path& path, LibraryAccess access);
-    // The copy kept before bringing a library of schema `version` up to date.
-    static std::filesystem::path BackupPath(const std::filesystem::path& path, int version);
+    // The `copy`th copy kept before bringing a library of schema `version` up to date.
+    static std::filesystem::path BackupPath(const std::filesystem::path& path, int version,
+                                            int copy = 1);
+    // The first copy's name that no file holds yet: a copy of an earlier update is kept.
+    static std::filesystem::path FreeBackupPath(const std::filesystem::path& path, int version);
     const std::string& error() const { return m_error; }
     bool readOnly() const { return m_readOnly; }
 

@@ -9,14 +9,17 @@
 namespace tarnwick {
 
 QPushButton* AddOkCancelButtons(QDialog& dialog, QVBoxLayout& layout) {
-    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    QPushButton* ok = box->button(QDialogButtonBox::Ok);
+    // Buttons of our own in the box's roles, not its standard buttons: those ask the icon
+    // theme for "dialog-ok" and "dialog-cancel" as the windows are built at start-up, which
+    // without a theme cache is a thousand failed file probes each.
+    auto* box = new QDialogButtonBox(&dialog);
+    auto* ok = new QPushButton(QStringLiteral("OK"), box);
     ok->setObjectName(QStringLiteral("btnOK"));
-    ok->setText(QStringLiteral("OK"));
     ok->setDefault(true);
-    QPushButton* cancel = box->button(QDialogButtonBox::Cancel);
+    box->addButton(ok, QDialogButtonBox::AcceptRole);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), box);
     cancel->setObjectName(QStringLiteral("btnCancel"));
-    cancel->setText(QStringLiteral("Cancel"));
+    box->addButton(cancel, QDialogButtonBox::RejectRole);
     QObject::connect(box, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout.addStretch();
     layout.addWidget(box);

@@ -10,6 +10,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fstream>
+#include <iterator>
+
 #include <chrono>
 #include <thread>
 
@@ -120,11 +123,14 @@ private slots:
     // stops the update, and the file is left as it was.
     void anOldLibraryIsBroughtForward_data() {
         QTest::addColumn<bool>("damaged");
-        QTest::newRow("whole") << false;
-        QTest::newRow("a row that is no preset message") << true;
+        QTest::addColumn<bool>("earlierCopy"); // an earlier update left its copy beside it
+        QTest::newRow("whole") << false << false;
+        QTest::newRow("an earlier update's copy is kept") << false << true;
+        QTest::newRow("a row that is no preset message") << true << false;
     }
     void anOldLibraryIsBroughtForward() {
         QFETCH(bool, damaged);
+        QFETCH(bool, earlierCopy);
         const std::string file = path(QTest::currentDataTag());
         PresetRecord record = NewBankPreset(PresetIndex::fromZeroBase(0));
         SetPresetName(record, "Old Strings");
@@ -155,9 +161,18 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray before = f.readAll();
         f.close();
+        const auto earlier = PresetLibrary::BackupPath(file, 1);
+        if (earlierCopy) {
+            std::ofstream(earlier) << "an earlier update's copy";
+        }
         PresetLibrary library;
         QCOMPARE(library.open(file, LibraryAccess::Write), !damaged);
-        const auto backup = PresetLibrary::BackupPath(file, 1);
+        const auto backup = PresetLibrary::BackupPath(file, 1, earlierCopy ? 2 : 1);
+        if (earlierCopy) {
+            std::ifstream kept(earlier);
+            QCOMPARE(std::string(std::istreambuf_iterator<char>(kept), {}),
+                     std::string("an earlier update's copy"));
+        }
         if (damaged) {
             QCOMPARE(library.error(), "is damaged: preset p1 is no preset message; it was left "
                                       "as it was");
