@@ -55,8 +55,15 @@ TRigForm::TRigForm(RigService& rig, UserInteraction& interaction, QWidget* paren
         layout->addWidget(label, channel, 0);
         layout->addWidget(instrument, channel, 1);
         layout->addWidget(nameSet, channel, 2);
+        auto* note = new QLabel(this);
+        note->setObjectName(QStringLiteral("lblRigNote%1").arg(channel));
+        note->setAccessibleName(QStringLiteral("Channel %1 note").arg(channel));
+        layout->addWidget(note, channel, 3);
         m_instruments[std::size_t(channel - 1)] = instrument;
         m_nameSets[std::size_t(channel - 1)] = nameSet;
+        m_notes[std::size_t(channel - 1)] = note;
+        connect(instrument->lineEdit(), &QLineEdit::editingFinished, this,
+                [this, channel] { checkTyped(channel); });
         connect(instrument, &QComboBox::currentIndexChanged, this, [this, channel] {
             if (!m_filling) {
                 fillNameSets(channel);
@@ -73,7 +80,7 @@ TRigForm::TRigForm(RigService& rig, UserInteraction& interaction, QWidget* paren
     m_status->setObjectName(QStringLiteral("lblRigStatus"));
     m_status->setAccessibleName(QStringLiteral("Rig status"));
     m_status->setWordWrap(true);
-    layout->addWidget(m_status, 17, 0, 1, 3);
+    layout->addWidget(m_status, 17, 0, 1, 4);
     auto* add = new QPushButton(QStringLiteral("Add Instrument File..."), this);
     add->setObjectName(QStringLiteral("btnAddInstrumentFile"));
     add->setToolTip(QStringLiteral("Copy a .midnam or .ins file into your own instruments folder"));
@@ -158,18 +165,55 @@ void TRigForm::fillNameSets(int channel) {
     box->setEnabled(instrument != nullptr);
 }
 
+const Instrument* TRigForm::typedInstrument(int channel) const {
+    const InstrumentLibrary* library = m_rig.library();
+    return library ? library->find(instrumentBox(channel)->currentText().trimmed().toStdString())
+                   : nullptr;
+}
+
+void TRigForm::checkTyped(int channel) {
+    if (m_filling) {
+        return;
+    }
+    QComboBox* box = instrumentBox(channel);
+    if (const Instrument* instrument = typedInstrument(channel)) {
+        const int at =
+            box->findText(QString::fromStdString(instrument->name), Qt::MatchFixedString);
+        if (at >= 0 && at != box->currentIndex()) {
+            box->setCurrentIndex(at); // kept through the change of choice
+            return;
+        }
+    }
+    keep();
+}
+
 void TRigForm::keep() {
-    Rig rig;
+    Rig rig = m_rig.rig(); // a row whose text names nothing keeps what it had
     for (int channel = 1; channel <= 16; ++channel) {
-        const QString instrument = instrumentBox(channel)->currentText();
-        if (instrument.isEmpty() || instrument == kNone) {
+        const QString text = instrumentBox(channel)->currentText().trimmed();
+        RigChannel& slot = rig.channels[std::size_t(channel - 1)];
+        QLabel* note = rowNote(channel);
+        note->clear();
+        if (text.isEmpty() || text == kNone) {
+            slot = {};
             continue;
         }
-        RigChannel& slot = rig.channels[std::size_t(channel - 1)];
-        slot.instrument = instrument.toStdString();
-        if (nameSetBox(channel)->currentIndex() > 0) {
-            slot.nameSet = nameSetBox(channel)->currentText().toStdString();
+        const Instrument* instrument = typedInstrument(channel);
+        if (!instrument) {
+            if (text.toStdString() != slot.instrument && m_rig.library()) {
+                QStringList nearest;
+                for (const std::string& name : m_rig.library()->closest(text.toStdString(), 3)) {
+                    nearest << '"' + QString::fromStdString(name) + '"';
+                }
+                note->setText(QStringLiteral("No instrument \"%1\"; the nearest: %2")
+                                  .arg(text, nearest.join(QStringLiteral(", "))));
+            }
+            continue;
         }
+        slot.instrument = instrument->name;
+        slot.nameSet = nameSetBox(channel)->currentIndex() > 0
+                           ? nameSetBox(channel)->currentText().toStdString()
+                           : std::string();
     }
     std::string error;
     const FlagGuard filling(m_filling);
@@ -205,8 +249,24 @@ void TRigForm::addInstrumentFile() {
     const std::filesystem::path folder = InstrumentLibrary::UserFolder();
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    std::filesystem::copy_file(source, folder / source.filename(),
-                               std::filesystem::copy_options::overwrite_existing, error);
+    const std::filesystem::path target = folder / source.filename();
+    const QString name = QFileInfo(*chosen).fileName();
+    if (std::filesystem::equivalent(source, target, error)) {
+        m_status->setText(QStringLiteral("%1 already is in your instruments folder.").arg(name));
+        m_rig.reload();
+        return;
+    }
+    if (std::filesystem::exists(target, error) &&
+        m_interaction.message(
+            title,
+            QStringLiteral("Your instruments folder already has a file named %1. Replace it?")
+                .arg(name),
+            QMessageBox::Question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+        return;
+    }
+    error.clear();
+    std::filesystem::copy_file(source, target, std::filesystem::copy_options::overwrite_existing,
+                               error);
     if (error) {
         m_interaction.message(title,
                               QStringLiteral("%1 was not copied into %2: %3.")

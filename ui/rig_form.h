@@ -13,6 +13,7 @@ class QLabel;
 
 namespace tarnwick {
 
+struct Instrument;
 class RigService;
 class UserInteraction;
 class WindowPlace;
@@ -25,6 +26,8 @@ public:
 
     QComboBox* instrumentBox(int channel) const { return m_instruments[std::size_t(channel - 1)]; }
     QComboBox* nameSetBox(int channel) const { return m_nameSets[std::size_t(channel - 1)]; }
+    // What is wrong with a row: typed text that names no instrument, with the nearest.
+    QLabel* rowNote(int channel) const { return m_notes[std::size_t(channel - 1)]; }
     QLabel* status() const { return m_status; }
 
 protected:
@@ -35,8 +38,13 @@ private:
     // The rows from the rig and the instruments found.
     void fill();
     void fillNameSets(int channel);
-    // The rows into the rig, kept.
+    // The rows into the rig, kept: only instruments that exist; a row whose text names
+    // none keeps what the rig had there and is marked with the nearest names.
     void keep();
+    // The instrument a row's text names, in any letter case; nothing for none.
+    const Instrument* typedInstrument(int channel) const;
+    // A row's text checked as its field is left: an instrument chosen, or the row marked.
+    void checkTyped(int channel);
     // "Add Instrument File...": a file checked, then copied into the user's own folder.
     void addInstrumentFile();
 
@@ -44,6 +52,7 @@ private:
     UserInteraction& m_interaction;
     std::array<QComboBox*, 16> m_instruments{};
     std::array<QComboBox*, 16> m_nameSets{};
+    std::array<QLabel*, 16> m_notes{};
     QLabel* m_status = nullptr;
     std::unique_ptr<WindowPlace> m_place;
     bool m_filling = false;

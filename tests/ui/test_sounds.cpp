@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -238,6 +239,63 @@ private slots:
         QVERIFY2(form.status()->text().startsWith("Added Test MSB LSB, Test MSB Only"),
                  qPrintable(form.status()->text()));
         m_rig->waitForLoaded();
+        const QString added = m_dir->filePath("data/tarnwick-editor/instruments/test_synths.ins");
+
+        // The same name again: asked before it is replaced; "No" leaves the folder's file.
+        QFile::remove(added);
+        QVERIFY(QFile::copy(m_dir->filePath("rig.json"), added)); // a file of other content
+        m_f->interaction.messages.clear();
+        m_f->interaction.messageAnswers = {QMessageBox::No};
+        m_f->interaction.fileAnswers = {
+            QString::fromStdString((kInstruments / "test_synths.ins").string())};
+        add->click();
+        QCOMPARE(m_f->interaction.shown(),
+                 QStringList{"Add Instrument File|Your instruments folder already has a file "
+                             "named test_synths.ins. Replace it?"});
+        QCOMPARE(QFileInfo(added).size(), QFileInfo(m_dir->filePath("rig.json")).size());
+        m_f->interaction.messageAnswers = {QMessageBox::Yes};
+        m_f->interaction.fileAnswers = {
+            QString::fromStdString((kInstruments / "test_synths.ins").string())};
+        add->click();
+        QCOMPARE(
+            QFileInfo(added).size(),
+            QFileInfo(QString::fromStdString((kInstruments / "test_synths.ins").string())).size());
+        m_rig->waitForLoaded();
+        // The folder's own file chosen: said, nothing copied, no question.
+        m_f->interaction.messages.clear();
+        m_f->interaction.fileAnswers = {added};
+        add->click();
+        QVERIFY(m_f->interaction.messages.isEmpty());
+        QCOMPARE(form.status()->text(),
+                 QStringLiteral("test_synths.ins already is in your instruments folder."));
+        m_rig->waitForLoaded();
+    }
+
+    // Half-typed text is never kept as an instrument: the row keeps what the rig had and
+    // says the nearest names; a name typed in any letter case is the instrument's.
+    void theRigWindowKeepsOnlyInstruments() {
+        start(twoSynths());
+        TRigForm form(*m_rig, m_f->interaction);
+        form.show();
+        const std::filesystem::path path = m_dir->filePath("rig.json").toStdString();
+        QLineEdit* field = form.instrumentBox(1)->lineEdit();
+        field->setText(QStringLiteral("tarnwick test syn"));
+        QComboBox* three = form.instrumentBox(3);
+        three->setCurrentIndex(three->findText(QStringLiteral("(none)")));
+        std::string error;
+        QCOMPARE(ReadRig(path, error)->channels[0].instrument,
+                 std::string("Tarnwick Test Synth One"));
+        QCOMPARE(ReadRig(path, error)->channels[2].instrument, std::string());
+        QCOMPARE(form.rowNote(1)->text(),
+                 QStringLiteral("No instrument \"tarnwick test syn\"; the nearest: \"Tarnwick "
+                                "Test Synth One\", \"Tarnwick Test Synth One Plus\", "
+                                "\"Tarnwick Test Card Only\""));
+        QCOMPARE(QAccessible::queryAccessibleInterface(form.rowNote(1))->text(QAccessible::Name),
+                 QStringLiteral("Channel 1 note"));
+        form.instrumentBox(5)->lineEdit()->setText(QStringLiteral("general midi"));
+        emit form.instrumentBox(5)->lineEdit()->editingFinished();
+        QCOMPARE(ReadRig(path, error)->channels[4].instrument, std::string("General MIDI"));
+        QCOMPARE(form.instrumentBox(5)->currentText(), QStringLiteral("General MIDI"));
     }
 
     // A rig file of the wrong types does not stop the editor: it starts without names, the
