@@ -57,8 +57,8 @@ TBankOrganizerForm::TBankOrganizerForm(PresetView& view, UserInteraction& intera
     m_model->moveRows = [this](const std::vector<int>& rows, int before) {
         moveSlots(rows, before);
     };
-    m_model->pastePresets = [this](const QMimeData* mime, int slot) {
-        paste(mime, slot);
+    m_model->pastePresets = [this](const QMimeData* mime, int slot, const std::string& holder) {
+        paste(mime, slot, holder);
     };
     m_model->pasteFile = [this](const QString& path, int slot) {
         pasteFile(path, slot);
@@ -369,12 +369,12 @@ void TBankOrganizerForm::copySelected() {
     QGuiApplication::clipboard()->setMimeData(presetsData(rows));
 }
 
-void TBankOrganizerForm::paste(const QMimeData* mime, int firstSlot) {
+void TBankOrganizerForm::paste(const QMimeData* mime, int firstSlot, const std::string& holder) {
     if (!mime || m_view.commandRunning()) {
         return;
     }
     std::string reason;
-    if (const auto records = PresetsFromMimeData(mime, reason)) {
+    if (const auto records = PresetsFromMimeData(mime, reason, holder)) {
         pasteRecords(*records, firstSlot);
     } else {
         message(QString::fromStdString(reason));

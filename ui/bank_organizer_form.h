@@ -74,7 +74,8 @@ private:
     void playSelected(bool browsing = false);
     void copySelected();
     // Writes the presets that `mime` carries over the slots from `firstSlot` on.
-    void paste(const QMimeData* mime, int firstSlot);
+    // The presets `mime` holds from `firstSlot` on; else the reason, naming `holder`.
+    void paste(const QMimeData* mime, int firstSlot, const std::string& holder = "The clipboard");
     void pasteRecords(const std::vector<PresetRecord>& records, int firstSlot);
     // A .syx file dropped on `slot`: its presets written from there on.
     void pasteFile(const QString& path, int slot);

@@ -145,9 +145,16 @@ std::vector<int> BankTableModel::ownRows(const QMimeData* mime) const {
 
 bool BankTableModel::canDropMimeData(const QMimeData* data, Qt::DropAction, int, int,
                                      const QModelIndex&) const {
-    return data && (!ready || ready()) &&
-           (data->hasFormat(kPresetsMimeType) || DroppedPresetFile(data) ||
-            (data->hasText() && !data->hasUrls()));
+    if (!data || (ready && !ready())) {
+        return false;
+    }
+    if (data->hasFormat(kPresetsMimeType) || DroppedPresetFile(data)) {
+        return true;
+    }
+    // Text is taken only when it holds presets: other text is refused as it is dragged
+    // in, never blamed after the drop.
+    std::string reason;
+    return data->hasText() && !data->hasUrls() && PresetsFromMimeData(data, reason);
 }
 
 bool BankTableModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
@@ -171,7 +178,7 @@ bool BankTableModel::dropMimeData(const QMimeData* data, Qt::DropAction action, 
             pasteFile(*path, slot);
         }
     } else if (pastePresets) {
-        pastePresets(data, slot);
+        pastePresets(data, slot, "The drop");
     }
     return true;
 }

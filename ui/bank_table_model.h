@@ -31,7 +31,7 @@ public:
     // What a drop asks of the window: move the bank's `rows` in front of slot `before`
     // (100: the end); paste the presets `mime` carries, or the .syx file `path`, from `slot`.
     std::function<void(const std::vector<int>& rows, int before)> moveRows;
-    std::function<void(const QMimeData* mime, int slot)> pastePresets;
+    std::function<void(const QMimeData* mime, int slot, const std::string& holder)> pastePresets;
     std::function<void(const QString& path, int slot)> pasteFile;
     // Whether the window takes anything now (no other command runs).
     std::function<bool()> ready;

@@ -52,8 +52,8 @@ QMimeData* PresetsMimeData(const std::vector<PresetRecord>& presets, int firstNu
     return data;
 }
 
-std::optional<std::vector<PresetRecord>> PresetsFromMimeData(const QMimeData* data,
-                                                             std::string& reason) {
+std::optional<std::vector<PresetRecord>>
+PresetsFromMimeData(const QMimeData* data, std::string& reason, const std::string& holder) {
     std::vector<PresetRecord> records;
     if (data && data->hasFormat(kPresetsMimeType)) {
         std::vector<SyxMessage> messages;
@@ -68,7 +68,7 @@ std::optional<std::vector<PresetRecord>> PresetsFromMimeData(const QMimeData* da
     } else if (data && data->hasText()) {
         std::vector<JsonPreset> presets;
         if (!PresetsFromJsonText(data->text().toStdString(), presets, reason)) {
-            reason = "The clipboard holds no presets: " + inWords(reason);
+            reason = holder + " holds no presets: " + inWords(reason);
             return std::nullopt;
         }
         for (const JsonPreset& preset : presets) {
@@ -76,7 +76,7 @@ std::optional<std::vector<PresetRecord>> PresetsFromMimeData(const QMimeData* da
         }
     }
     if (records.empty()) {
-        reason = "The clipboard holds no presets.";
+        reason = holder + " holds no presets.";
         return std::nullopt;
     }
     return records;

@@ -22,8 +22,9 @@ QMimeData* PresetsMimeData(const std::vector<PresetRecord>& presets, int firstNu
 
 // The presets `data` carries: our own type first, else JSON text checked as
 // `tarnwick-syx import` checks a file. Nothing, with a one-line reason, when it holds
-// none or a check fails.
-std::optional<std::vector<PresetRecord>> PresetsFromMimeData(const QMimeData* data,
-                                                             std::string& reason);
+// none or a check fails; the reason names `holder` ("The clipboard", "The drop").
+std::optional<std::vector<PresetRecord>>
+PresetsFromMimeData(const QMimeData* data, std::string& reason,
+                    const std::string& holder = "The clipboard");
 
 } // namespace tarnwick

@@ -182,7 +182,9 @@ private slots:
         QTest::newRow("another editor's presets on a row") << "presets" << 4 << -1 << "paste 4";
         QTest::newRow("another editor's presets between rows") << "presets" << -1 << 7 << "paste 7";
         QTest::newRow("presets below the last") << "presets" << -1 << -1 << "refused";
-        QTest::newRow("JSON text") << "json" << 2 << -1 << "paste 2";
+        QTest::newRow("JSON text of presets") << "json" << 2 << -1 << "paste 2";
+        QTest::newRow("JSON text without presets") << "{}" << 2 << -1 << "refused";
+        QTest::newRow("words") << "a set list for Friday" << 2 << -1 << "refused";
         QTest::newRow("a .syx file") << "file" << 97 << -1 << "file 97";
         QTest::newRow("a folder") << "folder" << 3 << -1 << "refused";
         QTest::newRow("a text file, with its path as text") << "text file" << 3 << -1 << "refused";
@@ -201,7 +203,8 @@ private slots:
             }
             done = QStringLiteral("move %1>%2").arg(list.join(u','), QString::number(before));
         };
-        model->pastePresets = [&done](const QMimeData*, int slot) {
+        model->pastePresets = [&done](const QMimeData*, int slot, const std::string& holder) {
+            QCOMPARE(holder, std::string("The drop")); // its message speaks of the drop
             done = QStringLiteral("paste %1").arg(slot);
         };
         model->pasteFile = [&done](const QString&, int slot) {
@@ -213,6 +216,13 @@ private slots:
             mime.reset(model->presetsData({9, 10}));
         } else if (carried == "presets") {
             mime.reset(PresetsMimeData({preset(1)}, 1));
+        } else if (carried == "json") {
+            std::unique_ptr<QMimeData> both(PresetsMimeData({preset(1)}, 1));
+            mime = std::make_unique<QMimeData>();
+            mime->setText(both->text());
+        } else if (!carried.contains("file") && carried != "folder") {
+            mime = std::make_unique<QMimeData>();
+            mime->setText(carried);
         } else {
             mime = std::make_unique<QMimeData>();
             QString path = folder.filePath(carried == "file" ? "Bank.syx" : "notes.txt");
@@ -220,14 +230,13 @@ private slots:
             if (carried == "folder") {
                 path = folder.path();
             }
-            if (carried == "json") {
-                mime->setText(QStringLiteral("{}"));
-            } else {
-                mime->setUrls({QUrl::fromLocalFile(path)});
-                mime->setText(path); // as file managers add it
-            }
+            mime->setUrls({QUrl::fromLocalFile(path)});
+            mime->setText(path); // as file managers add it
         }
         const QModelIndex parent = on >= 0 ? model->index(on, 0) : QModelIndex();
+        // Refused as the drag comes in, not only at the drop.
+        QCOMPARE(model->canDropMimeData(mime.get(), Qt::CopyAction, between, 0, parent),
+                 does != "refused" || carried == "presets");
         const bool accepted = model->dropMimeData(mime.get(), Qt::CopyAction, between, 0, parent);
         QCOMPARE(done, does);
         QCOMPARE(accepted, does != "refused");
