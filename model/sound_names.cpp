@@ -1,6 +1,8 @@
 // Naming a channel's sound.
 #include "sound_names.h"
 
+#include "ascii_case.h"
+
 #include <algorithm>
 
 namespace tarnwick {
@@ -47,6 +49,18 @@ SoundName NameSound(const NameSet& set, const ChannelSlot& slot) {
         name.shown = name.candidates.front() + (name.candidates.size() > 1 ? "?" : "");
     }
     return name;
+}
+
+bool SelectsSound(const PresetRecord& preset, const SoundNamer& names, std::string_view text) {
+    const std::string wanted = LowerCase(text);
+    for (int channel = 1; channel <= kChannelCount; ++channel) {
+        for (const std::string& name : names(channel, preset.channel(channel)).candidates) {
+            if (LowerCase(name).find(wanted) != std::string::npos) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 } // namespace tarnwick

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarnwick {
@@ -27,5 +28,10 @@ using SoundNamer = std::function<SoundName(int channel, const ChannelSlot& slot)
 // only the sounds whose banks agree on the most bank selects stay: a bank of program
 // changes only does not make a name of a bank that sends 80/0 uncertain.
 SoundName NameSound(const NameSet& set, const ChannelSlot& slot);
+
+// Whether a channel of `preset` selects, by `names`, a sound whose name (any candidate's)
+// holds `text` in any ASCII letter case: how the Library and tarnwick-syx find a preset by
+// its sound.
+bool SelectsSound(const PresetRecord& preset, const SoundNamer& names, std::string_view text);
 
 } // namespace tarnwick

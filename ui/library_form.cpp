@@ -275,7 +275,8 @@ void TLibraryForm::search() {
     if (m_program->value() > 0) {
         query.program = m_program->value();
     }
-    m_reader.search(query);
+    m_reader.search(query, m_names, bySound ? m_sound->text().toStdString() : std::string(),
+                    kShownResults);
 }
 
 void TLibraryForm::setNamer(SoundNamer names) {
@@ -321,31 +322,12 @@ void refill(QTreeWidget* tree, const QList<QTreeWidgetItem*>& items, IdOf idOf,
 } // namespace
 
 void TLibraryForm::showFound(std::vector<LibraryPreset> presets) {
-    const std::string sound = LowerCase(m_sound->text().toStdString());
-    if (m_names && !sound.empty()) {
-        std::erase_if(presets, [this, &sound](const LibraryPreset& preset) {
-            for (int channel = 1; channel <= kChannelCount; ++channel) {
-                for (const std::string& name :
-                     m_names(channel, preset.record.channel(channel)).candidates) {
-                    if (LowerCase(name).find(sound) != std::string::npos) {
-                        return false;
-                    }
-                }
-            }
-            return true;
-        });
-        presets.resize(std::min(presets.size(), kShownResults));
-    }
-    const ChannelNamer shown = m_names ? ChannelNamer([this](int channel, const ChannelSlot& slot) {
-        return m_names(channel, slot).shown;
-    })
-                                       : ChannelNamer();
+    // Named and narrowed by sound on the reading thread.
     QList<QTreeWidgetItem*> items;
     for (const LibraryPreset& preset : presets) {
-        items << sourceItem({QString::fromStdString(preset.name),
-                             QString::fromStdString(shown ? ChannelsSummary(preset.record, shown)
-                                                          : preset.channels)},
-                            preset.source, preset.when);
+        items << sourceItem(
+            {QString::fromStdString(preset.name), QString::fromStdString(preset.channels)},
+            preset.source, preset.when);
     }
     const std::vector<LibraryPreset> old = std::exchange(m_found, std::move(presets));
     refill(

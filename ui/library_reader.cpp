@@ -1,7 +1,11 @@
 // Reading the library behind the Library window's back.
 #include "library_reader.h"
 
+#include "preset_text.h"
+
 #include <QCoreApplication>
+
+#include <algorithm>
 
 namespace tarnwick {
 
@@ -46,7 +50,8 @@ template <typename Read> void LibraryReader::inBackground(Read read) {
     });
 }
 
-void LibraryReader::search(const LibraryQuery& query) {
+void LibraryReader::search(const LibraryQuery& query, SoundNamer names, std::string sound,
+                           std::size_t limit) {
     if (!m_path) {
         if (failed) {
             failed(QStringLiteral("The library is switched off (TARNWICK_LIBRARY=off)."));
@@ -54,11 +59,27 @@ void LibraryReader::search(const LibraryQuery& query) {
         return;
     }
     const unsigned mine = ++m_newestSearch;
-    inBackground([this, query, mine](PresetLibrary& opened) {
+    inBackground([this, query, mine, names, sound, limit](PresetLibrary& opened) {
         if (mine != m_newestSearch) {
             return; // a newer search waits behind this one
         }
         auto presets = opened.search(query);
+        if (presets && names) {
+            if (!sound.empty()) {
+                std::erase_if(*presets, [&](const LibraryPreset& preset) {
+                    return mine != m_newestSearch || !SelectsSound(preset.record, names, sound);
+                });
+                if (limit > 0 && presets->size() > limit) {
+                    presets->resize(limit);
+                }
+            }
+            const ChannelNamer shown = [&names](int channel, const ChannelSlot& slot) {
+                return names(channel, slot).shown;
+            };
+            for (LibraryPreset& preset : *presets) {
+                preset.channels = ChannelsSummary(preset.record, shown);
+            }
+        }
         const QString reason = QString::fromStdString(LibraryProblemText(*m_path, opened.error()));
         QMetaObject::invokeMethod(this, [this, presets = std::move(presets), reason, mine] {
             if (mine != m_newestSearch) {

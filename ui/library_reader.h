@@ -4,6 +4,7 @@
 #pragma once
 
 #include "preset_library.h"
+#include "sound_names.h"
 
 #include <QObject>
 #include <QThreadPool>
@@ -32,8 +33,12 @@ public:
     // Called when watch() finds the library changed since it looked last.
     std::function<void()> changed;
 
-    // Searches; an answer comes only for the newest search asked for.
-    void search(const LibraryQuery& query);
+    // Searches; an answer comes only for the newest search asked for. With `names`, the
+    // answer's channels name their sounds, and with `sound` too only presets that select a
+    // sound whose name holds it are kept, `limit` of them: all on the reading thread, so
+    // that the window never waits for naming thousands of channels.
+    void search(const LibraryQuery& query, SoundNamer names = {}, std::string sound = {},
+                std::size_t limit = 0);
     void listBanks();
     // Looks whether the file changed since the last look (a recording of this editor's or
     // of another program, tarnwick-syx library add); a library that appears counts as a

@@ -36,8 +36,8 @@ void RigService::load() {
         library->load(m_folders);
         QMetaObject::invokeMethod(this, [this, library] {
             m_loading = false;
-            m_library = std::make_unique<InstrumentLibrary>(std::move(*library));
-            m_names = RigNames(m_rig, *m_library);
+            m_library = library;
+            m_names = std::make_shared<const RigNames>(m_rig, *m_library);
             emit changed();
         });
     });
@@ -48,7 +48,7 @@ void RigService::reload() {
     QCoreApplication::sendPostedEvents(this);
     m_loading = false;
     m_library.reset();
-    m_names = RigNames();
+    m_names = std::make_shared<const RigNames>();
     load();
 }
 
@@ -61,7 +61,7 @@ void RigService::waitForLoaded() {
 bool RigService::setRig(const Rig& rig, std::string& error) {
     m_rig = rig;
     if (m_library) {
-        m_names = RigNames(m_rig, *m_library);
+        m_names = std::make_shared<const RigNames>(m_rig, *m_library);
     }
     emit changed();
     if (!m_rigPath) {
@@ -77,20 +77,20 @@ bool RigService::setRig(const Rig& rig, std::string& error) {
 }
 
 SoundNamer RigService::soundNamer() const {
-    if (!m_names.any()) {
+    if (!m_names->any()) {
         return {};
     }
-    return [this](int channel, const ChannelSlot& slot) {
-        return m_names.name(channel, slot);
+    return [library = m_library, names = m_names](int channel, const ChannelSlot& slot) {
+        return names->name(channel, slot);
     };
 }
 
 ChannelNamer RigService::namer() const {
-    if (!m_names.any()) {
+    if (!m_names->any()) {
         return {};
     }
-    return [this](int channel, const ChannelSlot& slot) {
-        return m_names.name(channel, slot).shown;
+    return [library = m_library, names = m_names](int channel, const ChannelSlot& slot) {
+        return names->name(channel, slot).shown;
     };
 }
 

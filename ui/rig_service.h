@@ -43,8 +43,10 @@ public:
     const std::string& rigProblem() const { return m_rigProblem; }
 
     // The rig's instruments as found: nothing named before the files are read.
-    const RigNames& names() const { return m_names; }
-    // For the texts that list presets; empty when no channel names a sound.
+    const RigNames& names() const { return *m_names; }
+    // For the texts that list presets; empty when no channel names a sound. A namer keeps
+    // the instruments and rig it was made with, so it may be used on any thread and after
+    // the rig changes (`changed` then says to ask for a new one).
     ChannelNamer namer() const;
     // The same with every candidate; empty when no channel names a sound.
     SoundNamer soundNamer() const;
@@ -58,8 +60,8 @@ private:
     Rig m_rig;
     std::string m_rigProblem;
     bool m_rigDamaged = false; // the file is not a rig: never written over
-    std::unique_ptr<InstrumentLibrary> m_library;
-    RigNames m_names;
+    std::shared_ptr<const InstrumentLibrary> m_library;
+    std::shared_ptr<const RigNames> m_names = std::make_shared<const RigNames>();
     QThreadPool m_thread;
     bool m_loading = false;
 };

@@ -30,20 +30,6 @@ struct Arguments {
     std::string out;
 };
 
-// Whether a channel of `record` selects, under the rig, a sound whose name holds `text`.
-bool selectsSound(const PresetRecord& record, const std::string& text) {
-    const std::string wanted = LowerCase(text);
-    for (int channel = 1; channel <= kChannelCount; ++channel) {
-        for (const std::string& name :
-             CurrentRig().name(channel, record.channel(channel)).candidates) {
-            if (LowerCase(name).find(wanted) != std::string::npos) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
 // The library opened; else its reason said as "LIBRARY: REASON".
 bool opened(PresetLibrary& library, bool create) {
     const auto path = LibraryPath();
@@ -163,8 +149,11 @@ int search(const Arguments& args) {
             auto found =
                 library.search({args.text, args.channel, args.program, 0, {}, args.defaults});
             if (found && !args.sound.empty()) {
-                std::erase_if(*found, [&args](const LibraryPreset& preset) {
-                    return !selectsSound(preset.record, args.sound);
+                const SoundNamer names = [](int channel, const ChannelSlot& slot) {
+                    return CurrentRig().name(channel, slot);
+                };
+                std::erase_if(*found, [&](const LibraryPreset& preset) {
+                    return !SelectsSound(preset.record, names, args.sound);
                 });
             }
             return found;
