@@ -107,6 +107,8 @@ AppWindows::AppWindows(const AppServices& services) {
     m_sounds = new SoundCommand(*main, *m_rig, interaction,
                                 [this](const PresetRecord& preset) { m_audition->play(preset); });
     m_learn = new LearnCommand(*main, interaction, services.listener);
+    ConnectCommands(*main, *m_sounds);
+    ConnectCommands(*main, *m_learn);
     QObject::connect(main, &TMainForm::rigRequested, main, [this, main, &interaction] {
         ToggleWindow(m_rigForm, [&] { return new TRigForm(*m_rig, interaction, main); });
     });

@@ -51,6 +51,13 @@ SoundName NameSound(const NameSet& set, const ChannelSlot& slot) {
     return name;
 }
 
+ChannelSlot SoundSlot(ChannelSlot slot, const Sound& sound) {
+    slot[SlotKind::Msb] = sound.msb.value_or(std::uint8_t(slot[SlotKind::Msb] | kSlotDisabled));
+    slot[SlotKind::Lsb] = sound.lsb.value_or(std::uint8_t(slot[SlotKind::Lsb] | kSlotDisabled));
+    slot[SlotKind::Program] = sound.program;
+    return slot;
+}
+
 bool SelectsSound(const PresetRecord& preset, const SoundNamer& names, std::string_view text) {
     const std::string wanted = LowerCase(text);
     for (int channel = 1; channel <= kChannelCount; ++channel) {

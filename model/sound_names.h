@@ -29,6 +29,11 @@ using SoundNamer = std::function<SoundName(int channel, const ChannelSlot& slot)
 // changes only does not make a name of a bank that sends 80/0 uncertain.
 SoundName NameSound(const NameSet& set, const ChannelSlot& slot);
 
+// `slot` with `sound` written in: its bank selects and program switched on, a bank select
+// the sound's bank does not send switched off (its value kept). How a sound chosen by name
+// becomes a channel's values, in the editor and tarnwick-syx alike.
+ChannelSlot SoundSlot(ChannelSlot slot, const Sound& sound);
+
 // Whether a channel of `preset` selects, by `names`, a sound whose name (any candidate's)
 // holds `text` in any ASCII letter case: how the Library and tarnwick-syx find a preset by
 // its sound.

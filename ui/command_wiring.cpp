@@ -5,7 +5,9 @@
 #include "direct_midi_command.h"
 #include "download_commands.h"
 #include "file_commands.h"
+#include "learn_command.h"
 #include "main_form.h"
+#include "sound_command.h"
 #include "upgrade_command.h"
 
 namespace tarnwick {
@@ -43,6 +45,16 @@ void ConnectCommands(TMainForm& main, AuditionCommand& audition) {
 void ConnectCommands(TMainForm& main, DirectMidiCommand& directMidi) {
     QObject::connect(&main, &TMainForm::directMidiRequested, &main,
                      [&directMidi] { directMidi.run(); });
+}
+
+void ConnectCommands(TMainForm& main, LearnCommand& learn) {
+    QObject::connect(&main, &TMainForm::learnRequested, &learn, &LearnCommand::toggle);
+    QObject::connect(&main, &TMainForm::chooseLearnInputRequested, &learn,
+                     &LearnCommand::chooseInput);
+}
+
+void ConnectCommands(TMainForm& main, SoundCommand& sounds) {
+    QObject::connect(&main, &TMainForm::chooseSoundRequested, &sounds, &SoundCommand::choose);
 }
 
 } // namespace tarnwick

@@ -7,8 +7,10 @@ namespace tarnwick {
 class AuditionCommand;
 class DirectMidiCommand;
 class FirmwareUpgradeCommand;
+class LearnCommand;
 class PresetDownloads;
 class PresetFileCommands;
+class SoundCommand;
 class TMainForm;
 
 void ConnectCommands(TMainForm& main, PresetFileCommands& files);
@@ -16,5 +18,7 @@ void ConnectCommands(TMainForm& main, PresetDownloads& downloads);
 void ConnectCommands(TMainForm& main, FirmwareUpgradeCommand& upgrade);
 void ConnectCommands(TMainForm& main, AuditionCommand& audition);
 void ConnectCommands(TMainForm& main, DirectMidiCommand& directMidi);
+void ConnectCommands(TMainForm& main, LearnCommand& learn);
+void ConnectCommands(TMainForm& main, SoundCommand& sounds);
 
 } // namespace tarnwick

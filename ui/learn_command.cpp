@@ -1,20 +1,18 @@
 // Learning a preset's channels from what the synths send.
 #include "learn_command.h"
 
-#include "main_form.h"
 #include "midi_listener.h"
 #include "midi_port_form.h"
 #include "preset_text.h"
+#include "preset_view.h"
 #include "user_interaction.h"
 
 #include <QLabel>
 
 namespace tarnwick {
 
-LearnCommand::LearnCommand(TMainForm& main, UserInteraction& interaction, MidiListener& listener)
-    : QObject(&main), m_main(main), m_interaction(interaction), m_listener(listener) {
-    connect(&m_main, &TMainForm::learnRequested, this, &LearnCommand::toggle);
-    connect(&m_main, &TMainForm::chooseLearnInputRequested, this, &LearnCommand::chooseInput);
+LearnCommand::LearnCommand(PresetView& main, UserInteraction& interaction, MidiListener& listener)
+    : QObject(main.dialogParent()), m_main(main), m_interaction(interaction), m_listener(listener) {
     m_inputCheck.setInterval(kInputCheckMs);
     connect(&m_inputCheck, &QTimer::timeout, this, &LearnCommand::checkInput);
     m_take.setInterval(kTakeMs);
@@ -31,7 +29,7 @@ LearnCommand::~LearnCommand() {
 
 bool LearnCommand::chooseInput() {
     if (!m_form) {
-        m_form = new TLearnInputForm(m_listener, &m_main);
+        m_form = new TLearnInputForm(m_listener, m_main.dialogParent());
     }
     if (m_interaction.runModal(*m_form) != QDialog::Accepted || m_form->chosenPort().isEmpty()) {
         return false;
@@ -114,7 +112,7 @@ void LearnCommand::learn(const LearnedSound& learned) {
             text += ' ' + QString::fromStdString(sound);
         }
     }
-    m_main.statusPanel(1)->setText(text);
+    m_main.showStatus(text);
 }
 
 } // namespace tarnwick

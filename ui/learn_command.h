@@ -14,14 +14,14 @@
 namespace tarnwick {
 
 class MidiListener;
+class PresetView;
 class TLearnInputForm;
-class TMainForm;
 class UserInteraction;
 
 class LearnCommand final : public QObject {
     Q_OBJECT
 public:
-    LearnCommand(TMainForm& main, UserInteraction& interaction, MidiListener& listener);
+    LearnCommand(PresetView& main, UserInteraction& interaction, MidiListener& listener);
     ~LearnCommand() override;
 
     // "Choose Learn Input"; false when cancelled or nothing was there to choose. While
@@ -50,7 +50,7 @@ private:
     void stop();
     void learn(const LearnedSound& learned);
 
-    TMainForm& m_main;
+    PresetView& m_main;
     TLearnInputForm* m_form = nullptr;
     UserInteraction& m_interaction;
     MidiListener& m_listener;

@@ -88,16 +88,15 @@ public:
     ChannelGrid* channelGrid() const { return m_grid; }
     // The sounds' names in a column right of the program changes, while `names` is given;
     // without it the window is as it always was.
-    void setSoundNames(SoundNamer names);
+    void setSoundNames(SoundNamer names) override;
     SoundColumn* soundColumn() const { return m_soundColumn; }
-    const SoundNamer& soundNames() const { return m_soundNames; }
-    // Writes `slot` into `channel` of the preset shown as if typed, as one undo step of
-    // its own: a sound chosen by name, a program change learned.
-    void applyChannel(int channel, const ChannelSlot& slot);
+    const SoundNamer& soundNames() const override { return m_soundNames; }
+    void applyChannel(int channel, const ChannelSlot& slot) override;
     QLabel* statusPanel(int index) const;
-    // Learn's check mark in the MIDI menu, and its mark at the end of the status bar
-    // naming `input`, while it is on.
-    void showLearning(bool on, const QString& input);
+    void showStatus(const QString& text) override;
+    // Learn's check mark in the MIDI menu, and its mark at the end of the status bar.
+    void showLearning(bool on, const QString& input) override;
+    QWidget* dialogParent() override { return this; }
 
 signals:
     // The tool bar's commands that others carry out: the file commands, the downloads
@@ -148,6 +147,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    static constexpr int kToolBarHeight = 41;
+    // The tool bar and its menus (main_form_tool_bar.cpp).
     void buildToolBar();
     void buildPresetGroups(QWidget* central);
     void buildDataGroups(QWidget* central);

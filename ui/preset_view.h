@@ -6,8 +6,11 @@
 
 #include "connection_mode.h"
 #include "preset_message.h"
+#include "sound_names.h"
 
 #include <QString>
+
+class QWidget;
 
 #include <functional>
 
@@ -54,6 +57,19 @@ public:
     virtual void undoBankChange(bool redo) = 0;
     // Shows preset `number` (1 to 100) as choosing it in the preset list does.
     virtual void choosePreset(int number) = 0;
+
+    // The sounds' names the window shows beside the channels (empty: none shown).
+    virtual const SoundNamer& soundNames() const = 0;
+    virtual void setSoundNames(SoundNamer names) = 0;
+    // Writes `slot` into `channel` of the preset shown as if typed, as one undo step of
+    // its own: a sound chosen by name, a program change learned.
+    virtual void applyChannel(int channel, const ChannelSlot& slot) = 0;
+    // Says `text` in the status bar's message panel.
+    virtual void showStatus(const QString& text) = 0;
+    // Learn's check mark, and its mark in the status bar naming `input`, while it is on.
+    virtual void showLearning(bool on, const QString& input) = 0;
+    // The window the commands' own windows belong to.
+    virtual QWidget* dialogParent() = 0;
 };
 
 // Makes presets 1 to 100 current in turn, drawing them at an animation's frame rate, and

@@ -2,17 +2,16 @@
 #include "sound_command.h"
 
 #include "choose_sound_form.h"
-#include "main_form.h"
+#include "preset_view.h"
 #include "rig_service.h"
 #include "user_interaction.h"
 
 namespace tarnwick {
 
-SoundCommand::SoundCommand(TMainForm& main, RigService& rig, UserInteraction& interaction,
+SoundCommand::SoundCommand(PresetView& main, RigService& rig, UserInteraction& interaction,
                            std::function<void(const PresetRecord&)> play)
-    : QObject(&main), m_main(main), m_rig(rig), m_interaction(interaction),
+    : QObject(main.dialogParent()), m_main(main), m_rig(rig), m_interaction(interaction),
       m_play(std::move(play)) {
-    connect(&m_main, &TMainForm::chooseSoundRequested, this, &SoundCommand::choose);
     connect(&m_rig, &RigService::changed, this, &SoundCommand::showNames);
     showNames();
 }
@@ -43,29 +42,20 @@ void SoundCommand::choose(int channel) {
         return;
     }
     if (!m_form) {
-        m_form = new TChooseSoundForm(&m_main);
+        m_form = new TChooseSoundForm(m_main.dialogParent());
     }
     m_form->setSounds(channel, *set);
     m_form->setPlayer([this, channel](const Sound& sound) {
         // The sound alone on its channel: its bank selects and program change.
         PresetRecord preset = DefaultPresetRecord();
-        ChannelSlot& slot = preset.channel(channel);
-        slot[SlotKind::Msb] = sound.msb.value_or(kSlotDisabled);
-        slot[SlotKind::Lsb] = sound.lsb.value_or(kSlotDisabled);
-        slot[SlotKind::Program] = sound.program;
+        preset.channel(channel) = SoundSlot(preset.channel(channel), sound);
         if (m_play) {
             m_play(preset);
         }
     });
     if (m_interaction.runModal(*m_form) == QDialog::Accepted && m_form->chosen()) {
-        // A bank select the sound's bank does not send is switched off.
         const Sound sound = *m_form->chosen(); // chosen() returns a copy
-        const PresetRecord shown = m_main.shownPreset();
-        ChannelSlot slot = shown.channel(channel);
-        slot[SlotKind::Msb] = sound.msb.value_or(std::uint8_t(slot[SlotKind::Msb] | kSlotDisabled));
-        slot[SlotKind::Lsb] = sound.lsb.value_or(std::uint8_t(slot[SlotKind::Lsb] | kSlotDisabled));
-        slot[SlotKind::Program] = sound.program;
-        m_main.applyChannel(channel, slot);
+        m_main.applyChannel(channel, SoundSlot(m_main.shownPreset().channel(channel), sound));
     }
 }
 

@@ -12,8 +12,8 @@
 namespace tarnwick {
 
 class RigService;
+class PresetView;
 class TChooseSoundForm;
-class TMainForm;
 class UserInteraction;
 struct PresetRecord;
 
@@ -21,7 +21,7 @@ class SoundCommand final : public QObject {
     Q_OBJECT
 public:
     // `play`: how a preset is played on the audition output (for "Play on select").
-    SoundCommand(TMainForm& main, RigService& rig, UserInteraction& interaction,
+    SoundCommand(PresetView& main, RigService& rig, UserInteraction& interaction,
                  std::function<void(const PresetRecord&)> play);
 
     // "Choose Sound..." for `channel`.
@@ -32,7 +32,7 @@ public:
 private:
     void showNames();
 
-    TMainForm& m_main;
+    PresetView& m_main;
     RigService& m_rig;
     TChooseSoundForm* m_form = nullptr;
     UserInteraction& m_interaction;

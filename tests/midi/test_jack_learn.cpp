@@ -216,6 +216,7 @@ class JackLearnTest : public QObject {
     struct Editor {
         explicit Editor(const QString& input) : inputs("Tarnwick Editor Test"), listener(inputs) {
             learn = new LearnCommand(fixture.main, fixture.interaction, listener);
+            ConnectCommands(fixture.main, *learn);
             fixture.main.show();
             fixture.interaction.onModal = [input](QDialog& dialog) {
                 dialog.show();

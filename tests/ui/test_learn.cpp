@@ -1,6 +1,7 @@
 // Learn in the editor, on an in-process MIDI input: what the synths send written into the
 // preset shown as one undo step per program change, everything else ignored, nothing
 // learned while a command runs, the input asked for once, and an input that goes away.
+#include "command_wiring.h"
 #include "editor_fixture.h"
 #include "fake_midi_inputs.h"
 #include "learn_command.h"
@@ -86,6 +87,7 @@ private slots:
         m_inputs = std::make_unique<testing::FakeMidiInputs>();
         m_listener = std::make_unique<MidiListener>(*m_inputs);
         m_learn = new LearnCommand(m_f->main, m_f->interaction, *m_listener);
+        ConnectCommands(m_f->main, *m_learn);
         m_f->main.show();
     }
     void cleanup() {

@@ -5,6 +5,7 @@
 #include "channel_grid.h"
 #include "channel_spin_edit.h"
 #include "choose_sound_form.h"
+#include "command_wiring.h"
 #include "editor_fixture.h"
 #include "library_form.h"
 #include "library_recorder.h"
@@ -65,6 +66,7 @@ class SoundsTest : public QObject {
         m_sounds =
             new SoundCommand(m_f->main, *m_rig, m_f->interaction,
                              [this](const PresetRecord& preset) { m_played.push_back(preset); });
+        ConnectCommands(m_f->main, *m_sounds);
         m_f->main.show();
         m_rig->waitForLoaded();
     }
@@ -312,6 +314,7 @@ private slots:
         m_sounds =
             new SoundCommand(m_f->main, *m_rig, m_f->interaction,
                              [this](const PresetRecord& preset) { m_played.push_back(preset); });
+        ConnectCommands(m_f->main, *m_sounds);
         m_f->main.show();
         m_rig->waitForLoaded();
         QVERIFY(!sound(1) || !sound(1)->isVisible());

@@ -258,11 +258,7 @@ int pick(const Arguments& args) {
     }
     const Sound& sound = *found.front();
     ChannelSlot& slot = target->record.channel(args.channel);
-    slot[SlotKind::Msb] =
-        sound.msb ? *sound.msb : std::uint8_t(slot[SlotKind::Msb] | kSlotDisabled);
-    slot[SlotKind::Lsb] =
-        sound.lsb ? *sound.lsb : std::uint8_t(slot[SlotKind::Lsb] | kSlotDisabled);
-    slot[SlotKind::Program] = sound.program;
+    slot = SoundSlot(slot, sound);
     const int written = outputMessages(args.out.empty() ? args.file : args.out, messages);
     if (written == kOk) {
         std::cout << "Preset " << args.preset << " channel " << args.channel << ": "
