@@ -178,6 +178,28 @@ std::string InterfaceName(MidiSystemKind system, const std::string& portName) {
     return portName;
 }
 
+std::string InputName(MidiSystemKind system, const std::string& portName) {
+    return system == MidiSystemKind::Jack ? portName : InterfaceName(system, portName);
+}
+
+MidiSystemKind SystemKindOf(int api) {
+    switch (api) {
+    case RtMidi::LINUX_ALSA:
+        return MidiSystemKind::Alsa;
+    case RtMidi::UNIX_JACK:
+        return MidiSystemKind::Jack;
+    case RtMidi::WINDOWS_MM:
+        return MidiSystemKind::WinMM;
+    default:
+        return MidiSystemKind::Other;
+    }
+}
+
+void AbandonDeadClient(const void* object) {
+    static auto* const dead = new std::vector<const void*>;
+    dead->push_back(object);
+}
+
 bool IsOwnPort(MidiSystemKind system, const std::string& portName, const std::string& clientName) {
     std::string client;
     switch (system) {
@@ -219,10 +241,7 @@ bool RtMidiBackend::ensureSystem() {
         return false;
     }
     m_api = m_lister->getCurrentApi();
-    m_kind = m_api == RtMidi::LINUX_ALSA   ? MidiSystemKind::Alsa
-             : m_api == RtMidi::UNIX_JACK  ? MidiSystemKind::Jack
-             : m_api == RtMidi::WINDOWS_MM ? MidiSystemKind::WinMM
-                                           : MidiSystemKind::Other;
+    m_kind = SystemKindOf(m_api);
     m_in->ignoreTypes(false, true, true); // SysEx in; timing and active sensing out
 #ifdef TARNWICK_HAVE_JACK
     if (m_api == RtMidi::UNIX_JACK) {
@@ -258,16 +277,13 @@ void RtMidiBackend::dropSystem() {
 }
 
 void RtMidiBackend::abandonSystem() {
-    // libjack may crash when a client of a server that has gone unregisters a port or
-    // closes: the dead clients are kept, untouched, for as long as the program runs.
-    static auto* const dead = new std::vector<const void*>;
-    dead->push_back(m_in.release());
+    AbandonDeadClient(m_in);
     for (Output& output : m_outputs) {
-        dead->push_back(output.port.release()); // on JACK none is closing in the background
+        AbandonDeadClient(output.port); // on JACK none is closing in the background
         output.target.clear();
     }
-    dead->push_back(m_lister.release());
-    dead->push_back(m_jackGraph.release());
+    AbandonDeadClient(m_lister);
+    AbandonDeadClient(m_jackGraph);
     m_outputOpen = false;
     m_inputSource.clear();
     m_outputList = {};

@@ -37,6 +37,22 @@ enum class MidiSystemKind { Alsa, Jack, WinMM, Other };
 // appends, the port's index, which differs between a device's input and output.
 std::string InterfaceName(MidiSystemKind system, const std::string& portName);
 
+// The name an input is listened to by (learn, monitor), kept across restarts and re-plugs:
+// on JACK the whole port name ("Synth:out"; a client may have several outputs), elsewhere
+// the interface's name, so that TARNWICK_INPUT still finds it when devices are reordered.
+std::string InputName(MidiSystemKind system, const std::string& portName);
+
+// The kind of system RtMidi opened (an RtMidi::Api).
+MidiSystemKind SystemKindOf(int api);
+
+// Lets go of an object of a JACK server that has gone without a call on it: libjack may
+// crash when a client of a dead server unregisters a port or closes, so it is kept,
+// untouched, for as long as the program runs.
+void AbandonDeadClient(const void* object);
+template <typename T> void AbandonDeadClient(std::unique_ptr<T>& object) {
+    AbandonDeadClient(static_cast<const void*>(object.release()));
+}
+
 // Whether a port belongs to one of our own programs (this one, named `clientName`, the
 // editor or tarnwick-syx): they are never offered as MIDI interfaces.
 bool IsOwnPort(MidiSystemKind system, const std::string& portName, const std::string& clientName);

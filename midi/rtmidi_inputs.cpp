@@ -26,11 +26,8 @@ bool RtMidiInputs::systemLost() {
 
 void RtMidiInputs::abandon() {
     m_receiver = nullptr; // the server is gone: no callback runs any more
-    // libjack may crash when a client of a server that has gone closes: the dead client is
-    // kept, untouched, for as long as the program runs.
-    static auto* const dead = new std::vector<const void*>;
-    dead->push_back(m_in.release());
-    dead->push_back(m_jack.release());
+    AbandonDeadClient(m_in);
+    AbandonDeadClient(m_jack);
 }
 
 bool RtMidiInputs::ensureSystem() {
@@ -49,10 +46,7 @@ bool RtMidiInputs::ensureSystem() {
         return false;
     }
     m_in->ignoreTypes(false, false, false); // everything in: the listener chooses
-    const RtMidi::Api current = m_in->getCurrentApi();
-    m_kind = current == RtMidi::LINUX_ALSA  ? MidiSystemKind::Alsa
-             : current == RtMidi::UNIX_JACK ? MidiSystemKind::Jack
-                                            : MidiSystemKind::Other;
+    m_kind = SystemKindOf(m_in->getCurrentApi());
     if (m_kind == MidiSystemKind::Jack) {
         m_jack = std::make_unique<JackGraphWatch>(m_clientName);
         if (!m_jack->usable()) {
@@ -74,8 +68,7 @@ std::vector<std::pair<unsigned, std::string>> RtMidiInputs::listing() {
             if (name.empty() || IsOwnPort(m_kind, name, m_clientName)) {
                 continue;
             }
-            ports.emplace_back(i,
-                               m_kind == MidiSystemKind::Alsa ? InterfaceName(m_kind, name) : name);
+            ports.emplace_back(i, InputName(m_kind, name));
         }
     } catch (const RtMidiError&) {
         ports.clear();

@@ -21,7 +21,8 @@ public:
     RtMidiInputs(const RtMidiInputs&) = delete;
     RtMidiInputs& operator=(const RtMidiInputs&) = delete;
 
-    // On JACK "client:port"; on ALSA "client:port" without its sequencer address.
+    // As InputName gives them: on JACK "client:port"; on ALSA "client:port" without its
+    // sequencer address; on Windows the device's name without the index RtMidi appends.
     std::vector<std::string> names() override;
     bool open(const std::string& name, MidiReceiver& receiver) override;
     void close() override;

@@ -572,12 +572,15 @@ private slots:
         QCOMPARE(backend.keypad.presetsStored(), 2);
     }
 
-    // The name an interface is offered and found again by, and whether a port is ours.
+    // The name an interface is offered and found again by, the name an input to listen to
+    // is (on JACK the whole port name: a synth's client may have several outputs; else the
+    // interface's), and whether a port is ours.
     void interfaceNamesAndOwnPorts_data() {
         QTest::addColumn<MidiSystemKind>("system");
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("own");
+        QTest::addColumn<QString>("input");
         struct Row {
             const char* tag;
             MidiSystemKind system;
@@ -607,6 +610,7 @@ private slots:
             // WinMM: RtMidi appends the port's index, and a device's input and output have
             // different ones; the pair is found by the name without it.
             {"WinMM: input", WinMM, "TWK-5 0", "TWK-5", false},
+            {"WinMM: input, the devices reordered", WinMM, "TWK-5 2", "TWK-5", false},
             {"WinMM: its output, another index", WinMM, "TWK-5 3", "TWK-5", false},
             {"WinMM: a number of the device's own stays", WinMM, "Port 1 12", "Port 1", false},
             {"WinMM: no index", WinMM, "Lonely", "Lonely", false},
@@ -614,8 +618,9 @@ private slots:
             {"other systems: as given", Other, "TWK-5 24:0", "TWK-5 24:0", false},
         };
         for (const Row& row : rows) {
-            QTest::newRow(row.tag) << row.system << QString::fromLatin1(row.port)
-                                   << QString::fromLatin1(row.name) << row.own;
+            QTest::newRow(row.tag)
+                << row.system << QString::fromLatin1(row.port) << QString::fromLatin1(row.name)
+                << row.own << QString::fromLatin1(row.system == Jack ? row.port : row.name);
         }
     }
     void interfaceNamesAndOwnPorts() {
@@ -623,8 +628,10 @@ private slots:
         QFETCH(QString, port);
         QFETCH(QString, name);
         QFETCH(bool, own);
+        QFETCH(QString, input);
         QCOMPARE(QString::fromStdString(InterfaceName(system, port.toStdString())), name);
         QCOMPARE(IsOwnPort(system, port.toStdString(), "Test Client"), own);
+        QCOMPARE(QString::fromStdString(InputName(system, port.toStdString())), input);
     }
 
     void outputTimeOfAMessage() {
