@@ -2,6 +2,7 @@
 #include "sound_names.h"
 
 #include "ascii_case.h"
+#include "preset_text.h"
 
 #include <algorithm>
 
@@ -56,6 +57,11 @@ ChannelSlot SoundSlot(ChannelSlot slot, const Sound& sound) {
     slot[SlotKind::Lsb] = sound.lsb.value_or(std::uint8_t(slot[SlotKind::Lsb] | kSlotDisabled));
     slot[SlotKind::Program] = sound.program;
     return slot;
+}
+
+std::string SoundValues(const Sound& sound) {
+    return ChannelValues(
+        SoundSlot(ChannelSlot{{kSlotDisabled, kSlotDisabled, kSlotDisabled}}, sound));
 }
 
 bool SelectsSound(const PresetRecord& preset, const SoundNamer& names, std::string_view text) {

@@ -34,6 +34,10 @@ SoundName NameSound(const NameSet& set, const ChannelSlot& slot);
 // becomes a channel's values, in the editor and tarnwick-syx alike.
 ChannelSlot SoundSlot(ChannelSlot slot, const Sound& sound);
 
+// A sound's values as a channel's are shown: "81/-/2" (MSB, LSB, program 1 to 128; "-"
+// where its bank sends no such bank select).
+std::string SoundValues(const Sound& sound);
+
 // Whether a channel of `preset` selects, by `names`, a sound whose name (any candidate's)
 // holds `text` in any ASCII letter case: how the Library and tarnwick-syx find a preset by
 // its sound.

@@ -1,6 +1,8 @@
 // The sound picker.
 #include "choose_sound_form.h"
 
+#include "sound_names.h"
+
 #include "dialog_buttons.h"
 
 #include <QCheckBox>
@@ -82,13 +84,9 @@ void TChooseSoundForm::setSounds(int channel, const NameSet& set) {
     m_model->setRowCount(int(set.sounds.size()));
     for (std::size_t i = 0; i < set.sounds.size(); ++i) {
         const Sound& sound = set.sounds[i];
-        const auto value = [](const std::optional<std::uint8_t>& v) {
-            return v ? QString::number(*v) : QStringLiteral("-");
-        };
         auto* bank = new QStandardItem(QString::fromStdString(sound.bank));
-        bank->setToolTip(QStringLiteral("MSB/LSB/program %1/%2/%3")
-                             .arg(value(sound.msb), value(sound.lsb))
-                             .arg(sound.program + 1));
+        bank->setToolTip(
+            QStringLiteral("MSB/LSB/program %1").arg(QString::fromStdString(SoundValues(sound))));
         bank->setData(int(i), kIndexRole);
         m_model->setItem(int(i), 0, bank);
         m_model->setItem(int(i), 1, new QStandardItem(QString::fromStdString(sound.number)));

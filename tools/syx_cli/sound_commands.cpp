@@ -43,13 +43,6 @@ const Instrument* instrumentNamed(const std::string& name) {
     return nullptr;
 }
 
-std::string bankValues(const Sound& sound) {
-    const auto value = [](const std::optional<std::uint8_t>& v) {
-        return v ? std::to_string(*v) : std::string("-");
-    };
-    return value(sound.msb) + '/' + value(sound.lsb) + '/' + std::to_string(sound.program + 1);
-}
-
 Json soundJson(const Sound& sound) {
     const auto value = [](const std::optional<std::uint8_t>& v) {
         return v ? Json(*v) : Json();
@@ -140,7 +133,7 @@ int sounds(const Arguments& args) {
         if (args.asJson) {
             list.push_back(soundJson(sound));
         } else {
-            std::cout << sound.bank << "  " << bankValues(sound) << "  " << sound.number << "  "
+            std::cout << sound.bank << "  " << SoundValues(sound) << "  " << sound.number << "  "
                       << sound.name << '\n';
         }
     }
@@ -250,7 +243,7 @@ int pick(const Arguments& args) {
     if (found.size() != 1) {
         std::string list;
         for (const Sound* sound : found) {
-            list += "\n  " + sound->bank + "  " + bankValues(*sound) + "  " + sound->name;
+            list += "\n  " + sound->bank + "  " + SoundValues(*sound) + "  " + sound->name;
         }
         return fail(found.empty() ? "no sound \"" + args.sound + "\" in " + set->name
                                   : std::to_string(found.size()) + " sounds match \"" + args.sound +
@@ -262,7 +255,7 @@ int pick(const Arguments& args) {
     const int written = outputMessages(args.out.empty() ? args.file : args.out, messages);
     if (written == kOk) {
         std::cout << "Preset " << args.preset << " channel " << args.channel << ": "
-                  << bankValues(sound) << ' ' << sound.name << '\n';
+                  << SoundValues(sound) << ' ' << sound.name << '\n';
     }
     return written;
 }
