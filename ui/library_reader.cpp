@@ -3,20 +3,14 @@
 
 #include "preset_text.h"
 
-#include <QCoreApplication>
-
 #include <algorithm>
 
 namespace tarnwick {
 
 LibraryReader::LibraryReader(std::optional<std::filesystem::path> path, QObject* parent)
-    : QObject(parent), m_path(std::move(path)) {
-    m_thread.setMaxThreadCount(1);
-}
+    : QObject(parent), m_path(std::move(path)) {}
 
-LibraryReader::~LibraryReader() {
-    m_thread.waitForDone();
-}
+LibraryReader::~LibraryReader() = default;
 
 PresetLibrary* LibraryReader::library() {
     if (!m_library) {
@@ -41,7 +35,7 @@ PresetLibrary* LibraryReader::library() {
 }
 
 template <typename Read> void LibraryReader::inBackground(Read read) {
-    m_thread.start([this, read] {
+    m_thread.run([this, read] {
         PresetLibrary* opened = library();
         if (!opened) {
             return;
@@ -119,7 +113,7 @@ void LibraryReader::watch() {
     if (!m_path) {
         return;
     }
-    m_thread.start([this] {
+    m_thread.run([this] {
         std::error_code ignored;
         if (!std::filesystem::exists(*m_path, ignored)) {
             return;
@@ -158,7 +152,6 @@ std::optional<std::vector<PresetRecord>> LibraryReader::bank(std::int64_t id, st
 
 void LibraryReader::waitForDone() {
     m_thread.waitForDone();
-    QCoreApplication::sendPostedEvents(this);
 }
 
 } // namespace tarnwick

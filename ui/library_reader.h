@@ -3,11 +3,11 @@
 // here), searches run one at a time, and only the newest search asked for is answered.
 #pragma once
 
+#include "background_thread.h"
 #include "preset_library.h"
 #include "sound_names.h"
 
 #include <QObject>
-#include <QThreadPool>
 
 #include <atomic>
 #include <filesystem>
@@ -60,7 +60,7 @@ private:
     std::unique_ptr<PresetLibrary> m_library; // used by the reading thread only
     std::atomic<unsigned> m_newestSearch{0};
     std::optional<std::int64_t> m_seenVersion; // the reading thread's last look
-    QThreadPool m_thread;                      // one thread: reads keep their order
+    BackgroundThread m_thread{*this};          // one thread: reads keep their order; last
 };
 
 } // namespace tarnwick

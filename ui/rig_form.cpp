@@ -6,6 +6,7 @@
 #include "local_path.h"
 #include "rig_service.h"
 #include "user_interaction.h"
+#include "utf8_path.h"
 #include "window_place.h"
 
 #include <QComboBox>
@@ -271,7 +272,7 @@ void TRigForm::addInstrumentFile() {
         m_interaction.message(title,
                               QStringLiteral("%1 was not copied into %2: %3.")
                                   .arg(QFileInfo(*chosen).fileName(),
-                                       QString::fromStdString(folder.string()),
+                                       QString::fromStdString(Utf8Text(folder)),
                                        QString::fromStdString(error.message())),
                               QMessageBox::Warning, QMessageBox::Ok);
         return;

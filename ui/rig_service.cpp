@@ -2,36 +2,32 @@
 #include "rig_service.h"
 
 #include "preset_text.h"
-
-#include <QCoreApplication>
+#include "utf8_path.h"
 
 namespace tarnwick {
 
 RigService::RigService(std::vector<std::filesystem::path> folders,
                        std::optional<std::filesystem::path> rigPath, QObject* parent)
     : QObject(parent), m_folders(std::move(folders)), m_rigPath(std::move(rigPath)) {
-    m_thread.setMaxThreadCount(1);
     if (m_rigPath) {
         if (auto read = ReadRig(*m_rigPath, m_rigProblem)) {
             m_rig = *read;
         } else {
-            m_rigProblem = "The rig " + m_rigPath->string() + ' ' + m_rigProblem +
+            m_rigProblem = "The rig " + Utf8Text(*m_rigPath) + ' ' + m_rigProblem +
                            ". It is left as it is: move it aside to set up a new rig.";
             m_rigDamaged = true;
         }
     }
 }
 
-RigService::~RigService() {
-    m_thread.waitForDone();
-}
+RigService::~RigService() = default;
 
 void RigService::load() {
     if (m_loading || m_library) {
         return;
     }
     m_loading = true;
-    m_thread.start([this] {
+    m_thread.run([this] {
         auto library = std::make_shared<InstrumentLibrary>();
         library->load(m_folders);
         QMetaObject::invokeMethod(this, [this, library] {
@@ -45,7 +41,6 @@ void RigService::load() {
 
 void RigService::reload() {
     m_thread.waitForDone();
-    QCoreApplication::sendPostedEvents(this);
     m_loading = false;
     m_library.reset();
     m_names = std::make_shared<const RigNames>();
@@ -55,7 +50,6 @@ void RigService::reload() {
 void RigService::waitForLoaded() {
     load();
     m_thread.waitForDone();
-    QCoreApplication::sendPostedEvents(this);
 }
 
 bool RigService::setRig(const Rig& rig, std::string& error) {

@@ -3,11 +3,11 @@
 // windows ask here for the sounds' names, and hear `changed` when they may differ.
 #pragma once
 
+#include "background_thread.h"
 #include "preset_text.h"
 #include "rig.h"
 
 #include <QObject>
-#include <QThreadPool>
 
 #include <filesystem>
 #include <memory>
@@ -62,8 +62,8 @@ private:
     bool m_rigDamaged = false; // the file is not a rig: never written over
     std::shared_ptr<const InstrumentLibrary> m_library;
     std::shared_ptr<const RigNames> m_names = std::make_shared<const RigNames>();
-    QThreadPool m_thread;
     bool m_loading = false;
+    BackgroundThread m_thread{*this}; // last: waited for before the rest goes
 };
 
 } // namespace tarnwick

@@ -228,7 +228,7 @@ const RigNames& CurrentRig() {
         std::string error;
         const auto rig = ReadRig(*rigPath, error);
         if (!rig) {
-            std::cerr << "tarnwick-syx: note: the rig " << rigPath->string() << ' ' << error
+            std::cerr << "tarnwick-syx: note: the rig " << Utf8Text(*rigPath) << ' ' << error
                       << "; no sound is named\n";
             return {};
         }

@@ -234,7 +234,7 @@ int check(const Arguments& args) {
         return libraryFailure(library);
     }
     for (const std::int64_t id : counts->indexMismatches) {
-        fail(LibraryPath()->string() + ": " + PresetId(id) +
+        fail(Utf8Text(*LibraryPath()) + ": " + PresetId(id) +
              ": the channels it is found by disagree with its content");
     }
     if (!counts->indexMismatches.empty()) {
@@ -243,7 +243,7 @@ int check(const Arguments& args) {
     if (args.compact && !library.compact()) {
         return libraryFailure(library);
     }
-    std::cout << LibraryPath()->string() << ": ok; " << Counted(counts->presets, "preset") << ", "
+    std::cout << Utf8Text(*LibraryPath()) << ": ok; " << Counted(counts->presets, "preset") << ", "
               << Counted(counts->banks, "bank") << ", "
               << Counted(counts->singles, "one-preset file") << (args.compact ? "; compacted" : "")
               << '\n';

@@ -1,6 +1,7 @@
 // The synths' sounds by name on the command line: the instruments found, their sounds, the
 // rig, and writing a sound chosen by name into a preset.
 #include "commands.h"
+#include "utf8_path.h"
 
 #include "cli_support.h"
 #include "preset_json.h"
@@ -153,7 +154,7 @@ std::optional<Rig> rigFile() {
     std::string error;
     auto rig = ReadRig(*path, error);
     if (!rig) {
-        fail("the rig " + path->string() + ' ' + error);
+        fail("the rig " + Utf8Text(*path) + ' ' + error);
     }
     return rig;
 }
@@ -183,7 +184,7 @@ int showRig(const Arguments& args) {
                   << '\n';
     }
     if (args.asJson) {
-        std::cout << JsonText(Json{{"file", RigPath()->string()}, {"channels", channels}}) << '\n';
+        std::cout << JsonText(Json{{"file", Utf8Text(*RigPath())}, {"channels", channels}}) << '\n';
     }
     for (const std::string& problem : names.problems()) {
         std::cerr << "tarnwick-syx: note: " << problem << '\n';
@@ -208,7 +209,7 @@ int changeRig(const Arguments& args, bool set) {
     }
     std::string error;
     if (!WriteRig(*RigPath(), *rig, error)) {
-        return fail("cannot write " + RigPath()->string() + ": " + error);
+        return fail("cannot write " + Utf8Text(*RigPath()) + ": " + error);
     }
     return kOk;
 }
