@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QtTest>
@@ -60,8 +61,12 @@ class SoundsTest : public QObject {
     // The rig file holds `rig` when the editor starts.
     void start(const Rig& rig) {
         std::string error;
+        QVERIFY(WriteRig(m_dir->filePath("rig.json").toStdString(), rig, error));
+        startWithRigFile();
+    }
+    // The editor starts with the rig file as it is.
+    void startWithRigFile() {
         const std::filesystem::path path = m_dir->filePath("rig.json").toStdString();
-        QVERIFY(WriteRig(path, rig, error));
         m_rig = std::make_unique<RigService>(std::vector{kInstruments}, path);
         m_sounds =
             new SoundCommand(m_f->main, *m_rig, m_f->interaction,
@@ -310,13 +315,7 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(damaged);
         }
-        m_rig = std::make_unique<RigService>(std::vector{kInstruments}, path.toStdString());
-        m_sounds =
-            new SoundCommand(m_f->main, *m_rig, m_f->interaction,
-                             [this](const PresetRecord& preset) { m_played.push_back(preset); });
-        ConnectCommands(m_f->main, *m_sounds);
-        m_f->main.show();
-        m_rig->waitForLoaded();
+        startWithRigFile();
         QVERIFY(!sound(1) || !sound(1)->isVisible());
         TRigForm form(*m_rig, m_f->interaction);
         form.show();
@@ -358,6 +357,21 @@ private slots:
         library.soundFilter()->setText("pad");
         library.waitForReads();
         QCOMPARE(library.results()->topLevelItem(0)->text(0).trimmed(), QStringLiteral("Pads"));
+
+        // Every channel of every match is named on the reading thread, never on the
+        // window's, which would wait for thousands of them a keystroke.
+        int namedOnTheWindowsThread = 0;
+        int named = 0;
+        const SoundNamer rigNames = m_rig->soundNamer();
+        library.setNamer([&](int channel, const ChannelSlot& slot) {
+            ++(QThread::currentThread() == qApp->thread() ? namedOnTheWindowsThread : named);
+            return rigNames(channel, slot);
+        });
+        library.soundFilter()->setText("symph");
+        library.waitForReads();
+        QCOMPARE(library.results()->topLevelItemCount(), 1);
+        QVERIFY(named > 0);
+        QCOMPARE(namedOnTheWindowsThread, 0);
     }
 
     // The organizer's Channels column names the sounds after the values.
