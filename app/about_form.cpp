@@ -30,11 +30,10 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Frame
     panel->setFrameShape(QFrame::NoFrame);
     panel->setGeometry(8, 8, 377, 129);
 
-    auto* image = new QLabel(panel);
-    image->setObjectName(QStringLiteral("Image1"));
-    image->setGeometry(8, 8, 209, 159);
-    image->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    image->setPixmap(QIcon(QStringLiteral(":/icons/tarnwick-editor.svg")).pixmap(QSize(112, 112)));
+    m_image = new QLabel(panel);
+    m_image->setObjectName(QStringLiteral("Image1"));
+    m_image->setGeometry(8, 8, 209, 159);
+    m_image->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
     auto* label1 = new QLabel(QStringLiteral("Tarnwick"), panel);
     label1->setObjectName(QStringLiteral("Label1"));
@@ -65,6 +64,11 @@ void TAboutForm::OKClick() {
 
 void TAboutForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // The picture is drawn from its SVG when the box is first shown, not at start-up.
+    if (m_image->pixmap().isNull()) {
+        m_image->setPixmap(
+            QIcon(QStringLiteral(":/icons/tarnwick-editor.svg")).pixmap(QSize(112, 112)));
+    }
     if (const QScreen* screen = this->screen()) {
         move(screen->availableGeometry().center() - rect().center());
     }

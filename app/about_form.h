@@ -3,6 +3,8 @@
 
 #include <QDialog>
 
+class QLabel;
+
 namespace tarnwick {
 
 class TAboutForm final : public QDialog {
@@ -20,6 +22,8 @@ protected:
 
 private:
     void OKClick();
+
+    QLabel* m_image = nullptr;
 };
 
 } // namespace tarnwick

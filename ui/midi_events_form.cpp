@@ -77,7 +77,16 @@ TMidiEventsForm::TMidiEventsForm(UserInteraction& interaction, QWidget* parent)
     QFont compact = font();
     compact.setPointSize(8);
     setFont(compact);
+}
 
+void TMidiEventsForm::setVisible(bool visible) {
+    if (visible && !m_grid) {
+        buildControls();
+    }
+    QDialog::setVisible(visible);
+}
+
+void TMidiEventsForm::buildControls() {
     auto* status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("sbarMiniNoteOn"));
     status->setSizeGripEnabled(false);

@@ -27,7 +27,11 @@ public:
 
     // The working buffer the main window hands in and takes back.
     MidiDataBuffer& buffer() { return m_buffer; }
+    // The strip of cells: there once the window has been shown.
     QTableWidget* grid() const { return m_grid; }
+    // The controls are built when the window is first shown, so that they cost the
+    // program's start nothing.
+    void setVisible(bool visible) override;
     QString previewText() const;
 
 protected:
@@ -38,6 +42,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;  // the close box acts as OK
 
 private:
+    void buildControls();
     void buildStandardGroup();
     void buildCustomGroup();
     void buildDataGroup();

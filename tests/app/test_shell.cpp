@@ -37,6 +37,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
 
 #include <stdexcept>
 
@@ -94,6 +95,10 @@ private slots:
                  QStringList({"TMainForm", "TSaveForm", "TLoadForm", "TMidiEventsForm",
                               "TAboutForm", "TPresetListForm", "TInterfaceForm", "TfrmProgress",
                               "TAuditionOutputForm"}));
+        // The MIDI data window's controls cost the start nothing: they come with its first
+        // showing.
+        QVERIFY(!windows.midiEventsForm()->grid());
+        QVERIFY(windows.midiEventsForm()->findChildren<QWidget*>().isEmpty());
         windows.mainForm()->show();
         QVERIFY(QTest::qWaitForWindowExposed(windows.mainForm()));
         QCOMPARE(windows.mainForm()->windowTitle(), QStringLiteral("Tarnwick Editor"));
@@ -598,6 +603,15 @@ private slots:
         QCOMPARE(QColor(image.pixel(w / 2, 1)), QColor(Qt::black));
         QCOMPARE(QColor(image.pixel(w - 2, h - 2)), QColor(Qt::black));
         QCOMPARE(QColor(image.pixel(2, h / 2)), QColor(Qt::white));
+        // The picture, drawn when the box is first shown, is on the white.
+        const QRect picture = about.findChild<QLabel*>("Image1")->geometry();
+        int inked = 0;
+        for (int y = picture.top(); y < std::min(picture.bottom(), h - 3); ++y) {
+            for (int x = picture.left() + 8; x < picture.right(); ++x) {
+                inked += QColor(image.pixel(x, y)) != QColor(Qt::white) ? 1 : 0;
+            }
+        }
+        QVERIFY2(inked > 1000, qPrintable(QString::number(inked)));
         const QRect screen = about.screen()->availableGeometry();
         QVERIFY(qAbs(about.geometry().center().x() - screen.center().x()) <= 1);
     }
