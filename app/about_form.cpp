@@ -1,7 +1,7 @@
 // Layout and frame of the About box.
 #include "about_form.h"
 
-#include "version.h"
+#include "platform/version.h"
 
 #include <QCloseEvent>
 #include <QFrame>

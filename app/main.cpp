@@ -1,18 +1,18 @@
 // Tarnwick Editor: names the application, creates its windows and runs the event loop
 // until the main window closes.
-#include "application_title.h"
 #include "audition_player.h"
 #include "cycle_lock.h"
-#include "desktop_services.h"
-#include "error_box.h"
-#include "event_pumping_clock.h"
-#include "main_form.h"
+#include "main_window/main_form.h"
 #include "midi_listener.h"
 #include "port_layer.h"
-#include "qt_user_interaction.h"
 #include "rtmidi_backend.h"
 #include "rtmidi_inputs.h"
 #include "startup.h"
+#include "support/application_title.h"
+#include "support/desktop_services.h"
+#include "support/error_box.h"
+#include "support/event_pumping_clock.h"
+#include "support/qt_user_interaction.h"
 #include "tarnwick_application.h"
 
 #include <QIcon>

@@ -1,8 +1,8 @@
 // Opening the user manual.
 #include "manual_command.h"
 
-#include "desktop_services.h"
-#include "user_interaction.h"
+#include "support/desktop_services.h"
+#include "support/user_interaction.h"
 
 #include <QDir>
 #include <QFileInfo>

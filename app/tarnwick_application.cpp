@@ -1,9 +1,9 @@
 // Catching errors at the event loop.
 #include "tarnwick_application.h"
 
-#include "error_box.h"
-#include "user_interaction.h"
-#include "version.h"
+#include "platform/version.h"
+#include "support/error_box.h"
+#include "support/user_interaction.h"
 
 #include <exception>
 

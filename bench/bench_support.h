@@ -1,8 +1,8 @@
 // A user and a desktop for benchmarks: every dialog answered at once, nothing shown.
 #pragma once
 
-#include "desktop_services.h"
-#include "user_interaction.h"
+#include "support/desktop_services.h"
+#include "support/user_interaction.h"
 
 #include <QComboBox>
 #include <QDialog>

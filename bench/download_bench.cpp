@@ -4,16 +4,16 @@
 // Run it through scripts/bench-midi, which starts a private JACK server and the keypad
 // simulator.
 #include "bench_support.h"
-#include "command_wiring.h"
+#include "commands/command_wiring.h"
+#include "commands/direct_midi_command.h"
+#include "commands/download_commands.h"
+#include "commands/interface_form.h"
 #include "cycle_lock.h"
-#include "direct_midi_command.h"
-#include "download_commands.h"
-#include "event_pumping_clock.h"
-#include "interface_form.h"
-#include "main_form.h"
+#include "main_window/main_form.h"
+#include "main_window/preset_number_dialog.h"
 #include "port_layer.h"
-#include "preset_number_dialog.h"
 #include "rtmidi_backend.h"
+#include "support/event_pumping_clock.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,8 +3,8 @@
 // with `tarnwick-syx library add`, then one more bank recorded and names searched as the
 // editor searches them while the user types.
 //   tarnwick-library-bench [FOLDER]   (default: a temporary folder, removed afterwards)
-#include "preset_library.h"
-#include "syx_file.h"
+#include "library/preset_library.h"
+#include "preset/syx_file.h"
 
 #include <algorithm>
 #include <chrono>

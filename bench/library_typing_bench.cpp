@@ -5,10 +5,10 @@
 // typist's pace.
 //   tarnwick-library-typing-bench LIBRARY [TEXT [SOUND]]   (default: "strings 5", "piano")
 #include "bench_support.h"
-#include "library_form.h"
-#include "library_recorder.h"
-#include "main_form.h"
-#include "rig_service.h"
+#include "library/library_form.h"
+#include "library/library_recorder.h"
+#include "main_window/main_form.h"
+#include "sounds/rig_service.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

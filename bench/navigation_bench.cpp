@@ -5,13 +5,13 @@
 // - Save All and Open All with the real clock, against the time their fixed pauses add
 //   up to (100 x 1 ms and 100 x 10 ms).
 #include "bench_support.h"
-#include "channel_grid.h"
-#include "channel_spin_edit.h"
 #include "clock.h"
-#include "desktop_services.h"
-#include "file_commands.h"
-#include "main_form.h"
-#include "preset_number_dialog.h"
+#include "commands/file_commands.h"
+#include "main_window/channel_grid.h"
+#include "main_window/channel_spin_edit.h"
+#include "main_window/main_form.h"
+#include "main_window/preset_number_dialog.h"
+#include "support/desktop_services.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

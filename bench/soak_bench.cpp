@@ -5,7 +5,7 @@
 #include "clock.h"
 #include "cycle_lock.h"
 #include "port_layer.h"
-#include "preset_message.h"
+#include "preset/preset_message.h"
 #include "resident_memory.h"
 #include "rtmidi_backend.h"
 

@@ -1,8 +1,8 @@
 // Sounds by name: reading every instrument file of a folder (Debian's ardour-data by
 // default), then naming the 16 channels of presets through a rig of four instruments.
 // Usage: tarnwick-sound-names-bench [FOLDER]
-#include "instrument_library.h"
-#include "rig.h"
+#include "instruments/instrument_library.h"
+#include "instruments/rig.h"
 
 #include <algorithm>
 #include <chrono>

@@ -6,13 +6,13 @@
 #include "audition_player.h"
 #include "clock.h"
 #include "cycle_lock.h"
-#include "desktop_services.h"
-#include "main_form.h"
+#include "main_window/main_form.h"
 #include "port_layer.h"
-#include "qt_user_interaction.h"
 #include "rtmidi_backend.h"
 #include "rtmidi_inputs.h"
 #include "startup.h"
+#include "support/desktop_services.h"
+#include "support/qt_user_interaction.h"
 #include "tarnwick_application.h"
 
 #include <QApplication>

@@ -2,8 +2,8 @@
 // history holds for it (resident memory before and after 200 steps, the history's limit);
 // and what the Bank Organizer's operations cost with their undo step: moving a block of
 // presets, pasting 100.
-#include "bank_history.h"
-#include "bank_operations.h"
+#include "preset/bank_history.h"
+#include "preset/bank_operations.h"
 #include "resident_memory.h"
 
 #include <algorithm>

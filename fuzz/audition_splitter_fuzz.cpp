@@ -3,8 +3,8 @@
 // it takes is split into messages that each start with a status byte and that put back
 // together give the bytes before the first FF; data it refuses comes with a reason and no
 // messages.
-#include "audition.h"
 #include "fuzz_check.h"
+#include "preset/audition.h"
 
 #include <algorithm>
 

@@ -3,8 +3,8 @@
 // carry 21 as their third byte (when they have one), and that put back together give the
 // file; the image ends with the empty block that every F7 opens. A file it refuses leaves
 // no image. (No other byte is examined, the leading F0 included.)
-#include "firmware_file.h"
 #include "fuzz_check.h"
+#include "preset/firmware_file.h"
 
 #include <sstream>
 #include <string>

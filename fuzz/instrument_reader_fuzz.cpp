@@ -3,8 +3,8 @@
 // program 0 to 127 and a name, every name set's index lists each sound once under its
 // program, and naming a channel through it never names what the set does not hold.
 #include "fuzz_check.h"
-#include "instrument.h"
-#include "sound_names.h"
+#include "instruments/instrument.h"
+#include "instruments/sound_names.h"
 
 #include <algorithm>
 

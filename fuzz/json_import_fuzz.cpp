@@ -4,9 +4,9 @@
 // System Exclusive that the editor decodes, and exporting those messages and importing the
 // text again gives the same bytes.
 #include "fuzz_check.h"
-#include "preset_json.h"
-#include "rig.h"
-#include "syx_file.h"
+#include "instruments/rig.h"
+#include "preset/preset_json.h"
+#include "preset/syx_file.h"
 
 #include <algorithm>
 #include <sstream>

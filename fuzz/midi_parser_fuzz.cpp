@@ -3,7 +3,7 @@
 // from F0 to F7), and the same stream cut into chunks (at places the first byte picks)
 // gives the same messages as when fed at once.
 #include "fuzz_check.h"
-#include "midi_input.h"
+#include "preset/midi_input.h"
 
 using namespace tarnwick;
 

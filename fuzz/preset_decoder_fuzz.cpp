@@ -2,7 +2,7 @@
 // a message that decodes must have consumed exactly 153 bytes and must survive an
 // encode/decode round trip unchanged (up to what a message cannot carry).
 #include "fuzz_check.h"
-#include "preset_message.h"
+#include "preset/preset_message.h"
 
 #include <sstream>
 #include <string>

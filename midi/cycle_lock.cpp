@@ -2,7 +2,7 @@
 // Windows LockFileEx), so a program that dies never leaves the keypad locked.
 #include "cycle_lock.h"
 
-#include "utf8_path.h"
+#include "platform/utf8_path.h"
 
 #include <cstdlib>
 

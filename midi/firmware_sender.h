@@ -2,7 +2,7 @@
 // acknowledged with "A" at byte 4 of the reply.
 #pragma once
 
-#include "firmware_file.h"
+#include "preset/firmware_file.h"
 #include "transfer_result.h"
 
 #include <functional>

@@ -7,7 +7,7 @@
 // anything and never waits for the lock the cycles take turns with.
 #pragma once
 
-#include "midi_input.h"
+#include "preset/midi_input.h"
 
 #include <atomic>
 #include <chrono>

@@ -3,7 +3,7 @@
 
 #include "clock.h"
 #include "cycle_lock.h"
-#include "preset_record.h"
+#include "preset/preset_record.h"
 
 #include <algorithm>
 #include <optional>

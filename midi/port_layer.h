@@ -7,7 +7,7 @@
 #pragma once
 
 #include "midi_backend.h"
-#include "preset_message.h"
+#include "preset/preset_message.h"
 #include "reply_capture.h"
 #include "transfer_result.h"
 

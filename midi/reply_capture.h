@@ -3,7 +3,7 @@
 // thread after the pair has closed. Also recognises the keypad's identity reply.
 #pragma once
 
-#include "sysex.h"
+#include "preset/sysex.h"
 
 #include <array>
 #include <cstddef>

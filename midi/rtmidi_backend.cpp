@@ -3,7 +3,7 @@
 #include "rtmidi_backend.h"
 
 #include "jack_graph_watch.h"
-#include "sysex.h"
+#include "preset/sysex.h"
 
 #include <RtMidi.h>
 

@@ -2,7 +2,7 @@
 // about each. The numbers are the ones the transfer functions have always returned.
 #pragma once
 
-#include "firmware_file.h"
+#include "preset/firmware_file.h"
 
 namespace tarnwick {
 

@@ -2,8 +2,8 @@
 // shared out among pages, then the pages are drawn, each knowing how many there are.
 #include "bank_sheet.h"
 
-#include "preset_message.h"
-#include "preset_text.h"
+#include "preset/preset_message.h"
+#include "preset/preset_text.h"
 
 #include <QBuffer>
 #include <QFontMetricsF>
@@ -253,29 +253,27 @@ QByteArray BankSheetPdf(const PresetBank& bank, const QString& title, QDate date
             if (row++ % 2 == 1) { // every other block shaded, for the eye to follow
                 painter.fillRect(QRectF(0, y, layout.width, block.height), QColor(232, 232, 232));
             }
-            const QString number = QString::number(block.slot + 1);
-            if (block.unused) {
-                const QFontMetricsF metrics(block.values, &writer);
-                const double baseline = y + layout.padding / 2 + metrics.ascent();
-                painter.setPen(QColor(90, 90, 90));
-                painter.setFont(block.values);
+            // The preset's number, right-aligned before its name, and the name, in `font`.
+            const auto numberAndName = [&](const QFont& font, double baseline) {
+                const QFontMetricsF metrics(font, &writer);
+                const QString number = QString::number(block.slot + 1);
+                painter.setFont(font);
                 painter.drawText(QPointF(layout.nameLeft - nameMetrics.height() / 2 -
                                              metrics.horizontalAdvance(number),
                                          baseline),
                                  number);
                 painter.drawText(QPointF(layout.nameLeft, baseline), block.name);
+            };
+            const QFontMetricsF valueMetrics(block.values, &writer);
+            if (block.unused) {
+                painter.setPen(QColor(90, 90, 90));
+                numberAndName(block.values, y + layout.padding / 2 + valueMetrics.ascent());
                 painter.setPen(Qt::black);
                 y += block.height;
                 continue;
             }
-            const QFontMetricsF valueMetrics(block.values, &writer);
             const double baseline = y + layout.padding + nameMetrics.ascent();
-            painter.setFont(layout.name);
-            painter.drawText(QPointF(layout.nameLeft - nameMetrics.height() / 2 -
-                                         nameMetrics.horizontalAdvance(number),
-                                     baseline),
-                             number);
-            painter.drawText(QPointF(layout.nameLeft, baseline), block.name);
+            numberAndName(layout.name, baseline);
             painter.setFont(block.values);
             painter.drawText(QPointF(layout.valuesLeft, baseline), block.lines.value(0));
             if (block.lines.size() > 1) {

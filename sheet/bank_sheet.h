@@ -5,8 +5,8 @@
 // at their untouched default are left out (a line at the end counts them) unless asked.
 #pragma once
 
-#include "preset_record.h"
-#include "preset_text.h"
+#include "preset/preset_record.h"
+#include "preset/preset_text.h"
 
 #include <QByteArray>
 #include <QDate>

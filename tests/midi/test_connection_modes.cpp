@@ -1,13 +1,13 @@
 // The MIDI menu's connection modes and the "Choose MIDI Interface" dialog, with an
 // in-process keypad: check marks, status texts, the identity part, and every way the
 // choice can fail.
-#include "command_wiring.h"
-#include "direct_midi_command.h"
+#include "commands/command_wiring.h"
+#include "commands/direct_midi_command.h"
+#include "commands/interface_form.h"
 #include "editor_fixture.h"
 #include "fake_clock.h"
 #include "fake_midi_backend.h"
-#include "interface_form.h"
-#include "main_form.h"
+#include "main_window/main_form.h"
 #include "port_layer.h"
 #include "scripted_interaction.h"
 

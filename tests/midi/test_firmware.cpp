@@ -3,10 +3,10 @@
 #include "counting_cycle_lock.h"
 #include "fake_clock.h"
 #include "fake_midi_backend.h"
-#include "firmware_file.h"
 #include "firmware_messages.h"
 #include "firmware_sender.h"
 #include "port_layer.h"
+#include "preset/firmware_file.h"
 #include "row_folder.h"
 
 #include <QtTest>

@@ -1,19 +1,19 @@
 // Learning from the synths end to end: a sender written for the tests stands in for the
 // synths on a private JACK server (dummy driver); the editor's Learn, tarnwick-syx learn
 // and tarnwick-syx monitor listen to it through RtMidi as they do on a real machine.
-#include "command_wiring.h"
+#include "commands/command_wiring.h"
+#include "commands/file_commands.h"
 #include "editor_fixture.h"
-#include "event_pumping_clock.h"
-#include "file_commands.h"
 #include "jack_test_server.h"
-#include "learn_command.h"
-#include "main_form.h"
+#include "learn/learn_command.h"
+#include "main_window/main_form.h"
+#include "main_window/preset_number_dialog.h"
 #include "midi_listener.h"
-#include "preset_message.h"
-#include "preset_number_dialog.h"
-#include "preset_text.h"
+#include "preset/preset_message.h"
+#include "preset/preset_text.h"
+#include "preset/syx_file.h"
 #include "rtmidi_inputs.h"
-#include "syx_file.h"
+#include "support/event_pumping_clock.h"
 
 #include <jack/jack.h>
 #include <jack/midiport.h>

@@ -6,7 +6,7 @@
 #include "fake_clock.h"
 #include "fake_midi_backend.h"
 #include "port_layer.h"
-#include "preset_message.h"
+#include "preset/preset_message.h"
 #include "row_folder.h"
 #include "rtmidi_backend.h"
 

@@ -6,9 +6,9 @@
 #include "fake_clock.h"
 #include "fake_desktop.h"
 #include "fake_midi_backend.h"
-#include "main_form.h"
+#include "main_window/main_form.h"
+#include "main_window/preset_list_form.h"
 #include "port_layer.h"
-#include "preset_list_form.h"
 #include "scripted_interaction.h"
 
 namespace tarnwick::testing {

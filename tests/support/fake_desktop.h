@@ -1,7 +1,7 @@
 // A desktop that records the documents it is asked to open and answers as told.
 #pragma once
 
-#include "desktop_services.h"
+#include "support/desktop_services.h"
 
 #include <QStringList>
 

@@ -2,7 +2,7 @@
 // and busy cursor, and returns queued answers without showing anything.
 #pragma once
 
-#include "user_interaction.h"
+#include "support/user_interaction.h"
 
 #include <QDialog>
 #include <QList>

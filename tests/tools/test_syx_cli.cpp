@@ -1,7 +1,7 @@
 // tarnwick-syx on real files: every command, its output, its files and its exit code.
-#include "preset_message.h"
+#include "platform/version.h"
+#include "preset/preset_message.h"
 #include "row_folder.h"
-#include "version.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

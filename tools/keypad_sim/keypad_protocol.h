@@ -4,7 +4,7 @@
 // tests and users try every way a real keypad or cable can fail.
 #pragma once
 
-#include "preset_message.h"
+#include "preset/preset_message.h"
 
 #include <array>
 #include <cstdint>

@@ -2,10 +2,10 @@
 // direct MIDI functions can be tried and tested without the hardware. It registers one
 // JACK client with a MIDI input "in" and a MIDI output "out"; connect the editor to it by
 // choosing its name in "Choose MIDI Interface".
-#include "atomic_file.h"
 #include "keypad_protocol.h"
-#include "sysex.h"
-#include "version.h"
+#include "platform/atomic_file.h"
+#include "platform/version.h"
+#include "preset/sysex.h"
 
 #include <CLI/CLI.hpp>
 

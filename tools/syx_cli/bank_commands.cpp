@@ -1,14 +1,14 @@
 // Moving, swapping and copying presets in bank files, and printing a bank's sheet.
 #include "commands.h"
 
-#include "bank_operations.h"
 #include "cli_support.h"
+#include "preset/bank_operations.h"
 
 #include <CLI/CLI.hpp>
 
 #ifndef TARNWICK_WITHOUT_SHEET
 #include "bank_sheet.h"
-#include "utf8_path.h"
+#include "platform/utf8_path.h"
 
 #include <QGuiApplication>
 #endif

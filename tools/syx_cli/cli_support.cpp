@@ -1,10 +1,10 @@
 // Messages, inputs and outputs of the commands.
 #include "cli_support.h"
 
-#include "ascii_case.h"
-#include "preset_json.h"
-#include "preset_library.h"
-#include "utf8_path.h"
+#include "library/preset_library.h"
+#include "platform/ascii_case.h"
+#include "platform/utf8_path.h"
+#include "preset/preset_json.h"
 
 #include <CLI/CLI.hpp>
 

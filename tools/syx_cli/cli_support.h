@@ -2,10 +2,10 @@
 // error, and reading and writing files (or standard input and output, "-").
 #pragma once
 
-#include "preset_json.h"
-#include "preset_text.h"
-#include "rig.h"
-#include "syx_file.h"
+#include "instruments/rig.h"
+#include "preset/preset_json.h"
+#include "preset/preset_text.h"
+#include "preset/syx_file.h"
 
 #include <filesystem>
 #include <functional>

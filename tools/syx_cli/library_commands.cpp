@@ -1,11 +1,11 @@
 // The library on the command line.
 #include "commands.h"
 
-#include "ascii_case.h"
 #include "cli_support.h"
-#include "preset_json.h"
-#include "preset_library.h"
-#include "utf8_path.h"
+#include "library/preset_library.h"
+#include "platform/ascii_case.h"
+#include "platform/utf8_path.h"
+#include "preset/preset_json.h"
 
 #include <CLI/CLI.hpp>
 

@@ -3,10 +3,10 @@
 #include "commands.h"
 
 #include "cli_support.h"
-#include "hex.h"
 #include "midi_listener.h"
-#include "preset_json.h"
-#include "preset_text.h"
+#include "preset/hex.h"
+#include "preset/preset_json.h"
+#include "preset/preset_text.h"
 #include "rtmidi_inputs.h"
 
 #include <CLI/CLI.hpp>

@@ -6,8 +6,8 @@
 // has a file of its own.
 #include "cli_support.h"
 #include "commands.h"
-#include "utf8_path.h"
-#include "version.h"
+#include "platform/utf8_path.h"
+#include "platform/version.h"
 
 #include <CLI/CLI.hpp>
 

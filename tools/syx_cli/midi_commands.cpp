@@ -1,17 +1,17 @@
 // The MIDI commands of tarnwick-syx.
 #include "commands.h"
 
-#include "audition.h"
 #include "audition_player.h"
 #include "cli_support.h"
 #include "clock.h"
 #include "cycle_lock.h"
-#include "firmware_file.h"
 #include "firmware_sender.h"
 #include "midi_tracer.h"
 #include "port_layer.h"
+#include "preset/audition.h"
+#include "preset/firmware_file.h"
+#include "preset/syx_file.h"
 #include "rtmidi_backend.h"
-#include "syx_file.h"
 
 #include <CLI/CLI.hpp>
 

@@ -1,7 +1,7 @@
 // Writing down the MIDI traffic.
 #include "midi_tracer.h"
 
-#include "hex.h"
+#include "preset/hex.h"
 
 #include <cstdio>
 

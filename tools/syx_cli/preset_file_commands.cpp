@@ -2,10 +2,10 @@
 #include "commands.h"
 
 #include "cli_support.h"
-#include "preset_json.h"
-#include "preset_text.h"
-#include "syx_file.h"
-#include "utf8_path.h"
+#include "platform/utf8_path.h"
+#include "preset/preset_json.h"
+#include "preset/preset_text.h"
+#include "preset/syx_file.h"
 
 #include <CLI/CLI.hpp>
 

@@ -1,10 +1,10 @@
 // The synths' sounds by name on the command line: the instruments found, their sounds, the
 // rig, and writing a sound chosen by name into a preset.
 #include "commands.h"
-#include "utf8_path.h"
+#include "platform/utf8_path.h"
 
 #include "cli_support.h"
-#include "preset_json.h"
+#include "preset/preset_json.h"
 
 #include <CLI/CLI.hpp>
 
