@@ -2,6 +2,8 @@
 #include "instruments/instrument.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 namespace tarnwick {
 
@@ -159,6 +161,17 @@ const char* const kGeneralMidiNames[128] = {"Acoustic Grand Piano",
                                             "Applause",
                                             "Gunshot"};
 
+// The drum sets that General MIDI 2 names, by program (0-127, as sent).
+constexpr std::array<std::pair<int, const char*>, 9> kGeneralMidiDrumSets{{{0, "Standard"},
+                                                                           {8, "Room"},
+                                                                           {16, "Power"},
+                                                                           {24, "Electronic"},
+                                                                           {25, "Analog"},
+                                                                           {32, "Jazz"},
+                                                                           {40, "Brush"},
+                                                                           {48, "Orchestra"},
+                                                                           {56, "SFX"}}};
+
 Instrument makeGeneralMidi() {
     Instrument gm;
     gm.name = "General MIDI";
@@ -170,7 +183,24 @@ Instrument makeGeneralMidi() {
     }
     set.index();
     gm.nameSets.push_back(std::move(set));
+    // Channel 10 plays drums: its program changes choose drum sets, named as General MIDI
+    // 2 names them; a set without a name there is "Drum Set N".
+    NameSet drums;
+    drums.name = "General MIDI Drums";
+    for (int program = 0; program < 128; ++program) {
+        const auto named =
+            std::find_if(kGeneralMidiDrumSets.begin(), kGeneralMidiDrumSets.end(),
+                         [program](const auto& kit) { return kit.first == program; });
+        drums.sounds.push_back({"General MIDI Drums", std::nullopt, std::nullopt,
+                                std::uint8_t(program), std::to_string(program + 1),
+                                named != kGeneralMidiDrumSets.end()
+                                    ? std::string(named->second)
+                                    : "Drum Set " + std::to_string(program + 1)});
+    }
+    drums.index();
+    gm.nameSets.push_back(std::move(drums));
     gm.channelNameSets.fill("General MIDI");
+    gm.channelNameSets[9] = "General MIDI Drums";
     return gm;
 }
 

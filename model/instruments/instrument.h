@@ -64,7 +64,8 @@ inline constexpr std::uintmax_t kLargestInstrumentFile = 16u << 20;
 InstrumentFile ReadMidnam(const std::string& content, const std::string& file);
 // A Cakewalk instrument definition file (.ins).
 InstrumentFile ReadInstrumentDefinitions(const std::string& content, const std::string& file);
-// The 128 General MIDI programs, no bank select: named "General MIDI".
+// The 128 General MIDI programs, no bank select: named "General MIDI". Channel 10 uses
+// the name set "General MIDI Drums": its programs are drum sets.
 const Instrument& GeneralMidi();
 
 } // namespace tarnwick

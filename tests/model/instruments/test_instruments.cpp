@@ -280,6 +280,32 @@ private slots:
         QCOMPARE(names(name.candidates), candidates);
     }
 
+    // The built-in General MIDI names channel 10's programs as drum sets, every other
+    // channel's as melodic sounds.
+    void generalMidiDrumsOnChannel10_data() {
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<int>("program"); // as shown, 1 to 128
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("channel 1, program 1") << 1 << 1 << "Acoustic Grand Piano";
+        QTest::newRow("channel 11, program 1") << 11 << 1 << "Acoustic Grand Piano";
+        QTest::newRow("channel 10, program 1") << 10 << 1 << "Standard";
+        QTest::newRow("channel 10, program 9") << 10 << 9 << "Room";
+        QTest::newRow("channel 10, program 26") << 10 << 26 << "Analog";
+        QTest::newRow("channel 10, program 57") << 10 << 57 << "SFX";
+        QTest::newRow("channel 10, program 2") << 10 << 2 << "Drum Set 2";
+        QTest::newRow("channel 10, program 128") << 10 << 128 << "Drum Set 128";
+    }
+    void generalMidiDrumsOnChannel10() {
+        QFETCH(int, channel);
+        QFETCH(int, program);
+        QFETCH(QString, shown);
+        Rig rig;
+        rig.channels.fill({"General MIDI", ""});
+        const RigNames named(rig, testLibrary());
+        QVERIFY(named.problems().empty());
+        QCOMPARE(QString::fromStdString(named.name(channel, slot({}, {}, program)).shown), shown);
+    }
+
     // The rig file: written and read back; a channel's name set by default the one the
     // device mode gives it; what it cannot find named with the channel.
     void theRigFile() {
