@@ -10,6 +10,7 @@
 #include <memory>
 #include <set>
 #include <sstream>
+#include <string_view>
 
 namespace tarnwick {
 
@@ -23,6 +24,72 @@ struct Parsed {
     Section instruments;
     std::vector<std::string> instrumentOrder;
 };
+
+// Appends the code point `c` to `out` in UTF-8.
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | (c >> 18));
+        out += char(0x80 | ((c >> 12) & 0x3F));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
+
+// UTF-16 text (after its byte order mark) as UTF-8; a surrogate without its partner becomes
+// U+FFFD, an odd last byte is dropped.
+std::string utf16AsUtf8(std::string_view bytes, bool bigEndian) {
+    std::string out;
+    out.reserve(bytes.size() / 2);
+    const auto unit = [&](std::size_t i) {
+        const auto hi = std::uint8_t(bytes[bigEndian ? i : i + 1]);
+        const auto lo = std::uint8_t(bytes[bigEndian ? i + 1 : i]);
+        return char32_t(hi << 8 | lo);
+    };
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        char32_t c = unit(i);
+        if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
+            const char32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low < 0xE000) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            } else {
+                c = 0xFFFD;
+            }
+        } else if (c >= 0xD800 && c < 0xE000) {
+            c = 0xFFFD;
+        }
+        appendUtf8(out, c);
+    }
+    return out;
+}
+
+// The file's text without its byte order mark; UTF-16 (told by its mark) as UTF-8.
+// `encoding` names what was read when it was not plain 8-bit text.
+std::string insText(const std::string& content, std::string& encoding) {
+    const std::string_view bytes(content);
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        encoding = "UTF-8 with a byte order mark";
+        return content.substr(3);
+    }
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+        const bool bigEndian = bytes[0] == '\xFE';
+        encoding = bigEndian ? "UTF-16 big-endian" : "UTF-16 little-endian";
+        return utf16AsUtf8(bytes.substr(2), bigEndian);
+    }
+    if (std::count(content.begin(), content.end(), '\0') > std::ptrdiff_t(content.size() / 4)) {
+        encoding = "UTF-16 without a byte order mark, which is not read";
+    }
+    return content;
+}
 
 Parsed parse(const std::string& content) {
     Parsed parsed;
@@ -133,7 +200,8 @@ InstrumentFile ReadInstrumentDefinitions(const std::string& content, const std::
         result.error = "larger than 16 MiB";
         return result;
     }
-    const Parsed parsed = parse(content);
+    std::string encoding;
+    const Parsed parsed = parse(insText(content, encoding));
     ListResolver lists(parsed.patchNames);
     for (const std::string& name : parsed.instrumentOrder) {
         const Entries& lines = parsed.instruments.at(name);
@@ -196,6 +264,9 @@ InstrumentFile ReadInstrumentDefinitions(const std::string& content, const std::
     }
     if (result.instruments.empty()) {
         result.error = "defines no instrument (no .Instrument Definitions entry)";
+        if (!encoding.empty()) {
+            result.error += "; read as " + encoding;
+        }
     }
     return result;
 }

@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include <sstream>
@@ -140,8 +141,9 @@ private slots:
     void soundsByName_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("expected"); // held by standard output, or error when 1-2
-        QTest::addColumn<QString>("after");    // preset 2 as `show` then lists it; "": unchanged
+        // Held by standard output, or error when 1-2 or after "error: ".
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("after"); // preset 2 as `show` then lists it; "": unchanged
         QTest::newRow("instruments")
             << QStringList{"instruments", "synth one"} << 0
             << "Tarnwick Test Synth One  8 sounds (Patches, Drums, Card 1)  " TARNWICK_TEST_DATA
@@ -155,6 +157,21 @@ private slots:
             << "test_broken.midnam: not well-formed XML (it breaks off or its tags do not match) "
                "near "
                "byte "
+            << "";
+        QTest::newRow("instruments --check of instruments without faults")
+            << QStringList{"instruments", "msb only", "--check"} << 0
+            << "Test MSB Only  3 sounds (Patches)"
+            << "";
+        QTest::newRow("instruments --check: a bank left out")
+            << QStringList{"instruments", "program only", "--check"} << 1
+            << "Test Program Only: bank [9] left out"
+            << "";
+        QTest::newRow("instruments: nothing matches")
+            << QStringList{"instruments", "qqq"} << 0 << "error: no instrument's name holds \"qqq\""
+            << "";
+        QTest::newRow("sounds: nothing matches")
+            << QStringList{"sounds", "Tarnwick Test Synth One", "qqq"} << 0
+            << "error: no sound of Tarnwick Test Synth One (Patches) has a name that holds \"qqq\""
             << "";
         QTest::newRow("sounds, by a part of the name")
             << QStringList{"sounds", "TARNWICK TEST SYNTH ONE", "pad"} << 0
@@ -230,8 +247,10 @@ private slots:
         const Run run =
             syx(QStringList{"--library", library} + args.replaceInStrings("BANK", file));
         QCOMPARE(run.exitCode, exitCode);
-        const QString said = unixPaths(exitCode == 0 ? run.out : run.err);
-        QVERIFY2(said.contains(expected), qPrintable(said));
+        const bool onError = exitCode != 0 || expected.startsWith("error: ");
+        const QString said = unixPaths(onError ? run.err : run.out);
+        QVERIFY2(said.contains(QString(expected).remove(QRegularExpression("^error: "))),
+                 qPrintable(said));
         if (after.isEmpty()) {
             QCOMPARE(read(file), bytes);
         } else {

@@ -8,6 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <filesystem>
 #include <iostream>
 
 namespace tarnwick::cli {
@@ -90,19 +91,32 @@ int instruments(const Arguments& args) {
     if (args.asJson) {
         std::cout << JsonText(list) << '\n';
     }
+    if (list.empty() && !args.text.empty()) {
+        std::cerr << "tarnwick-syx: no instrument's name holds \"" << args.text << "\"\n";
+    }
     if (!args.check) {
         return kOk;
     }
+    // Only what concerns the instruments asked for: a refused file by its name, as it has
+    // no instrument to match.
+    bool faults = false;
     for (const auto& problem : library.fileProblems()) {
-        std::cerr << "tarnwick-syx: " << problem.file << ": " << problem.reason << '\n';
+        if (holds(std::filesystem::path(problem.file).filename().string(), args.text)) {
+            std::cerr << "tarnwick-syx: " << problem.file << ": " << problem.reason << '\n';
+            faults = true;
+        }
     }
     for (const Instrument& instrument : library.instruments()) {
+        if (!holds(instrument.name, args.text)) {
+            continue;
+        }
         for (const std::string& problem : instrument.problems) {
             std::cerr << "tarnwick-syx: note: " << instrument.file << ": " << instrument.name
                       << ": " << problem << '\n';
+            faults = true;
         }
     }
-    return library.fileProblems().empty() ? kOk : kBad;
+    return faults ? kBad : kOk;
 }
 
 // The name set `wanted`, or the instrument's own for channel 1; else exit 1.
@@ -127,10 +141,12 @@ int sounds(const Arguments& args) {
         return kBad;
     }
     Json list = Json::array();
+    bool any = false;
     for (const Sound& sound : set->sounds) {
         if (!holds(sound.name, args.text)) {
             continue;
         }
+        any = true;
         if (args.asJson) {
             list.push_back(soundJson(sound));
         } else {
@@ -140,6 +156,10 @@ int sounds(const Arguments& args) {
     }
     if (args.asJson) {
         std::cout << JsonText(list) << '\n';
+    }
+    if (!any && !args.text.empty()) {
+        std::cerr << "tarnwick-syx: no sound of " << instrument->name << " (" << set->name
+                  << ") has a name that holds \"" << args.text << "\"\n";
     }
     return kOk;
 }
@@ -271,7 +291,8 @@ void AddSoundCommands(CLI::App& app, int& result) {
     list->add_option("TEXT", args->text, "only those whose name holds TEXT (any case)");
     list->add_flag("--json", args->asJson, "as JSON");
     list->add_flag("--check", args->check,
-                   "also name every file that could not be read, and why (exit 1 if any)");
+                   "also name every file that could not be read and every part left out, and why "
+                   "(exit 1 if any)");
 
     CLI::App* soundsCommand = AddCommand(app, result, "sounds",
                                          "List an instrument's sounds: bank, MSB/LSB/program, "

@@ -134,6 +134,20 @@ private slots:
             << QByteArray(ins).replace("NAME", "Caf\xc3\xa9") << false << "Café";
         QTest::newRow(".ins, Latin-1, a key in capitals")
             << QByteArray(ins).replace("NAME", "\xc9t\xe9") << false << "Été";
+        // Notepad's ways of saving: a byte order mark, or UTF-16 with one.
+        const QString named = QString::fromLatin1(ins).replace("NAME", "Caf\u00e9 \U0001D11E");
+        QTest::newRow(".ins, UTF-8 with a byte order mark")
+            << "\xEF\xBB\xBF" + named.toUtf8() << false << "Café \U0001D11E";
+        QByteArray little("\xFF\xFE", 2);
+        QByteArray big("\xFE\xFF", 2);
+        for (const char16_t unit : named.toStdU16String()) {
+            little += char(unit & 0xFF);
+            little += char(unit >> 8);
+            big += char(unit >> 8);
+            big += char(unit & 0xFF);
+        }
+        QTest::newRow(".ins, UTF-16 little-endian") << little << false << "Café \U0001D11E";
+        QTest::newRow(".ins, UTF-16 big-endian") << big << false << "Café \U0001D11E";
     }
     void namesInAnyEncoding() {
         QFETCH(QByteArray, content);
@@ -145,6 +159,27 @@ private slots:
         QVERIFY2(file.error.empty(), file.error.c_str());
         const std::string& read = file.instruments.at(0).nameSets.at(0).sounds.at(0).name;
         QCOMPARE(QString::fromStdString(read), name);
+    }
+
+    // A file that still gives nothing says how it was read.
+    void insEncodingNamedWhenNothingIsRead_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("error");
+        const QString none = "defines no instrument (no .Instrument Definitions entry)";
+        QTest::newRow("plain text") << QByteArray("just words\n") << none;
+        QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBFjust words\n")
+                                    << none + "; read as UTF-8 with a byte order mark";
+        QTest::newRow("UTF-16 mark")
+            << QByteArray("\xFF\xFEj\0u\0s\0t\0", 10) << none + "; read as UTF-16 little-endian";
+        QTest::newRow("UTF-16, no mark")
+            << QByteArray(".\0P\0a\0t\0c\0h\0", 12)
+            << none + "; read as UTF-16 without a byte order mark, which is not read";
+    }
+    void insEncodingNamedWhenNothingIsRead() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, error);
+        const InstrumentFile file = ReadInstrumentDefinitions(content.toStdString(), "t.ins");
+        QCOMPARE(QString::fromStdString(file.error), error);
     }
 
     // Each .ins bank select method: the values a bank sends.
