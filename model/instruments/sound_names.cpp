@@ -64,9 +64,11 @@ std::string SoundValues(const Sound& sound) {
         SoundSlot(ChannelSlot{{kSlotDisabled, kSlotDisabled, kSlotDisabled}}, sound));
 }
 
-bool SelectsSound(const PresetRecord& preset, const SoundNamer& names, std::string_view text) {
+bool SelectsSound(const PresetRecord& preset, const SoundNamer& names, std::string_view text,
+                  std::optional<int> onChannel) {
     const std::string wanted = LowerCase(text);
-    for (int channel = 1; channel <= kChannelCount; ++channel) {
+    for (int channel = onChannel.value_or(1); channel <= onChannel.value_or(kChannelCount);
+         ++channel) {
         for (const std::string& name : names(channel, preset.channel(channel)).candidates) {
             if (LowerCase(name).find(wanted) != std::string::npos) {
                 return true;

@@ -6,6 +6,7 @@
 #include "preset/preset_record.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,9 +39,10 @@ ChannelSlot SoundSlot(ChannelSlot slot, const Sound& sound);
 // where its bank sends no such bank select).
 std::string SoundValues(const Sound& sound);
 
-// Whether a channel of `preset` selects, by `names`, a sound whose name (any candidate's)
-// holds `text` in any ASCII letter case: how the Library and tarnwick-syx find a preset by
-// its sound.
-bool SelectsSound(const PresetRecord& preset, const SoundNamer& names, std::string_view text);
+// Whether a channel of `preset` (`onChannel` alone, when given) selects, by `names`, a
+// sound whose name (any candidate's) holds `text` in any ASCII letter case: how the Library
+// and tarnwick-syx find a preset by its sound.
+bool SelectsSound(const PresetRecord& preset, const SoundNamer& names, std::string_view text,
+                  std::optional<int> onChannel = std::nullopt);
 
 } // namespace tarnwick

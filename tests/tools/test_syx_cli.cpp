@@ -218,6 +218,15 @@ private slots:
             << QStringList{"pick", "BANK", "2", "3", "pad"} << 1
             << "channel 3 has no instrument in the rig"
             << "";
+        QTest::newRow("library search by sound on its channel")
+            << QStringList{"library", "search", "--sound", "standard", "--channel", "10"} << 0
+            << "1: 80/0/1 Symphonique  10: 120/-/1 Standard Kit"
+            << "";
+        QTest::newRow("library search by sound on another channel")
+            << QStringList{"library", "search", "--sound", "standard", "--channel", "1"} << 0
+            << "error: no preset in the library selects a sound whose name holds \"standard\" "
+               "on channel 1"
+            << "";
         QTest::newRow("library search by sound")
             << QStringList{"library", "search", "--sound", "standard"} << 0
             << "1: 80/0/1 Symphonique  10: 120/-/1 Standard Kit"

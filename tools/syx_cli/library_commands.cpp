@@ -152,9 +152,18 @@ int search(const Arguments& args) {
                 const SoundNamer names = [](int channel, const ChannelSlot& slot) {
                     return CurrentRig().name(channel, slot);
                 };
+                // With --channel, the sound is the one that channel plays.
                 std::erase_if(*found, [&](const LibraryPreset& preset) {
-                    return !SelectsSound(preset.record, names, args.sound);
+                    return !SelectsSound(preset.record, names, args.sound, args.channel);
                 });
+                if (found->empty()) {
+                    std::cerr << "tarnwick-syx: no preset in the library selects a sound whose "
+                                 "name holds \""
+                              << args.sound << '"'
+                              << (args.channel ? " on channel " + std::to_string(*args.channel)
+                                               : std::string())
+                              << '\n';
+                }
             }
             return found;
         },
