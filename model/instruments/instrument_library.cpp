@@ -179,6 +179,19 @@ const Instrument* InstrumentLibrary::find(std::string_view name) const {
     return found == m_instruments.end() ? nullptr : &*found;
 }
 
+std::vector<const Instrument*> InstrumentLibrary::named(std::string_view spelling) const {
+    if (const Instrument* exact = find(spelling)) {
+        return {exact};
+    }
+    std::vector<const Instrument*> found;
+    for (const Instrument& instrument : m_instruments) {
+        if (AnswersTo(instrument.name, spelling)) {
+            found.push_back(&instrument);
+        }
+    }
+    return found;
+}
+
 std::vector<std::string> InstrumentLibrary::closest(std::string_view name,
                                                     std::size_t count) const {
     // Compared in lower case without blanks and punctuation: "jv 1080" is "JV-1080".

@@ -59,6 +59,10 @@ public:
     }
     // The instrument of that name, any letter case; nullptr when there is none.
     const Instrument* find(std::string_view name) const;
+    // The instruments `spelling` names: the one of that very name (any case) alone, else
+    // every one whose name answers to it (case, blanks and punctuation ignored, its words in
+    // any order), in the library's order.
+    std::vector<const Instrument*> named(std::string_view spelling) const;
     // Up to `count` names nearest to `name`, for saying what was meant.
     std::vector<std::string> closest(std::string_view name, std::size_t count) const;
 

@@ -146,8 +146,8 @@ private slots:
         QTest::addColumn<QString>("after"); // preset 2 as `show` then lists it; "": unchanged
         QTest::newRow("instruments")
             << QStringList{"instruments", "synth one"} << 0
-            << "Tarnwick Test Synth One  8 sounds (Patches, Drums, Card 1)  " TARNWICK_TEST_DATA
-               "/instruments/test_synth.midnam\nTarnwick Test Synth One Plus  7 sounds "
+            << "Tarnwick Test Synth One  9 sounds (Patches, Drums, Card 1)  " TARNWICK_TEST_DATA
+               "/instruments/test_synth.midnam\nTarnwick Test Synth One Plus  8 sounds "
                "(Patches, Drums)  " TARNWICK_TEST_DATA "/instruments/test_synth.midnam\n"
                "Tarnwick Test Synth One Plus  shadowed (found first elsewhere)  " TARNWICK_TEST_DATA
                "/instruments/test_synths.ins\n"
@@ -186,10 +186,21 @@ private slots:
             << "Kits  120/-/1  1  Standard Kit\n"
             << "";
         QTest::newRow("an instrument that is not found")
-            << QStringList{"sounds", "synth on"} << 1
-            << "no instrument \"synth on\" is found; the nearest: \"Tarnwick Test Synth One\", "
-               "\"Tarnwick Test Synth One Plus\""
+            << QStringList{"sounds", "synth zz"} << 1
+            << "no instrument \"synth zz\" is found; the nearest: "
             << "";
+        QTest::newRow("several instruments answer to a spelling")
+            << QStringList{"sounds", "synth on"} << 1
+            << "2 instruments answer to \"synth on\":\n  Tarnwick Test Synth One\n  Tarnwick "
+               "Test Synth One Plus\nname one of them"
+            << "";
+        QTest::newRow("sounds of an instrument in another spelling")
+            << QStringList{"sounds", "plus ONE-synth", "warm"} << 0
+            << "error: \"plus ONE-synth\" is Tarnwick Test Synth One Plus"
+            << "";
+        QTest::newRow("rig set in another spelling") << QStringList{"rig", "set", "3", "only lsb"}
+                                                     << 0 << "error: \"only lsb\" is Test LSB Only"
+                                                     << "";
         QTest::newRow("show names the sounds")
             << QStringList{"show", "BANK"} << 0
             << "  channel 1: bank MSB 80, bank LSB 0, program 1 = Symphonique\n"
@@ -211,9 +222,27 @@ private slots:
                "none\nPreset 3 ";
         QTest::newRow("pick: several match")
             << QStringList{"pick", "BANK", "2", "1", "pad"} << 1
-            << "2 sounds match \"pad\":\n  Preset B  81/-/1  Warm Pad\n  Preset B  81/-/2  Glass "
-               "Pad\n"
+            << "3 sounds match \"pad\":\n  Preset B  81/-/1  Warm Pad\n  Preset B  81/-/2  Glass "
+               "Pad\n  Program only  -/-/3  Warm Pad\nchoose one with a fuller name, or with "
+               "--bank and a part of its bank's name"
             << "";
+        QTest::newRow("pick: one name in two banks")
+            << QStringList{"pick", "BANK", "2", "1", "WARM PAD"} << 1
+            << "2 sounds match \"WARM PAD\":\n  Preset B  81/-/1  Warm Pad\n  Program only  "
+               "-/-/3  Warm Pad\n"
+            << "";
+        QTest::newRow("pick --bank")
+            << QStringList{"pick", "BANK", "2", "1", "warm pad", "--bank", "program"} << 0
+            << "Preset 2 channel 1: -/-/3 Warm Pad\n"
+            << "  channel 1: program 3 = Warm Pad\n";
+        QTest::newRow("pick --bank that holds none of them")
+            << QStringList{"pick", "BANK", "2", "1", "warm pad", "--bank", "preset a"} << 1
+            << "no sound \"warm pad\" in Patches in a bank whose name holds \"preset a\""
+            << "";
+        QTest::newRow("pick by words in any order")
+            << QStringList{"pick", "BANK", "2", "1", "pad glass"} << 0
+            << "Preset 2 channel 1: 81/-/2 Glass Pad\n"
+            << "  channel 1: bank MSB 81, program 2 = Glass Pad\n";
         QTest::newRow("pick on a channel without an instrument")
             << QStringList{"pick", "BANK", "2", "3", "pad"} << 1
             << "channel 3 has no instrument in the rig"

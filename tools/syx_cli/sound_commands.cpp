@@ -19,6 +19,7 @@ struct Arguments {
     std::string text;
     std::string instrument;
     std::string nameSet;
+    std::string bank; // pick: of the banks whose name holds it
     bool asJson = false;
     bool check = false;
     int channel = 0;
@@ -32,10 +33,24 @@ bool holds(const std::string& text, const std::string& part) {
     return part.empty() || LowerCase(text).find(LowerCase(part)) != std::string::npos;
 }
 
-// The instrument of that name; else exit 1 naming the nearest.
+// The one instrument `name` names in any spelling (said on standard error when it was not
+// its very name); else exit 1 listing those it names, or naming the nearest.
 const Instrument* instrumentNamed(const std::string& name) {
-    if (const Instrument* found = Instruments().find(name)) {
-        return found;
+    const std::vector<const Instrument*> found = Instruments().named(name);
+    if (found.size() == 1) {
+        if (LowerCase(found.front()->name) != LowerCase(name)) {
+            std::cerr << "tarnwick-syx: \"" << name << "\" is " << found.front()->name << '\n';
+        }
+        return found.front();
+    }
+    if (found.size() > 1) {
+        std::string list;
+        for (const Instrument* instrument : found) {
+            list += "\n  " + instrument->name;
+        }
+        fail(std::to_string(found.size()) + " instruments answer to \"" + name + "\":" + list +
+             "\nname one of them");
+        return nullptr;
     }
     std::string nearest;
     for (const std::string& near : Instruments().closest(name, 3)) {
@@ -248,12 +263,14 @@ int pick(const Arguments& args) {
         return fail("channel " + std::to_string(args.channel) +
                     " has no instrument in the rig (tarnwick-syx rig set)");
     }
-    // The exact name (any case) first, else every name that holds it.
+    // The exact name (any case) first, else every name that answers to it in any spelling;
+    // of the banks whose name holds --bank, when given.
     std::vector<const Sound*> found;
     for (const bool exact : {true, false}) {
         for (const Sound& sound : set->sounds) {
-            if (exact ? LowerCase(sound.name) == LowerCase(args.sound)
-                      : holds(sound.name, args.sound)) {
+            if (holds(sound.bank, args.bank) &&
+                (exact ? LowerCase(sound.name) == LowerCase(args.sound)
+                       : AnswersTo(sound.name, args.sound))) {
                 found.push_back(&sound);
             }
         }
@@ -261,14 +278,18 @@ int pick(const Arguments& args) {
             break;
         }
     }
-    if (found.size() != 1) {
+    if (found.empty()) {
+        return fail("no sound \"" + args.sound + "\" in " + set->name +
+                    (args.bank.empty() ? "" : " in a bank whose name holds \"" + args.bank + '"'));
+    }
+    if (found.size() > 1) {
         std::string list;
         for (const Sound* sound : found) {
             list += "\n  " + sound->bank + "  " + SoundValues(*sound) + "  " + sound->name;
         }
-        return fail(found.empty() ? "no sound \"" + args.sound + "\" in " + set->name
-                                  : std::to_string(found.size()) + " sounds match \"" + args.sound +
-                                        "\":" + list);
+        return fail(std::to_string(found.size()) + " sounds match \"" + args.sound + "\":" + list +
+                    "\nchoose one with a fuller name, or with --bank and a part of its bank's "
+                    "name");
     }
     const Sound& sound = *found.front();
     ChannelSlot& slot = target->record.channel(args.channel);
@@ -298,7 +319,9 @@ void AddSoundCommands(CLI::App& app, int& result) {
                                          "List an instrument's sounds: bank, MSB/LSB/program, "
                                          "number and name.",
                                          [args] { return sounds(*args); });
-    soundsCommand->add_option("INSTRUMENT", args->instrument, "as `instruments` names it")
+    soundsCommand
+        ->add_option("INSTRUMENT", args->instrument,
+                     "its name in any spelling (\"jv1080\", \"yamaha es7\")")
         ->required();
     soundsCommand->add_option("TEXT", args->text, "only sounds whose name holds TEXT (any case)");
     soundsCommand->add_option("--name-set", args->nameSet,
@@ -313,7 +336,8 @@ void AddSoundCommands(CLI::App& app, int& result) {
     CLI::App* rigSet = AddCommand(*rig, result, "set", "Put an instrument on a channel.",
                                   [args] { return changeRig(*args, true); });
     rigSet->add_option("CHANNEL", args->channel, "1-16")->required()->check(CLI::Range(1, 16));
-    rigSet->add_option("INSTRUMENT", args->instrument, "as `instruments` names it")->required();
+    rigSet->add_option("INSTRUMENT", args->instrument, "its name in any spelling (\"jv1080\")")
+        ->required();
     rigSet->add_option("--name-set", args->nameSet,
                        "which name set (default: the instrument's own for that channel)");
     CLI::App* rigClear = AddCommand(*rig, result, "clear", "Take the instrument off a channel.",
@@ -331,8 +355,11 @@ void AddSoundCommands(CLI::App& app, int& result) {
     pickCommand->add_option("CHANNEL", args->channel, "1-16")->required()->check(CLI::Range(1, 16));
     pickCommand
         ->add_option("NAME", args->sound,
-                     "the sound's name (any case), or a part of it only one name holds")
+                     "the sound's name (any case), or words only one name holds, in any order")
         ->required();
+    pickCommand->add_option("--bank", args->bank,
+                            "only of banks whose name holds TEXT (any case), where banks share "
+                            "a name");
     pickCommand->add_option("-o,--output", args->out, "file to write instead of FILE");
 }
 

@@ -79,7 +79,7 @@ private slots:
         QCOMPARE(one->channelNameSets[1], std::string("Patches")); // not assigned: the first
         QCOMPARE(one->channelNameSets[9], std::string("Drums"));
         QVERIFY(one->nameSet("Card 1")); // the expansion's list
-        QCOMPARE(one->nameSet("Patches")->sounds.size(), std::size_t(6));
+        QCOMPARE(one->nameSet("Patches")->sounds.size(), std::size_t(7));
         QVERIFY(!library.find("Tarnwick Test Synth One Plus")->nameSet("Card 1"));
         // An entity is never expanded, and an external one never read.
         const Sound& entity = library.find("Tarnwick Test Entity")->nameSets[0].sounds[0];
@@ -87,6 +87,32 @@ private slots:
         QCOMPARE(
             library.closest("synth on", 2),
             (std::vector<std::string>{"Tarnwick Test Synth One", "Tarnwick Test Synth One Plus"}));
+    }
+
+    // An instrument named in any spelling: its very name wins; else case, blanks and
+    // punctuation are ignored and the words may come in any order.
+    void instrumentsByAnySpelling_data() {
+        QTest::addColumn<QString>("spelling");
+        QTest::addColumn<QStringList>("named");
+        const QString one = "Tarnwick Test Synth One";
+        const QString plus = "Tarnwick Test Synth One Plus";
+        QTest::newRow("its very name, any case") << "TARNWICK test synth one" << QStringList{one};
+        QTest::newRow("words that two names hold") << "synth one" << QStringList{one, plus};
+        QTest::newRow("words in another order") << "one PLUS synth" << QStringList{plus};
+        QTest::newRow("blanks and punctuation ignored")
+            << "tarnwick-testsynth.one+plus" << QStringList{plus};
+        QTest::newRow("a word across the name's blanks") << "msblsb" << QStringList{"Test MSB LSB"};
+        QTest::newRow("a word no name holds") << "synth two" << QStringList{};
+        QTest::newRow("no words at all") << " - " << QStringList{};
+    }
+    void instrumentsByAnySpelling() {
+        QFETCH(QString, spelling);
+        QFETCH(QStringList, named);
+        QStringList found;
+        for (const Instrument* instrument : testLibrary().named(spelling.toStdString())) {
+            found << QString::fromStdString(instrument->name);
+        }
+        QCOMPARE(found, named);
     }
 
     // A file over 16 MiB, or an empty one, is refused unread; the rest still load.

@@ -166,7 +166,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&m_f->main));
         spin(1, SlotKind::Program)->setFocus();
         QTest::keyClick(spin(1, SlotKind::Program), Qt::Key_K, Qt::ControlModifier);
-        QCOMPARE(shown, (QStringList{"Choose Sound for Channel 1", "6", "2"}));
+        QCOMPARE(shown, (QStringList{"Choose Sound for Channel 1", "7", "3"}));
         QCOMPARE(m_played.size(), std::size_t(1));
         QCOMPARE(m_played[0].channel(1), (ChannelSlot{{81, kSlotDisabled, 1}}));
         const PresetRecord& now = m_f->main.bank()[PresetIndex::fromOneBase(2)];
