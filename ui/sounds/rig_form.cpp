@@ -1,6 +1,8 @@
 // The rig window.
 #include "sounds/rig_form.h"
 
+#include "platform/ascii_case.h"
+
 #include "platform/utf8_path.h"
 #include "sounds/rig_service.h"
 #include "support/flag_guard.h"
@@ -9,14 +11,18 @@
 #include "support/user_interaction.h"
 #include "support/window_place.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QCompleter>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QSortFilterProxyModel>
+#include <QTimer>
 
 #include <filesystem>
 
@@ -25,6 +31,27 @@ namespace tarnwick {
 namespace {
 const QString kNone = QStringLiteral("(none)");
 const QString kOwn = QStringLiteral("(its own for the channel)");
+
+// The names of a list that answer to what is typed, in any spelling: "jv1080" lists
+// "Roland JV-1080". Nothing typed lists them all.
+class SpellingFilter final : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+    void setSpelling(const QString& spelling) {
+        m_spelling = spelling.trimmed().toStdString();
+        invalidateFilter();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+        const std::string name =
+            sourceModel()->index(row, 0, parent).data().toString().toStdString();
+        return m_spelling.empty() || AnswersTo(name, m_spelling);
+    }
+
+private:
+    std::string m_spelling;
+};
 } // namespace
 
 TRigForm::TRigForm(RigService& rig, UserInteraction& interaction, QWidget* parent)
@@ -40,11 +67,23 @@ TRigForm::TRigForm(RigService& rig, UserInteraction& interaction, QWidget* paren
         auto* instrument = new QComboBox(this);
         instrument->setObjectName(QStringLiteral("cboxRigInstrument%1").arg(channel));
         instrument->setAccessibleName(QStringLiteral("Instrument on channel %1").arg(channel));
-        // The field narrows the list to the names that hold what is typed.
+        // The field narrows the list to the names that answer to what is typed.
         instrument->setEditable(true);
         instrument->setInsertPolicy(QComboBox::NoInsert);
-        instrument->completer()->setFilterMode(Qt::MatchContains);
-        instrument->completer()->setCompletionMode(QCompleter::PopupCompletion);
+        auto* filter = new SpellingFilter(instrument);
+        filter->setSourceModel(instrument->model());
+        auto* completer = new QCompleter(filter, instrument);
+        completer->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
+        instrument->setCompleter(completer);
+        connect(instrument->lineEdit(), &QLineEdit::textEdited, completer,
+                [filter, completer](const QString& text) {
+                    filter->setSpelling(text);
+                    if (!text.trimmed().isEmpty() && filter->rowCount() > 0) {
+                        completer->complete();
+                    } else if (completer->popup()) {
+                        completer->popup()->hide();
+                    }
+                });
         instrument->setMinimumWidth(260);
         // An editable list is read by its text; its field carries the name.
         instrument->lineEdit()->setAccessibleName(instrument->accessibleName());
@@ -63,6 +102,8 @@ TRigForm::TRigForm(RigService& rig, UserInteraction& interaction, QWidget* paren
         m_instruments[std::size_t(channel - 1)] = instrument;
         m_nameSets[std::size_t(channel - 1)] = nameSet;
         m_notes[std::size_t(channel - 1)] = note;
+        instrument->installEventFilter(this);
+        instrument->lineEdit()->installEventFilter(this);
         connect(instrument->lineEdit(), &QLineEdit::editingFinished, this,
                 [this, channel] { checkTyped(channel); });
         connect(instrument, &QComboBox::currentIndexChanged, this, [this, channel] {
@@ -87,7 +128,16 @@ TRigForm::TRigForm(RigService& rig, UserInteraction& interaction, QWidget* paren
     add->setToolTip(QStringLiteral("Copy a .midnam or .ins file into your own instruments folder"));
     connect(add, &QPushButton::clicked, this, [this] { addInstrumentFile(); });
     layout->addWidget(add, 18, 0, 1, 2, Qt::AlignLeft);
-    AddKeyAction(*this, QKeySequence(Qt::Key_Escape), [this] { hide(); });
+    // Escape closes an open list of suggestions only; else the window.
+    AddKeyAction(*this, QKeySequence(Qt::Key_Escape), [this] {
+        for (QComboBox* box : m_instruments) {
+            if (box->completer()->popup()->isVisible()) {
+                box->completer()->popup()->hide();
+                return;
+            }
+        }
+        hide();
+    });
     AddKeyAction(*this, QKeySequence(Qt::CTRL | Qt::Key_R), [this] { hide(); });
     connect(&m_rig, &RigService::changed, this, [this] {
         if (isVisible() && !m_filling) {
@@ -166,10 +216,31 @@ void TRigForm::fillNameSets(int channel) {
     box->setEnabled(instrument != nullptr);
 }
 
-const Instrument* TRigForm::typedInstrument(int channel) const {
+bool TRigForm::eventFilter(QObject* watched, QEvent* event) {
+    // A click into an instrument's field selects its text, so that typing replaces it; the
+    // press that follows the focus would otherwise only place the cursor.
+    if (event->type() == QEvent::FocusIn &&
+        static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) {
+        QLineEdit* field = qobject_cast<QLineEdit*>(watched);
+        if (auto* box = qobject_cast<QComboBox*>(watched)) {
+            field = box->lineEdit();
+        }
+        if (field) {
+            QTimer::singleShot(0, field, &QLineEdit::selectAll);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+std::vector<const Instrument*> TRigForm::typedInstruments(int channel) const {
     const InstrumentLibrary* library = m_rig.library();
-    return library ? library->find(instrumentBox(channel)->currentText().trimmed().toStdString())
-                   : nullptr;
+    return library ? library->named(instrumentBox(channel)->currentText().trimmed().toStdString())
+                   : std::vector<const Instrument*>();
+}
+
+const Instrument* TRigForm::typedInstrument(int channel) const {
+    const auto named = typedInstruments(channel);
+    return named.size() == 1 ? named.front() : nullptr;
 }
 
 void TRigForm::checkTyped(int channel) {
@@ -201,7 +272,17 @@ void TRigForm::keep() {
         }
         const Instrument* instrument = typedInstrument(channel);
         if (!instrument) {
-            if (text.toStdString() != slot.instrument && m_rig.library()) {
+            const auto named = typedInstruments(channel);
+            if (named.size() > 1) {
+                QStringList names;
+                for (const Instrument* each : named) {
+                    names << '"' + QString::fromStdString(each->name) + '"';
+                }
+                note->setText(QStringLiteral("\"%1\" names %2 instruments: %3; type more of one")
+                                  .arg(text)
+                                  .arg(named.size())
+                                  .arg(names.join(QStringLiteral(", "))));
+            } else if (text.toStdString() != slot.instrument && m_rig.library()) {
                 QStringList nearest;
                 for (const std::string& name : m_rig.library()->closest(text.toStdString(), 3)) {
                     nearest << '"' + QString::fromStdString(name) + '"';

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -33,6 +34,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // The rows from the rig and the instruments found.
@@ -42,6 +44,8 @@ private:
     // none keeps what the rig had there and is marked with the nearest names.
     void keep();
     // The instrument a row's text names, in any letter case; nothing for none.
+    // The instruments the typed text names in any spelling; the one, when it names one.
+    std::vector<const Instrument*> typedInstruments(int channel) const;
     const Instrument* typedInstrument(int channel) const;
     // A row's text checked as its field is left: an instrument chosen, or the row marked.
     void checkTyped(int channel);

@@ -13,9 +13,11 @@
 #include "sounds/rig_service.h"
 #include "sounds/sound_command.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
@@ -295,15 +297,44 @@ private slots:
                  std::string("Tarnwick Test Synth One"));
         QCOMPARE(ReadRig(path, error)->channels[2].instrument, std::string());
         QCOMPARE(form.rowNote(1)->text(),
-                 QStringLiteral("No instrument \"tarnwick test syn\"; the nearest: \"Tarnwick "
-                                "Test Synth One\", \"Tarnwick Test Synth One Plus\", "
-                                "\"Tarnwick Test Card Only\""));
+                 QStringLiteral("\"tarnwick test syn\" names 2 instruments: \"Tarnwick Test Synth "
+                                "One\", \"Tarnwick Test Synth One Plus\"; type more of one"));
+        form.instrumentBox(2)->lineEdit()->setText(QStringLiteral("synth zz"));
+        emit form.instrumentBox(2)->lineEdit()->editingFinished();
+        QVERIFY2(form.rowNote(2)->text().startsWith(
+                     QStringLiteral("No instrument \"synth zz\"; the nearest: \"")),
+                 qPrintable(form.rowNote(2)->text()));
         QCOMPARE(QAccessible::queryAccessibleInterface(form.rowNote(1))->text(QAccessible::Name),
                  QStringLiteral("Channel 1 note"));
         form.instrumentBox(5)->lineEdit()->setText(QStringLiteral("general midi"));
         emit form.instrumentBox(5)->lineEdit()->editingFinished();
         QCOMPARE(ReadRig(path, error)->channels[4].instrument, std::string("General MIDI"));
         QCOMPARE(form.instrumentBox(5)->currentText(), QStringLiteral("General MIDI"));
+        // Any spelling: the list offers the names that answer to it, and one is taken.
+        QComboBox* six = form.instrumentBox(6);
+        six->lineEdit()->setFocus();
+        six->lineEdit()->selectAll(); // "(none)" goes as typing starts
+        QTest::keyClicks(six->lineEdit(), QStringLiteral("PLUS one-synth"));
+        QCOMPARE(six->completer()->completionModel()->rowCount(), 1);
+        QCOMPARE(six->completer()->completionModel()->index(0, 0).data().toString(),
+                 QStringLiteral("Tarnwick Test Synth One Plus"));
+        emit six->lineEdit()->editingFinished();
+        QCOMPARE(ReadRig(path, error)->channels[5].instrument,
+                 std::string("Tarnwick Test Synth One Plus"));
+        QCOMPARE(six->currentText(), QStringLiteral("Tarnwick Test Synth One Plus"));
+        // Escape with the list open closes the list, not the window; a click into a field
+        // selects its text.
+        QComboBox* seven = form.instrumentBox(7);
+        six->completer()->popup()->hide();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTest::mouseClick(seven->lineEdit(), Qt::LeftButton);
+        QTRY_COMPARE(seven->lineEdit()->selectedText(), QStringLiteral("(none)"));
+        QTest::keyClicks(seven->lineEdit(), QStringLiteral("synth"));
+        QVERIFY(seven->completer()->popup()->isVisible());
+        QTest::keyClick(seven->completer()->popup(), Qt::Key_Escape);
+        QVERIFY(!seven->completer()->popup()->isVisible());
+        QVERIFY(form.isVisible());
     }
 
     // A rig file of the wrong types does not stop the editor: it starts without names, the
