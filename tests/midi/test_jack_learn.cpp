@@ -337,7 +337,8 @@ private slots:
         QVERIFY(cli.waitForFinished(10000));
         QCOMPARE(cli.exitCode(), 1);
         QCOMPARE(QString::fromUtf8(cli.readAllStandardError()),
-                 QStringLiteral("tarnwick-syx: nothing learned from Learn CLI Synth:out; %1 is "
+                 QStringLiteral("tarnwick-syx: listening to Learn CLI Synth:out\n"
+                                "tarnwick-syx: nothing learned from Learn CLI Synth:out; %1 is "
                                 "unchanged\n")
                      .arg(bank));
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -597,7 +598,8 @@ private slots:
     }
 
     // A synth that goes away while the editor learns from it turns Learn off, said once; a
-    // monitor ends with exit 1 and one line.
+    // monitor ends with exit 1 and one line; tarnwick-syx learn keeps what it learned and
+    // says why it ended.
     void theInputGoesAway() {
         auto synth = std::make_unique<TestSynth>("Vanishing Synth");
         QVERIFY(synth->ready());
@@ -606,7 +608,24 @@ private slots:
         QProcess cli;
         cli.start(QStringLiteral(TARNWICK_SYX), {"monitor", "-p", "vanishing"});
         QVERIFY(cli.waitForStarted());
-        QVERIFY(waitFor([&] { return synth->listeners() == 2; }));
+        const QString bank = m_dir.filePath("gone.syx");
+        QFile file(bank);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const Bytes defaults = bankOfDefaults();
+        file.write(reinterpret_cast<const char*>(defaults.data()), qint64(defaults.size()));
+        file.close();
+        QProcess learner;
+        learner.start(QStringLiteral(TARNWICK_SYX),
+                      {"learn", "-p", "vanishing", bank, "12", "--quiet", "30"});
+        QVERIFY(learner.waitForStarted());
+        QVERIFY(waitFor([&] { return synth->listeners() == 3; }));
+        QByteArray learnerSaid;
+        QVERIFY(waitFor([&] {
+            learnerSaid += learner.readAllStandardError();
+            return learnerSaid.contains("listening to");
+        }));
+        synth->send({{0xC0, 2}});
+        QTest::qWait(300);
         QElapsedTimer told;
         told.start();
         synth.reset();
@@ -617,7 +636,21 @@ private slots:
         QVERIFY(cli.state() == QProcess::NotRunning || cli.waitForFinished(5000));
         QCOMPARE(cli.exitCode(), 1);
         QCOMPARE(QString::fromUtf8(cli.readAllStandardError()),
-                 QStringLiteral("tarnwick-syx: the MIDI input Vanishing Synth:out is gone\n"));
+                 QStringLiteral("tarnwick-syx: listening to Vanishing Synth:out\n"
+                                "tarnwick-syx: the MIDI input Vanishing Synth:out is gone\n"));
+        QVERIFY(learner.state() == QProcess::NotRunning || learner.waitForFinished(5000));
+        QCOMPARE(learner.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(learner.readAllStandardOutput()),
+                 QStringLiteral("Preset 12 channel 1: -/-/3\n"));
+        QCOMPARE(QString::fromUtf8(learnerSaid + learner.readAllStandardError()),
+                 QStringLiteral("tarnwick-syx: listening to Vanishing Synth:out\n"
+                                "tarnwick-syx: learning ended: the MIDI input Vanishing Synth:out "
+                                "is gone\n"));
+        std::vector<SyxMessage> messages;
+        SyxError error;
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(DecodeSyx(file.readAll().toStdString(), messages, error));
+        QCOMPARE(values(messages[11].record, 1), QStringLiteral("-/-/3"));
     }
 };
 

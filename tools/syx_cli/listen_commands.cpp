@@ -71,6 +71,7 @@ public:
             return fail("could not listen to " + m_name);
         }
         m_start = SteadyClock::now();
+        std::cerr << "tarnwick-syx: listening to " << m_name << '\n';
         return kOk;
     }
     const std::string& name() const { return m_name; }
@@ -106,7 +107,8 @@ public:
         m_lastCheck = now;
         return m_listener.inputPresent();
     }
-    int gone() { return fail("the MIDI input " + m_name + " is gone"); }
+    std::string goneText() const { return "the MIDI input " + m_name + " is gone"; }
+    int gone() { return fail(goneText()); }
 
 private:
     RtMidiInputs m_inputs{"tarnwick-syx"};
@@ -299,13 +301,14 @@ private:
 };
 
 int monitor(const Arguments& args) {
-    // The rig's instrument files are read before listening starts, not while messages wait.
-    Monitor monitor(args.asJson);
+    // Listening starts first: what comes while the rig's instrument files are read waits in
+    // the listener's rings, each message with the time it came.
     Listening listening;
     if (const int opened = listening.open(args.input, [](const MidiMessage&) { return true; });
         opened != kOk) {
         return opened;
     }
+    Monitor monitor(args.asJson);
     const auto end = args.seconds > 0
                          ? listening.start() + std::chrono::duration_cast<SteadyClock::duration>(
                                                    std::chrono::duration<double>(args.seconds))
@@ -347,11 +350,12 @@ int learn(const Arguments& args) {
     if (!target) {
         return kBad;
     }
-    const ChannelNamer names = RigNamer(); // read before listening starts
     Listening listening;
     if (const int opened = listening.open(args.input, &ChannelLearner::hears); opened != kOk) {
         return opened;
     }
+    // Read while what is sent waits in the listener's rings.
+    const ChannelNamer names = RigNamer();
     const auto after = [](double seconds) {
         return std::chrono::duration_cast<SteadyClock::duration>(
             std::chrono::duration<double>(seconds));
@@ -360,6 +364,7 @@ int learn(const Arguments& args) {
     auto quietUntil = SteadyClock::time_point::max(); // from the first message on
     ChannelLearner learner;
     std::array<bool, kChannelCount> changed{};
+    bool gone = false;
     while (!g_stopRequested && SteadyClock::now() < std::min(end, quietUntil)) {
         for (const HeardMessage& message : listening.wait(std::min(end, quietUntil))) {
             if (quietUntil == SteadyClock::time_point::max()) {
@@ -374,13 +379,18 @@ int learn(const Arguments& args) {
             changed[std::size_t(learned->channel - 1)] = true;
             quietUntil = SteadyClock::now() + after(args.quiet);
         }
+        // An input that goes away ends learning as the quiet time does.
         if (!listening.present()) {
-            return listening.gone();
+            gone = true;
+            break;
         }
     }
     if (std::find(changed.begin(), changed.end(), true) == changed.end()) {
         return fail("nothing learned from " + listening.name() + "; " + args.bank +
-                    " is unchanged");
+                    " is unchanged" + (gone ? "; " + listening.goneText() : std::string()));
+    }
+    if (gone) {
+        std::cerr << "tarnwick-syx: learning ended: " << listening.goneText() << '\n';
     }
     const int written = outputMessages(args.out.empty() ? args.bank : args.out, messages);
     if (written != kOk) {
