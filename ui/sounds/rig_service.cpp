@@ -4,6 +4,9 @@
 #include "platform/utf8_path.h"
 #include "preset/preset_text.h"
 
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+
 namespace tarnwick {
 
 RigService::RigService(std::vector<std::filesystem::path> folders,
@@ -17,7 +20,52 @@ RigService::RigService(std::vector<std::filesystem::path> folders,
                            ". It is left as it is: move it aside to set up a new rig.";
             m_rigDamaged = true;
         }
+        watchRigFile();
     }
+}
+
+void RigService::watchRigFile() {
+    m_watcher = new QFileSystemWatcher(this);
+    rewatch();
+    const auto reread = [this] {
+        rewatch();
+        takeRigFile();
+    };
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, reread);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, reread);
+}
+
+void RigService::rewatch() {
+    // The folder too: a file written whole replaces the one watched, whose watch then ends.
+    const QString file = QString::fromStdU16String(m_rigPath->u16string());
+    const QString folder = QString::fromStdU16String(m_rigPath->parent_path().u16string());
+    for (const QString& path : {folder, file}) {
+        if (!m_watcher->files().contains(path) && !m_watcher->directories().contains(path) &&
+            QFileInfo::exists(path)) {
+            m_watcher->addPath(path);
+        }
+    }
+}
+
+bool RigService::takeRigFile() {
+    std::string problem;
+    const std::optional<Rig> read = ReadRig(*m_rigPath, problem);
+    if (!read) {
+        return false; // a file half written or damaged by another program: kept as it was
+    }
+    if (m_rigDamaged) {
+        // Mended by hand or by another program: a rig again, and ours to write.
+        m_rigDamaged = false;
+        m_rigProblem.clear();
+    } else if (*read == m_rig) {
+        return true;
+    }
+    m_rig = *read;
+    if (m_library) {
+        m_names = std::make_shared<const RigNames>(m_rig, *m_library);
+    }
+    emit changed();
+    return true;
 }
 
 RigService::~RigService() = default;
@@ -53,7 +101,21 @@ void RigService::waitForLoaded() {
 }
 
 bool RigService::setRig(const Rig& rig, std::string& error) {
-    m_rig = rig;
+    // Only the channels changed here are written, on top of what the file holds now:
+    // another program (tarnwick-syx rig set) may have changed others meanwhile.
+    Rig merged = rig;
+    if (m_rigPath && !m_rigDamaged) {
+        std::string problem;
+        if (const std::optional<Rig> now = ReadRig(*m_rigPath, problem)) {
+            merged = *now;
+            for (std::size_t i = 0; i < merged.channels.size(); ++i) {
+                if (rig.channels[i] != m_rig.channels[i]) {
+                    merged.channels[i] = rig.channels[i];
+                }
+            }
+        }
+    }
+    m_rig = merged;
     if (m_library) {
         m_names = std::make_shared<const RigNames>(m_rig, *m_library);
     }
@@ -67,7 +129,9 @@ bool RigService::setRig(const Rig& rig, std::string& error) {
         error = "the rig's file is damaged and is left as it is";
         return false;
     }
-    return WriteRig(*m_rigPath, m_rig, error);
+    const bool written = WriteRig(*m_rigPath, m_rig, error);
+    rewatch(); // the folder may be new
+    return written;
 }
 
 SoundNamer RigService::soundNamer() const {

@@ -9,6 +9,8 @@
 
 #include <QObject>
 
+class QFileSystemWatcher;
+
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -36,8 +38,9 @@ public:
     // Nothing before the files are read.
     const InstrumentLibrary* library() const { return m_library.get(); }
     const Rig& rig() const { return m_rig; }
-    // Keeps `rig` and writes it to its file; false and `error` when it cannot be written
-    // (the rig is used all the same until the editor ends).
+    // Keeps `rig` and writes it to its file: the channels it changes from `rig()`, on top of
+    // what the file holds now. False and `error` when it cannot be written (the rig is used
+    // all the same until the editor ends).
     bool setRig(const Rig& rig, std::string& error);
     // What the rig's file said when it was read, when it could not be used; else empty.
     const std::string& rigProblem() const { return m_rigProblem; }
@@ -55,6 +58,12 @@ signals:
     void changed();
 
 private:
+    // A rig file changed by another program is taken as it now is.
+    void watchRigFile();
+    void rewatch();
+    // The rig file read again: false when it cannot be read as a rig.
+    bool takeRigFile();
+
     std::vector<std::filesystem::path> m_folders;
     std::optional<std::filesystem::path> m_rigPath;
     Rig m_rig;
@@ -63,6 +72,7 @@ private:
     std::shared_ptr<const InstrumentLibrary> m_library;
     std::shared_ptr<const RigNames> m_names = std::make_shared<const RigNames>();
     bool m_loading = false;
+    QFileSystemWatcher* m_watcher = nullptr;
     BackgroundThread m_thread{*this}; // last: waited for before the rest goes
 };
 

@@ -337,6 +337,34 @@ private slots:
         QVERIFY(form.isVisible());
     }
 
+    // Another program changes the rig while the editor runs (tarnwick-syx rig set): the
+    // editor takes the file as it now is, and a change in the Rig window is written on top
+    // of it, never over it.
+    void rigChangesOfAnotherProgramAreKept() {
+        start(twoSynths());
+        TRigForm form(*m_rig, m_f->interaction);
+        form.show();
+        const std::string path = m_dir->filePath("rig.json").toStdString();
+        std::string error;
+        Rig theirs = *ReadRig(path, error);
+        theirs.channels[3] = {"General MIDI", ""};
+        QVERIFY(WriteRig(path, theirs, error));
+        QTRY_COMPARE(m_rig->rig().channels[3].instrument, std::string("General MIDI"));
+        QTRY_COMPARE(form.instrumentBox(4)->currentText(), QStringLiteral("General MIDI"));
+        QVERIFY(sound(4)->isVisible());
+
+        // Written by the other program after the editor last looked: kept all the same.
+        theirs.channels[5] = {"Test MSB Only", ""};
+        QVERIFY(WriteRig(path, theirs, error));
+        QComboBox* five = form.instrumentBox(5);
+        five->setCurrentIndex(five->findText(QStringLiteral("Test LSB Only")));
+        const Rig kept = *ReadRig(path, error);
+        QCOMPARE(kept.channels[0].instrument, std::string("Tarnwick Test Synth One"));
+        QCOMPARE(kept.channels[3].instrument, std::string("General MIDI"));
+        QCOMPARE(kept.channels[4].instrument, std::string("Test LSB Only"));
+        QCOMPARE(kept.channels[5].instrument, std::string("Test MSB Only"));
+    }
+
     // A rig file of the wrong types does not stop the editor: it starts without names, the
     // Rig window says what is wrong, and a change there leaves the file as it was.
     void aDamagedRigIsLeftAsItIs() {
