@@ -2,6 +2,7 @@
 #include "startup.h"
 
 #include "about_form.h"
+#include "audition_player.h"
 #include "commands/audition_command.h"
 #include "commands/command_wiring.h"
 #include "commands/direct_midi_command.h"
@@ -107,6 +108,10 @@ AppWindows::AppWindows(const AppServices& services) {
     m_sounds = new SoundCommand(*main, *m_rig, interaction,
                                 [this](const PresetRecord& preset) { m_audition->play(preset); });
     m_learn = new LearnCommand(*main, interaction, services.listener);
+    // What the editor plays to a synth comes back from synths with MIDI thru: not learned.
+    m_auditionPlayer = &services.audition;
+    m_auditionPlayer->setSendingHook(
+        [learn = m_learn](const std::vector<Bytes>& messages) { learn->editorSent(messages); });
     ConnectCommands(*main, *m_sounds);
     ConnectCommands(*main, *m_learn);
     QObject::connect(main, &TMainForm::rigRequested, main, [this, main, &interaction] {
@@ -129,6 +134,7 @@ AppWindows::AppWindows(const AppServices& services) {
 }
 
 AppWindows::~AppWindows() {
+    m_auditionPlayer->setSendingHook({}); // Learn goes with the main window
     // The main window goes first: its signals still reach the commands.
     m_mainForm.reset();
 }

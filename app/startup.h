@@ -101,6 +101,7 @@ private:
     std::unique_ptr<PresetDownloads> m_downloads;
     std::unique_ptr<FirmwareUpgradeCommand> m_upgrade;
     std::unique_ptr<AuditionCommand> m_audition;
+    AuditionPlayer* m_auditionPlayer = nullptr;
     std::unique_ptr<DirectMidiCommand> m_directMidi;
 };
 

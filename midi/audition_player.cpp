@@ -33,8 +33,15 @@ bool AuditionPlayer::play(const std::string& output, const std::vector<Bytes>& m
     // Nothing answers an audition, so nothing may go where nobody hears it: the messages
     // go out once the connection is in effect, and the output stays open until it has
     // handed them on (a JACK port closed at once drops what waits for the next cycle).
+    if (!WaitUntilConnected(m_backend, m_clock, kConnectLimit)) {
+        m_backend.closeOutput();
+        return false;
+    }
+    // Told before it goes: a synth's echo can come back before the last byte is out.
+    if (m_sending) {
+        m_sending(messages);
+    }
     const bool sent =
-        WaitUntilConnected(m_backend, m_clock, kConnectLimit) &&
         std::all_of(messages.begin(), messages.end(),
                     [this](const Bytes& message) {
                         return !message.empty() &&

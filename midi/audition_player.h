@@ -5,6 +5,7 @@
 
 #include "midi_backend.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,11 @@ public:
     // False when no output has that name, it would not open, or it refused a message.
     bool play(const std::string& output, const std::vector<Bytes>& messages);
 
+    // Told what each play is about to send (Learn takes no echo of it); empty: no one.
+    void setSendingHook(std::function<void(const std::vector<Bytes>&)> hook) {
+        m_sending = std::move(hook);
+    }
+
     // How long a play waits for its connection before it fails: an output nobody is
     // connected to yet would swallow the messages without a word.
     static constexpr auto kConnectLimit = std::chrono::seconds(1);
@@ -26,6 +32,7 @@ public:
 private:
     MidiBackend& m_backend;
     Clock& m_clock;
+    std::function<void(const std::vector<Bytes>&)> m_sending;
 };
 
 } // namespace tarnwick

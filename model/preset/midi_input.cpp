@@ -1,6 +1,8 @@
 // Parsing a MIDI input's bytes, and learning from what it receives.
 #include "preset/midi_input.h"
 
+#include <algorithm>
+
 namespace tarnwick {
 
 namespace {
@@ -154,6 +156,27 @@ std::optional<LearnedSound> ChannelLearner::take(const MidiMessage& message) {
 void ChannelLearner::reset() {
     m_msb.fill(std::nullopt);
     m_lsb.fill(std::nullopt);
+}
+
+void SentEchoes::sent(const std::vector<std::vector<std::uint8_t>>& messages,
+                      Clock::time_point when) {
+    for (const auto& bytes : messages) {
+        m_sent.emplace_back(when, bytes);
+    }
+}
+
+bool SentEchoes::isEcho(const MidiMessage& message, Clock::time_point when) {
+    while (!m_sent.empty() && m_sent.front().first + kEchoWindow < when) {
+        m_sent.pop_front();
+    }
+    const auto echoed = std::find_if(m_sent.begin(), m_sent.end(), [&](const auto& sent) {
+        return sent.second == message.bytes;
+    });
+    if (echoed == m_sent.end()) {
+        return false;
+    }
+    m_sent.erase(echoed);
+    return true;
 }
 
 ChannelSlot LearnedSlot(ChannelSlot slot, const LearnedSound& learned) {

@@ -7,7 +7,9 @@
 #include "preset/preset_record.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -78,6 +80,23 @@ public:
 private:
     std::array<std::optional<std::uint8_t>, kChannelCount> m_msb{};
     std::array<std::optional<std::uint8_t>, kChannelCount> m_lsb{};
+};
+
+// What the editor itself sent to the synths (playing a preset, auditioning a sound), kept
+// for a moment: a synth with MIDI thru sends it straight back, and that echo must not be
+// learned as the player's choice. Each message sent stands for one echo, heard within
+// `kEchoWindow` of its sending, by its bytes alone: the route it took does not matter.
+class SentEchoes {
+public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr auto kEchoWindow = std::chrono::seconds(1);
+
+    void sent(const std::vector<std::vector<std::uint8_t>>& messages, Clock::time_point when);
+    // True, and that sent message used up, when `message` heard at `when` is an echo.
+    bool isEcho(const MidiMessage& message, Clock::time_point when);
+
+private:
+    std::deque<std::pair<Clock::time_point, std::vector<std::uint8_t>>> m_sent;
 };
 
 // `slot` with what was learned written in: each value received set and switched on, the

@@ -28,6 +28,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QComboBox>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
@@ -542,6 +543,32 @@ private slots:
             QCOMPARE(shell.interaction.messages[0].icon, QMessageBox::NoIcon);
         }
         QCOMPARE(shell.windows.mainForm()->bank().currentPresetIndex().oneBased(), 1);
+    }
+
+    // What the editor plays to a synth comes back from a synth with MIDI thru: Learn does
+    // not take that echo for the player's choice, and takes what the synth sends itself.
+    void learnTakesNoEchoOfWhatTheEditorPlays() {
+        Shell shell(QDir::tempPath());
+        shell.midi.outputs.push_back(std::string("Synth A:in"));
+        TMainForm* main = shell.windows.mainForm();
+        main->show();
+        shell.interaction.onModal = [](QDialog& dialog) {
+            dialog.show(); // lists the inputs
+            auto* list = dialog.findChild<QComboBox*>("cboxInputs");
+            list->setCurrentIndex(list->findText("Synth A:out"));
+            dialog.findChild<QPushButton*>("btnOK")->click();
+            dialog.hide();
+            return dialog.result();
+        };
+        main->findChild<QAction*>("mnuLearn")->trigger();
+        QVERIFY(main->findChild<QAction*>("mnuLearn")->isChecked());
+        const PresetRecord before = main->bank().current();
+        QVERIFY(shell.audition.play("Synth A:in", {{0xC0, 9}}));
+        shell.inputs.send({{0xC0, 9}});
+        QTest::qWait(100); // ten times the time Learn takes to look
+        QCOMPARE(main->bank().current(), before);
+        shell.inputs.send({{0xC0, 10}});
+        QTRY_COMPARE(main->bank().current().channel(1)[SlotKind::Program], std::uint8_t(10));
     }
 
     void aboutBoxShowsTheVersionAndClosesWithOk() {

@@ -92,11 +92,19 @@ void LearnCommand::takeMessages() {
     if (!m_learning || m_main.commandRunning()) {
         return; // paused: what came meanwhile is not learned later
     }
-    for (const MidiMessage& message : messages) {
+    for (const HeardMessage& message : messages) {
+        if (m_echoes.isEcho(message, message.arrived)) {
+            continue; // the synth sends back what the editor sent
+        }
         if (const auto learned = m_learner.take(message)) {
             learn(*learned);
         }
     }
+}
+
+void LearnCommand::editorSent(const std::vector<std::vector<std::uint8_t>>& messages,
+                              SentEchoes::Clock::time_point when) {
+    m_echoes.sent(messages, when);
 }
 
 void LearnCommand::learn(const LearnedSound& learned) {

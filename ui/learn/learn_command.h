@@ -41,6 +41,9 @@ public:
     // kTakeMs while learning (the MIDI thread never wakes the window: that would take a
     // lock there).
     void takeMessages();
+    // What the editor itself sends to the synths (Play, auditions): its echo is not learned.
+    void editorSent(const std::vector<std::vector<std::uint8_t>>& messages,
+                    SentEchoes::Clock::time_point when = SentEchoes::Clock::now());
 
     static constexpr int kInputCheckMs = 500;
     static constexpr int kTakeMs = 10;
@@ -55,6 +58,7 @@ private:
     UserInteraction& m_interaction;
     MidiListener& m_listener;
     ChannelLearner m_learner;
+    SentEchoes m_echoes;
     QString m_input; // lasts until the editor ends
     bool m_learning = false;
     QTimer m_inputCheck;

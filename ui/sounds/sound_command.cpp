@@ -45,17 +45,27 @@ void SoundCommand::choose(int channel) {
         m_form = new TChooseSoundForm(m_main.dialogParent());
     }
     m_form->setSounds(channel, *set);
-    m_form->setPlayer([this, channel](const Sound& sound) {
+    bool auditioned = false;
+    m_form->setPlayer([this, channel, &auditioned](const Sound& sound) {
         // The sound alone on its channel: its bank selects and program change.
         PresetRecord preset = DefaultPresetRecord();
         preset.channel(channel) = SoundSlot(preset.channel(channel), sound);
         if (m_play) {
             m_play(preset);
+            auditioned = true;
         }
     });
-    if (m_interaction.runModal(*m_form) == QDialog::Accepted && m_form->chosen()) {
+    const bool accepted = m_interaction.runModal(*m_form) == QDialog::Accepted;
+    m_form->setPlayer({}); // `auditioned` goes with this call
+    if (accepted && m_form->chosen()) {
         const Sound sound = *m_form->chosen(); // chosen() returns a copy
         m_main.applyChannel(channel, SoundSlot(m_main.shownPreset().channel(channel), sound));
+    } else if (auditioned && m_play &&
+               SlotEnabled(m_main.shownPreset().channel(channel)[SlotKind::Program])) {
+        // Cancelled after trying others: the synth gets the channel's own sound back.
+        PresetRecord preset = DefaultPresetRecord();
+        preset.channel(channel) = m_main.shownPreset().channel(channel);
+        m_play(preset);
     }
 }
 

@@ -163,6 +163,52 @@ private slots:
         QVERIFY(m_f->interaction.messages.isEmpty());
     }
 
+    // What the editor itself sent (Play, an audition) comes back from a synth with MIDI
+    // thru: that echo is not learned, each message sent standing for one echo within a
+    // second; the same bytes later, or other bytes, are the player's.
+    void learnTakesNoEchoOfWhatTheEditorSent_data() {
+        QTest::addColumn<Chunks>("sent");
+        QTest::addColumn<int>("ageMs"); // how long before the input's messages it was sent
+        QTest::addColumn<Chunks>("heard");
+        QTest::addColumn<QStringList>("channels"); // as learnsBankSelectsAndProgramChanges
+        QTest::newRow("a program change echoed")
+            << Chunks{{0xC1, 5}} << 0 << Chunks{{0xC1, 5}} << QStringList{};
+        QTest::newRow("bank selects and program echoed")
+            << Chunks{{0xB1, 0, 80}, {0xB1, 32, 0}, {0xC1, 0}} << 0
+            << Chunks{{0xB1, 0, 80}, {0xB1, 32, 0}, {0xC1, 0}} << QStringList{};
+        QTest::newRow("one echo a message sent: the second is the synth's")
+            << Chunks{{0xC1, 5}} << 0 << Chunks{{0xC1, 5}, {0xC1, 5}} << QStringList{"2: 5/-/6"};
+        QTest::newRow("sent over a second before: the synth's own")
+            << Chunks{{0xC1, 5}} << 1500 << Chunks{{0xC1, 5}} << QStringList{"2: 5/-/6"};
+        QTest::newRow("another program: the synth's own")
+            << Chunks{{0xC1, 5}} << 0 << Chunks{{0xC1, 6}} << QStringList{"2: 5/-/7"};
+        QTest::newRow("an echoed bank select is not kept for the next program")
+            << Chunks{{0xB1, 0, 80}} << 0 << Chunks{{0xB1, 0, 80}, {0xC1, 1}}
+            << QStringList{"2: 5/-/2"};
+    }
+    void learnTakesNoEchoOfWhatTheEditorSent() {
+        QFETCH(Chunks, sent);
+        QFETCH(int, ageMs);
+        QFETCH(Chunks, heard);
+        QFETCH(QStringList, channels);
+        for (ChannelSlot& slot : shown().channels) {
+            slot.bytes.fill(kSlotDisabled);
+        }
+        shown().channel(2)[SlotKind::Msb] = 5;
+        m_f->main.loadPresetFromBank();
+        const PresetRecord before = shown();
+        startLearning();
+        m_learn->editorSent(sent, SentEchoes::Clock::now() - std::chrono::milliseconds(ageMs));
+        receive(heard);
+        QStringList changed;
+        for (int channel = 1; channel <= kChannelCount; ++channel) {
+            if (!(shown().channel(channel) == before.channel(channel))) {
+                changed << QStringLiteral("%1: %2").arg(channel).arg(values(shown(), channel));
+            }
+        }
+        QCOMPARE(changed, channels);
+    }
+
     // The first Learn asks for the input; a cancelled choice leaves Learn off and its item
     // unmarked. The choice holds until the editor ends; Learn again stops, and a message
     // after that changes nothing.

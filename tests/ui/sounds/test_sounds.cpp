@@ -179,6 +179,29 @@ private slots:
         QTest::keyClick(&m_f->main, Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(m_f->main.bank()[PresetIndex::fromOneBase(2)] == before);
 
+        // Cancel after trying sounds: the preset stays as it was, and the synth is sent the
+        // channel's own sound back (80/0/1 here); without a try, nothing is sent.
+        m_f->main.applyChannel(1, ChannelSlot{{80, 0, 0}});
+        m_f->main.flushEdits();
+        const PresetRecord kept = m_f->main.bank()[PresetIndex::fromOneBase(2)];
+        m_played.clear();
+        m_f->interaction.onModal = [](QDialog& dialog) {
+            auto& form = static_cast<TChooseSoundForm&>(dialog);
+            form.findChild<QCheckBox*>("chkSoundPlayOnSelect")->setChecked(true);
+            QTest::keyClicks(form.searchField(), "glass");
+            return int(QDialog::Rejected);
+        };
+        emit m_f->main.chooseSoundRequested(1);
+        QVERIFY(m_f->main.bank()[PresetIndex::fromOneBase(2)] == kept);
+        QVERIFY(m_played.size() >= 2);
+        QCOMPARE(m_played.back().channel(1), kept.channel(1));
+        m_played.clear();
+        m_f->interaction.onModal = [](QDialog&) {
+            return int(QDialog::Rejected);
+        };
+        emit m_f->main.chooseSoundRequested(1);
+        QVERIFY(m_played.empty());
+
         // A channel without an instrument says so and changes nothing.
         m_f->interaction.onModal = nullptr;
         emit m_f->main.chooseSoundRequested(2);
