@@ -51,6 +51,7 @@ void ConnectCommands(TMainForm& main, LearnCommand& learn) {
     QObject::connect(&main, &TMainForm::learnRequested, &learn, &LearnCommand::toggle);
     QObject::connect(&main, &TMainForm::chooseLearnInputRequested, &learn,
                      &LearnCommand::chooseInput);
+    QObject::connect(&main, &TMainForm::bankShown, &learn, &LearnCommand::bankShown);
 }
 
 void ConnectCommands(TMainForm& main, SoundCommand& sounds) {

@@ -121,6 +121,17 @@ void LearnCommand::learn(const LearnedSound& learned) {
         }
     }
     m_main.showStatus(text);
+    m_said = {text, channel, slot};
+}
+
+void LearnCommand::bankShown() {
+    // Once the preset shown no longer holds what was learned (that step undone, another
+    // preset shown), the status bar stops saying it was learned.
+    if (m_said && m_main.statusText() == m_said->text &&
+        !(m_main.shownPreset().channel(m_said->channel) == m_said->slot)) {
+        m_main.showStatus({});
+        m_said.reset();
+    }
 }
 
 } // namespace tarnwick

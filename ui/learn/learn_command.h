@@ -11,6 +11,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <optional>
+
 namespace tarnwick {
 
 class MidiListener;
@@ -41,6 +43,8 @@ public:
     // kTakeMs while learning (the MIDI thread never wakes the window: that would take a
     // lock there).
     void takeMessages();
+    // The bank or the preset shown changed.
+    void bankShown();
     // What the editor itself sends to the synths (Play, auditions): its echo is not learned.
     void editorSent(const std::vector<std::vector<std::uint8_t>>& messages,
                     SentEchoes::Clock::time_point when = SentEchoes::Clock::now());
@@ -59,6 +63,13 @@ private:
     MidiListener& m_listener;
     ChannelLearner m_learner;
     SentEchoes m_echoes;
+    // What the status bar was last told was learned.
+    struct Said {
+        QString text;
+        int channel = 0;
+        ChannelSlot slot;
+    };
+    std::optional<Said> m_said;
     QString m_input; // lasts until the editor ends
     bool m_learning = false;
     QTimer m_inputCheck;

@@ -325,6 +325,10 @@ void TMainForm::showStatus(const QString& text) {
     m_statusPanels[1]->setText(text);
 }
 
+QString TMainForm::statusText() const {
+    return m_statusPanels[1]->text();
+}
+
 QLabel* TMainForm::statusPanel(int index) const {
     return m_statusPanels[index];
 }

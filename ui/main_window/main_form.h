@@ -94,6 +94,7 @@ public:
     void applyChannel(int channel, const ChannelSlot& slot) override;
     QLabel* statusPanel(int index) const;
     void showStatus(const QString& text) override;
+    QString statusText() const override;
     // Learn's check mark in the MIDI menu, and its mark at the end of the status bar.
     void showLearning(bool on, const QString& input) override;
     QWidget* dialogParent() override { return this; }

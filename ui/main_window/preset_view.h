@@ -64,8 +64,9 @@ public:
     // Writes `slot` into `channel` of the preset shown as if typed, as one undo step of
     // its own: a sound chosen by name, a program change learned.
     virtual void applyChannel(int channel, const ChannelSlot& slot) = 0;
-    // Says `text` in the status bar's message panel.
+    // Says `text` in the status bar's message panel; what it says now.
     virtual void showStatus(const QString& text) = 0;
+    virtual QString statusText() const = 0;
     // Learn's check mark, and its mark in the status bar naming `input`, while it is on.
     virtual void showLearning(bool on, const QString& input) = 0;
     // The window the commands' own windows belong to.

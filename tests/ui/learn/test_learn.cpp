@@ -209,6 +209,23 @@ private slots:
         QCOMPARE(changed, channels);
     }
 
+    // "Learned channel N ..." goes once that step is undone; said again when redone it is
+    // not, as the status bar speaks of what just came.
+    void theLearnedLineGoesWithItsStep() {
+        startLearning();
+        receive({{0xC1, 5}});
+        QVERIFY2(status().startsWith("Learned channel 2: "), qPrintable(status()));
+        m_f->main.undoBankChange(false);
+        QCOMPARE(status(), QString());
+        m_f->main.undoBankChange(true);
+        QCOMPARE(status(), QString());
+        // Another text in the status bar is left as it is.
+        receive({{0xC1, 6}});
+        m_f->main.showStatus("Saved");
+        m_f->main.undoBankChange(false);
+        QCOMPARE(status(), QStringLiteral("Saved"));
+    }
+
     // The first Learn asks for the input; a cancelled choice leaves Learn off and its item
     // unmarked. The choice holds until the editor ends; Learn again stops, and a message
     // after that changes nothing.
