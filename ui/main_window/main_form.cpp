@@ -102,11 +102,25 @@ void TMainForm::buildKeyboard() {
         emit chooseAuditionOutputRequested();
     })->setObjectName(QStringLiteral("actChooseAuditionOutput"));
     // Ctrl+K: the sound of the channel whose control has the focus, chosen by name.
+    // With the focus elsewhere it acts on the channel last worked on, and says so; before
+    // any, it says how to choose one.
     AddKeyAction(*this, QKeySequence(Qt::CTRL | Qt::Key_K), [this] {
         if (const int channel = m_grid->channelOf(QApplication::focusWidget())) {
             emit chooseSoundRequested(channel);
+        } else if (m_lastChannel > 0) {
+            showStatus(QStringLiteral("Choose Sound: channel %1, the channel last worked on")
+                           .arg(m_lastChannel));
+            emit chooseSoundRequested(m_lastChannel);
+        } else {
+            showStatus(QStringLiteral(
+                "Choose Sound: first move to a channel's values (Tab), then press Ctrl+K"));
         }
     })->setObjectName(QStringLiteral("actChooseSound"));
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (const int channel = m_grid->channelOf(now)) {
+            m_lastChannel = channel;
+        }
+    });
     QAction* undo = command(Qt::CTRL | Qt::Key_Z, [this] { undoBankChange(false); });
     undo->setObjectName(QStringLiteral("actUndo"));
     undo->setShortcuts(QKeySequence::Undo);

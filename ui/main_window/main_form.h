@@ -197,6 +197,7 @@ private:
     TMidiEventsForm* m_midiEventsForm = nullptr;
     bool m_commandRunning = false;
     bool m_closing = false; // closed while a command ran
+    int m_lastChannel = 0;  // the channel whose control last had the focus
 
     QLineEdit* m_edPreset = nullptr;
     UpDownControl* m_presetUpDown = nullptr;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "instruments/instrument.h"
+#include "preset/preset_record.h"
 
 #include <QDialog>
 
@@ -23,8 +24,13 @@ class TChooseSoundForm final : public QDialog {
 public:
     explicit TChooseSoundForm(QWidget* parent = nullptr);
 
-    // Lists `set`'s sounds for `channel`, the search field empty.
-    void setSounds(int channel, const NameSet& set);
+    // Lists `set`'s sounds for `channel` of `instrument`, the search field empty, the sound
+    // the channel's values select (`now`) current.
+    void setSounds(int channel, const NameSet& set, const QString& instrument,
+                   const ChannelSlot& now);
+    // Before the instrument files are read, or when the channel has none: `text` in place
+    // of the sounds.
+    void showText(int channel, const QString& text);
     // How a sound is played while "Play on select" is ticked.
     void setPlayer(std::function<void(const Sound&)> play) { m_play = std::move(play); }
     // The sound chosen when the dialog was accepted.
@@ -42,6 +48,7 @@ private:
     void choose();
 
     const NameSet* m_set = nullptr;
+    bool m_filling = false; // a sound made current by the list's filling is not played
     std::function<void(const Sound&)> m_play;
     std::optional<Sound> m_chosen;
     QLineEdit* m_search = nullptr;

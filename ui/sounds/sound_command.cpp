@@ -28,23 +28,42 @@ void SoundCommand::choose(int channel) {
     if (m_main.commandRunning()) {
         return;
     }
-    if (!m_rig.loaded()) {
-        m_rig.waitForLoaded(); // asked for before the files were read: a moment's wait
-    }
-    const NameSet* set = m_rig.names().nameSet(channel);
-    if (!set) {
-        m_interaction.message(
-            QStringLiteral("Choose Sound"),
-            QStringLiteral("Channel %1 has no instrument in the rig. Choose one with Rig... "
-                           "(Ctrl+R).")
-                .arg(channel),
-            QMessageBox::Information, QMessageBox::Ok);
+    const QString noInstrument =
+        QStringLiteral("Channel %1 has no instrument in the rig. Choose one with Rig... "
+                       "(Ctrl+R).")
+            .arg(channel);
+    if (m_rig.loaded() && !m_rig.names().nameSet(channel)) {
+        m_interaction.message(QStringLiteral("Choose Sound"), noInstrument,
+                              QMessageBox::Information, QMessageBox::Ok);
         return;
     }
     if (!m_form) {
         m_form = new TChooseSoundForm(m_main.dialogParent());
     }
-    m_form->setSounds(channel, *set);
+    const auto fill = [this, channel, noInstrument] {
+        if (const NameSet* set = m_rig.names().nameSet(channel)) {
+            m_form->setSounds(
+                channel, *set,
+                QString::fromStdString(m_rig.rig().channels[std::size_t(channel - 1)].instrument),
+                m_main.shownPreset().channel(channel));
+        } else {
+            m_form->showText(channel, noInstrument);
+        }
+    };
+    // Asked for before the instrument files are read: the window says so and fills once
+    // they are.
+    QMetaObject::Connection waiting;
+    if (m_rig.loaded()) {
+        fill();
+    } else {
+        m_form->showText(channel, QStringLiteral("Reading the instrument files..."));
+        waiting = connect(&m_rig, &RigService::changed, m_form, [this, fill] {
+            if (m_rig.loaded()) {
+                fill();
+            }
+        });
+        m_rig.load();
+    }
     bool auditioned = false;
     m_form->setPlayer([this, channel, &auditioned](const Sound& sound) {
         // The sound alone on its channel: its bank selects and program change.
@@ -56,6 +75,7 @@ void SoundCommand::choose(int channel) {
         }
     });
     const bool accepted = m_interaction.runModal(*m_form) == QDialog::Accepted;
+    disconnect(waiting);
     m_form->setPlayer({}); // `auditioned` goes with this call
     if (accepted && m_form->chosen()) {
         const Sound sound = *m_form->chosen(); // chosen() returns a copy

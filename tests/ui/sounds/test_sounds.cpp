@@ -168,7 +168,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&m_f->main));
         spin(1, SlotKind::Program)->setFocus();
         QTest::keyClick(spin(1, SlotKind::Program), Qt::Key_K, Qt::ControlModifier);
-        QCOMPARE(shown, (QStringList{"Choose Sound for Channel 1", "7", "3"}));
+        QCOMPARE(shown, (QStringList{"Choose Sound for Channel 1 \u2014 Tarnwick Test Synth One",
+                                     "7", "3"}));
         QCOMPARE(m_played.size(), std::size_t(1));
         QCOMPARE(m_played[0].channel(1), (ChannelSlot{{81, kSlotDisabled, 1}}));
         const PresetRecord& now = m_f->main.bank()[PresetIndex::fromOneBase(2)];
@@ -185,13 +186,18 @@ private slots:
         m_f->main.flushEdits();
         const PresetRecord kept = m_f->main.bank()[PresetIndex::fromOneBase(2)];
         m_played.clear();
-        m_f->interaction.onModal = [](QDialog& dialog) {
+        QStringList opened; // the sound current as the window opens, and its values
+        m_f->interaction.onModal = [&opened](QDialog& dialog) {
             auto& form = static_cast<TChooseSoundForm&>(dialog);
+            const QModelIndex current = form.soundList()->currentIndex();
+            opened << current.siblingAtColumn(3).data().toString()
+                   << current.siblingAtColumn(1).data().toString();
             form.findChild<QCheckBox*>("chkSoundPlayOnSelect")->setChecked(true);
             QTest::keyClicks(form.searchField(), "glass");
             return int(QDialog::Rejected);
         };
         emit m_f->main.chooseSoundRequested(1);
+        QCOMPARE(opened, (QStringList{"Symphonique", "80/0/1"}));
         QVERIFY(m_f->main.bank()[PresetIndex::fromOneBase(2)] == kept);
         QVERIFY(m_played.size() >= 2);
         QCOMPARE(m_played.back().channel(1), kept.channel(1));
@@ -210,6 +216,58 @@ private slots:
                                 "(Ctrl+R)."));
     }
 
+    // Ctrl+K with the focus outside the channels: the channel last worked on, said in the
+    // status bar; before any, the status bar says how to choose one.
+    void chooseSoundWithTheFocusElsewhere() {
+        start(twoSynths());
+        m_f->main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&m_f->main));
+        auto* name = m_f->main.findChild<QLineEdit*>("edPresetName");
+        name->setFocus();
+        QTest::keyClick(name, Qt::Key_K, Qt::ControlModifier);
+        QCOMPARE(m_f->main.statusText(),
+                 QStringLiteral(
+                     "Choose Sound: first move to a channel's values (Tab), then press Ctrl+K"));
+        QVERIFY(m_f->interaction.modalRuns.isEmpty());
+        m_f->main.channelGrid()->checkBox(3, SlotKind::Msb)->setFocus();
+        name->setFocus();
+        m_f->interaction.onModal = [](QDialog&) {
+            return int(QDialog::Rejected);
+        };
+        QTest::keyClick(name, Qt::Key_K, Qt::ControlModifier);
+        QCOMPARE(m_f->main.statusText(),
+                 QStringLiteral("Choose Sound: channel 3, the channel last worked on"));
+    }
+
+    // Ctrl+K before the instrument files are read opens the window at once, saying so, and
+    // fills it once they are.
+    void choosingBeforeTheFilesAreRead() {
+        std::string error;
+        QVERIFY(WriteRig(m_dir->filePath("rig.json").toStdString(), twoSynths(), error));
+        m_rig = std::make_unique<RigService>(std::vector{kInstruments},
+                                             m_dir->filePath("rig.json").toStdString());
+        m_sounds = new SoundCommand(m_f->main, *m_rig, m_f->interaction, {});
+        ConnectCommands(m_f->main, *m_sounds);
+        m_f->main.show();
+        QStringList seen;
+        m_f->interaction.onModal = [&seen](QDialog& dialog) {
+            auto& form = static_cast<TChooseSoundForm&>(dialog);
+            const auto line = [&form] {
+                return form.soundList()->model()->index(0, 3).data().toString();
+            };
+            seen << form.windowTitle() << line();
+            [&] {
+                QTRY_COMPARE(form.shownCount(), 7);
+            }();
+            seen << form.windowTitle() << line();
+            return int(QDialog::Rejected);
+        };
+        emit m_f->main.chooseSoundRequested(1);
+        QCOMPARE(seen, (QStringList{"Choose Sound for Channel 1", "Reading the instrument files...",
+                                    "Choose Sound for Channel 1 \u2014 Tarnwick Test Synth One",
+                                    "Symphonique"}));
+    }
+
     // The picker narrows an instrument's 2,000 sounds as a letter is typed in < 20 ms.
     void thePickerKeepsUpWithTyping() {
         NameSet big;
@@ -224,7 +282,7 @@ private slots:
         }
         big.index();
         TChooseSoundForm form;
-        form.setSounds(1, big);
+        form.setSounds(1, big, QStringLiteral("Big Synth"), ChannelSlot{});
         form.show();
         QElapsedTimer slowest;
         qint64 worst = 0;
