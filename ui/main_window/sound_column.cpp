@@ -9,7 +9,7 @@
 
 namespace tarnwick {
 
-SoundColumn::SoundColumn(const ChannelGrid& grid, QWidget* parent) : QWidget(parent) {
+SoundColumn::SoundColumn(const ChannelGrid& grid, QWidget* parent) : QWidget(parent), m_grid(grid) {
     setObjectName(QStringLiteral("SoundColumn"));
     auto* heading = new QLabel(QStringLiteral("Sound"), this);
     heading->setObjectName(QStringLiteral("lblSoundHeading"));
@@ -48,6 +48,10 @@ void SoundColumn::showNames(const SoundNamer& names, const PresetRecord& record)
         // A screen reader says the label's name; the sound is its description.
         label->setAccessibleDescription(shown.isEmpty() ? QStringLiteral("no sound named")
                                                         : label->toolTip());
+        // Tabbing through a channel, the program field says the sound it selects.
+        m_grid.spinEdit(channel, SlotKind::Program)
+            ->setAccessibleDescription(shown.isEmpty() ? QString()
+                                                       : QStringLiteral("Sound: %1").arg(shown));
     }
 }
 

@@ -33,6 +33,7 @@ signals:
 
 private:
     std::array<QLabel*, kChannelCount> m_labels{};
+    const ChannelGrid& m_grid;
 };
 
 } // namespace tarnwick

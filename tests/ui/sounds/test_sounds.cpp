@@ -127,6 +127,10 @@ private slots:
         QCOMPARE(sound(1)->text(), QStringLiteral("Warm Pad"));
         QCOMPARE(QAccessible::queryAccessibleInterface(sound(1))->text(QAccessible::Description),
                  QStringLiteral("Warm Pad"));
+        // Tabbing to the channel's program, a screen reader says the sound too.
+        QCOMPARE(QAccessible::queryAccessibleInterface(spin(1, SlotKind::Program))
+                     ->text(QAccessible::Description),
+                 QStringLiteral("Sound: Warm Pad"));
         QTest::mouseClick(m_f->main.channelGrid()->checkBox(1, SlotKind::Msb), Qt::LeftButton);
         QCOMPARE(sound(1)->text(), QStringLiteral("Symphonique?")); // every bank's program 1
         QVERIFY(sound(1)->toolTip().contains("Warm Pad"));
