@@ -15,8 +15,15 @@ WindowPlace::WindowPlace(QWidget& window, QString key) : m_window(window), m_key
 
 void WindowPlace::showing() {
     if (!m_placed && m_window.parentWidget()) {
-        // The first time ever: beside the main window, not over it.
-        m_window.move(m_window.parentWidget()->frameGeometry().topRight() + QPoint(8, 0));
+        // The first time ever: beside the main window, not over it: on its right, else on
+        // its left where the right has no room for it.
+        const QRect main = m_window.parentWidget()->frameGeometry();
+        const QRect room = m_window.parentWidget()->screen()->availableGeometry();
+        const int width = m_window.frameGeometry().width();
+        const bool rightFits = main.right() + 8 + width <= room.right() + 1;
+        const bool leftFits = main.left() - 8 - width >= room.left();
+        m_window.move(!rightFits && leftFits ? main.topLeft() - QPoint(8 + width, 0)
+                                             : main.topRight() + QPoint(8, 0));
     }
     m_placed = true;
     KeepOnScreen(m_window);

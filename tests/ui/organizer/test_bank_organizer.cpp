@@ -12,6 +12,9 @@
 #include "organizer/presets_mime.h"
 #include "preset/preset_json.h"
 #include "preset/syx_file.h"
+#include "sounds/rig_form.h"
+#include "sounds/rig_service.h"
+#include "support/window_place.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -653,22 +656,27 @@ private slots:
         QTest::addColumn<QString>("window");
         QTest::newRow("Bank Organizer") << "organizer";
         QTest::newRow("Library") << "library";
+        QTest::newRow("Rig") << "rig";
     }
     void windowsOpenOnTheScreen() {
         QFETCH(QString, window);
         QSettings().remove(QStringLiteral("BankOrganizer/geometry"));
         QSettings().remove(QStringLiteral("Library/geometry"));
+        QSettings().remove(QStringLiteral("Rig/geometry"));
         const QRect room = m_f->main.screen()->availableGeometry();
         m_f->main.move(room.right() - m_f->main.frameGeometry().width() + 1, room.top());
         LibraryRecorder recorder(std::nullopt);
+        RigService rig({}, std::nullopt);
         std::unique_ptr<QWidget> shown;
         if (window == "organizer") {
             auto* organizer = new TBankOrganizerForm(m_f->main, m_f->interaction, &m_f->main);
             organizer->setBankFile([] { return QStringLiteral("/gigs/Gig2024.syx"); });
             shown.reset(organizer);
-        } else {
+        } else if (window == "library") {
             shown =
                 std::make_unique<TLibraryForm>(m_f->main, recorder, m_f->interaction, &m_f->main);
+        } else {
+            shown = std::make_unique<TRigForm>(rig, m_f->interaction, &m_f->main);
         }
         shown->show();
         QVERIFY(QTest::qWaitForWindowExposed(shown.get()));
@@ -680,9 +688,30 @@ private slots:
                                 .arg(shown->frameGeometry().height())
                                 .arg(room.width())
                                 .arg(room.height())));
+        // Beside the main window, not over it (its Sound column), where the screen has room.
+        if (room.width() >= m_f->main.frameGeometry().width() + shown->frameGeometry().width()) {
+            QVERIFY(!shown->frameGeometry().intersects(m_f->main.frameGeometry()));
+        }
         if (window == "organizer") {
             QCOMPARE(shown->windowTitle(), QStringLiteral("Bank Organizer \u2014 Gig2024.syx"));
         }
+        // Where the right has no room for a window, it opens on the left.
+        QWidget narrow;
+        narrow.resize(200, 100);
+        narrow.move(room.right() - 220, room.top());
+        narrow.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&narrow));
+        QWidget beside(&narrow, Qt::Window);
+        beside.resize(150, 100);
+        QSettings().remove(QStringLiteral("Beside/geometry"));
+        WindowPlace place(beside, QStringLiteral("Beside/geometry"));
+        place.showing();
+        beside.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&beside));
+        QVERIFY2(beside.frameGeometry().right() < narrow.frameGeometry().left(),
+                 qPrintable(QStringLiteral("%1 %2")
+                                .arg(beside.frameGeometry().right())
+                                .arg(narrow.frameGeometry().left())));
     }
 
     // With "Play on select" on, choosing one row plays it; Space plays the selected row.
