@@ -89,7 +89,7 @@ std::string DescribePreset(const SyxMessage& message, const ChannelNamer& names)
 }
 
 std::vector<std::string> DiffPresets(const std::vector<SyxMessage>& a,
-                                     const std::vector<SyxMessage>& b) {
+                                     const std::vector<SyxMessage>& b, const ChannelNamer& names) {
     std::map<int, const SyxMessage*> left;
     std::map<int, const SyxMessage*> right;
     for (const SyxMessage& m : a) {
@@ -121,9 +121,18 @@ std::vector<std::string> DiffPresets(const std::vector<SyxMessage>& a,
         };
         changed("name", quotedName(x), quotedName(y));
         for (int c = 1; c <= kChannelCount; ++c) {
+            const std::size_t before = lines.size();
             for (std::size_t k = 0; k < 3; ++k) {
                 changed("channel " + std::to_string(c) + " " + kSlotNames[k],
                         slotValue(x.channel(c).bytes[k], k), slotValue(y.channel(c).bytes[k], k));
+            }
+            if (names && lines.size() > before) {
+                const std::string from = names(c, x.channel(c));
+                const std::string to = names(c, y.channel(c));
+                if (from != to) {
+                    lines.back() += " = " + (from.empty() ? "no sound" : from) + " -> " +
+                                    (to.empty() ? "no sound" : to);
+                }
             }
         }
         changed("MIDI data", dataText(x), dataText(y));

@@ -30,8 +30,10 @@ std::string ChannelValues(const ChannelSlot& slot);
 std::string MidiDataSummary(const PresetRecord& record);
 
 // One line per difference between the presets of `a` and `b` with the same number, and
-// for numbers only one side has; empty when they are the same.
+// for numbers only one side has; empty when they are the same. With `names`, a channel's
+// last changed value also says how its sound changed ("= Symphonique -> Velo Tekno 1").
 std::vector<std::string> DiffPresets(const std::vector<SyxMessage>& a,
-                                     const std::vector<SyxMessage>& b);
+                                     const std::vector<SyxMessage>& b,
+                                     const ChannelNamer& names = {});
 
 } // namespace tarnwick

@@ -793,6 +793,17 @@ private slots:
                     writeAll(m_dir.filePath("play1.syx"), Bytes(one.begin(), one.end()))});
         QVERIFY2(code == 0, qPrintable(err));
         QCOMPARE(synth.events(3), (QStringList{"b0 07 64", "b2 00 02", "c5 05"}));
+        // -v names the sounds, by the rig.
+        const QString rig = m_dir.filePath("rig.json");
+        QCOMPARE(std::get<0>(runSyx({"rig", "set", "6", "General MIDI"}, {"TARNWICK_RIG=" + rig})),
+                 0);
+        std::tie(code, out, err) =
+            runSyx({"play", "-v", "--to", "tarnwick-synth", m_dir.filePath("play1.syx")},
+                   {"TARNWICK_RIG=" + rig});
+        QVERIFY2(code == 0, qPrintable(err));
+        QVERIFY2(err.startsWith("preset 5: 3: 2/-/-  6: -/-/6 Electric Piano 2\n"),
+                 qPrintable(err));
+        QCOMPARE(synth.events(3), (QStringList{"b0 07 64", "b2 00 02", "c5 05"}));
 
         const Bytes bank = bankOf([&](int n) {
             return preset(n, true, {0xF0, 0x7D, std::uint8_t(n), 0xF7, 0xC0, 0x01});

@@ -1188,6 +1188,14 @@ private slots:
                                          "preset 5: channel 2 program off -> 12\n"
                                          "preset 5: MIDI data none -> C0 05\n"
                                          "preset 5: placement Pre -> Post\n"));
+        // With a rig, a channel's change says how its sound changed.
+        qputenv("TARNWICK_RIG", m_dir.filePath("rig.json").toUtf8());
+        const auto restore = qScopeGuard([] { qputenv("TARNWICK_RIG", "off"); });
+        QCOMPARE(syx({"rig", "set", "2", "General MIDI"}).exitCode, 0);
+        QVERIFY2(syx({"diff", pa, pb})
+                     .out.contains("preset 5: channel 2 program off -> 12 = no sound -> "
+                                   "Vibraphone\n"),
+                 qPrintable(syx({"diff", pa, pb}).out));
         const Run same = syx({"diff", pa, pa});
         QCOMPARE(same.exitCode, 0);
         QCOMPARE(same.out, QString());

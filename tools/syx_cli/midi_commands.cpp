@@ -164,10 +164,16 @@ int play(const std::string& file, const PlayOptions& options) {
         return match.result;
     }
     const std::string& output = names[match.index];
+    const ChannelNamer sounds = options.verbose ? RigNamer() : ChannelNamer();
     for (std::size_t i = 0; i < messages.size(); ++i) {
         if (options.all) {
             std::cout << "preset " << messages[i].presetByte + 1 << ": " << ShownName(messages[i])
                       << std::endl;
+        }
+        if (options.verbose) {
+            // What is about to sound, by name where the rig names it.
+            std::cerr << "preset " << messages[i].presetByte + 1 << ": "
+                      << ChannelsSummary(messages[i].record, sounds) << '\n';
         }
         if (!midi.player().play(output, plans[i].messages)) {
             return fail("Could not play the preset on " + output + ".");
@@ -316,7 +322,9 @@ void AddMidiCommands(CLI::App& app, int& result) {
         ->add_option("--interval", playOptions.intervalMs,
                      "with --all: wait MS milliseconds between presets instead")
         ->check(CLI::Range(1, 3600000));
-    playCommand->add_flag("-v,--verbose", playOptions.verbose, "print every message sent");
+    playCommand->add_flag("-v,--verbose", playOptions.verbose,
+                          "print each preset's channels (with the rig's sound names) and every "
+                          "message sent");
 
     midiOptions(command("firmware", "Send a firmware file to the keypad in upgrade mode.",
                         [args] { return firmware(args->port, args->file, args->verbose); }))

@@ -160,7 +160,7 @@ int diff(const std::string& first, const std::string& second) {
     if (!load(first, a) || !load(second, b)) {
         return kBad;
     }
-    const std::vector<std::string> lines = DiffPresets(a, b);
+    const std::vector<std::string> lines = DiffPresets(a, b, RigNamer());
     for (const std::string& line : lines) {
         std::cout << line << '\n';
     }

@@ -61,7 +61,9 @@ void LibraryReader::search(const LibraryQuery& query, SoundNamer names, std::str
         if (presets && names) {
             if (!sound.empty()) {
                 std::erase_if(*presets, [&](const LibraryPreset& preset) {
-                    return mine != m_newestSearch || !SelectsSound(preset.record, names, sound);
+                    // With a channel given, the sound is the one that channel plays.
+                    return mine != m_newestSearch ||
+                           !SelectsSound(preset.record, names, sound, query.channel);
                 });
                 if (limit > 0 && presets->size() > limit) {
                     presets->resize(limit);

@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QThread>
@@ -502,6 +503,16 @@ private slots:
         library.soundFilter()->setText("pad");
         library.waitForReads();
         QCOMPARE(library.results()->topLevelItem(0)->text(0).trimmed(), QStringLiteral("Pads"));
+        // With a channel given, the sound is the one that channel plays.
+        auto* channel = library.findChild<QSpinBox*>("spinLibraryChannel");
+        channel->setValue(2);
+        library.waitForReads();
+        QCOMPARE(library.results()->topLevelItemCount(), 0);
+        channel->setValue(1);
+        library.waitForReads();
+        QCOMPARE(library.results()->topLevelItemCount(), 1);
+        channel->setValue(0);
+        library.waitForReads();
 
         // Every channel of every match is named on the reading thread, never on the
         // window's, which would wait for thousands of them a keystroke.
