@@ -487,6 +487,7 @@ private slots:
         bank[PresetIndex::fromOneBase(4)].channel(1) = ChannelSlot{{80, 0, 0}};
         SetPresetName(bank[PresetIndex::fromOneBase(5)], "Pads");
         bank[PresetIndex::fromOneBase(5)].channel(1) = ChannelSlot{{81, kSlotDisabled, 0}};
+        bank[PresetIndex::fromOneBase(5)].channel(2) = ChannelSlot{{80, 0, 0}}; // no instrument
         recorder.record(bank, m_dir->filePath("Gig.syx"), "saved");
         recorder.waitForDone();
         QCoreApplication::sendPostedEvents(&recorder);
@@ -504,14 +505,14 @@ private slots:
         library.waitForReads();
         QCOMPARE(library.results()->topLevelItem(0)->text(0).trimmed(), QStringLiteral("Pads"));
         // With a channel given, the sound is the one that channel plays.
-        auto* channel = library.findChild<QSpinBox*>("spinLibraryChannel");
-        channel->setValue(2);
+        auto* onChannel = library.findChild<QSpinBox*>("spinLibraryChannel");
+        onChannel->setValue(2);
         library.waitForReads();
         QCOMPARE(library.results()->topLevelItemCount(), 0);
-        channel->setValue(1);
+        onChannel->setValue(1);
         library.waitForReads();
         QCOMPARE(library.results()->topLevelItemCount(), 1);
-        channel->setValue(0);
+        onChannel->setValue(0);
         library.waitForReads();
 
         // Every channel of every match is named on the reading thread, never on the
