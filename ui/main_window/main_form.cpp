@@ -112,8 +112,7 @@ void TMainForm::buildKeyboard() {
                            .arg(m_lastChannel));
             emit chooseSoundRequested(m_lastChannel);
         } else {
-            showStatus(QStringLiteral(
-                "Choose Sound: first move to a channel's values (Tab), then press Ctrl+K"));
+            showStatus(QStringLiteral("Choose Sound: first Tab to a channel's values"));
         }
     })->setObjectName(QStringLiteral("actChooseSound"));
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {

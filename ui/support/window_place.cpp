@@ -22,8 +22,11 @@ void WindowPlace::showing() {
         const int width = m_window.frameGeometry().width();
         const bool rightFits = main.right() + 8 + width <= room.right() + 1;
         const bool leftFits = main.left() - 8 - width >= room.left();
-        m_window.move(!rightFits && leftFits ? main.topLeft() - QPoint(8 + width, 0)
-                                             : main.topRight() + QPoint(8, 0));
+        // Where neither side has room, it goes to the screen's left edge: over the main
+        // window's channel labels, not its Sound column on the right.
+        m_window.move(rightFits  ? main.topRight() + QPoint(8, 0)
+                      : leftFits ? main.topLeft() - QPoint(8 + width, 0)
+                                 : QPoint(room.left(), main.top()));
     }
     m_placed = true;
     KeepOnScreen(m_window);

@@ -712,6 +712,19 @@ private slots:
                  qPrintable(QStringLiteral("%1 %2")
                                 .arg(beside.frameGeometry().right())
                                 .arg(narrow.frameGeometry().left())));
+        // Room on neither side: at the screen's left edge, clear of the main window's right
+        // half, where its Sound column stands.
+        beside.hide();
+        narrow.move(room.center().x() - 100, room.top());
+        QWidget wide(&narrow, Qt::Window);
+        wide.resize(room.width() / 2 - 50, 100);
+        QSettings().remove(QStringLiteral("Wide/geometry"));
+        WindowPlace widePlace(wide, QStringLiteral("Wide/geometry"));
+        widePlace.showing();
+        wide.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&wide));
+        QCOMPARE(wide.frameGeometry().left(), room.left());
+        QVERIFY(wide.frameGeometry().right() < narrow.frameGeometry().center().x());
     }
 
     // With "Play on select" on, choosing one row plays it; Space plays the selected row.
