@@ -11,6 +11,7 @@
 #include "fake_midi_backend.h"
 #include "fake_midi_inputs.h"
 #include "learn/midi_port_form.h"
+#include "learn_input.h"
 #include "library/library_form.h"
 #include "library/library_recorder.h"
 #include "main_window/main_form.h"
@@ -552,14 +553,7 @@ private slots:
         shell.midi.outputs.push_back(std::string("Synth A:in"));
         TMainForm* main = shell.windows.mainForm();
         main->show();
-        shell.interaction.onModal = [](QDialog& dialog) {
-            dialog.show(); // lists the inputs
-            auto* list = dialog.findChild<QComboBox*>("cboxInputs");
-            list->setCurrentIndex(list->findText("Synth A:out"));
-            dialog.findChild<QPushButton*>("btnOK")->click();
-            dialog.hide();
-            return dialog.result();
-        };
+        shell.interaction.onModal = testing::ChoosingLearnInput("Synth A:out");
         main->findChild<QAction*>("mnuLearn")->trigger();
         QVERIFY(main->findChild<QAction*>("mnuLearn")->isChecked());
         const PresetRecord before = main->bank().current();

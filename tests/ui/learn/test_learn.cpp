@@ -6,6 +6,7 @@
 #include "fake_midi_inputs.h"
 #include "learn/learn_command.h"
 #include "learn/midi_port_form.h"
+#include "learn_input.h"
 #include "midi_listener.h"
 
 #include <QAccessible>
@@ -50,16 +51,31 @@ class LearnTest : public QObject {
     QString status() { return m_f->main.statusPanel(1)->text(); }
     // Learn switched on from the menu, "Synth A:out" chosen when asked.
     void startLearning() {
-        m_f->interaction.onModal = [](QDialog& dialog) {
-            dialog.show(); // lists the inputs
-            auto* list = dialog.findChild<QComboBox*>("cboxInputs");
-            list->setCurrentIndex(list->findText("Synth A:out"));
-            dialog.findChild<QPushButton*>("btnOK")->click();
-            dialog.hide();
-            return dialog.result();
-        };
+        m_f->interaction.onModal = testing::ChoosingLearnInput("Synth A:out");
         learnItem()->trigger();
         m_f->interaction.onModal = nullptr;
+    }
+    // The preset shown with channel 2 holding MSB 5 (on), LSB 9 (off), program 3 (off), every
+    // other channel off, as the window shows it; the preset as it then is.
+    PresetRecord showChannel2Only() {
+        for (ChannelSlot& slot : shown().channels) {
+            slot.bytes.fill(kSlotDisabled);
+        }
+        shown().channel(2)[SlotKind::Msb] = 5;
+        shown().channel(2)[SlotKind::Lsb] = kSlotDisabled | 9;
+        shown().channel(2)[SlotKind::Program] = kSlotDisabled | 3;
+        m_f->main.loadPresetFromBank();
+        return shown();
+    }
+    // "N: values" of each channel that differs from `before`.
+    QStringList changedChannels(const PresetRecord& before) {
+        QStringList changed;
+        for (int channel = 1; channel <= kChannelCount; ++channel) {
+            if (!(shown().channel(channel) == before.channel(channel))) {
+                changed << QStringLiteral("%1: %2").arg(channel).arg(values(shown(), channel));
+            }
+        }
+        return changed;
     }
     // What the input sends, taken in as the window's take timer would.
     void receive(const Chunks& chunks) {
@@ -135,26 +151,13 @@ private slots:
         QFETCH(QStringList, channels);
         QFETCH(int, steps);
         QFETCH(QString, said);
-        for (ChannelSlot& slot : shown().channels) {
-            slot.bytes.fill(kSlotDisabled);
-        }
-        shown().channel(2)[SlotKind::Msb] = 5;
-        shown().channel(2)[SlotKind::Lsb] = kSlotDisabled | 9;
-        shown().channel(2)[SlotKind::Program] = kSlotDisabled | 3;
-        m_f->main.loadPresetFromBank();
-        const PresetRecord before = shown();
+        const PresetRecord before = showChannel2Only();
         startLearning();
         QVERIFY(m_learn->learning());
         QCOMPARE(m_inputs->opened, std::vector<std::string>{"Synth A:out"});
 
         receive(chunks);
-        QStringList changed;
-        for (int channel = 1; channel <= kChannelCount; ++channel) {
-            if (!(shown().channel(channel) == before.channel(channel))) {
-                changed << QStringLiteral("%1: %2").arg(channel).arg(values(shown(), channel));
-            }
-        }
-        QCOMPARE(changed, channels);
+        QCOMPARE(changedChannels(before), channels);
         QCOMPARE(status(), said);
         QVERIFY(!m_f->main.presetEdited()); // stored: nothing waits to be stored
         QCOMPARE(undoSteps(before), steps);
@@ -191,22 +194,11 @@ private slots:
         QFETCH(int, ageMs);
         QFETCH(Chunks, heard);
         QFETCH(QStringList, channels);
-        for (ChannelSlot& slot : shown().channels) {
-            slot.bytes.fill(kSlotDisabled);
-        }
-        shown().channel(2)[SlotKind::Msb] = 5;
-        m_f->main.loadPresetFromBank();
-        const PresetRecord before = shown();
+        const PresetRecord before = showChannel2Only();
         startLearning();
         m_learn->editorSent(sent, SentEchoes::Clock::now() - std::chrono::milliseconds(ageMs));
         receive(heard);
-        QStringList changed;
-        for (int channel = 1; channel <= kChannelCount; ++channel) {
-            if (!(shown().channel(channel) == before.channel(channel))) {
-                changed << QStringLiteral("%1: %2").arg(channel).arg(values(shown(), channel));
-            }
-        }
-        QCOMPARE(changed, channels);
+        QCOMPARE(changedChannels(before), channels);
     }
 
     // "Learned channel N ..." goes once that step is undone; said again when redone it is
