@@ -6,6 +6,7 @@
 #include "editor_fixture.h"
 #include "jack_test_server.h"
 #include "learn/learn_command.h"
+#include "learn_input.h"
 #include "main_window/main_form.h"
 #include "main_window/preset_number_dialog.h"
 #include "midi_listener.h"
@@ -212,14 +213,7 @@ class JackLearnTest : public QObject {
             learn = new LearnCommand(fixture.main, fixture.interaction, listener);
             ConnectCommands(fixture.main, *learn);
             fixture.main.show();
-            fixture.interaction.onModal = [input](QDialog& dialog) {
-                dialog.show();
-                auto* list = dialog.findChild<QComboBox*>("cboxInputs");
-                list->setCurrentIndex(list->findText(input));
-                dialog.findChild<QPushButton*>("btnOK")->click();
-                dialog.hide();
-                return dialog.result();
-            };
+            fixture.interaction.onModal = testing::ChoosingLearnInput(input);
             fixture.main.activateWindow();
             if (QTest::qWaitForWindowActive(&fixture.main)) {
                 QTest::keyClick(&fixture.main, Qt::Key_I, Qt::ControlModifier);
