@@ -2,6 +2,7 @@
 // shared out among pages, then the pages are drawn, each knowing how many there are.
 #include "bank_sheet.h"
 
+#include "instruments/sound_names.h"
 #include "preset/preset_message.h"
 #include "preset/preset_text.h"
 
@@ -219,12 +220,25 @@ QByteArray BankSheetPdf(const PresetBank& bank, const QString& title, QDate date
         y += block.height;
         pages.back().push_back(std::move(block));
     }
-    const QString leftOutLine =
+    // The last line: the slots left out, and what a sound's name with "?" means.
+    bool uncertain = false;
+    for (const auto& blocks : pages) {
+        for (const Block& each : blocks) {
+            for (const QString& line : each.lines) {
+                uncertain = uncertain || line.contains(u'?');
+            }
+        }
+    }
+    QString leftOutLine =
         leftOut == 0 ? QString()
                      : QStringLiteral("%1 unused slot%2 left out (the default name, nothing "
                                       "switched on, no MIDI data).")
                            .arg(leftOut)
                            .arg(leftOut == 1 ? QStringLiteral("") : QStringLiteral("s"));
+    if (uncertain) {
+        leftOutLine += (leftOutLine.isEmpty() ? QString() : QStringLiteral("  ")) +
+                       QString::fromLatin1(kUncertainLegend);
+    }
     if (!leftOutLine.isEmpty() && y + smallMetrics.height() * 1.5 > layout.height + 1) {
         pages.emplace_back();
     }

@@ -13,6 +13,11 @@
 
 namespace tarnwick {
 
+// What a name shown with "?" after it means, where names are listed.
+inline constexpr const char* kUncertainLegend =
+    "?: the bank select is not sent, so the synth's current bank decides which of the sounds "
+    "plays";
+
 struct SoundName {
     // The name to show: one sound's name; the first of several different names with "?"
     // after it (the synth's current bank decides); empty when no sound matches.

@@ -206,6 +206,14 @@ private slots:
             << "  channel 1: bank MSB 80, bank LSB 0, program 1 = Symphonique\n"
                "  channel 10: bank MSB 120, program 1 = Standard Kit\n"
             << "";
+        QTest::newRow("show: a name with \"?\"")
+            << QStringList{"show", "BANK"} << 0 << "  channel 1: program 1 = Symphonique?\n"
+            << "";
+        QTest::newRow("show explains \"?\" once, at the end")
+            << QStringList{"show", "BANK"} << 0
+            << "\n?: the bank select is not sent, so the synth's current bank decides which of "
+               "the sounds plays\n"
+            << "";
         QTest::newRow("show --json names the sounds")
             << QStringList{"show", "--json", "BANK"} << 0
             << "\"bankLsb\": 0,\n          \"program\": 1,\n          \"sound\": \"Symphonique\"\n"
@@ -275,6 +283,9 @@ private slots:
         PresetRecord& first = bank[PresetIndex::fromOneBase(1)];
         first.channel(1) = ChannelSlot{{80, 0, 0}};
         first.channel(10) = ChannelSlot{{120, kSlotDisabled, 0}};
+        // Program 1 of every bank: which plays is the synth's current bank's.
+        bank[PresetIndex::fromOneBase(3)].channel(1) =
+            ChannelSlot{{kSlotDisabled, kSlotDisabled, 0}};
         QByteArray bytes;
         for (int n = 1; n <= 100; ++n) {
             bytes += messageBytes(bank[PresetIndex::fromOneBase(n)], n);
@@ -635,6 +646,7 @@ private slots:
         QTest::addColumn<int>("pages");
         QTest::addColumn<QStringList>("shown"); // patterns the text holds
         QTest::addColumn<QString>("absent");
+        QTest::addColumn<QString>("rig"); // the instrument on channel 1; "": no rig
         QByteArray stage;
         PresetBank bank;
         PresetRecord& piano = bank[PresetIndex::fromOneBase(1)];
@@ -666,17 +678,36 @@ private slots:
                            " 2 +Full Rig +1-16: 127/127/128 +Post: F0 7E "
                            "7F 09 01 F7\\n",
                            "\\n *9 +Song Nine *\\n", "96 unused slots left out"}
-            << "New Name";
+            << "New Name"
+            << "";
+        QTest::newRow("sounds named, none uncertain")
+            << stage << false << 1
+            << QStringList{"1: 0/-/1 Acoustic Grand Piano", "96 unused slots left out"} << "?:"
+            << "General MIDI";
+        // Program 1 without a bank select: which bank's plays is the synth's choice.
+        piano.channel(1)[SlotKind::Msb] = kSlotDisabled;
+        QByteArray uncertain;
+        for (int n = 1; n <= 100; ++n) {
+            uncertain += messageBytes(bank[PresetIndex::fromOneBase(n)], n);
+        }
+        QTest::newRow("a name with \"?\", explained at the end")
+            << uncertain << false << 1
+            << QStringList{"\\n *1 +Grand Piano +1: -/-/1 Symphonique\\?",
+                           "left out .*\\?: the bank select is not sent, so the synth's current"}
+            << "New Name"
+            << "Tarnwick Test Synth One";
         QTest::newRow("four in use, --all")
             << stage << true << 4
             << QStringList{" 2 +Full Rig +1-16", "\\n *3 +New Name 3\\n",
                            "\\n *100 +New Name 100\\n"}
-            << "unused slots left out";
+            << "unused slots left out"
+            << "";
         QStringList every;
         for (int n = 1; n <= 100; ++n) {
             every << QStringLiteral("\\n *%1 +%2 %1 +").arg(n).arg(n % 7 ? "Stage" : "Cafe");
         }
-        QTest::newRow("every slot in use") << editedBank() << false << 5 << every << "unused";
+        QTest::newRow("every slot in use") << editedBank() << false << 5 << every << "unused"
+                                           << "";
     }
     void sheetIsReadableOnStage() {
         SKIP_ON_WINDOWS("the sheet is drawn with Qt, which the Windows build has not")
@@ -685,6 +716,12 @@ private slots:
         QFETCH(int, pages);
         QFETCH(QStringList, shown);
         QFETCH(QString, absent);
+        QFETCH(QString, rig);
+        if (!rig.isEmpty()) {
+            qputenv("TARNWICK_RIG", m_dir.filePath("rig.json").toUtf8());
+            QCOMPARE(syx({"rig", "set", "1", rig}).exitCode, 0);
+        }
+        const auto noRig = qScopeGuard([] { qputenv("TARNWICK_RIG", "off"); });
         const QString pdf = m_dir.filePath("sheet.pdf");
         QStringList args{"sheet", m_dir.write("Gig.syx", bank), "-o", pdf};
         if (all) {

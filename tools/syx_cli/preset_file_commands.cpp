@@ -2,6 +2,7 @@
 #include "commands.h"
 
 #include "cli_support.h"
+#include "instruments/sound_names.h"
 #include "platform/utf8_path.h"
 #include "preset/preset_json.h"
 #include "preset/preset_text.h"
@@ -82,8 +83,14 @@ int show(const std::vector<std::string>& files, bool asJson) {
         } else {
             std::cout << file << ": " << Counted(messages.size(), "preset") << '\n';
         }
+        bool uncertain = false;
         for (const SyxMessage& message : asJson ? std::vector<SyxMessage>() : messages) {
-            std::cout << DescribePreset(message, RigNamer());
+            const std::string described = DescribePreset(message, RigNamer());
+            uncertain = uncertain || described.find("?\n") != std::string::npos;
+            std::cout << described;
+        }
+        if (uncertain) {
+            std::cout << kUncertainLegend << '\n';
         }
         if (!whole) {
             std::cout.flush();
