@@ -40,10 +40,16 @@ SoundName NameSound(const NameSet& set, const ChannelSlot& slot) {
         if (same > best) {
             best = same;
             name.candidates.clear();
+            name.banks.clear();
         }
-        if (std::find(name.candidates.begin(), name.candidates.end(), sound.name) ==
-            name.candidates.end()) {
+        const auto known = std::find(name.candidates.begin(), name.candidates.end(), sound.name);
+        if (known == name.candidates.end()) {
             name.candidates.push_back(sound.name);
+            name.banks.push_back(sound.bank);
+        } else if (std::string& banks = name.banks[std::size_t(known - name.candidates.begin())];
+                   banks != sound.bank && banks.find(" / " + sound.bank) == std::string::npos &&
+                   banks.rfind(sound.bank + " / ", 0) != 0) {
+            banks += " / " + sound.bank;
         }
     }
     if (!name.candidates.empty()) {

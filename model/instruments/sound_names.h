@@ -23,6 +23,7 @@ struct SoundName {
     // after it (the synth's current bank decides); empty when no sound matches.
     std::string shown;
     std::vector<std::string> candidates; // every different name, in file order
+    std::vector<std::string> banks;      // each candidate's bank(s), " / " between them
 };
 
 // The sound a channel (1-16) with these values selects, by the rig: how windows ask.

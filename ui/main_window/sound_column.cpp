@@ -38,9 +38,10 @@ void SoundColumn::showNames(const SoundNamer& names, const PresetRecord& record)
         QLabel* label = m_labels[std::size_t(channel - 1)];
         const QString shown = QString::fromStdString(name.shown);
         label->setText(shown);
-        QStringList all;
-        for (const std::string& candidate : name.candidates) {
-            all << QString::fromStdString(candidate);
+        QStringList all; // each candidate with its bank
+        for (std::size_t i = 0; i < name.candidates.size(); ++i) {
+            all << QStringLiteral("%1 (%2)").arg(QString::fromStdString(name.candidates[i]),
+                                                 QString::fromStdString(name.banks[i]));
         }
         label->setToolTip(all.size() > 1 ? QStringLiteral("The synth's current bank decides: %1")
                                                .arg(all.join(QStringLiteral(", ")))

@@ -297,7 +297,8 @@ private slots:
     // With a rig, the status bar names the sound learned.
     void theSoundLearnedIsNamed() {
         m_f->main.setSoundNames([](int channel, const ChannelSlot& slot) {
-            return SoundName{channel == 2 && slot[SlotKind::Program] == 0 ? "Grand Piano" : "", {}};
+            return SoundName{
+                channel == 2 && slot[SlotKind::Program] == 0 ? "Grand Piano" : "", {}, {}};
         });
         startLearning();
         receive({{0xB1, 0, 80}, {0xC1, 0}});
