@@ -422,6 +422,9 @@ private slots:
         QTest::keyClick(seven->completer()->popup(), Qt::Key_Escape);
         QVERIFY(!seven->completer()->popup()->isVisible());
         QVERIFY(form.isVisible());
+        // Ctrl+R, which showed it, hides it again, from a field too.
+        QTest::keyClick(seven->lineEdit(), Qt::Key_R, Qt::ControlModifier);
+        QVERIFY(!form.isVisible());
     }
 
     // Another program changes the rig while the editor runs (tarnwick-syx rig set): the
