@@ -83,6 +83,8 @@ TMainForm::~TMainForm() {
     for (QObject* control : findChildren<QObject*>()) {
         QObject::disconnect(control, nullptr, this, nullptr);
     }
+    // The focus leaves the window as it goes, when it is no TMainForm any more.
+    QObject::disconnect(m_focusWatch);
 }
 
 void TMainForm::buildKeyboard() {
@@ -115,7 +117,7 @@ void TMainForm::buildKeyboard() {
             showStatus(QStringLiteral("Choose Sound: first Tab to a channel's values"));
         }
     })->setObjectName(QStringLiteral("actChooseSound"));
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (const int channel = m_grid->channelOf(now)) {
             m_lastChannel = channel;
         }

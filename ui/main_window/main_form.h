@@ -198,6 +198,7 @@ private:
     bool m_commandRunning = false;
     bool m_closing = false; // closed while a command ran
     int m_lastChannel = 0;  // the channel whose control last had the focus
+    QMetaObject::Connection m_focusWatch;
 
     QLineEdit* m_edPreset = nullptr;
     UpDownControl* m_presetUpDown = nullptr;
