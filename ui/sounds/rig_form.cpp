@@ -147,7 +147,14 @@ TRigForm::TRigForm(RigService& rig, UserInteraction& interaction, QWidget* paren
     m_place = std::make_unique<WindowPlace>(*this, QStringLiteral("Rig/geometry"));
 }
 
-TRigForm::~TRigForm() = default;
+TRigForm::~TRigForm() {
+    // A field losing the focus as the window goes (editingFinished) must not reach a window
+    // half destroyed, nor write the rig from it.
+    for (QObject* control : findChildren<QObject*>()) {
+        QObject::disconnect(control, nullptr, this, nullptr);
+        control->removeEventFilter(this);
+    }
+}
 
 void TRigForm::showEvent(QShowEvent* event) {
     m_place->showing();
