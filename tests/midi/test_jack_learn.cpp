@@ -1,29 +1,42 @@
 // Learning from the synths end to end: a sender written for the tests stands in for the
 // synths on a private JACK server (dummy driver); the editor's Learn, tarnwick-syx learn
 // and tarnwick-syx monitor listen to it through RtMidi as they do on a real machine.
+#include "audition_player.h"
 #include "commands/command_wiring.h"
 #include "commands/file_commands.h"
+#include "counting_cycle_lock.h"
 #include "editor_fixture.h"
+#include "fake_desktop.h"
+#include "instruments/rig.h"
 #include "jack_test_server.h"
 #include "learn/learn_command.h"
 #include "learn_input.h"
+#include "main_window/channel_grid.h"
+#include "main_window/channel_spin_edit.h"
 #include "main_window/main_form.h"
 #include "main_window/preset_number_dialog.h"
 #include "midi_listener.h"
+#include "port_layer.h"
 #include "preset/preset_message.h"
 #include "preset/preset_text.h"
 #include "preset/syx_file.h"
+#include "rtmidi_backend.h"
 #include "rtmidi_inputs.h"
+#include "scripted_interaction.h"
+#include "sounds/choose_sound_form.h"
+#include "startup.h"
 #include "support/event_pumping_clock.h"
 
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
@@ -80,12 +93,17 @@ protected:
     bool m_ready = false;
 };
 
-// A JACK client with one MIDI output, "NAME:out": what it is given goes out in the next
-// server cycle, up to `perCycle` messages a cycle, in order.
+// A JACK client with one MIDI output, "NAME:out": what it is given (its panel) goes out in
+// the next server cycle, up to `perCycle` messages a cycle, in order. With MIDI thru it has
+// an input too, "NAME:in": what comes in goes out again in the same cycle, and is kept.
 class TestSynth : public TestClient {
 public:
-    explicit TestSynth(const char* name, std::size_t perCycle = 64)
+    enum Thru { NoThru, MidiThru };
+    explicit TestSynth(const char* name, std::size_t perCycle = 64, Thru thru = NoThru)
         : TestClient(name), m_perCycle(perCycle) {
+        if (m_client && thru == MidiThru) {
+            m_in = jack_port_register(m_client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+        }
         start("out", JackPortIsOutput, &TestSynth::process, this);
         if (m_client) {
             m_name = QString::fromUtf8(jack_get_client_name(m_client)) + ":out";
@@ -103,13 +121,35 @@ public:
         std::lock_guard lock(m_mutex);
         return m_queue.empty();
     }
+    // What came in at "NAME:in", in order.
+    std::vector<Bytes> received() {
+        std::lock_guard lock(m_mutex);
+        return m_received;
+    }
 
 private:
     static int process(jack_nframes_t frames, void* self) {
         auto* synth = static_cast<TestSynth*>(self);
         void* buffer = jack_port_get_buffer(synth->m_port, frames);
         jack_midi_clear_buffer(buffer);
-        std::unique_lock lock(synth->m_mutex, std::try_to_lock);
+        // A synth with thru waits for the test a moment rather than lose what it got; the
+        // others leave their panel's messages for the next cycle.
+        std::unique_lock lock(synth->m_mutex, std::defer_lock);
+        if (synth->m_in) {
+            lock.lock();
+            void* in = jack_port_get_buffer(synth->m_in, frames);
+            const std::uint32_t count = jack_midi_get_event_count(in);
+            for (std::uint32_t i = 0; i < count; ++i) {
+                jack_midi_event_t event;
+                if (jack_midi_event_get(&event, in, i) == 0) {
+                    jack_midi_event_write(buffer, event.time, event.buffer, event.size);
+                    synth->m_received.emplace_back(event.buffer, event.buffer + event.size);
+                }
+            }
+        }
+        if (!synth->m_in) {
+            lock.try_lock();
+        }
         for (std::size_t n = 0; lock && n < synth->m_perCycle && !synth->m_queue.empty(); ++n) {
             const Bytes& message = synth->m_queue.front();
             if (jack_midi_event_write(buffer, jack_nframes_t(n), message.data(), message.size()) !=
@@ -123,8 +163,10 @@ private:
 
     QString m_name;
     std::size_t m_perCycle;
+    jack_port_t* m_in = nullptr;
     std::mutex m_mutex;
     std::deque<Bytes> m_queue;
+    std::vector<Bytes> m_received;
 };
 
 // Until `done` holds, the window's events running, for at most `ms`.
@@ -239,6 +281,25 @@ class JackLearnTest : public QObject {
         LearnCommand* learn = nullptr;
         EventPumpingClock clock;
         std::unique_ptr<PresetFileCommands> files; // made on first use
+    };
+
+    // The whole editor as the program builds it, on the real MIDI system.
+    struct App {
+        App()
+            : ports(midi, clock, cycleLock), audition(auditionMidi, clock),
+              inputs("Tarnwick Editor Test"), listener(inputs),
+              windows({interaction, desktop, clock, ports, audition, listener, QString()}) {}
+        testing::ScriptedInteraction interaction;
+        testing::FakeDesktop desktop;
+        EventPumpingClock clock;
+        RtMidiBackend midi;
+        testing::CountingCycleLock cycleLock;
+        MidiPortLayer ports;
+        RtMidiBackend auditionMidi;
+        AuditionPlayer audition;
+        RtMidiInputs inputs;
+        MidiListener listener;
+        AppWindows windows;
     };
 
 private slots:
@@ -561,6 +622,76 @@ private slots:
             }
         }
         QVERIFY2(ours <= bare, qPrintable(QStringLiteral("%1 > %2").arg(ours).arg(bare)));
+    }
+
+    // A synth with MIDI thru sends back all the editor plays to it. With Learn on, sounds
+    // tried in Choose Sound (Play on select) and then cancelled, and the preset played,
+    // teach the editor nothing: the synth got each sound tried and then the channel's own
+    // sound back, and the preset is as it was. What the synth's panel sends is learned.
+    void anEchoIsNotLearned() {
+        QTemporaryDir config;
+        const QString rigPath = config.filePath("rig.json");
+        Rig rig;
+        rig.channels[0].instrument = "General MIDI";
+        std::string error;
+        QVERIFY(WriteRig(rigPath.toStdString(), rig, error));
+        qputenv("TARNWICK_RIG", QFile::encodeName(rigPath));
+        const auto noRig = qScopeGuard([] { qputenv("TARNWICK_RIG", "off"); });
+
+        TestSynth synth("Thru Synth", 64, TestSynth::MidiThru);
+        QVERIFY(synth.ready());
+        App app;
+        TMainForm* main = app.windows.mainForm();
+        main->show();
+        main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        app.interaction.onModal = testing::ChoosingLearnInput(synth.port());
+        main->findChild<QAction*>("mnuLearn")->trigger();
+        QVERIFY(main->findChild<QAction*>("mnuLearn")->isChecked());
+        QVERIFY(waitFor([&] { return synth.heard(); }));
+        main->applyChannel(1, ChannelSlot{{kSlotDisabled, kSlotDisabled, 4}}); // Program 5
+        const PresetRecord before = main->bank().current();
+
+        int tried = 0;
+        app.interaction.onModal = [&](QDialog& dialog) {
+            if (dialog.objectName() == "AuditionOutputForm") {
+                return testing::ChoosePort(dialog, "Thru Synth:in");
+            }
+            auto& form = static_cast<TChooseSoundForm&>(dialog);
+            dialog.show();
+            if (!waitFor([&] { return form.shownCount() > 0; })) {
+                return int(QDialog::Rejected); // the rig not read: failed below
+            }
+            form.findChild<QCheckBox*>("chkSoundPlayOnSelect")->setChecked(true);
+            for (; tried < 3; ++tried) {
+                QTest::keyClick(form.searchField(), Qt::Key_Down);
+            }
+            QTest::keyClick(form.searchField(), Qt::Key_Escape);
+            return dialog.result();
+        };
+        auto* program = main->channelGrid()->spinEdit(1, SlotKind::Program);
+        program->setFocus();
+        QTest::keyClick(program, Qt::Key_K, Qt::ControlModifier);
+        QCOMPARE(tried, 3);
+        main->findChild<QAction*>("actPlayPreset")->trigger();
+        QTest::qWait(300); // the echoes back many times over
+        QCOMPARE(main->bank().current(), before);
+        QVERIFY2(!main->statusText().startsWith("Learned"), qPrintable(main->statusText()));
+        QVERIFY(app.interaction.messages.isEmpty());
+
+        // On the wire: the three sounds tried (programs 6, 7, 8), the channel's own sound
+        // back (5), then the preset played (5 again).
+        std::vector<int> programs;
+        for (const Bytes& message : synth.received()) {
+            if (message.size() == 2 && message[0] == 0xC0) {
+                programs.push_back(message[1] + 1);
+            }
+        }
+        QCOMPARE(programs, (std::vector<int>{6, 7, 8, 5, 5}));
+
+        synth.send({{0xC0, 40}});
+        QVERIFY(waitFor([&] { return values(main->bank().current(), 1) == "-/-/41"; }));
+        QVERIFY(main->statusText().startsWith("Learned channel 1: -/-/41"));
     }
 
     // The JACK server dies while the editor learns: Learn turns itself off and says so

@@ -1,5 +1,5 @@
-// The scripted user's answer to "Choose Learn Input": the window shown (it lists the inputs
-// as it shows), `input` chosen and OK clicked.
+// The scripted user's answer to "Choose Learn Input" or "Choose Audition Output": the window
+// shown (it lists the ports as it shows), `port` chosen and OK clicked.
 #pragma once
 
 #include <QComboBox>
@@ -11,14 +11,18 @@
 
 namespace tarnwick::testing {
 
+inline int ChoosePort(QDialog& dialog, const QString& port) {
+    dialog.show();
+    auto* list = dialog.findChild<QComboBox*>();
+    list->setCurrentIndex(list->findText(port));
+    dialog.findChild<QPushButton*>("btnOK")->click();
+    dialog.hide();
+    return dialog.result();
+}
+
 inline std::function<int(QDialog&)> ChoosingLearnInput(QString input) {
     return [input](QDialog& dialog) {
-        dialog.show();
-        auto* list = dialog.findChild<QComboBox*>("cboxInputs");
-        list->setCurrentIndex(list->findText(input));
-        dialog.findChild<QPushButton*>("btnOK")->click();
-        dialog.hide();
-        return dialog.result();
+        return ChoosePort(dialog, input);
     };
 }
 
