@@ -12,10 +12,11 @@
 #include "support/desktop_services.h"
 #include "support/error_box.h"
 #include "support/event_pumping_clock.h"
+#include "support/project_icon.h"
 #include "support/qt_user_interaction.h"
 #include "tarnwick_application.h"
 
-#include <QIcon>
+#include <QTimer>
 
 #include <exception>
 
@@ -33,11 +34,18 @@ int main(int argc, char** argv) {
     RtMidiInputs learnInputs("Tarnwick Editor"); // apart too: listening is no cycle
     MidiListener listener(learnInputs);
     app.setInteraction(&interaction);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tarnwick-editor.svg")));
+    QApplication::setWindowIcon(ProjectIcon("tarnwick-editor"));
     try {
         AppWindows windows({interaction, desktop, clock, ports, audition, listener,
                             QCoreApplication::applicationDirPath()});
         windows.mainForm()->show();
+        // A file to open, as the file manager names it: once the window is up.
+        const QStringList arguments = QCoreApplication::arguments().mid(1);
+        if (!arguments.isEmpty()) {
+            QTimer::singleShot(0, windows.mainForm(), [&windows, path = arguments.first()] {
+                windows.openArgument(path);
+            });
+        }
         return QApplication::exec();
     } catch (const std::exception& error) {
         ShowStandardError(interaction, QString::fromUtf8(error.what()));

@@ -25,9 +25,12 @@
 #include "sounds/rig_form.h"
 #include "sounds/rig_service.h"
 #include "sounds/sound_command.h"
+#include "support/application_title.h"
 #include "support/key_action.h"
 #include "support/user_interaction.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 namespace tarnwick {
@@ -38,7 +41,7 @@ template <typename Window> Window* AppWindows::created(Window* window) {
     return window;
 }
 
-AppWindows::AppWindows(const AppServices& services) {
+AppWindows::AppWindows(const AppServices& services) : m_interaction(&services.interaction) {
     UserInteraction& interaction = services.interaction;
     DesktopServices& desktop = services.desktop;
     // The main window comes first: it fills the bank, and closing it ends the program.
@@ -131,6 +134,17 @@ AppWindows::AppWindows(const AppServices& services) {
                      [&interaction, &desktop, dir = services.executableDir] {
                          OpenUserManual(dir, desktop, interaction);
                      });
+}
+
+void AppWindows::openArgument(const QString& path) {
+    if (QFileInfo(path).isFile()) {
+        m_fileCommands->openDropped(path);
+        return;
+    }
+    m_interaction->message(ApplicationTitle(),
+                           QStringLiteral("%1 was not opened: there is no such file.")
+                               .arg(QDir::toNativeSeparators(path)),
+                           QMessageBox::Warning, QMessageBox::Ok);
 }
 
 AppWindows::~AppWindows() {

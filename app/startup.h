@@ -58,6 +58,9 @@ public:
     AppWindows& operator=(const AppWindows&) = delete;
 
     TMainForm* mainForm() const { return m_mainForm.get(); }
+    // A file named on the command line (a .syx opened from the file manager): opened as a
+    // file dropped on the main window is; one that is not there is said.
+    void openArgument(const QString& path);
     TSaveForm* saveForm() const { return m_saveForm; }
     TLoadForm* loadForm() const { return m_loadForm; }
     TMidiEventsForm* midiEventsForm() const { return m_midiEventsForm; }
@@ -78,6 +81,7 @@ public:
 private:
     template <typename Window> Window* created(Window* window);
 
+    UserInteraction* m_interaction = nullptr;
     std::unique_ptr<TMainForm> m_mainForm;
     // The other windows belong to the main window and go with it.
     TSaveForm* m_saveForm = nullptr;

@@ -21,6 +21,8 @@
 #include "manual_command.h"
 #include "platform/version.h"
 #include "port_layer.h"
+#include "preset/preset_message.h"
+#include "preset/syx_file.h"
 #include "scripted_interaction.h"
 #include "startup.h"
 #include "support/error_box.h"
@@ -544,6 +546,53 @@ private slots:
             QCOMPARE(shell.interaction.messages[0].icon, QMessageBox::NoIcon);
         }
         QCOMPARE(shell.windows.mainForm()->bank().currentPresetIndex().oneBased(), 1);
+    }
+
+    // A file named on the command line, as a file manager or Windows' Explorer passes a
+    // .syx: a bank opens as a dropped one does, whatever its name; a name that is no file
+    // is said.
+    void aFileOnTheCommandLine_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("made");
+        QTest::newRow("a bank") << "Live Set.syx" << true;
+        QTest::newRow("a name in any language") << "Größe Ω.syx" << true;
+        QTest::newRow("no such file") << "Gone.syx" << false;
+    }
+    void aFileOnTheCommandLine() {
+        QFETCH(QString, name);
+        QFETCH(bool, made);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        if (made) {
+            std::vector<PresetMessage> messages;
+            for (int n = 1; n <= kPresetCount; ++n) {
+                PresetRecord record = NewBankPreset(PresetIndex::fromOneBase(n));
+                SetPresetName(record, "Opened " + std::to_string(n));
+                messages.push_back(EncodePresetMessage(record, PresetIndex::fromOneBase(n)));
+            }
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray::fromStdString(SyxBytes(messages)));
+        }
+        Shell shell(QDir::tempPath());
+        shell.windows.mainForm()->show();
+        shell.windows.openArgument(path);
+        if (made) {
+            QVERIFY(shell.interaction.messages.isEmpty());
+            const PresetRecord& last =
+                shell.windows.mainForm()->bank()[PresetIndex::fromOneBase(100)];
+            QCOMPARE(QString::fromStdString(PresetName(last)).trimmed(),
+                     QStringLiteral("Opened 100"));
+            QCOMPARE(
+                shell.windows.mainForm()->findChild<QLineEdit*>("edPresetName")->text().trimmed(),
+                QStringLiteral("Opened 1"));
+        } else {
+            QCOMPARE(shell.interaction.shown(),
+                     QStringList{"Tarnwick Editor|" + QDir::toNativeSeparators(path) +
+                                 " was not opened: there is no such file."});
+            QCOMPARE(QString::fromStdString(PresetName(shell.windows.mainForm()->bank().current())),
+                     QStringLiteral("New Name 1"));
+        }
     }
 
     // What the editor plays to a synth comes back from a synth with MIDI thru: Learn does
