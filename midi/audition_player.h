@@ -19,6 +19,8 @@ public:
     std::vector<std::string> outputs();
     // False when no output has that name, it would not open, or it refused a message.
     bool play(const std::string& output, const std::vector<Bytes>& messages);
+    // After play() failed: whether another program holds the output (WinMM).
+    bool outputHeldElsewhere() { return m_backend.portHeldElsewhere(); }
 
     // Told what each play is about to send (Learn takes no echo of it); empty: no one.
     void setSendingHook(std::function<void(const std::vector<Bytes>&)> hook) {

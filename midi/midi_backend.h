@@ -46,6 +46,8 @@ public:
     virtual void closeOutput() = 0;
     // False while the input refuses to close; the caller tries again.
     virtual bool closeInput() = 0;
+    // After an open that failed: whether another program holds the port (WinMM).
+    virtual bool portHeldElsewhere() { return false; }
 };
 
 // Waits, a millisecond at a time, until the open output's connection is in effect: false

@@ -42,6 +42,8 @@ public:
     virtual void close() = 0;
     // Whether the MIDI system the input belonged to has gone (a JACK server stopped).
     virtual bool systemLost() = 0;
+    // After an open that failed: whether another program holds the input (WinMM).
+    virtual bool portHeldElsewhere() { return false; }
 };
 
 // A message with the time its bytes arrived.
@@ -69,6 +71,8 @@ public:
     // Starts listening to the input named `name` exactly; false when there is none of that
     // name or it would not open. Listening to another input first ends.
     bool open(const std::string& name, Keep keep);
+    // After open() failed: whether another program holds the input (WinMM).
+    bool inputHeldElsewhere() { return m_inputs.portHeldElsewhere(); }
     void close();
     bool isOpen() const { return !m_input.empty(); }
     const std::string& input() const { return m_input; }

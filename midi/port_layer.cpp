@@ -1,6 +1,8 @@
 // Port pairs, the send-and-wait cycle, and the preset transfers.
 #include "port_layer.h"
 
+#include "port_in_use.h"
+
 #include "clock.h"
 #include "cycle_lock.h"
 #include "preset/preset_record.h"
@@ -337,6 +339,14 @@ TransferResult MidiPortLayer::sendPresetMessage(const PresetMessage& message) {
         return TransferResult::NotSysEx;
     }
     return sendAcknowledged(message.data(), message.size(), kPresetAckPosition);
+}
+
+std::string MidiPortLayer::heldElsewhereText() {
+    if (!m_backend.portHeldElsewhere() || m_selectedInterface < 0 ||
+        m_selectedInterface >= int(m_interfaces.size())) {
+        return {};
+    }
+    return PortInUseText(m_interfaces[std::size_t(m_selectedInterface)].name);
 }
 
 } // namespace tarnwick

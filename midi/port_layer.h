@@ -51,6 +51,9 @@ public:
     const std::vector<MidiPortPair>& interfaceList() const { return m_interfaces; }
     int selectedInterface() const { return m_selectedInterface; }
     void setSelectedInterface(int index) { m_selectedInterface = index; }
+    // After PortsUnavailable: what to say when another program holds the selected
+    // interface (WinMM); empty otherwise.
+    std::string heldElsewhereText();
 
     // One whole exchange through interface `index`: the cross-program lock taken, the pair
     // opened (found again by its name), the waits for late or repeated answers to earlier

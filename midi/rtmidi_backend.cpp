@@ -5,6 +5,8 @@
 #include "jack_graph_watch.h"
 #include "preset/sysex.h"
 
+#include "port_in_use.h"
+
 #include <RtMidi.h>
 
 #ifdef TARNWICK_HAVE_JACK
@@ -17,6 +19,7 @@
 #include <filesystem>
 #include <iostream>
 #include <string_view>
+#include <type_traits>
 
 namespace tarnwick {
 
@@ -76,6 +79,9 @@ bool jackRunning(const std::string& clientName) {
 }
 #endif
 
+constexpr unsigned kInputBufferBytes = 4096;
+constexpr unsigned kInputBuffers = 16;
+
 template <typename Port>
 std::unique_ptr<Port> makePort(RtMidi::Api api, const std::string& name,
                                RtMidiBackend::PortErrors& errors) {
@@ -86,6 +92,12 @@ std::unique_ptr<Port> makePort(RtMidi::Api api, const std::string& name,
     try {
         port = std::make_unique<Port>(api, name);
         port->setErrorCallback(&recordError, &errors);
+        if constexpr (std::is_same_v<Port, RtMidiIn>) {
+            // WinMM hands an input its data in buffers given before the port opens; a
+            // SysEx message is joined from them, and what comes while none is free is lost.
+            // Room for a synth's bulk dump (other systems take no buffers).
+            port->setBufferSize(kInputBufferBytes, kInputBuffers);
+        }
     } catch (const RtMidiError&) {
         port.reset();
     }
@@ -401,6 +413,7 @@ std::optional<std::string> RtMidiBackend::outputPortName(int index) {
 }
 
 bool RtMidiBackend::openOutput(int index) {
+    m_heldElsewhere = false;
     if (!ensureSystem() || index < 0) {
         return false;
     }
@@ -432,6 +445,8 @@ bool RtMidiBackend::openOutput(int index) {
         m_outputOpen = output.port->isPortOpen() && !output.errors.take();
         if (!m_outputOpen) {
             releaseOutput(output);
+            m_heldElsewhere =
+                m_kind == MidiSystemKind::WinMM && WinMMPortHeldElsewhere(false, *number);
         }
     } catch (const RtMidiError&) {
         m_outputOpen = false;
@@ -440,6 +455,7 @@ bool RtMidiBackend::openOutput(int index) {
 }
 
 bool RtMidiBackend::openInput(int index, SysExHandler handler) {
+    m_heldElsewhere = false;
     if (!ensureSystem() || index < 0) {
         return false;
     }
@@ -447,8 +463,9 @@ bool RtMidiBackend::openInput(int index, SysExHandler handler) {
         std::lock_guard lock(m_handlerMutex);
         m_handler = std::move(handler);
     }
+    std::optional<unsigned> number;
     try {
-        const std::optional<unsigned> number = portOf(*m_in, m_inputList, index);
+        number = portOf(*m_in, m_inputList, index);
         if (!number) {
             closeInput();
             return false;
@@ -471,6 +488,8 @@ bool RtMidiBackend::openInput(int index, SysExHandler handler) {
     if (!m_in->isPortOpen() || m_inErrors.take()) {
         closeInput();
         releaseInput();
+        m_heldElsewhere =
+            m_kind == MidiSystemKind::WinMM && number && WinMMPortHeldElsewhere(true, *number);
         return false;
     }
     return true;

@@ -94,6 +94,7 @@ public:
     bool outputBusy(Clock::TimePoint now) override;
     void closeOutput() override;
     bool closeInput() override;
+    bool portHeldElsewhere() override { return m_heldElsewhere; }
 
 private:
     // Finds the MIDI system the first time it is needed, and again while there is none,
@@ -145,6 +146,7 @@ private:
     Listing m_inputList;
     PortErrors m_listerErrors; // declared before the ports that report to them
     PortErrors m_inErrors;
+    bool m_heldElsewhere = false; // the last open failed for another program's hold
     std::unique_ptr<RtMidiOut> m_lister;
     std::array<Output, 2> m_outputs;
     std::size_t m_current = 0;

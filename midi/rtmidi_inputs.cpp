@@ -3,6 +3,7 @@
 #include "rtmidi_inputs.h"
 
 #include "jack_graph_watch.h"
+#include "port_in_use.h"
 
 #include <RtMidi.h>
 
@@ -86,6 +87,7 @@ std::vector<std::string> RtMidiInputs::names() {
 
 bool RtMidiInputs::open(const std::string& name, MidiReceiver& receiver) {
     close();
+    m_heldElsewhere = false;
     for (const auto& [number, shown] : listing()) {
         if (shown != name) {
             continue;
@@ -101,6 +103,7 @@ bool RtMidiInputs::open(const std::string& name, MidiReceiver& receiver) {
         } catch (const RtMidiError&) {
         }
         close();
+        m_heldElsewhere = m_kind == MidiSystemKind::WinMM && WinMMPortHeldElsewhere(true, number);
         return false;
     }
     return false;

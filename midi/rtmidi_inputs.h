@@ -27,6 +27,7 @@ public:
     bool open(const std::string& name, MidiReceiver& receiver) override;
     void close() override;
     bool systemLost() override;
+    bool portHeldElsewhere() override { return m_heldElsewhere; }
 
 private:
     // Finds the MIDI system the first time it is needed, and again after it went away.
@@ -40,6 +41,7 @@ private:
     std::string m_clientName;
     MidiSystemKind m_kind = MidiSystemKind::Other;
     RtMidiBackend::PortErrors m_errors; // declared before the port that reports to it
+    bool m_heldElsewhere = false;       // the last open failed for another program's hold
     std::unique_ptr<RtMidiIn> m_in;
     std::unique_ptr<JackGraphWatch> m_jack; // on JACK only: hears the server go
     // Read by RtMidi's callback without a lock: close() clears it, then waits on its own

@@ -23,8 +23,9 @@ public:
     bool refuseOutput = false;
     bool refuseInput = false;
     bool refuseSend = false;
-    Clock::Duration busyFor{}; // how long the output stays busy after a hand-over
-    int closeRefusals = 0;     // times closeInput refuses before closing; -1: always
+    bool heldElsewhere = false; // a refused port is another program's (WinMM)
+    Clock::Duration busyFor{};  // how long the output stays busy after a hand-over
+    int closeRefusals = 0;      // times closeInput refuses before closing; -1: always
     // Times outputConnected() says no after each opening; -1: never connected. A message
     // handed over before the connection is in effect is lost, as on a real MIDI system.
     int connectPolls = 0;
@@ -50,6 +51,7 @@ public:
         m_unconnectedPolls = connectPolls;
         return !refuseOutput;
     }
+    bool portHeldElsewhere() override { return heldElsewhere; }
     bool openInput(int index, SysExHandler handler) override {
         log.push_back("open input " + std::to_string(index));
         if (refuseInput) {

@@ -15,6 +15,7 @@ class FakeMidiInputs final : public MidiInputs {
 public:
     std::vector<std::string> inputs{"Synth A:out", "Synth B:out"};
     bool refuseOpen = false;
+    bool heldElsewhere = false; // a refused input is another program's (WinMM)
     bool lost = false;
     std::vector<std::string> opened; // every input opened, in turn
 
@@ -33,6 +34,7 @@ public:
         m_receiver = nullptr;
     }
     bool systemLost() override { return lost; }
+    bool portHeldElsewhere() override { return heldElsewhere; }
 
     bool isOpen() {
         std::lock_guard lock(m_mutex);

@@ -4,6 +4,7 @@
 
 #include "cli_support.h"
 #include "midi_listener.h"
+#include "port_in_use.h"
 #include "preset/hex.h"
 #include "preset/preset_json.h"
 #include "preset/preset_text.h"
@@ -68,7 +69,8 @@ public:
         }
         m_name = names[match.index];
         if (!m_listener.open(m_name, std::move(keep))) {
-            return fail("could not listen to " + m_name);
+            return fail(m_listener.inputHeldElsewhere() ? PortInUseText(m_name)
+                                                        : "could not listen to " + m_name);
         }
         m_start = SteadyClock::now();
         std::cerr << "tarnwick-syx: listening to " << m_name << '\n';

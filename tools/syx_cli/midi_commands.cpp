@@ -7,6 +7,7 @@
 #include "cycle_lock.h"
 #include "firmware_sender.h"
 #include "midi_tracer.h"
+#include "port_in_use.h"
 #include "port_layer.h"
 #include "preset/audition.h"
 #include "preset/firmware_file.h"
@@ -79,6 +80,16 @@ public:
             m_ports.setSelectedInterface(int(match.index));
         }
         return match.result;
+    }
+
+    // What a transfer that ended with `text` for `result` tells: a port another program
+    // holds is said as such.
+    std::string failure(TransferResult result, const char* text) {
+        if (result == TransferResult::PortsUnavailable && m_backend.portHeldElsewhere()) {
+            return PortInUseText(
+                m_ports.interfaceList()[std::size_t(m_ports.selectedInterface())].name);
+        }
+        return text;
     }
 
 private:
@@ -176,7 +187,9 @@ int play(const std::string& file, const PlayOptions& options) {
                       << ChannelsSummary(messages[i].record, sounds) << '\n';
         }
         if (!midi.player().play(output, plans[i].messages)) {
-            return fail("Could not play the preset on " + output + ".");
+            return fail(midi.player().outputHeldElsewhere()
+                            ? PortInUseText(output)
+                            : "Could not play the preset on " + output + ".");
         }
         if (i + 1 == messages.size()) {
             break;
@@ -197,7 +210,8 @@ int identify(const std::string& port, bool verbose) {
     }
     MidiPortLayer& layer = keypad.ports();
     if (layer.identify(layer.selectedInterface()).result != TransferResult::Acknowledged) {
-        return fail(DownloadResultText(TransferResult::PortsUnavailable).text);
+        return fail(keypad.failure(TransferResult::PortsUnavailable,
+                                   DownloadResultText(TransferResult::PortsUnavailable).text));
     }
     const std::string identity = layer.identityText();
     if (identity.empty()) {
@@ -227,7 +241,7 @@ int send(const std::string& port, const std::string& file, bool verbose) {
         if (result != TransferResult::Acknowledged) {
             progress("Sending preset", messages.size(), messages.size());
             return fail("preset " + std::to_string(messages[i].presetByte + 1) + ": " +
-                        DownloadResultText(result).text);
+                        keypad.failure(result, DownloadResultText(result).text));
         }
     }
     progress("Sending preset", messages.size(), messages.size());
@@ -260,7 +274,7 @@ int firmware(const std::string& port, const std::string& file, bool verbose) {
     const TransferResult result = SendFirmware(
         keypad.ports(), image, [&] { progress("Sending firmware message", ++sent, image.size()); });
     if (result != TransferResult::Acknowledged) {
-        return fail(UpgradeResultText(result).text);
+        return fail(keypad.failure(result, UpgradeResultText(result).text));
     }
     std::cout << UpgradeResultText(result).text << '\n';
     return kOk;

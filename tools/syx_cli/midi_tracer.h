@@ -31,6 +31,7 @@ public:
     bool outputBusy(Clock::TimePoint now) override { return m_backend.outputBusy(now); }
     void closeOutput() override { m_backend.closeOutput(); }
     bool closeInput() override { return m_backend.closeInput(); }
+    bool portHeldElsewhere() override { return m_backend.portHeldElsewhere(); }
 
 private:
     // Called from the MIDI system's thread too.

@@ -4,6 +4,7 @@
 #include "audition_player.h"
 #include "learn/midi_port_form.h"
 #include "main_window/preset_view.h"
+#include "port_in_use.h"
 #include "preset/audition.h"
 #include "support/user_interaction.h"
 
@@ -46,9 +47,12 @@ void AuditionCommand::play(const PresetRecord& preset) {
         m_interaction.message(kTitle, QString::fromStdString(plan.refusal), QMessageBox::Warning,
                               QMessageBox::Ok);
     } else if (!m_player.play(m_output.toStdString(), plan.messages)) {
-        m_interaction.message(kTitle,
-                              QStringLiteral("Could not play the preset on %1.").arg(m_output),
-                              QMessageBox::Warning, QMessageBox::Ok);
+        m_interaction.message(
+            kTitle,
+            m_player.outputHeldElsewhere()
+                ? QString::fromStdString(PortInUseText(m_output.toStdString()))
+                : QStringLiteral("Could not play the preset on %1.").arg(m_output),
+            QMessageBox::Warning, QMessageBox::Ok);
     }
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "preset/preset_message.h"
+#include "transfer_result.h"
 
 #include <QString>
 
@@ -48,6 +49,7 @@ private:
     void refuse();
     // Records `preset`, or the whole bank when none, as sent to the chosen interface.
     void recordSent(const PresetRecord* preset);
+    void sayWhyPortsUnavailable(TransferResult result);
 
     PresetView& m_view;
     TSaveForm& m_saveForm;

@@ -4,6 +4,7 @@
 #include "learn/midi_port_form.h"
 #include "main_window/preset_view.h"
 #include "midi_listener.h"
+#include "port_in_use.h"
 #include "preset/preset_text.h"
 #include "support/user_interaction.h"
 
@@ -58,7 +59,9 @@ bool LearnCommand::start() {
     if (!opened) {
         stop();
         m_interaction.message(QStringLiteral("MIDI Error!"),
-                              QStringLiteral("Could not listen to %1.").arg(m_input),
+                              m_listener.inputHeldElsewhere()
+                                  ? QString::fromStdString(PortInUseText(m_input.toStdString()))
+                                  : QStringLiteral("Could not listen to %1.").arg(m_input),
                               QMessageBox::Warning, QMessageBox::Ok);
         return false;
     }

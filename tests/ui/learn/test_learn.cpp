@@ -316,6 +316,13 @@ private slots:
         QCOMPARE(m_f->interaction.shown(),
                  QStringList{"MIDI Error!|Could not listen to Synth A:out."});
         m_f->interaction.messages.clear();
+        m_inputs->heldElsewhere = true;
+        startLearning();
+        QCOMPARE(m_f->interaction.shown(),
+                 QStringList{"MIDI Error!|The MIDI interface Synth A:out is in use by another "
+                             "program."});
+        m_f->interaction.messages.clear();
+        m_inputs->heldElsewhere = false;
 
         m_inputs->refuseOpen = false;
         learnItem()->trigger();
