@@ -2,10 +2,10 @@
 #include "about_form.h"
 
 #include "platform/version.h"
+#include "support/project_icon.h"
 
 #include <QCloseEvent>
 #include <QFrame>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -66,8 +66,7 @@ void TAboutForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // The picture is drawn from its SVG when the box is first shown, not at start-up.
     if (m_image->pixmap().isNull()) {
-        m_image->setPixmap(
-            QIcon(QStringLiteral(":/icons/tarnwick-editor.svg")).pixmap(QSize(112, 112)));
+        m_image->setPixmap(ProjectIcon("tarnwick-editor").pixmap(QSize(112, 112)));
     }
     if (const QScreen* screen = this->screen()) {
         move(screen->availableGeometry().center() - rect().center());

@@ -633,6 +633,9 @@ private slots:
         QVERIFY(about->windowFlags() & Qt::FramelessWindowHint);
         auto* label1 = about->findChild<QLabel*>("Label1");
         QCOMPARE(label1->text(), QStringLiteral("Tarnwick"));
+        QVERIFY(label1->font().bold());
+        QCOMPARE(label1->font().pixelSize(), 13);
+#ifndef _WIN32 // under wine, the fonts drawn are wine's own, not Windows'
         const QFontInfo drawn(label1->font());
         QVERIFY(drawn.bold());
         QCOMPARE(drawn.pixelSize(), 13);
@@ -642,6 +645,7 @@ private slots:
             QVERIFY2(drawn.family() == "Arial" || drawn.family() == "Liberation Sans",
                      qPrintable(drawn.family()));
         }
+#endif
         QCOMPARE(about->findChild<QLabel*>("Label2")->text(), QStringLiteral("Editor/Librarian"));
         QCOMPARE(about->findChild<QLabel*>("Label3")->text(),
                  QStringLiteral("Version ") + kVersion);

@@ -161,9 +161,15 @@ int sheet(const Arguments& args) {
     if (!bank) {
         return kBad;
     }
-    // The fonts need an application of Qt's; the sheet needs no screen.
+    // The fonts need an application of Qt's; the sheet needs no screen. On Windows the
+    // offscreen platform knows no font (a sheet without a word on it): the minimal one
+    // reads Windows' own.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+#ifdef _WIN32
+        qputenv("QT_QPA_PLATFORM", "minimal:enable_fonts:freetype");
+#else
         qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     }
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {
         // Qt's notes on the platform are not the user's business: errors are ours to say.

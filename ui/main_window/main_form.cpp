@@ -3,6 +3,7 @@
 #include "main_window/main_form.h"
 
 #include "support/key_action.h"
+#include "support/project_icon.h"
 
 #include "main_window/channel_grid.h"
 #include "main_window/channel_spin_edit.h"
@@ -229,7 +230,7 @@ void TMainForm::buildPresetGroups(QWidget* central) {
     m_btnShowPresets = new QToolButton(central);
     m_btnShowPresets->setObjectName(QStringLiteral("btnShowPresets"));
     m_btnShowPresets->setText(QStringLiteral(">>>"));
-    m_btnShowPresets->setIcon(QIcon(QStringLiteral(":/icons/list.svg")));
+    m_btnShowPresets->setIcon(ProjectIcon("list"));
     m_btnShowPresets->setIconSize(QSize(16, 16));
     m_btnShowPresets->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_btnShowPresets->setToolTip(QStringLiteral("Show/Hide preset list"));

@@ -2,10 +2,10 @@
 #include "main_window/tool_bar_table.h"
 
 #include "support/key_action.h"
+#include "support/project_icon.h"
 
 #include <QAction>
 #include <QActionGroup>
-#include <QIcon>
 #include <QMenu>
 #include <QToolBar>
 #include <QToolButton>
@@ -19,7 +19,7 @@ QToolButton* makeButton(QWidget* parent, QSize size, const ToolBarButton& entry)
     button->setObjectName(QLatin1String(entry.name));
     button->setText(QLatin1String(entry.caption));
     button->setToolTip(QLatin1String(entry.hint));
-    button->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(entry.icon))));
+    button->setIcon(ProjectIcon(entry.icon));
     button->setIconSize(QSize(16, 16));
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setFixedSize(size);

@@ -29,7 +29,7 @@ struct ToolBarButton {
     const char* name = "";
     const char* caption = "";
     const char* hint = "";      // "" for none
-    const char* icon = "";      // a picture among the resources ":/icons/NAME.svg"
+    const char* icon = "";      // the picture ProjectIcon(icon)
     const char* menu = nullptr; // the menu's name; nullptr for a button without one
     std::vector<ToolBarItem> items{};
     std::function<void()> clicked{};   // a button without a menu
