@@ -7,7 +7,7 @@
 ; rig and settings (under %APPDATA%\tarnwick-editor and wherever they saved them) stay.
 ; FILES is the program folder's list, written by the build: the macros InstallFiles and
 ; UninstallFiles.
-Unicode true
+Target amd64-unicode ; a 64-bit installer for 64-bit programs (wine64 runs it without wine32)
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 
