@@ -107,6 +107,7 @@ struct Ports {
     MessageRing inbox;
     MessageRing outbox;
     std::atomic<long> dropped{0}; // incoming messages the inbox had no room for
+    bool everything = false;      // with --echo: every message in, as MIDI thru takes it
 };
 
 int process(jack_nframes_t frames, void* arg) {
@@ -116,7 +117,7 @@ int process(jack_nframes_t frames, void* arg) {
     for (jack_nframes_t i = 0; i < count; ++i) {
         jack_midi_event_t event;
         if (jack_midi_event_get(&event, in, i) == 0 && event.size > 0 &&
-            event.buffer[0] == tarnwick::kSysExStart &&
+            (event.buffer[0] == tarnwick::kSysExStart || ports->everything) &&
             !ports->inbox.put(event.buffer, std::uint32_t(event.size))) {
             ++ports->dropped;
         }
@@ -198,7 +199,8 @@ std::optional<Options> parse(int argc, char** argv, int& exitCode) {
     app.add_flag("--standard-identity", options.behaviour.standardIdentity,
                  "answer with the 15-byte standard identity reply");
     app.add_flag("--echo", options.behaviour.echo,
-                 "send every message straight back, as a MIDI loop would");
+                 "send every message straight back, SysEx or not, as a MIDI loop or a synth's "
+                 "MIDI thru would");
     app.add_option("--reply-delay", options.replyDelayMs, "wait MS milliseconds before each answer")
         ->check(CLI::NonNegativeNumber);
     app.add_option("--repeat-replies", options.repeatReplies,
@@ -251,6 +253,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     Ports ports;
+    ports.everything = options.behaviour.echo;
     ports.in = jack_port_register(client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
     ports.out = jack_port_register(client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
     if (ports.in == nullptr || ports.out == nullptr ||
