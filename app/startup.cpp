@@ -64,8 +64,8 @@ AppWindows::AppWindows(const AppServices& services) : m_interaction(&services.in
                                                           interaction, services.clock);
     m_downloads = std::make_unique<PresetDownloads>(*main, *m_saveForm, interaction, desktop,
                                                     services.ports, services.clock);
-    m_upgrade =
-        std::make_unique<FirmwareUpgradeCommand>(*m_frmProgress, interaction, services.ports);
+    m_upgrade = std::make_unique<FirmwareUpgradeCommand>(*main, *m_frmProgress, interaction,
+                                                         services.ports);
     m_recorder = std::make_unique<LibraryRecorder>(DefaultLibraryPath());
     m_fileCommands->setRecorder(m_recorder.get());
     m_downloads->setRecorder(m_recorder.get());

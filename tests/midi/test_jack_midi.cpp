@@ -317,7 +317,7 @@ public:
         downloads =
             std::make_unique<PresetDownloads>(main, *saveForm, interaction, desktop, ports, clock);
         ConnectCommands(main, *downloads);
-        upgrade = std::make_unique<FirmwareUpgradeCommand>(*progress, interaction, ports);
+        upgrade = std::make_unique<FirmwareUpgradeCommand>(main, *progress, interaction, ports);
         ConnectCommands(main, *upgrade);
         main.show();
         interaction.onModal = [keypad](QDialog& dialog) {

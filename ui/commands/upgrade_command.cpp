@@ -5,6 +5,8 @@
 #include "commands/progress_form.h"
 #include "commands/transfer_messages.h"
 #include "firmware_sender.h"
+#include "main_window/preset_view.h"
+#include "port_layer.h"
 #include "preset/firmware_file.h"
 #include "support/local_path.h"
 #include "support/user_interaction.h"
@@ -15,9 +17,9 @@
 
 namespace tarnwick {
 
-FirmwareUpgradeCommand::FirmwareUpgradeCommand(TfrmProgress& progress, UserInteraction& interaction,
-                                               MidiPortLayer& ports)
-    : m_progress(progress), m_interaction(interaction), m_ports(ports) {}
+FirmwareUpgradeCommand::FirmwareUpgradeCommand(PresetView& view, TfrmProgress& progress,
+                                               UserInteraction& interaction, MidiPortLayer& ports)
+    : m_view(view), m_progress(progress), m_interaction(interaction), m_ports(ports) {}
 
 FileDialogRequest FirmwareUpgradeCommand::OpenUpgradeDialog() {
     FileDialogRequest request = PresetFileCommands::OpenSingleDialog();
@@ -57,6 +59,10 @@ void FirmwareUpgradeCommand::run() {
     m_progress.hide();
     FreeFirmware(image);
     Show(m_interaction, UpgradeResultMessage(result));
+    if (const std::string held = m_ports.heldElsewhereText();
+        result == TransferResult::PortsUnavailable && !held.empty()) {
+        m_view.showStatus(QString::fromStdString(held));
+    }
 }
 
 } // namespace tarnwick

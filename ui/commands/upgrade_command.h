@@ -7,13 +7,14 @@
 namespace tarnwick {
 
 class MidiPortLayer;
+class PresetView;
 class TfrmProgress;
 class UserInteraction;
 struct FileDialogRequest;
 
 class FirmwareUpgradeCommand {
 public:
-    FirmwareUpgradeCommand(TfrmProgress& progress, UserInteraction& interaction,
+    FirmwareUpgradeCommand(PresetView& view, TfrmProgress& progress, UserInteraction& interaction,
                            MidiPortLayer& ports);
 
     void run();
@@ -21,6 +22,7 @@ public:
     static FileDialogRequest OpenUpgradeDialog();
 
 private:
+    PresetView& m_view; // its status bar says why the ports would not open
     TfrmProgress& m_progress;
     UserInteraction& m_interaction;
     MidiPortLayer& m_ports;

@@ -59,8 +59,8 @@ private slots:
         m_f = std::make_unique<EditorFixture>();
         m_f->midi.keypad = KeypadProtocol({.upgradeMode = true});
         m_progress = new TfrmProgress(&m_f->main);
-        m_upgrade =
-            std::make_unique<FirmwareUpgradeCommand>(*m_progress, m_f->interaction, m_f->ports);
+        m_upgrade = std::make_unique<FirmwareUpgradeCommand>(m_f->main, *m_progress,
+                                                             m_f->interaction, m_f->ports);
         ConnectCommands(m_f->main, *m_upgrade);
         m_f->main.show();
     }
@@ -141,6 +141,8 @@ private slots:
             << FirmwareMessage(10) << 2 << "Download Fail!|Bad or missing MIDI device." << 0;
         QTest::newRow("ports will not open")
             << FirmwareMessage(10) << 3 << "Download Fail!|MIDI Open failed." << 0;
+        QTest::newRow("ports another program holds") // why, in the status bar
+            << FirmwareMessage(10) << 5 << "Download Fail!|MIDI Open failed." << 0;
         QTest::newRow("the output refuses the message")
             << FirmwareMessage(10) << 4
             << "Download Fail?|No acknowledge from keypad. Did you enable upgrade mode?" << 0;
@@ -156,9 +158,14 @@ private slots:
         if (setup == 1) {
             m_f->midi.keypad = KeypadProtocol({.upgradeMode = false});
         }
-        m_f->midi.refuseOutput = setup == 3;
+        m_f->midi.refuseOutput = setup == 3 || setup == 5;
+        m_f->midi.heldElsewhere = setup == 5;
         m_f->midi.refuseSend = setup == 4;
         upgrade(file(firmware));
+        QCOMPARE(m_f->main.statusText(),
+                 setup == 5
+                     ? QStringLiteral("The MIDI interface Keypad is in use by another program.")
+                     : QString());
         QCOMPARE(m_f->interaction.messages.size(), 2);
         QCOMPARE(m_f->interaction.shown().last(), shownMessage);
         QCOMPARE(m_f->interaction.messages.last().icon, QMessageBox::Warning);
