@@ -1,10 +1,9 @@
 // Port pairs, the send-and-wait cycle, and the preset transfers.
 #include "port_layer.h"
 
-#include "port_in_use.h"
-
 #include "clock.h"
 #include "cycle_lock.h"
+#include "port_in_use.h"
 #include "preset/preset_record.h"
 
 #include <algorithm>

@@ -3,9 +3,8 @@
 #include "rtmidi_backend.h"
 
 #include "jack_graph_watch.h"
-#include "preset/sysex.h"
-
 #include "port_in_use.h"
+#include "preset/sysex.h"
 
 #include <RtMidi.h>
 

@@ -108,7 +108,7 @@ void PresetDownloads::downloadCurrentDirect() {
         }();
         if (!m_view.closing()) {
             Show(m_interaction, DownloadResultMessage(result));
-            sayWhyPortsUnavailable(result);
+            SayWhyPortsUnavailable(m_view, m_ports, result);
         }
     }
     m_saveForm.setWindowTitle(title);
@@ -177,7 +177,7 @@ void PresetDownloads::downloadAllDirect() {
             }
         }
         m_view.clearDownloadProgress();
-        sayWhyPortsUnavailable(result);
+        SayWhyPortsUnavailable(m_view, m_ports, result);
         return result;
     };
     if (send() == TransferResult::Acknowledged && !m_view.closing()) {
@@ -199,17 +199,6 @@ void PresetDownloads::recordSent(const PresetRecord* preset) {
         m_recorder->record(*preset, source, "downloaded");
     } else {
         m_recorder->record(m_view.bank(), source, "downloaded");
-    }
-}
-
-void PresetDownloads::sayWhyPortsUnavailable(TransferResult result) {
-    // The box says the keypad's own words; the status bar says why the port would not open
-    // when another program holds it.
-    if (result != TransferResult::PortsUnavailable || m_view.closing()) {
-        return;
-    }
-    if (const std::string held = m_ports.heldElsewhereText(); !held.empty()) {
-        m_view.showStatus(QString::fromStdString(held));
     }
 }
 

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "preset/preset_message.h"
-#include "transfer_result.h"
 
 #include <QString>
 
@@ -49,7 +48,6 @@ private:
     void refuse();
     // Records `preset`, or the whole bank when none, as sent to the chosen interface.
     void recordSent(const PresetRecord* preset);
-    void sayWhyPortsUnavailable(TransferResult result);
 
     PresetView& m_view;
     TSaveForm& m_saveForm;

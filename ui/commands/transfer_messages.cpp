@@ -2,6 +2,8 @@
 // information icon for success and the exclamation icon for every failure.
 #include "commands/transfer_messages.h"
 
+#include "main_window/preset_view.h"
+#include "port_layer.h"
 #include "support/user_interaction.h"
 
 namespace tarnwick {
@@ -24,6 +26,15 @@ TransferMessage UpgradeResultMessage(TransferResult result) {
 
 void Show(UserInteraction& interaction, const TransferMessage& message) {
     interaction.message(message.title, message.text, message.icon, QMessageBox::Ok);
+}
+
+void SayWhyPortsUnavailable(PresetView& view, MidiPortLayer& ports, TransferResult result) {
+    if (result != TransferResult::PortsUnavailable || view.closing()) {
+        return;
+    }
+    if (const std::string held = ports.heldElsewhereText(); !held.empty()) {
+        view.showStatus(QString::fromStdString(held));
+    }
 }
 
 } // namespace tarnwick

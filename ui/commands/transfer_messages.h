@@ -8,6 +8,8 @@
 
 namespace tarnwick {
 
+class MidiPortLayer;
+class PresetView;
 class UserInteraction;
 
 struct TransferMessage {
@@ -19,5 +21,8 @@ struct TransferMessage {
 TransferMessage DownloadResultMessage(TransferResult result);
 TransferMessage UpgradeResultMessage(TransferResult result);
 void Show(UserInteraction& interaction, const TransferMessage& message);
+// After the box of a transfer whose ports would not open: the status bar says why when
+// another program holds them (the box keeps the keypad's own words).
+void SayWhyPortsUnavailable(PresetView& view, MidiPortLayer& ports, TransferResult result);
 
 } // namespace tarnwick

@@ -59,10 +59,7 @@ void FirmwareUpgradeCommand::run() {
     m_progress.hide();
     FreeFirmware(image);
     Show(m_interaction, UpgradeResultMessage(result));
-    if (const std::string held = m_ports.heldElsewhereText();
-        result == TransferResult::PortsUnavailable && !held.empty()) {
-        m_view.showStatus(QString::fromStdString(held));
-    }
+    SayWhyPortsUnavailable(m_view, m_ports, result);
 }
 
 } // namespace tarnwick
