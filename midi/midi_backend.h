@@ -1,5 +1,5 @@
 // The MIDI system as the port layer sees it: numbered output and input devices with
-// names, one output and one input open at a time, SysEx out, SysEx in on a callback.
+// names, one output and one input open at a time, SysEx out, SysEx in handed to a handler.
 // The real one runs on RtMidi; tests use an in-process keypad.
 #pragma once
 
@@ -18,7 +18,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 class MidiBackend {
 public:
-    // Called on the MIDI system's own thread with each complete SysEx message.
+    // Called with each complete SysEx message that arrived, on the thread that uses the
+    // backend: from takeInput() and closeInput(), never from the MIDI system's own thread.
     using SysExHandler = std::function<void(const std::uint8_t* data, std::size_t size)>;
 
     virtual ~MidiBackend() = default;
@@ -35,6 +36,8 @@ public:
     virtual bool openOutput(int index) = 0;
     // Input starts at once; `handler` receives SysEx until closeInput() returns.
     virtual bool openInput(int index, SysExHandler handler) = 0;
+    // Hands the SysEx that arrived since the last call to the input's handler.
+    virtual void takeInput() = 0;
     // Whether a message handed over now reaches the device. On a MIDI system that makes
     // new connections at the start of its next processing cycle, a message sent right
     // after opening would go out on the old, unconnected graph and be lost.
@@ -44,7 +47,8 @@ public:
     // Whether the output is still busy with the message handed over last.
     virtual bool outputBusy(Clock::TimePoint now) = 0;
     virtual void closeOutput() = 0;
-    // False while the input refuses to close; the caller tries again.
+    // Hands over what arrived, then stops the input. False while the input refuses to
+    // close; the caller tries again.
     virtual bool closeInput() = 0;
     // After an open that failed: whether another program holds the port (WinMM).
     virtual bool portHeldElsewhere() { return false; }

@@ -7,6 +7,7 @@
 // anything and never waits for the lock the cycles take turns with.
 #pragma once
 
+#include "message_ring.h"
 #include "preset/midi_input.h"
 
 #include <atomic>
@@ -92,15 +93,14 @@ private:
     // Takes everything waiting, and forgets it.
     void drain();
 
-    struct Rings; // the fixed-size rings the MIDI thread writes and the owner reads
     MidiInputs& m_inputs;
-    std::unique_ptr<Rings> m_rings;
+    std::unique_ptr<MessageRing> m_ring; // the MIDI thread writes it, the owner reads it
     std::atomic<bool> m_listening{false};
     std::atomic<std::size_t> m_dropped{0};
     std::string m_input;
     Keep m_keep;
-    MidiParser m_parser; // the owner's thread only
-    std::vector<std::uint8_t> m_chunk;
+    MidiParser m_parser;             // the owner's thread only
+    MessageRing::Message m_delivery; // the owner's thread only; its bytes kept for the next
 };
 
 } // namespace tarnwick

@@ -171,9 +171,14 @@ void MidiPortLayer::unlockCycle(CycleState& state) {
     }
 }
 
+ReplyCapture& MidiPortLayer::capture() {
+    m_backend.takeInput();
+    return m_capture;
+}
+
 bool MidiPortLayer::closePortPair(CycleState& state) {
     // No answer: a late one may still come. More than one: more may be on their way.
-    if (const std::size_t replies = m_capture.replies(); state.expectingReply && replies != 1) {
+    if (const std::size_t replies = capture().replies(); state.expectingReply && replies != 1) {
         m_lateRepliesUntil = m_clock.now() + kLateReplyWindow;
         m_untilQuiet = replies > 1;
     }
@@ -223,7 +228,7 @@ bool MidiPortLayer::waitOutLateReplies(const std::vector<std::uint8_t>& message)
     if (m_clock.now() >= m_lateRepliesUntil) {
         return true;
     }
-    m_capture.arm(message);
+    capture().arm(message);
     std::size_t heard = 0;
     auto quietSince = m_clock.now();
     while (m_clock.now() < m_lateRepliesUntil) {
@@ -232,7 +237,7 @@ bool MidiPortLayer::waitOutLateReplies(const std::vector<std::uint8_t>& message)
             return true;
         }
         m_clock.pause(kPoll);
-        if (const std::size_t replies = m_capture.replies(); replies != heard) {
+        if (const std::size_t replies = capture().replies(); replies != heard) {
             heard = replies;
             quietSince = m_clock.now();
         }
@@ -249,7 +254,7 @@ void MidiPortLayer::sendSysEx(CycleState& state, const std::uint8_t* data, std::
         state.failed = true; // no answer could be told from the noise: nothing goes out
         return;
     }
-    m_capture.arm(std::move(message));
+    capture().arm(std::move(message));
     state.expectingReply = data[0] == kSysExStart;
     handOver(state, data, size);
 }
@@ -275,8 +280,8 @@ CycleResult MidiPortLayer::exchange(int index, const std::uint8_t* data, std::si
     case Exchange::Identity:
         // The whole buffer is cleared, so nothing of an earlier reply can pass for an
         // identity.
-        m_capture.arm(std::vector<std::uint8_t>(data, data + size));
-        m_capture.clearIdentityText();
+        capture().arm(std::vector<std::uint8_t>(data, data + size));
+        capture().clearIdentityText();
         handOver(state, data, size);
         break;
     case Exchange::Unanswered:
@@ -287,7 +292,7 @@ CycleResult MidiPortLayer::exchange(int index, const std::uint8_t* data, std::si
         whileOpen();
     }
     const bool closed = pair.close();
-    cycle.reply = m_capture.buffer();
+    cycle.reply = capture().buffer();
     if (kind == Exchange::Identity) {
         cycle.result = TransferResult::Acknowledged; // the pair was there to ask
     } else if (state.sendRefused) {
@@ -296,7 +301,7 @@ CycleResult MidiPortLayer::exchange(int index, const std::uint8_t* data, std::si
     } else if (!ackPosition) {
         cycle.result = TransferResult::Acknowledged;
     } else {
-        cycle.result = closed && !state.failed && m_capture.acknowledged(*ackPosition)
+        cycle.result = closed && !state.failed && capture().acknowledged(*ackPosition)
                            ? TransferResult::Acknowledged
                            : TransferResult::NoAcknowledge;
     }

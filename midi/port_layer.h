@@ -132,6 +132,9 @@ private:
     // Listens, discarding what comes, until a late reply to an unanswered message can no
     // longer arrive, or a chattering input has gone quiet. False when it never did.
     bool waitOutLateReplies(const std::vector<std::uint8_t>& message);
+    // The capture, with every reply that arrived so far in it: read and armed only
+    // through this, so that a reply to an earlier message never passes for a later one's.
+    ReplyCapture& capture();
     // Waits, up to kCycleLockLimit, until no other program of ours runs a cycle.
     bool lockCycle(CycleState& state);
     void unlockCycle(CycleState& state);

@@ -6,7 +6,6 @@
 namespace tarnwick {
 
 void ReplyCapture::arm(std::vector<std::uint8_t> sent) {
-    std::lock_guard lock(m_mutex);
     m_buffer.fill(0);
     m_captured = false;
     m_replies = 0;
@@ -14,7 +13,6 @@ void ReplyCapture::arm(std::vector<std::uint8_t> sent) {
 }
 
 void ReplyCapture::onSysEx(const std::uint8_t* data, std::size_t size) {
-    std::lock_guard lock(m_mutex);
     if (size == 0 || (size == m_sent.size() && std::equal(data, data + size, m_sent.begin()))) {
         return; // our own message echoed back
     }
@@ -33,32 +31,26 @@ void ReplyCapture::onSysEx(const std::uint8_t* data, std::size_t size) {
 }
 
 ReplyCapture::Buffer ReplyCapture::buffer() const {
-    std::lock_guard lock(m_mutex);
     return m_buffer;
 }
 
 bool ReplyCapture::acknowledged(std::size_t position) const {
-    std::lock_guard lock(m_mutex);
     return position < kCaptureSize && m_buffer[position] == kAcknowledge;
 }
 
 std::string ReplyCapture::identityText() const {
-    std::lock_guard lock(m_mutex);
     return m_identityText;
 }
 
 void ReplyCapture::clearIdentityText() {
-    std::lock_guard lock(m_mutex);
     m_identityText.clear();
 }
 
 bool ReplyCapture::captured() const {
-    std::lock_guard lock(m_mutex);
     return m_captured;
 }
 
 std::size_t ReplyCapture::replies() const {
-    std::lock_guard lock(m_mutex);
     return m_replies;
 }
 

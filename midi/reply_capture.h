@@ -1,6 +1,6 @@
 // The capture of the keypad's reply: the first SysEx message that arrives while a port
-// pair is open, written on the MIDI system's thread and read on the user-interface
-// thread after the pair has closed. Also recognises the keypad's identity reply.
+// pair is open. The backend hands it over on the thread that runs the cycles, which also
+// reads it. Also recognises the keypad's identity reply.
 #pragma once
 
 #include "preset/sysex.h"
@@ -8,7 +8,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -38,7 +37,6 @@ public:
     void clearIdentityText();
 
 private:
-    mutable std::mutex m_mutex;
     Buffer m_buffer{};
     bool m_captured = false;
     std::size_t m_replies = 0;

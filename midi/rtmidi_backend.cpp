@@ -299,10 +299,8 @@ void RtMidiBackend::abandonSystem() {
     m_inputSource.clear();
     m_outputList = {};
     m_inputList = {};
-    {
-        std::lock_guard lock(m_handlerMutex);
-        m_handler = nullptr;
-    }
+    m_listeningTo = 0;
+    m_handler = nullptr;
 }
 
 RtMidiBackend::~RtMidiBackend() {
@@ -458,10 +456,11 @@ bool RtMidiBackend::openInput(int index, SysExHandler handler) {
     if (!ensureSystem() || index < 0) {
         return false;
     }
-    {
-        std::lock_guard lock(m_handlerMutex);
-        m_handler = std::move(handler);
+    m_handler = std::move(handler);
+    if (++m_openings == 0) {
+        ++m_openings; // 0 stands for no opening
     }
+    m_listeningTo.store(m_openings, std::memory_order_release);
     std::optional<unsigned> number;
     try {
         number = portOf(*m_in, m_inputList, index);
@@ -503,12 +502,20 @@ bool RtMidiBackend::outputConnected() {
 void RtMidiBackend::onMessage(double /*timeStamp*/, std::vector<unsigned char>* message,
                               void* self) {
     auto* backend = static_cast<RtMidiBackend*>(self);
-    if (message == nullptr || message->empty() || message->front() != kSysExStart) {
+    const std::uint32_t opening = backend->m_listeningTo.load(std::memory_order_acquire);
+    if (opening == 0 || message == nullptr || message->empty() || message->front() != kSysExStart) {
         return;
     }
-    std::lock_guard lock(backend->m_handlerMutex);
-    if (backend->m_handler) {
-        backend->m_handler(message->data(), message->size());
+    // A message the ring has no room for is lost, as one sent into a full MIDI buffer is:
+    // a reply among them then goes unacknowledged, which the transfer says.
+    backend->m_arrivals.push(message->data(), message->size(), opening);
+}
+
+void RtMidiBackend::takeInput() {
+    while (m_arrivals.pop(m_arrival)) {
+        if (m_handler && m_arrival.tag == m_listeningTo.load(std::memory_order_relaxed)) {
+            m_handler(m_arrival.bytes.data(), m_arrival.bytes.size());
+        }
     }
 }
 
@@ -552,7 +559,8 @@ bool RtMidiBackend::closeInput() {
         releaseInput();
     }
     // From here on nothing that arrives reaches the caller, kept connection or not.
-    std::lock_guard lock(m_handlerMutex);
+    takeInput();
+    m_listeningTo.store(0, std::memory_order_release);
     m_handler = nullptr;
     return true;
 }

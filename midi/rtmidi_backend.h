@@ -3,13 +3,13 @@
 // system at all simply has no devices.
 #pragma once
 
+#include "message_ring.h"
 #include "midi_backend.h"
 
 #include <array>
 #include <atomic>
 #include <future>
 #include <memory>
-#include <mutex>
 
 class RtMidiIn;
 class RtMidiOut;
@@ -75,6 +75,10 @@ public:
         }
     };
 
+    // How many SysEx messages, and bytes, the input holds between two takes; more are lost.
+    static constexpr std::size_t kArrivalLimit = 1024;
+    static constexpr std::size_t kArrivalBytes = 256 * 1024;
+
     // Touches no MIDI system until a device is first asked for.
     explicit RtMidiBackend(std::string clientName = "Tarnwick Editor");
     ~RtMidiBackend() override;
@@ -89,6 +93,7 @@ public:
     std::optional<std::string> outputPortName(int index) override;
     bool openOutput(int index) override;
     bool openInput(int index, SysExHandler handler) override;
+    void takeInput() override;
     bool outputConnected() override;
     bool send(const std::uint8_t* data, std::size_t size, Clock::TimePoint now) override;
     bool outputBusy(Clock::TimePoint now) override;
@@ -151,9 +156,16 @@ private:
     std::array<Output, 2> m_outputs;
     std::size_t m_current = 0;
     bool m_outputOpen = false;
+    // What the input hears waits in a ring that the MIDI thread writes without waiting
+    // (declared before the input, whose callback writes it, so as to outlive it). Each
+    // opening has a number; the ring's messages carry the one listened to when they
+    // arrived, so nothing from an earlier opening (on a connection kept) passes for a reply.
+    MessageRing m_arrivals{kArrivalLimit, kArrivalBytes};
+    std::atomic<std::uint32_t> m_listeningTo{0}; // 0: nothing passes
+    std::uint32_t m_openings = 0;
+    MessageRing::Message m_arrival;
     std::unique_ptr<RtMidiIn> m_in;
     std::string m_inputSource; // the device's port name the input is connected to
-    std::mutex m_handlerMutex;
     SysExHandler m_handler;
     Clock::TimePoint m_finishedAt{};
 

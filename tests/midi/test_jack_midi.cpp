@@ -46,6 +46,9 @@
 #include <atomic>
 #include <csignal>
 #include <memory>
+#include <mutex>
+#include <set>
+#include <thread>
 
 using namespace tarnwick;
 using testing::crashJackServer;
@@ -194,6 +197,7 @@ public:
     bool openInput(int index, SysExHandler handler) override {
         return m_real.openInput(index, std::move(handler));
     }
+    void takeInput() override { m_real.takeInput(); }
     bool outputConnected() override { return m_real.outputConnected(); }
     bool send(const std::uint8_t* data, std::size_t size, Clock::TimePoint now) override {
         const bool sent = m_real.send(data, size, now);
@@ -241,6 +245,30 @@ public:
 private:
     QString m_monitor;
     jack_client_t* m_client = nullptr;
+};
+
+// The real backend, noting the threads its input's handler is called on.
+class HandlerThreads final : public ForwardingBackend {
+public:
+    HandlerThreads() : ForwardingBackend(kEditorClient) {}
+    bool openInput(int index, SysExHandler handler) override {
+        return m_real.openInput(index, [this, handler = std::move(handler)](
+                                           const std::uint8_t* data, std::size_t size) {
+            {
+                const std::lock_guard lock(m_mutex);
+                m_threads.insert(std::this_thread::get_id());
+            }
+            handler(data, size);
+        });
+    }
+    std::set<std::thread::id> threads() {
+        const std::lock_guard lock(m_mutex);
+        return m_threads;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::set<std::thread::id> m_threads;
 };
 
 Bytes bankOf(const std::function<PresetRecord(int)>& make) {
@@ -742,6 +770,27 @@ private slots:
             EncodePresetMessage(named(1, "Alpha"), PresetIndex::fromOneBase(1));
         QCOMPARE(alpha[5], std::uint8_t('A'));
         QCOMPARE(ports.sendPresetMessage(alpha), result);
+    }
+
+    // The keypad's replies reach the port layer on the thread that runs the cycles, never
+    // on JACK's process thread, where anything that waits makes the whole graph late.
+    void repliesAreTakenOnTheCyclesThread() {
+        Simulator keypad("Keypad R", {"--identity", "TWK-5 Simulated"});
+        QVERIFY(keypad.ready());
+        HandlerThreads backend;
+        SystemClock clock;
+        FileCycleLock cycleLock;
+        MidiPortLayer ports(backend, clock, cycleLock);
+        ports.refreshInterfaces();
+        const int index = indexOf(ports, "Keypad R");
+        QVERIFY(index >= 0);
+        QCOMPARE(ports.identify(index).result, TransferResult::Acknowledged);
+        QVERIFY(ports.identityText().starts_with("TWK-5 Simulated"));
+        ports.setSelectedInterface(index);
+        const PresetMessage message =
+            EncodePresetMessage(named(3, "Here"), PresetIndex::fromOneBase(3));
+        QCOMPARE(ports.sendPresetMessage(message), TransferResult::Acknowledged);
+        QCOMPARE(backend.threads(), std::set<std::thread::id>{std::this_thread::get_id()});
     }
 
     void bytesOnTheWire() {

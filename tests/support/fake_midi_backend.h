@@ -60,6 +60,7 @@ public:
         m_handler = std::move(handler);
         return true;
     }
+    void takeInput() override {} // replies reach the handler as they come
     bool send(const std::uint8_t* data, std::size_t size, Clock::TimePoint now) override {
         log.push_back("send " + std::to_string(size));
         if (refuseSend) {

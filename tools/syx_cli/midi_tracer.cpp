@@ -37,7 +37,6 @@ void MidiTracer::write(const char* direction, const std::uint8_t* data, std::siz
             .count();
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%9.1f ms", ms);
-    const std::lock_guard lock(m_mutex);
     *m_log << stamp << "  " << direction << "  " << HexPairs(data, size) << '\n' << std::flush;
 }
 

@@ -5,7 +5,6 @@
 #include "midi_backend.h"
 
 #include <chrono>
-#include <mutex>
 #include <ostream>
 
 namespace tarnwick {
@@ -26,6 +25,7 @@ public:
     }
     bool openOutput(int index) override { return m_backend.openOutput(index); }
     bool openInput(int index, SysExHandler handler) override;
+    void takeInput() override { m_backend.takeInput(); }
     bool outputConnected() override { return m_backend.outputConnected(); }
     bool send(const std::uint8_t* data, std::size_t size, Clock::TimePoint now) override;
     bool outputBusy(Clock::TimePoint now) override { return m_backend.outputBusy(now); }
@@ -34,12 +34,10 @@ public:
     bool portHeldElsewhere() override { return m_backend.portHeldElsewhere(); }
 
 private:
-    // Called from the MIDI system's thread too.
     void write(const char* direction, const std::uint8_t* data, std::size_t size);
 
     MidiBackend& m_backend;
     std::ostream* m_log;
-    std::mutex m_mutex;
     const std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
