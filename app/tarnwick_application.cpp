@@ -2,6 +2,7 @@
 #include "tarnwick_application.h"
 
 #include "platform/version.h"
+#include "support/application_style.h"
 #include "support/error_box.h"
 #include "support/user_interaction.h"
 
@@ -14,6 +15,7 @@ TarnwickApplication::TarnwickApplication(int& argc, char** argv) : QApplication(
     setApplicationName(QStringLiteral("tarnwick-editor"));
     setApplicationVersion(QLatin1String(kVersion));
     setDesktopFileName(QStringLiteral("tarnwick-editor"));
+    setStyle(new ApplicationStyle(style()));
 }
 
 bool TarnwickApplication::notify(QObject* receiver, QEvent* event) {

@@ -26,6 +26,7 @@
 #include "scripted_interaction.h"
 #include "startup.h"
 #include "support/error_box.h"
+#include "support/project_icon.h"
 #include "support/qt_user_interaction.h"
 #include "tarnwick_application.h"
 
@@ -33,16 +34,23 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QStyleFactory>
 #include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
 #include <QtTest>
 #include <algorithm>
 
+#include <functional>
+#include <memory>
 #include <stdexcept>
 
 using namespace tarnwick;
@@ -86,6 +94,15 @@ struct Shell {
     AppWindows windows;
 };
 
+// The widget drawn with `style`, at its size.
+QImage DrawnWith(QStyle* style, QWidget& widget) {
+    widget.setStyle(style);
+    for (QWidget* child : widget.findChildren<QWidget*>()) {
+        child->setStyle(style);
+    }
+    return widget.grab().toImage();
+}
+
 } // namespace
 
 class ShellTest : public QObject {
@@ -110,6 +127,16 @@ private slots:
                  QStringLiteral("New Name 1"));
         QCOMPARE(windows.mainForm()->bank().currentPresetIndex().oneBased(), 1);
         QVERIFY(!windows.mainForm()->presetEdited());
+#ifdef Q_OS_LINUX
+        // Drawn whole, the window has loaded no image plug-in and no SVG library: Qt asks
+        // every plug-in about a picture whose format it is not told.
+        windows.mainForm()->grab();
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        const QByteArray loaded = maps.readAll();
+        QVERIFY2(!loaded.contains("/imageformats/"), "an image plug-in was loaded");
+        QVERIFY2(!loaded.contains("libQt6Svg"), "the SVG library was loaded");
+#endif
         const QList<QWidget*> others{windows.saveForm(),       windows.loadForm(),
                                      windows.midiEventsForm(), windows.aboutForm(),
                                      windows.presetListForm(), windows.interfaceForm(),
@@ -612,6 +639,83 @@ private slots:
         QCOMPARE(main->bank().current(), before);
         shell.inputs.send({{0xC0, 10}});
         QTRY_COMPARE(main->bank().current().channel(1)[SlotKind::Program], std::uint8_t(10));
+    }
+
+    // The editor's style draws as the platform's own: the pictures it reads its own way
+    // (the group box frame, the tool bar's extension arrow) come out the same.
+    void drawnAsThePlatformStyleDraws_data() {
+        QTest::addColumn<std::function<QWidget*()>>("make");
+        const auto box = [](const QString& title, bool checkable) {
+            return [=]() -> QWidget* {
+                auto* group = new QGroupBox(title);
+                group->setCheckable(checkable);
+                group->setLayout(new QVBoxLayout);
+                group->layout()->addWidget(new QLabel(QStringLiteral("Inside")));
+                group->resize(160, 90);
+                return group;
+            };
+        };
+        QTest::newRow("titled group box") << std::function(box(QStringLiteral("Channel 1"), false));
+        QTest::newRow("untitled group box") << std::function(box(QString(), false));
+        QTest::newRow("checkable group box") << std::function(box(QStringLiteral("Send"), true));
+        QTest::newRow("tool bar too narrow for its buttons") << std::function([]() -> QWidget* {
+            auto* bar = new QToolBar;
+            for (const char* name : {"new", "open", "save", "download", "upgrade", "midi"}) {
+                bar->addAction(ProjectIcon(name), QString::fromLatin1(name));
+            }
+            bar->resize(90, 32);
+            return bar;
+        });
+    }
+    void drawnAsThePlatformStyleDraws() {
+        QFETCH(std::function<QWidget*()>, make);
+        auto* ours = qobject_cast<QProxyStyle*>(QApplication::style());
+        QVERIFY(ours);
+        std::unique_ptr<QStyle> platform(QStyleFactory::create(ours->baseStyle()->name()));
+        QVERIFY(platform);
+        const std::unique_ptr<QWidget> plain(make());
+        const std::unique_ptr<QWidget> styled(make());
+        plain->setPalette(QApplication::palette());
+        const QImage expected = DrawnWith(platform.get(), *plain);
+        const QImage drawn = styled->grab().toImage();
+        QCOMPARE(drawn.size(), expected.size());
+        QVERIFY(drawn == expected);
+        // Something was drawn: not a blank.
+        QVERIFY(drawn.pixel(drawn.width() / 2, drawn.height() - 3) != drawn.pixel(0, 0) ||
+                drawn.pixel(drawn.width() - 4, drawn.height() / 2) != drawn.pixel(0, 0));
+    }
+
+    // The project's icons, read as they are drawn, give the pixels Qt's own icon of the
+    // same pictures gives, at their sizes, between them, and greyed.
+    void projectIconsAsQtDrawsThePictures_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<int>("side");
+        QTest::addColumn<QIcon::Mode>("mode");
+        QTest::newRow("tool bar, 16") << QByteArray("download") << 16 << QIcon::Normal;
+        QTest::newRow("tool bar, greyed") << QByteArray("upgrade") << 16 << QIcon::Disabled;
+        QTest::newRow("between sizes") << QByteArray("midi") << 20 << QIcon::Normal;
+        QTest::newRow("twice the size") << QByteArray("save") << 32 << QIcon::Normal;
+        QTest::newRow("About box") << QByteArray("tarnwick-editor") << 112 << QIcon::Normal;
+        QTest::newRow("past the largest") << QByteArray("help") << 300 << QIcon::Normal;
+    }
+    void projectIconsAsQtDrawsThePictures() {
+        QFETCH(QByteArray, name);
+        QFETCH(int, side);
+        QFETCH(QIcon::Mode, mode);
+        QIcon qts;
+        for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+            qts.addFile(QStringLiteral(":/icons/%1-%2.png").arg(QLatin1String(name)).arg(size),
+                        QSize(size, size));
+        }
+        const QIcon ours = ProjectIcon(name.constData());
+        QCOMPARE(ours.availableSizes(), qts.availableSizes());
+        QCOMPARE(ours.actualSize(QSize(side, side), mode), qts.actualSize(QSize(side, side), mode));
+        const QImage expected = qts.pixmap(QSize(side, side), mode).toImage();
+        const QImage drawn = ours.pixmap(QSize(side, side), mode).toImage();
+        QVERIFY(!drawn.isNull());
+        QCOMPARE(drawn.size(), expected.size());
+        QVERIFY(drawn.convertToFormat(QImage::Format_ARGB32) ==
+                expected.convertToFormat(QImage::Format_ARGB32));
     }
 
     void aboutBoxShowsTheVersionAndClosesWithOk() {

@@ -1,5 +1,6 @@
-// Draws the project's SVG icons as PNG pictures at fixed sizes, and the program's icon as a
-// Windows .ico, at build time, for a Qt that reads no SVG (the Windows build's):
+// Draws the project's SVG icons as PNG pictures at fixed sizes, and each as a Windows .ico,
+// at build time: the editor shows the pictures, so that it loads no SVG library, and the
+// Windows program file carries its .ico:
 //   tarnwick-icon-render OUTPUT_FOLDER ICON.svg...
 // writes OUTPUT_FOLDER/NAME-SIZE.png for each icon and size, and NAME.ico for each icon
 // (every size in one file, each a PNG, as Windows reads them since Vista).

@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QTimer>
 
 namespace tarnwick {
 
@@ -20,7 +21,12 @@ RigService::RigService(std::vector<std::filesystem::path> folders,
                            ". It is left as it is: move it aside to set up a new rig.";
             m_rigDamaged = true;
         }
-        watchRigFile();
+        // Watched from shortly after start-up, when the window has been painted; a change
+        // made in between is taken then.
+        QTimer::singleShot(kWatchDelayMs, this, [this] {
+            watchRigFile();
+            takeRigFile();
+        });
     }
 }
 
@@ -36,6 +42,9 @@ void RigService::watchRigFile() {
 }
 
 void RigService::rewatch() {
+    if (!m_watcher) {
+        return; // not watching yet
+    }
     // The folder too: a file written whole replaces the one watched, whose watch then ends.
     const QString file = QString::fromStdU16String(m_rigPath->u16string());
     const QString folder = QString::fromStdU16String(m_rigPath->parent_path().u16string());

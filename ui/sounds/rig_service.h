@@ -58,6 +58,7 @@ signals:
     void changed();
 
 private:
+    static constexpr int kWatchDelayMs = 250;
     // A rig file changed by another program is taken as it now is.
     void watchRigFile();
     void rewatch();

@@ -1,6 +1,7 @@
-// The project's own pictures (tool bar, program icon), from the program's resources: the
-// SVG drawings where Qt reads SVG, else the PNG pictures the build drew of them at fixed
-// sizes (the Windows build's Qt has no SVG plugin).
+// The project's own pictures (tool bar, program icon), from the program's resources: PNG
+// pictures the build drew of the SVG drawings at fixed sizes. Each is read only when first
+// drawn at a size, naming its format, so that a window with icons costs no image
+// plug-ins and no SVG library at start-up.
 #pragma once
 
 #include <QIcon>
