@@ -5,8 +5,7 @@
 
 namespace tarnwick {
 
-MidiListener::MidiListener(MidiInputs& inputs)
-    : m_inputs(inputs), m_ring(std::make_unique<MessageRing>(kQueueLimit, kQueueBytes)) {}
+MidiListener::MidiListener(MidiInputs& inputs) : m_inputs(inputs) {}
 
 MidiListener::~MidiListener() {
     close();
@@ -38,18 +37,18 @@ void MidiListener::receive(const std::uint8_t* data, std::size_t size) noexcept 
     if (!m_listening.load(std::memory_order_acquire) || size == 0) {
         return;
     }
-    if (!m_ring->push(data, size, 0)) {
+    if (!m_ring.push(data, size, 0)) {
         m_dropped.fetch_add(1, std::memory_order_relaxed);
     }
 }
 
 bool MidiListener::waiting() const {
-    return m_ring->waiting();
+    return m_ring.waiting();
 }
 
 std::vector<HeardMessage> MidiListener::take() {
     std::vector<HeardMessage> taken;
-    while (m_ring->pop(m_delivery)) {
+    while (m_ring.pop(m_delivery)) {
         if (!m_keep) {
             continue;
         }
@@ -67,7 +66,7 @@ std::vector<HeardMessage> MidiListener::take() {
 }
 
 void MidiListener::drain() {
-    while (m_ring->pop(m_delivery)) {
+    while (m_ring.pop(m_delivery)) {
     }
 }
 

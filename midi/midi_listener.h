@@ -94,7 +94,7 @@ private:
     void drain();
 
     MidiInputs& m_inputs;
-    std::unique_ptr<MessageRing> m_ring; // the MIDI thread writes it, the owner reads it
+    MessageRing m_ring{kQueueLimit, kQueueBytes}; // the MIDI thread writes, the owner reads
     std::atomic<bool> m_listening{false};
     std::atomic<std::size_t> m_dropped{0};
     std::string m_input;
