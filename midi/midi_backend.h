@@ -18,9 +18,11 @@ using Bytes = std::vector<std::uint8_t>;
 
 class MidiBackend {
 public:
-    // Called with each complete SysEx message that arrived, on the thread that uses the
-    // backend: from takeInput() and closeInput(), never from the MIDI system's own thread.
-    using SysExHandler = std::function<void(const std::uint8_t* data, std::size_t size)>;
+    // Called with each complete SysEx message that arrived, and when it arrived, on the
+    // thread that uses the backend: from takeInput() and closeInput(), never from the MIDI
+    // system's own thread.
+    using SysExHandler =
+        std::function<void(const std::uint8_t* data, std::size_t size, Clock::TimePoint arrived)>;
 
     virtual ~MidiBackend() = default;
 

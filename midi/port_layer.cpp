@@ -136,9 +136,8 @@ bool MidiPortLayer::openPortPair(int index, CycleState& state) {
         return false;
     }
     state.outputOpen = true;
-    if (!m_backend.openInput(*input, [this](const std::uint8_t* data, std::size_t size) {
-            m_capture.onSysEx(data, size);
-        })) {
+    if (!m_backend.openInput(*input, [this](const std::uint8_t* data, std::size_t size,
+                                            Clock::TimePoint) { m_capture.onSysEx(data, size); })) {
         m_backend.closeOutput();
         state.outputOpen = false;
         unlockCycle(state);

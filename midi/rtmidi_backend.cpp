@@ -514,7 +514,7 @@ void RtMidiBackend::onMessage(double /*timeStamp*/, std::vector<unsigned char>* 
 void RtMidiBackend::takeInput() {
     while (m_arrivals.pop(m_arrival)) {
         if (m_handler && m_arrival.tag == m_listeningTo.load(std::memory_order_relaxed)) {
-            m_handler(m_arrival.bytes.data(), m_arrival.bytes.size());
+            m_handler(m_arrival.bytes.data(), m_arrival.bytes.size(), m_arrival.arrived);
         }
     }
 }

@@ -252,14 +252,15 @@ class HandlerThreads final : public ForwardingBackend {
 public:
     HandlerThreads() : ForwardingBackend(kEditorClient) {}
     bool openInput(int index, SysExHandler handler) override {
-        return m_real.openInput(index, [this, handler = std::move(handler)](
-                                           const std::uint8_t* data, std::size_t size) {
-            {
-                const std::lock_guard lock(m_mutex);
-                m_threads.insert(std::this_thread::get_id());
-            }
-            handler(data, size);
-        });
+        return m_real.openInput(
+            index, [this, handler = std::move(handler)](const std::uint8_t* data, std::size_t size,
+                                                        Clock::TimePoint arrived) {
+                {
+                    const std::lock_guard lock(m_mutex);
+                    m_threads.insert(std::this_thread::get_id());
+                }
+                handler(data, size, arrived);
+            });
     }
     std::set<std::thread::id> threads() {
         const std::lock_guard lock(m_mutex);
@@ -1119,6 +1120,10 @@ private slots:
         const QRegularExpression received(R"(^ +\d+\.\d ms  in   F0 7E 7F 06 02 7D 22 48 61 )");
         QVERIFY2(sent.match(lines[0]).hasMatch(), qPrintable(lines[0]));
         QVERIFY2(received.match(lines[1]).hasMatch(), qPrintable(lines[1]));
+        // The reply bears the time it arrived, not the end of the 100 ms wait for it.
+        const double outMs = lines[0].trimmed().section(' ', 0, 0).toDouble();
+        const double inMs = lines[1].trimmed().section(' ', 0, 0).toDouble();
+        QVERIFY2(inMs - outMs < 90, qPrintable(lines.join('\n')));
         std::tie(code, out, err) = runSyx({"ports", "--json"});
         QCOMPARE(code, 0);
         const QJsonArray listed = QJsonDocument::fromJson(out.toUtf8()).array();

@@ -78,7 +78,7 @@ public:
                     m_pending.push_back({now + replyDelay + i * replyRepeatGap, reply});
                 }
             } else if (m_handler) {
-                m_handler(reply.data(), reply.size());
+                m_handler(reply.data(), reply.size(), now);
             }
         }
         return true;
@@ -88,7 +88,8 @@ public:
         while (!m_pending.empty() && m_pending.front().first <= now) {
             if (m_handler) {
                 ++lateRepliesDelivered;
-                m_handler(m_pending.front().second.data(), m_pending.front().second.size());
+                m_handler(m_pending.front().second.data(), m_pending.front().second.size(),
+                          m_pending.front().first);
             }
             m_pending.erase(m_pending.begin());
         }

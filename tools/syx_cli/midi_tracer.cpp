@@ -14,27 +14,27 @@ bool MidiTracer::openInput(int index, SysExHandler handler) {
         return m_backend.openInput(index, std::move(handler));
     }
     return m_backend.openInput(
-        index, [this, handler = std::move(handler)](const std::uint8_t* data, std::size_t size) {
-            write("in ", data, size);
-            handler(data, size);
+        index, [this, handler = std::move(handler)](const std::uint8_t* data, std::size_t size,
+                                                    Clock::TimePoint arrived) {
+            write("in ", data, size, arrived);
+            handler(data, size, arrived);
         });
 }
 
 bool MidiTracer::send(const std::uint8_t* data, std::size_t size, Clock::TimePoint now) {
     if (m_log) {
-        write("out", data, size);
+        write("out", data, size, std::chrono::steady_clock::now());
     }
     const bool sent = m_backend.send(data, size, now);
     if (m_log && !sent) {
-        write("out refused:", data, size);
+        write("out refused:", data, size, std::chrono::steady_clock::now());
     }
     return sent;
 }
 
-void MidiTracer::write(const char* direction, const std::uint8_t* data, std::size_t size) {
-    const double ms =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - m_start)
-            .count();
+void MidiTracer::write(const char* direction, const std::uint8_t* data, std::size_t size,
+                       Clock::TimePoint at) {
+    const double ms = std::chrono::duration<double, std::milli>(at - m_start).count();
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%9.1f ms", ms);
     *m_log << stamp << "  " << direction << "  " << HexPairs(data, size) << '\n' << std::flush;

@@ -34,7 +34,9 @@ public:
     bool portHeldElsewhere() override { return m_backend.portHeldElsewhere(); }
 
 private:
-    void write(const char* direction, const std::uint8_t* data, std::size_t size);
+    // `at`: when the message went out, or arrived.
+    void write(const char* direction, const std::uint8_t* data, std::size_t size,
+               Clock::TimePoint at);
 
     MidiBackend& m_backend;
     std::ostream* m_log;
