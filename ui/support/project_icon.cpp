@@ -43,7 +43,7 @@ public:
 
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
         const int side = pictureFor(size);
-        QPixmap picture = read(side);
+        QPixmap picture = pictureOf(side);
         const QSize fitted = actualSize(size, mode, state);
         if (!picture.isNull() && picture.size() != fitted) {
             picture = picture.scaled(fitted, Qt::KeepAspectRatio, Qt::SmoothTransformation);
@@ -82,7 +82,7 @@ private:
         return kPictureSizes.back();
     }
 
-    QPixmap read(int side) {
+    QPixmap pictureOf(int side) {
         QPixmap& picture = m_pictures[side];
         if (picture.isNull()) {
             // The format named and not guessed: guessing loads every image plug-in.
