@@ -2,10 +2,11 @@
 // first drawn; Fusion's group box frame from its picture read as PNG.
 #include "support/application_style.h"
 
+#include "support/project_icon.h"
+
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QIconEngine>
-#include <QImageReader>
 #include <QPainter>
 #include <QPointer>
 #include <QStyleOption>
@@ -78,18 +79,12 @@ QIcon ApplicationStyle::standardIcon(StandardPixmap icon, const QStyleOption* op
     return QIcon(new DeferredStandardIcon(baseStyle(), icon, direction));
 }
 
-} // namespace tarnwick
-
-namespace tarnwick {
-
 void ApplicationStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
                                      QPainter* painter, const QWidget* widget) const {
     if (element == PE_FrameGroupBox &&
         baseStyle()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0) {
         if (m_groupBoxFrame.isNull()) {
-            QImageReader reader(kFusionFrame, "png");
-            reader.setAutoDetectImageFormat(false);
-            m_groupBoxFrame = QPixmap::fromImage(reader.read());
+            m_groupBoxFrame = PngPicture(kFusionFrame);
         }
         if (!m_groupBoxFrame.isNull()) {
             // Below the title, or only a little below the top when there is none.

@@ -85,10 +85,7 @@ private:
     QPixmap pictureOf(int side) {
         QPixmap& picture = m_pictures[side];
         if (picture.isNull()) {
-            // The format named and not guessed: guessing loads every image plug-in.
-            QImageReader reader(QStringLiteral(":/icons/%1-%2.png").arg(m_name).arg(side), "png");
-            reader.setAutoDetectImageFormat(false);
-            picture = QPixmap::fromImage(reader.read());
+            picture = PngPicture(QStringLiteral(":/icons/%1-%2.png").arg(m_name).arg(side));
         }
         return picture;
     }
@@ -99,6 +96,12 @@ private:
 };
 
 } // namespace
+
+QPixmap PngPicture(const QString& path) {
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
 
 QIcon ProjectIcon(const char* name) {
     return QIcon(new PictureIconEngine(QLatin1String(name)));

@@ -5,10 +5,16 @@
 #pragma once
 
 #include <QIcon>
+#include <QPixmap>
+#include <QString>
 
 namespace tarnwick {
 
 // `name` as in ui/support/icons/NAME.svg.
 QIcon ProjectIcon(const char* name);
+
+// A PNG picture read as PNG: Qt reads a picture whose format it is not told by asking
+// every image plug-in whether it is theirs, which loads them all.
+QPixmap PngPicture(const QString& path);
 
 } // namespace tarnwick
